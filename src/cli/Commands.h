@@ -1,0 +1,15 @@
+// The subcommands of `tovilut`. Each registers its options on the app and
+// returns the function that runs it once the command line has been parsed.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+struct TCommand {
+  CLI::App* App;
+  std::function<int()> Run;  // the exit status
+};
+
+TCommand AddFormatsCommand(CLI::App& app);
+TCommand AddInfoCommand(CLI::App& app);
+TCommand AddConvertCommand(CLI::App& app);

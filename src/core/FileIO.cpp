@@ -1,0 +1,102 @@
+// POSIX file access for the library: one read or one write per file.
+#include "core/FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "core/Errors.h"
+
+namespace fs = std::filesystem;
+
+void RaiseFileError(const char* action, const fs::path& fileName, int err) {
+  throw EFileError(std::string("Cannot ") + action + " file \"" + fileName.string() + "\". " +
+                   std::strerror(err));
+}
+
+namespace {
+
+// Reads up to maxBytes; an fd-owning helper so every path closes the file.
+std::string ReadUpTo(const fs::path& fileName, std::size_t maxBytes) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) RaiseFileError("open", fileName, errno);
+  std::string data;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    RaiseFileError("open", fileName, EISDIR);
+  }
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    data.reserve(std::min<std::size_t>(maxBytes, static_cast<std::size_t>(st.st_size)));
+  char buffer[1 << 16];
+  while (data.size() < maxBytes) {
+    const std::size_t want = std::min(sizeof buffer, maxBytes - data.size());
+    const ssize_t got = ::read(fd, buffer, want);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      RaiseFileError("read", fileName, err);
+    }
+    if (got == 0) break;
+    data.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return data;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t put = ::write(fd, data.data(), data.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return true;
+}
+
+// The mode a newly created file would get, or the target's own mode when it
+// is replaced, so that replacing a file keeps its permissions.
+mode_t TargetMode(const fs::path& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0) return st.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const fs::path& fileName) {
+  return ReadUpTo(fileName, static_cast<std::size_t>(-1));
+}
+
+std::string ReadFilePrefix(const fs::path& fileName, std::size_t maxBytes) {
+  return ReadUpTo(fileName, maxBytes);
+}
+
+void WriteFileAtomic(const fs::path& fileName, std::string_view data) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    RaiseFileError("create", fileName, EISDIR);
+  const fs::path folder = fileName.has_parent_path() ? fileName.parent_path() : fs::path(".");
+  std::string temp = (folder / ("." + fileName.filename().string() + ".XXXXXX")).string();
+  // A name too long for the temporary is too long for the target as well.
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) RaiseFileError("create", fileName, errno);
+  int err = 0;
+  if (!WriteAll(fd, data)) err = errno;
+  if (!err && ::fchmod(fd, TargetMode(fileName)) != 0) err = errno;
+  if (::close(fd) != 0 && !err) err = errno;
+  if (!err && ::rename(temp.c_str(), fileName.c_str()) != 0) err = errno;
+  if (err) {
+    ::unlink(temp.c_str());
+    RaiseFileError("create", fileName, err);
+  }
+}

@@ -1,0 +1,22 @@
+// Whole-file reads and crash-safe whole-file writes. Every output of the
+// program goes through WriteFileAtomic: the bytes land in a temporary file
+// beside the target, which is renamed over it only when complete.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The whole file as bytes. Raises EFileError naming the file.
+std::string ReadWholeFile(const std::filesystem::path& fileName);
+
+// At most maxBytes from the start of the file (shorter files give all).
+std::string ReadFilePrefix(const std::filesystem::path& fileName, std::size_t maxBytes);
+
+// Replace (or create) the file with exactly these bytes. On any failure the
+// target is untouched, no temporary file is left, and EFileError is raised.
+void WriteFileAtomic(const std::filesystem::path& fileName, std::string_view data);
+
+// "Cannot open file "name". reason" for the current errno.
+[[noreturn]] void RaiseFileError(const char* action, const std::filesystem::path& fileName, int err);

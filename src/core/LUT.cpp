@@ -1,0 +1,155 @@
+// Lookup and resampling of the LUT record. The arithmetic follows the
+// documented order step by step (compiled without contraction), so results are
+// the same on every machine.
+#include "core/LUT.h"
+
+#include <cmath>
+#include <string>
+
+#include "core/Errors.h"
+
+namespace {
+
+// Inputs outside 0..1 (a curve feeding the cube, say) must never index
+// outside the storage; NaN counts as 0.
+inline double ClampUnit(double x) {
+  if (!(x > 0.0)) return 0.0;
+  return x > 1.0 ? 1.0 : x;
+}
+
+// Grid position of x on an axis of n points: the lower index, the upper
+// neighbour clamped to the last point, and the fraction between them.
+struct AxisPos {
+  int lo;
+  int hi;
+  double f;
+};
+
+inline AxisPos Locate(double x, int n) {
+  const double p = static_cast<double>(n - 1) * ClampUnit(x);
+  const double t = std::trunc(p);
+  const int lo = static_cast<int>(t);
+  return {lo, lo + 1 < n ? lo + 1 : n - 1, p - t};
+}
+
+}  // namespace
+
+void CheckCubeSize(int n) {
+  if (n > MaxCubeSize)
+    throw ELUTSizeError(
+        "The current version cannot process LUTs more than 100x100x100.\r\n"
+        "In general, 64x64x64 is definitely enough for 3D LUTs.");
+  if (n < 2)
+    throw ELUTSizeError("Invalid cube size " + std::to_string(n) +
+                        ": a 3D LUT needs at least 2 points per axis.");
+}
+
+void CheckCurveSize(int m) {
+  if (m > MaxCurveSize)
+    throw ELUTSizeError(
+        "The current version cannot process 1D LUTs longer than 100000 entries.");
+  if (m < 2)
+    throw ELUTSizeError("Invalid curve length " + std::to_string(m) +
+                        ": a 1D LUT needs at least 2 entries.");
+}
+
+void TLUT::SetSize1D(int m) {
+  if (m != Size1D_ || CurveData_.size() != static_cast<std::size_t>(m > 0 ? m : 0))
+    CurveData_.assign(m > 0 ? static_cast<std::size_t>(m) : 0, TLutRGB{});
+  Size1D_ = m;
+}
+
+void TLUT::SetSize3D(int n) {
+  const std::size_t count = n > 0 ? static_cast<std::size_t>(n) * n * n : 0;
+  if (n != Size3D_ || CubeData_.size() != count) CubeData_.assign(count, TLutRGB{});
+  Size3D_ = n;
+}
+
+TLutRGB TLUT::Interpolate3D(const TLutRGB& x) const {
+  const int n = Size3D_;
+  if (n < 1) return x;  // nothing to look up in; colours pass unchanged
+  const AxisPos r = Locate(x.R, n), g = Locate(x.G, n), b = Locate(x.B, n);
+  const TLutRGB& c000 = Cube(r.lo, g.lo, b.lo);
+  const TLutRGB& c001 = Cube(r.lo, g.lo, b.hi);
+  const TLutRGB& c010 = Cube(r.lo, g.hi, b.lo);
+  const TLutRGB& c011 = Cube(r.lo, g.hi, b.hi);
+  const TLutRGB& c100 = Cube(r.hi, g.lo, b.lo);
+  const TLutRGB& c101 = Cube(r.hi, g.lo, b.hi);
+  const TLutRGB& c110 = Cube(r.hi, g.hi, b.lo);
+  const TLutRGB& c111 = Cube(r.hi, g.hi, b.hi);
+  // Along blue, then green, then red, one channel at a time.
+  auto channel = [&](double TLutRGB::*c) {
+    const double e00 = (1 - b.f) * (c000.*c) + (c001.*c) * b.f;
+    const double e01 = (1 - b.f) * (c010.*c) + (c011.*c) * b.f;
+    const double e10 = (1 - b.f) * (c100.*c) + (c101.*c) * b.f;
+    const double e11 = (1 - b.f) * (c110.*c) + (c111.*c) * b.f;
+    const double g0 = (1 - g.f) * e00 + e01 * g.f;
+    const double g1 = (1 - g.f) * e10 + e11 * g.f;
+    return (1 - r.f) * g0 + g1 * r.f;
+  };
+  return {channel(&TLutRGB::R), channel(&TLutRGB::G), channel(&TLutRGB::B)};
+}
+
+TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
+  const int m = Size1D_;
+  if (m < 1) return x;
+  auto channel = [&](double in, double TLutRGB::*c) {
+    const AxisPos p = Locate(in, m);
+    return (1 - p.f) * (Curve(p.lo).*c) + (Curve(p.hi).*c) * p.f;
+  };
+  return {channel(x.R, &TLutRGB::R), channel(x.G, &TLutRGB::G), channel(x.B, &TLutRGB::B)};
+}
+
+TLutRGB TLUT::ApplyToColor(const TLutRGB& x) const {
+  switch (LutType) {
+    case lt1D: return Interpolate1D(x);
+    case lt3D: return Interpolate3D(x);
+    case lt1DThen3D: return Interpolate3D(Interpolate1D(x));
+    case ltEmpty: break;
+  }
+  return x;
+}
+
+TLutPixel TLUT::ApplyToPixel(const TLutPixel& in, std::uint8_t outBits) const {
+  const double inMax = std::exp2(in.Bits) - 1;
+  const double outMax = std::exp2(outBits) - 1;
+  const TLutRGB y = ApplyToColor({in.R / inMax, in.G / inMax, in.B / inMax});
+  auto code = [&](double v) {
+    return static_cast<std::uint16_t>(std::nearbyint(outMax * ClampUnit(v)));
+  };
+  return {code(y.R), code(y.G), code(y.B), outBits};
+}
+
+void TLUT::FillIdentity3D() {
+  const int n = Size3D_;
+  const double s = n - 1;
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int b = 0; b < n; ++b) Cube(r, g, b) = {r / s, g / s, b / s};
+}
+
+void TLUT::ConvertFrom(const TLUT& source) {
+  Comments = source.Comments;
+  if (LutType == lt3D) {
+    const int n = Size3D_;
+    if (source.LutType == lt3D && source.Size3D_ == n) {
+      CubeData_ = source.CubeData_;
+      return;
+    }
+    const double s = n - 1;
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b) Cube(r, g, b) = source.ApplyToColor({r / s, g / s, b / s});
+  } else if (LutType == lt1D) {
+    const int m = Size1D_;
+    if (source.LutType == lt1D && source.Size1D_ == m) {
+      CurveData_ = source.CurveData_;
+      return;
+    }
+    const double s = m - 1;
+    for (int i = 0; i < m; ++i) {
+      const double x = i / s;
+      Curve(i) = source.ApplyToColor({x, x, x});
+    }
+  }
+}

@@ -1,0 +1,75 @@
+// The in-memory LUT record: three 1D curves, a 3D cube, or both (curves first),
+// always as normalised doubles. Every reader fills one, every writer reads one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TLutRGB {
+  double R = 0.0;
+  double G = 0.0;
+  double B = 0.0;
+  friend bool operator==(const TLutRGB&, const TLutRGB&) = default;
+};
+
+enum TLutType : std::uint8_t { lt1D = 0, lt3D = 1, lt1DThen3D = 2, ltEmpty = 3 };
+
+// An integer pixel; Bits is the depth R, G and B are expressed in.
+struct TLutPixel {
+  std::uint16_t R = 0;
+  std::uint16_t G = 0;
+  std::uint16_t B = 0;
+  std::uint8_t Bits = 8;
+};
+
+// Largest usable sizes: 100 points per cube axis, 100,000 curve entries.
+constexpr int MaxCubeSize = 100;
+constexpr int MaxCurveSize = 100000;
+
+class TLUT {
+ public:
+  int FormatIndex = -1;
+  TLutType LutType = lt1D;
+  std::vector<std::string> Comments;
+
+  int Size1D() const { return Size1D_; }
+  int Size3D() const { return Size3D_; }
+
+  // Set the used size; the storage follows it (zero-filled when the size
+  // changes). A size below 1 leaves no storage. Callers check the limits
+  // (CheckCubeSize / CheckCurveSize) before asking for a size from a file.
+  void SetSize1D(int m);
+  void SetSize3D(int n);
+
+  // Node [r][g][b] holds the output for input (r, g, b)/(N-1); blue fastest.
+  TLutRGB& Cube(int r, int g, int b) { return CubeData_[Index3D(r, g, b)]; }
+  const TLutRGB& Cube(int r, int g, int b) const { return CubeData_[Index3D(r, g, b)]; }
+  TLutRGB& Curve(int i) { return CurveData_[static_cast<std::size_t>(i)]; }
+  const TLutRGB& Curve(int i) const { return CurveData_[static_cast<std::size_t>(i)]; }
+
+  void Assign(const TLUT& source) { *this = source; }
+  void ConvertFrom(const TLUT& source);
+  TLutRGB ApplyToColor(const TLutRGB& x) const;
+  TLutRGB Interpolate3D(const TLutRGB& x) const;
+  TLutRGB Interpolate1D(const TLutRGB& x) const;
+  TLutPixel ApplyToPixel(const TLutPixel& in, std::uint8_t outBits) const;
+  void FillIdentity3D();
+
+ private:
+  std::size_t Index3D(int r, int g, int b) const {
+    const auto n = static_cast<std::size_t>(Size3D_);
+    return (static_cast<std::size_t>(r) * n + static_cast<std::size_t>(g)) * n +
+           static_cast<std::size_t>(b);
+  }
+
+  int Size1D_ = 0;
+  int Size3D_ = 0;
+  std::vector<TLutRGB> CubeData_;
+  std::vector<TLutRGB> CurveData_;
+};
+
+// Refuse a cube or curve size that the record cannot hold, or one too small
+// to interpolate, before any data is stored. Both throw ELUTSizeError.
+void CheckCubeSize(int n);
+void CheckCurveSize(int m);

@@ -1,0 +1,39 @@
+// Building blocks of the text writers: comment lines, number triples and the
+// node orders of the formats. One code-value rule and one fixed-point rule
+// (StringLib) serve every writer.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/LUT.h"
+#include "core/TextFile.h"
+
+inline constexpr std::string_view ConvertedByLine = "# Converted by Tovi LUT Converter";
+
+// prefix + each comment line of the record.
+void AddCommentLines(TTextFile& text, const TLUT& lut, std::string_view prefix = "# ");
+
+// "r g b" with FormatFixed(decimals); the separator between the values is given.
+void AppendFixedTriple(std::string& out, const TLutRGB& rgb, int decimals,
+                       std::string_view separator = " ");
+// "r g b" as integer codes at the bit depth (clamped, half to even).
+void AppendCodeTriple(std::string& out, const TLutRGB& rgb, int bits,
+                      std::string_view separator = " ");
+
+// Visit the used cube nodes in file order.
+template <typename Fn>
+void ForEachNodeRedFastest(const TLUT& lut, Fn&& fn) {
+  const int n = lut.Size3D();
+  for (int b = 0; b < n; ++b)
+    for (int g = 0; g < n; ++g)
+      for (int r = 0; r < n; ++r) fn(lut.Cube(r, g, b));
+}
+
+template <typename Fn>
+void ForEachNodeBlueFastest(const TLUT& lut, Fn&& fn) {
+  const int n = lut.Size3D();
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int b = 0; b < n; ++b) fn(lut.Cube(r, g, b));
+}

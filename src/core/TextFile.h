@@ -1,0 +1,43 @@
+// The line container every text reader loads and every text writer fills.
+// Loading cuts lines at CR, LF or CRLF; a NUL ends the text; a UTF-8
+// byte-order mark at the start is dropped. Saving writes every line followed
+// by LineBreak (a final one included) in one atomic write.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class TTextFile {
+ public:
+  std::string LineBreak = "\n";
+
+  void LoadFromFile(const std::filesystem::path& fileName);
+  void SetText(std::string text);
+  void SaveToFile(const std::filesystem::path& fileName) const;
+  // All lines joined, each followed by LineBreak: what SaveToFile writes.
+  std::string Text() const;
+
+  std::size_t Count() const { return Spans_.size(); }
+  std::string_view operator[](std::size_t i) const {
+    return std::string_view(Storage_).substr(Spans_[i].first, Spans_[i].second);
+  }
+  void Add(std::string_view line);
+  void Clear();
+
+ private:
+  std::string Storage_;
+  std::vector<std::pair<std::size_t, std::size_t>> Spans_;  // offset, length
+};
+
+// At most n bytes from the start of the file (recognisers use 4096).
+std::string ReadFileHead(const std::filesystem::path& fileName, std::size_t n);
+
+// The recogniser of most text formats: upper-cased comma-separated keywords,
+// every "must" one and none of the "mustNot" ones found anywhere in the
+// first 4096 bytes.
+bool MatchKeywords(const std::filesystem::path& fileName, std::string_view must,
+                   std::string_view mustNot);

@@ -1,0 +1,55 @@
+// The cube family: keyword header lines, then one "r g b" node per line with
+// the red index fastest. Plain cube, Truelight cube, 1D cube, FSI CFE and the
+// Panasonic VLT (4095-scaled codes in a cube layout).
+#pragma once
+
+#include "core/GenericLutFormat.h"
+
+class TCube3DLutFormat : public TGenericLutFormat {
+ public:
+  TCube3DLutFormat() : TCube3DLutFormat("Cube 3D") {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+
+ protected:
+  explicit TCube3DLutFormat(std::string name, double valueDivisor = 1.0)
+      : TGenericLutFormat(std::move(name), true), ValueDivisor(valueDivisor) {}
+  void ReadLine(std::string_view line, TLUT& lut) override;
+  virtual void ParseHeaderLine(std::string_view line, TLUT& lut);
+
+  const double ValueDivisor;  // file values are divided by this when read
+};
+
+class TCube3DTruelightLutFormat : public TCube3DLutFormat {
+ public:
+  TCube3DTruelightLutFormat() : TCube3DLutFormat("Cube 3D Truelight") {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+
+ protected:
+  void ParseHeaderLine(std::string_view line, TLUT& lut) override;
+};
+
+class TFSI_CFE_3DLutFormat : public TCube3DLutFormat {
+ public:
+  TFSI_CFE_3DLutFormat() : TCube3DLutFormat("FSI CFE (Flanders Scientific) 3D") {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+};
+
+class TPanasonic3DLutFormat : public TCube3DLutFormat {
+ public:
+  TPanasonic3DLutFormat() : TCube3DLutFormat("Panasonic 3D", 4095.0) {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+};
+
+class TCube1DLutFormat : public TGenericLutFormat {
+ public:
+  TCube1DLutFormat() : TGenericLutFormat("Cube 1D", false) {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override;
+};

@@ -1,0 +1,53 @@
+#include "ops/Conversion.h"
+
+#include "core/StringLib.h"
+
+int SelectedBits(int position) {
+  static constexpr int bits[] = {-1, 8, 10, 12, 14, 16};
+  return position >= 0 && position < 6 ? bits[position] : -1;
+}
+
+int EffectiveSize(const TLutRegistry& registry, const TLutOutputProfile& profile,
+                  std::string_view sizeText) {
+  std::int64_t size = profile.DefaultSize;
+  if (sizeText != "Default") {
+    std::int64_t typed = 0;
+    // The dialog admits digits only; anything else means the default.
+    if (TryParseInt64(sizeText, typed) && typed >= INT32_MIN && typed <= INT32_MAX) size = typed;
+  }
+  const std::int64_t cap = registry.ProfileFormat(profile).Is3D ? 99 : 99999;
+  return static_cast<int>(size > cap ? cap : size);
+}
+
+std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
+                                    const std::string& fileName,
+                                    const TLutOutputProfile& profile) {
+  const std::size_t dot = fileName.rfind('.');
+  const std::string stem = dot == std::string::npos ? fileName : fileName.substr(0, dot);
+  return folder / (stem + "." + profile.Extension);
+}
+
+void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
+                    const std::filesystem::path& output, const TLutOutputProfile& profile,
+                    int size, int bits) {
+  const bool is3D = registry.ProfileFormat(profile).Is3D;
+  // Refuse a size that cannot be resampled before anything is read or written.
+  if (is3D) {
+    CheckCubeSize(size);
+  } else {
+    CheckCurveSize(size);
+  }
+  TLUT source;
+  registry.LoadLut(input, source, -1);
+  if (source.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
+  TLUT target;
+  if (is3D) {
+    target.LutType = lt3D;
+    target.SetSize3D(size);
+  } else {
+    target.LutType = lt1D;
+    target.SetSize1D(size);
+  }
+  target.ConvertFrom(source);
+  registry.SaveLut(output, target, profile, bits);
+}

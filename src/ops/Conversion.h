@@ -1,0 +1,33 @@
+// One file's conversion and the output options it is computed from: the
+// effective size and bits of a profile choice and the output file's name.
+// The batch, the dialog and the command line all go through here.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/LUTFormat.h"
+
+// Bits list position -> bits: "Default" -1, then 8, 10, 12, 14, 16.
+int SelectedBits(int position);
+
+// The size a conversion through the profile produces for the size text:
+// "Default" or an invalid number gives the profile's default; then cube sizes
+// are capped at 99 and curve lengths at 99,999. No lower bound here: the
+// conversion refuses sizes below 2.
+int EffectiveSize(const TLutRegistry& registry, const TLutOutputProfile& profile,
+                  std::string_view sizeText);
+
+// folder / file name with its extension (after the last ".") replaced by the
+// profile's; a name without one gets it appended: grade.cube -> grade.swto.xml.
+std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
+                                    const std::string& fileName,
+                                    const TLutOutputProfile& profile);
+
+// Read the input (format detected from the content), resample it into the
+// profile's kind at the given size, and write it with the given bits (-1:
+// the profile's default). A file no format recognises is an ELUTError.
+void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
+                    const std::filesystem::path& output, const TLutOutputProfile& profile,
+                    int size, int bits);

@@ -1,0 +1,63 @@
+#include "TestSupport.h"
+
+#include <cmath>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/FileIO.h"
+
+void TempDirTest::SetUp() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  Dir = fs::temp_directory_path() /
+        ("tovi-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+         std::to_string(::getpid()));
+  for (char& c : const_cast<std::string&>(Dir.native()))
+    if (c == '*' || c == '\\') c = '_';
+  fs::remove_all(Dir);
+  fs::create_directories(Dir);
+}
+
+void TempDirTest::TearDown() {
+  std::error_code ec;
+  fs::permissions(Dir, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(Dir, ec);
+}
+
+fs::path TempDirTest::Write(const std::string& name, const std::string& content) const {
+  const fs::path p = Path(name);
+  std::ofstream(p, std::ios::binary) << content;
+  return p;
+}
+
+std::string ReadText(const fs::path& file) { return ReadWholeFile(file); }
+
+fs::path DataFile(const std::string& name) { return fs::path(TOVI_TEST_DATA) / name; }
+
+TLutRGB TestColour(const TLutRGB& x) {
+  return {0.1 + 0.7 * x.R * x.R + 0.2 * x.G * x.B, 0.05 + 0.6 * std::sqrt(x.G) + 0.3 * x.R * x.B,
+          0.9 * x.B + 0.1 * std::sin(3 * x.R + x.G)};
+}
+
+TLUT MakeCube(int n) {
+  TLUT lut;
+  lut.LutType = lt3D;
+  lut.SetSize3D(n);
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int b = 0; b < n; ++b)
+        lut.Cube(r, g, b) = TestColour({r / (n - 1.0), g / (n - 1.0), b / (n - 1.0)});
+  return lut;
+}
+
+TLUT MakeCurves(int m) {
+  TLUT lut;
+  lut.LutType = lt1D;
+  lut.SetSize1D(m);
+  for (int i = 0; i < m; ++i) {
+    const double x = i / (m - 1.0);
+    lut.Curve(i) = {x * x, std::sqrt(x), 0.2 + 0.6 * x};
+  }
+  return lut;
+}

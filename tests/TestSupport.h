@@ -1,0 +1,29 @@
+// Shared test helpers: a scratch folder per test, and whole-file helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/LUT.h"
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system temporary folder, removed afterwards.
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  fs::path Path(const std::string& name) const { return Dir / name; }
+  fs::path Write(const std::string& name, const std::string& content) const;
+  fs::path Dir;
+};
+
+std::string ReadText(const fs::path& file);
+fs::path DataFile(const std::string& name);
+
+// A smooth, non-separable colour transform to fill test LUTs with.
+TLutRGB TestColour(const TLutRGB& x);
+TLUT MakeCube(int n);
+TLUT MakeCurves(int m);

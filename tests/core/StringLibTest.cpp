@@ -1,0 +1,102 @@
+#include "core/StringLib.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/Errors.h"
+
+TEST(ParseFloatTriple, SeparatorsAndFailures) {
+  struct Case {
+    const char* line;
+    bool ok;
+  } cases[] = {
+      {"0.1 0.2 0.3", true},     {"0.1\t0.2\t0.3", true},   {"0.1,0.2,0.3", true},
+      {"0.1, 0.2, 0.3", true},   {"  0.1 0.2 0.3  ", true},
+      {"0.1 0.2 0.3 0.4", false}, {"0,1 0,2 0,3", false},   {"0.1 0.2", false},
+      {"nan 0.2 0.3", false},    {"0.1 inf 0.3", false},    {"0.1 0.2 1e999", false},
+      {"TITLE \"x\"", false},    {"", false},
+  };
+  for (const Case& c : cases) {
+    double a = 0, b = 0, d = 0;
+    EXPECT_EQ(ParseFloatTriple(c.line, a, b, d), c.ok) << c.line;
+    if (c.ok) {
+      EXPECT_DOUBLE_EQ(a, 0.1) << c.line;
+      EXPECT_DOUBLE_EQ(b, 0.2) << c.line;
+      EXPECT_DOUBLE_EQ(d, 0.3) << c.line;
+    }
+  }
+  double a, b, c;
+  ASSERT_TRUE(ParseFloatTriple("+0.5 -1e-1 .25", a, b, c));  // sign and exponent
+  EXPECT_EQ(a, 0.5);
+  EXPECT_EQ(b, -0.1);
+  EXPECT_EQ(c, 0.25);
+}
+
+TEST(ParseIntTriple, IndexColumnAndIntegersOnly) {
+  double a, b, c;
+  ASSERT_TRUE(ParseIntTriple("12 1023 0 512", 1023, true, a, b, c));
+  EXPECT_EQ(a, 1.0);
+  EXPECT_EQ(b, 0.0);
+  EXPECT_DOUBLE_EQ(c, 512.0 / 1023.0);
+  EXPECT_FALSE(ParseIntTriple("1 2.5 3", 1023, false, a, b, c));
+  EXPECT_FALSE(ParseIntTriple("1 2 3e1", 1023, false, a, b, c));
+  EXPECT_TRUE(ParseIntTriple("4095,0,-1", 4095, false, a, b, c));
+  EXPECT_EQ(c, -1.0 / 4095.0);
+}
+
+TEST(FormatCodeValue, ClampsAndRoundsHalfToEven) {
+  EXPECT_EQ(FormatCodeValue(10, 0.5), "512");  // 511.5 to even
+  EXPECT_EQ(FormatCodeValue(10, -0.1), "0");
+  EXPECT_EQ(FormatCodeValue(10, 1.7), "1023");
+  EXPECT_EQ(FormatCodeValue(8, 0.5), "128");  // 127.5 to even
+  EXPECT_EQ(FormatCodeValue(16, 1.0), "65535");
+  EXPECT_EQ(FormatCodeValue(12, std::nan("")), "0");
+}
+
+TEST(FormatFixed, FifteenDigitsThenHalvesAwayFromZero) {
+  struct Case {
+    int decimals;
+    double value;
+    const char* text;
+  } cases[] = {
+      {6, 0.5, "0.500000"},       {6, 1, "1.000000"},          {6, 0.0078125, "0.007813"},
+      {6, -0.0078125, "-0.007813"}, {6, -0.0000001, "0.000000"}, {6, -0.0, "0.000000"},
+      {6, 0.0000005, "0.000001"}, {6, 0.9999996, "1.000000"},  {6, 123.456789012, "123.456789"},
+      {6, -2.5, "-2.500000"},     {0, 2.5, "3"},               {10, 1.0 / 3, "0.3333333333"},
+      {6, 1e-300, "0.000000"},    {6, 1234567.0, "1234567.000000"},
+      {6, 0.1 + 0.2, "0.300000"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatFixed(c.decimals, c.value), c.text) << c.value;
+}
+
+TEST(Tokens, CutTokenCutBeforePosNoCase) {
+  std::string_view text = "a,b c";
+  EXPECT_EQ(CutToken(text), "a");
+  EXPECT_EQ(text, "b c");
+  text = "abc";
+  EXPECT_EQ(CutToken(text), "abc");
+  EXPECT_TRUE(text.empty());
+  text = "key = value = x";
+  EXPECT_EQ(CutBefore(" = ", text), "key");
+  EXPECT_EQ(text, "value = x");
+  EXPECT_EQ(PosNoCase("size", "LUT_3D_SIZE 3"), 8u);
+  EXPECT_EQ(PosNoCase("x", "abc"), 0u);
+}
+
+TEST(Numbers, StrToIntAndTolerantFloat) {
+  EXPECT_EQ(StrToInt(" 17 "), 17);
+  EXPECT_EQ(StrToInt("-3"), -3);
+  try {
+    StrToInt("abc");
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
+  }
+  EXPECT_THROW(StrToInt("17.5"), EConvertError);
+  EXPECT_THROW(StrToInt("99999999999"), EConvertError);
+  EXPECT_EQ(StrToFloatTolerant(""), 0.0);
+  EXPECT_EQ(StrToFloatTolerant("1,5"), 1.5);
+  EXPECT_EQ(StrToFloatTolerant(" 1.5 "), 1.5);
+  EXPECT_THROW(StrToFloatTolerant("1.5x"), EConvertError);
+}
