@@ -37,7 +37,7 @@ fs::path DataFile(const std::string& name) { return fs::path(TOVI_TEST_DATA) / n
 
 TLutRGB TestColour(const TLutRGB& x) {
   return {0.1 + 0.7 * x.R * x.R + 0.2 * x.G * x.B, 0.05 + 0.6 * std::sqrt(x.G) + 0.3 * x.R * x.B,
-          0.9 * x.B + 0.1 * std::sin(3 * x.R + x.G)};
+          0.1 + 0.8 * x.B + 0.08 * std::sin(3 * x.R + x.G)};
 }
 
 TLUT MakeCube(int n) {
