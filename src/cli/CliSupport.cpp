@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/StringLib.h"
+#include "core/UserPrompt.h"
 
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
   const auto& profiles = registry.LutOutputProfiles;
@@ -58,9 +59,7 @@ bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 TAnswer AskOverwrite(const std::filesystem::path& output) {
   for (;;) {
-    std::cerr << "The " << output.string()
-              << " file is already exist. Are you sure want you to overwrite it? [y/n/c] "
-              << std::flush;
+    std::cerr << OverwriteQuestion(output.string()) << " [y/n/c] " << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return TAnswer::Cancel;
     const std::string a = UpperCase(Trim(answer));
