@@ -1,0 +1,133 @@
+#include "ops/Conversion.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "TestSupport.h"
+
+namespace {
+
+class Conversion : public TempDirTest {
+ protected:
+  const TLutOutputProfile& Profile(const std::string& name) {
+    for (const auto& p : LutRegistry().LutOutputProfiles)
+      if (p.Name == name) return p;
+    throw std::runtime_error("no profile " + name);
+  }
+  TLUT Load(const fs::path& file) {
+    TLUT lut;
+    LutRegistry().LoadLut(file, lut, -1);
+    return lut;
+  }
+};
+
+TEST_F(Conversion, SelectedBitsAndEffectiveSize) {
+  const int bits[] = {-1, -1, 8, 10, 12, 14, 16, -1};
+  for (int i = -1; i < 7; ++i) EXPECT_EQ(SelectedBits(i), bits[i + 1]) << i;
+
+  const TLutRegistry& r = LutRegistry();
+  const TLutOutputProfile& cube = Profile("Cube 3D Davinci");
+  const TLutOutputProfile& curve = Profile("Cube 1D");
+  struct Case {
+    const TLutOutputProfile& profile;
+    const char* text;
+    int size;
+  } cases[] = {
+      {cube, "Default", 33}, {cube, "", 33},         {cube, "abc", 33},  {cube, "17", 17},
+      {cube, "120", 99},     {cube, "1", 1},         {curve, "Default", 4096},
+      {curve, "99999", 99999}, {curve, "100000", 99999}, {curve, "default", 4096},
+  };
+  for (const Case& c : cases) EXPECT_EQ(EffectiveSize(r, c.profile, c.text), c.size) << c.text;
+}
+
+TEST_F(Conversion, OutputPathReplacesTheLastExtension) {
+  TLutOutputProfile stwo;
+  stwo.Extension = "swto.xml";
+  EXPECT_EQ(OutputPathFor("out", "grade.cube", stwo), fs::path("out/grade.swto.xml"));
+  EXPECT_EQ(OutputPathFor("out", "grade", stwo), fs::path("out/grade.swto.xml"));
+  EXPECT_EQ(OutputPathFor("out", "a.b.3dl", stwo), fs::path("out/a.b.swto.xml"));
+}
+
+TEST_F(Conversion, TheProfileDecidesKindAndSize) {
+  TLUT source = MakeCube(65);
+  source.Comments = {"kept"};
+  LutRegistry().SaveLut(Path("big.cube"), source, Profile("Cube 3D Davinci"), -1);
+  ConvertLutFile(LutRegistry(), Path("big.cube"), Path("out.cube"),
+                 Profile("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke"), 32, -1);
+  const TLUT out = Load(Path("out.cube"));
+  EXPECT_EQ(out.Size3D(), 32);
+  ASSERT_FALSE(out.Comments.empty());
+  EXPECT_EQ(out.Comments.front(), "kept");  // comment lines travel with the data
+}
+
+TEST_F(Conversion, CurvesBakedIntoACubeAndSampledBack) {
+  const TLUT curves = MakeCurves(1024);
+  LutRegistry().SaveLut(Path("curves.cube"), curves, Profile("Cube 1D"), -1);
+  ConvertLutFile(LutRegistry(), Path("curves.cube"), Path("baked.cube"), Profile("Cube 3D Davinci"),
+                 33, -1);
+  const TLUT cube = Load(Path("baked.cube"));
+  ASSERT_EQ(cube.LutType, lt3D);
+  for (int i = 0; i < 33; ++i) {
+    const double x = i / 32.0;
+    const TLutRGB node = cube.Cube(i, 32 - i, i);
+    EXPECT_NEAR(node.R, curves.Interpolate1D({x, 0, 0}).R, 1e-6);
+    EXPECT_NEAR(node.G, curves.Interpolate1D({0, 1 - x, 0}).G, 1e-6);
+    EXPECT_NEAR(node.B, curves.Interpolate1D({0, 0, x}).B, 1e-6);
+  }
+  ConvertLutFile(LutRegistry(), Path("baked.cube"), Path("back.cube"), Profile("Cube 1D"), 33, -1);
+  const TLUT back = Load(Path("back.cube"));
+  ASSERT_EQ(back.LutType, lt1D);
+  for (int i = 0; i < 33; ++i) {
+    const double x = i / 32.0;
+    const TLutRGB want = curves.Interpolate1D({x, x, x});
+    EXPECT_NEAR(back.Curve(i).R, want.R, 1e-6);
+    EXPECT_NEAR(back.Curve(i).G, want.G, 1e-6);
+    EXPECT_NEAR(back.Curve(i).B, want.B, 1e-6);
+  }
+}
+
+TEST_F(Conversion, FailuresLeaveNoOutput) {
+  const fs::path input = DataFile("cube/identity_2.cube");
+  const TLutOutputProfile& davinci = Profile("Cube 3D Davinci");
+  EXPECT_THROW(ConvertLutFile(LutRegistry(), input, Path("one.cube"), davinci, 1, -1), ELUTSizeError);
+  EXPECT_THROW(ConvertLutFile(LutRegistry(), Write("x.txt", "hello\n"), Path("u.cube"), davinci, 33, -1),
+               ELUTError);
+  EXPECT_THROW(ConvertLutFile(LutRegistry(), DataFile("cube/bad/truncated_cube.cube"),
+                              Path("t.cube"), davinci, 33, -1),
+               ELUTError);
+  fs::create_directory(Path("locked"));
+  fs::permissions(Path("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+  if (::access(Path("locked").c_str(), W_OK) != 0) {  // root may write anyway
+    EXPECT_THROW(ConvertLutFile(LutRegistry(), input, Path("locked/o.cube"), davinci, 33, -1),
+                 EFileError);
+  }
+  EXPECT_THROW(ConvertLutFile(LutRegistry(), input, Path("x.txt/o.cube"), davinci, 33, -1), EFileError);
+  EXPECT_FALSE(fs::exists(Path("one.cube")));
+  EXPECT_FALSE(fs::exists(Path("u.cube")));
+  EXPECT_FALSE(fs::exists(Path("t.cube")));
+  EXPECT_TRUE(fs::is_empty(Path("locked")));
+}
+
+TEST_F(Conversion, AFailedWriteKeepsTheFileItWouldHaveReplaced) {
+  // A file size limit makes the write fail part-way, as a full disk would.
+  const TLUT big = MakeCube(65);
+  LutRegistry().SaveLut(Path("big.cube"), big, Profile("Cube 3D Davinci"), -1);
+  const fs::path target = Write("keep.cube", "precious\n");
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 1 << 20;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_THROW(ConvertLutFile(LutRegistry(), Path("big.cube"), target, Profile("Cube 3D Davinci"),
+                              65, -1),
+               EFileError);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(ReadText(target), "precious\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 2);
+}
+
+}  // namespace
