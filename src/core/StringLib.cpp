@@ -169,7 +169,33 @@ std::string FormatCodeValue(int bits, double value) {
   return out;
 }
 
+namespace {
+
+// When the value is far from a halfway point at the asked decimals, rounding
+// its exact binary value gives the same text as rounding its 15 significant
+// digits, and std::to_chars does that directly.
+bool TryAppendFixedFast(std::string& out, int decimals, double value) {
+  static constexpr double scale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  if (decimals < 0 || decimals > 9) return false;
+  const double t = std::fabs(value) * scale[decimals];
+  if (!(t < 1e8)) return false;  // also refuses NaN
+  if (std::fabs(t - std::floor(t) - 0.5) < 1e-6) return false;
+  char buf[48];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  const char* begin = buf;
+  if (*begin == '-') {  // a result of zero carries no sign
+    bool zero = true;
+    for (const char* p = begin + 1; p < res.ptr; ++p) zero = zero && (*p == '0' || *p == '.');
+    if (zero) ++begin;
+  }
+  out.append(begin, static_cast<std::size_t>(res.ptr - begin));
+  return true;
+}
+
+}  // namespace
+
 void AppendFixed(std::string& out, int decimals, double value) {
+  if (TryAppendFixedFast(out, decimals, value)) return;
   if (std::isnan(value)) {
     out += "NAN";
     return;

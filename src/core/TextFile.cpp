@@ -8,6 +8,7 @@ void TTextFile::SetText(std::string text) {
   if (const auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   Storage_ = std::move(text);
+  Joined_ = false;
   const std::size_t size = Storage_.size();
   std::size_t start = 0;
   for (std::size_t i = 0; i < size; ++i) {
@@ -25,16 +26,26 @@ void TTextFile::LoadFromFile(const std::filesystem::path& fileName) {
 }
 
 void TTextFile::Add(std::string_view line) {
+  if (Joined_ && Spans_.empty()) AddedBreak_ = LineBreak;
+  Joined_ = Joined_ && AddedBreak_ == LineBreak;
   Spans_.emplace_back(Storage_.size(), line.size());
   Storage_.append(line);
+  Storage_.append(AddedBreak_);
+}
+
+void TTextFile::Reserve(std::size_t lines, std::size_t bytes) {
+  Spans_.reserve(Spans_.size() + lines);
+  Storage_.reserve(Storage_.size() + bytes + lines * LineBreak.size());
 }
 
 void TTextFile::Clear() {
   Storage_.clear();
   Spans_.clear();
+  Joined_ = true;
 }
 
 std::string TTextFile::Text() const {
+  if (Joined_ && AddedBreak_ == LineBreak) return Storage_;
   std::string out;
   out.reserve(Storage_.size() + Spans_.size() * LineBreak.size());
   for (std::size_t i = 0; i < Count(); ++i) {
@@ -45,7 +56,11 @@ std::string TTextFile::Text() const {
 }
 
 void TTextFile::SaveToFile(const std::filesystem::path& fileName) const {
-  WriteFileAtomic(fileName, Text());
+  if (Joined_ && AddedBreak_ == LineBreak) {
+    WriteFileAtomic(fileName, Storage_);
+  } else {
+    WriteFileAtomic(fileName, Text());
+  }
 }
 
 std::string ReadFileHead(const std::filesystem::path& fileName, std::size_t n) {

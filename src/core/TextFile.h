@@ -26,11 +26,17 @@ class TTextFile {
     return std::string_view(Storage_).substr(Spans_[i].first, Spans_[i].second);
   }
   void Add(std::string_view line);
+  // Room for that many more lines of about that many bytes in all.
+  void Reserve(std::size_t lines, std::size_t bytes);
   void Clear();
 
  private:
+  // Loaded text, or the added lines each followed by AddedBreak_: a file
+  // built by Add is then saved without another copy.
   std::string Storage_;
   std::vector<std::pair<std::size_t, std::size_t>> Spans_;  // offset, length
+  bool Joined_ = true;
+  std::string AddedBreak_ = "\n";
 };
 
 // At most n bytes from the start of the file (recognisers use 4096).

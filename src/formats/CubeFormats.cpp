@@ -37,6 +37,8 @@ std::string_view AfterKeyword(std::string_view line, std::string_view keyword) {
 }
 
 void AddFixedNodes(TTextFile& text, const TLUT& lut) {
+  const std::size_t nodes = static_cast<std::size_t>(lut.Size3D() > 0 ? lut.Size3D() : 0);
+  text.Reserve(nodes * nodes * nodes, nodes * nodes * nodes * 26);  // "0.000000 0.000000 0.000000"
   std::string line;
   ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
     line.clear();

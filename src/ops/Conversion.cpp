@@ -37,17 +37,19 @@ void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& i
   } else {
     CheckCurveSize(size);
   }
-  TLUT source;
-  registry.LoadLut(input, source, -1);
-  if (source.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
   TLUT target;
-  if (is3D) {
-    target.LutType = lt3D;
-    target.SetSize3D(size);
-  } else {
-    target.LutType = lt1D;
-    target.SetSize1D(size);
+  {  // the source is released before the output is built
+    TLUT source;
+    registry.LoadLut(input, source, -1);
+    if (source.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
+    if (is3D) {
+      target.LutType = lt3D;
+      target.SetSize3D(size);
+    } else {
+      target.LutType = lt1D;
+      target.SetSize1D(size);
+    }
+    target.ConvertFrom(source);
   }
-  target.ConvertFrom(source);
   registry.SaveLut(output, target, profile, bits);
 }

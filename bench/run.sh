@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# All benchmarks: in-process (Google Benchmark) and whole-process runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./build/bench/lut_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+python3 bench/run.py build

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# One entry point for people and CI on Debian 12:
+#   ./build.sh run     install what is missing, build, start the program
+#   ./build.sh test    install what is missing, build, run every test
+#   ./build.sh deps | build | bench
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+deps() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake --preset default >/dev/null
+  cmake --build --preset default
+}
+
+case "${1:-}" in
+  deps) deps ;;
+  build) deps; build ;;
+  run)
+    deps; build
+    ./build/tovilut --help
+    out=$(mktemp -d)
+    ./build/tovilut convert -p "Cube 3D Davinci" -s 17 -o "$out" examples/warm.cube
+    ./build/tovilut info "$out/warm.cube"
+    echo "Converted example written to $out/warm.cube"
+    ;;
+  test)
+    deps; build
+    ctest --preset default -j2
+    ;;
+  bench)
+    deps; build
+    bench/run.sh
+    ;;
+  *)
+    sed -n '2,5p' "$0"
+    exit 2
+    ;;
+esac

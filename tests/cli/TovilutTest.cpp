@@ -1,0 +1,133 @@
+// The command line as a user runs it: real processes, real files, exit codes.
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "TestSupport.h"
+
+namespace {
+
+struct TRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class Tovilut : public TempDirTest {
+ protected:
+  // Runs tovilut with stdin from /dev/null, as in a pipeline.
+  TRun Run(const std::string& args) {
+    const std::string errFile = Path("stderr.txt").string();
+    const std::string command =
+        std::string(TOVILUT_EXE) + " " + args + " </dev/null 2>'" + errFile + "'";
+    TRun run{};
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 4096> buffer{};
+    for (std::size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+      run.out.append(buffer.data(), got);
+    const int raw = ::pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.err = ReadText(errFile);
+    fs::remove(errFile);
+    return run;
+  }
+  static std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+  static bool Has(const std::string& text, const std::string& piece) {
+    return text.find(piece) != std::string::npos;
+  }
+};
+
+TEST_F(Tovilut, FormatsAndInfo) {
+  TRun run = Run("formats");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(Has(run.out, "Cube 3D Davinci"));
+  EXPECT_TRUE(Has(run.out, "FSI DIT (Flanders Scientific) 3D"));
+
+  run = Run("info " + Q(DataFile("cube/identity_2.cube")) + " " + Q(Write("notes.txt", "hi\n")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "  Format: Cube 3D\n  Type: 3D\n  Dimension: 2\n")) << run.out;
+  EXPECT_TRUE(Has(run.out, "notes.txt\n  Format: unknown\n")) << run.out;
+
+  run = Run("info " + Q(Path("missing.cube")) + " " + Q(DataFile("cube/bad/truncated_cube.cube")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "missing.cube: Cannot open file")) << run.err;
+  EXPECT_TRUE(Has(run.err, "truncated_cube.cube: Incomplete file.")) << run.err;
+}
+
+TEST_F(Tovilut, ConvertByNameNumberOrPieceWithSize) {
+  const fs::path out = Path("out");
+  fs::create_directory(out);
+  TRun run = Run("convert -p davinci -s 17 -o " + Q(out) + " " + Q(DataFile("cube/identity_2.cube")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const TRun info = Run("info " + Q(out / "identity_2.cube"));
+  EXPECT_TRUE(Has(info.out, "Dimension: 17")) << info.out;
+
+  run = Run("convert -p 'FSI DIT (flanders scientific) 3d' -o " + Q(out) + " " +
+            Q(DataFile("cube/identity_2.cube")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(fs::file_size(out / "identity_2.dat"), 1048704u);
+}
+
+TEST_F(Tovilut, UsageErrorsExitWithTwo) {
+  const std::string file = Q(DataFile("cube/identity_2.cube"));
+  struct Case {
+    std::string args;
+    const char* message;
+  } cases[] = {
+      {"convert -p cube -o " + Q(Dir) + " " + file, "matches several output profiles"},
+      {"convert -p nonesuch -o " + Q(Dir) + " " + file, "no output profile matches"},
+      {"convert -p 999 -o " + Q(Dir) + " " + file, "no output profile number 999"},
+      {"convert -p davinci -s 1 -o " + Q(Dir) + " " + file, "Invalid cube size 1"},
+      {"convert -p davinci -s big -o " + Q(Dir) + " " + file, "size must be"},
+      {"convert -p davinci -b 9 -o " + Q(Dir) + " " + file, "bits must be"},
+      {"convert -p davinci " + file, "--output"},
+      {"nosuchcommand", ""},
+  };
+  for (const Case& c : cases) {
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.status, 2) << c.args;
+    EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
+  }
+  EXPECT_TRUE(fs::is_empty(Dir));
+}
+
+TEST_F(Tovilut, ExistingOutputsNeedAFlagWithoutATerminal) {
+  const fs::path existing = Write("identity_2.cube", "precious\n");
+  const std::string args = "convert -p davinci -o " + Q(Dir) + " " + Q(DataFile("cube/identity_2.cube"));
+  TRun run = Run(args);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "--overwrite")) << run.err;
+  EXPECT_EQ(ReadText(existing), "precious\n");
+  run = Run(args + " --skip-existing");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(ReadText(existing), "precious\n");
+  run = Run(args + " --overwrite");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(Has(ReadText(existing), "LUT_3D_SIZE 33"));
+}
+
+TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
+  const fs::path out = Path("out");
+  fs::create_directory(out);
+  const fs::path first = Write("first.cube", ReadText(DataFile("cube/identity_2.cube")));
+  const fs::path last = Write("last.cube", ReadText(DataFile("cube/identity_2.cube")));
+  const std::string files =
+      Q(first) + " " + Q(DataFile("cube/bad/size_101.cube")) + " " + Q(last);
+  TRun run = Run("convert -q -p davinci -o " + Q(out) + " " + files);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "size_101.cube: The current version cannot process LUTs more than "
+                           "100x100x100.\nIn general")) << run.err;
+  EXPECT_TRUE(fs::exists(out / "first.cube"));
+  EXPECT_FALSE(fs::exists(out / "size_101.cube"));
+  EXPECT_FALSE(fs::exists(out / "last.cube"));
+  run = Run("convert -q --keep-going -p davinci -o " + Q(out) + " --overwrite " + files);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(fs::exists(out / "last.cube"));
+
+  run = Run("convert -p davinci -o " + Q(Path("no/such/folder")) + " " + Q(first));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
+}
+
+}  // namespace
