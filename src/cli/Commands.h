@@ -13,3 +13,4 @@ struct TCommand {
 TCommand AddFormatsCommand(CLI::App& app);
 TCommand AddInfoCommand(CLI::App& app);
 TCommand AddConvertCommand(CLI::App& app);
+TCommand AddMergeCommand(CLI::App& app);

@@ -82,6 +82,10 @@ TEST_F(Tovilut, UsageErrorsExitWithTwo) {
       {"convert -p davinci -s big -o " + Q(Dir) + " " + file, "size must be"},
       {"convert -p davinci -b 9 -o " + Q(Dir) + " " + file, "bits must be"},
       {"convert -p davinci " + file, "--output"},
+      {"convert -p davinci -s 123456 -o " + Q(Dir) + " " + file, "at most five digits"},
+      {"convert -p 'Cube 3D Truelight' -s 17 -o " + Q(Dir) + " " + file, "leave out --size"},
+      {"convert -p 'Cube 3D Truelight' -b 10 -o " + Q(Dir) + " " + file, "leave out --bits"},
+      {"merge -p 'Cube 1D' -o " + Q(Path("m.cube")) + " " + file, "3D profile"},
       {"nosuchcommand", ""},
   };
   for (const Case& c : cases) {
@@ -128,6 +132,22 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
   run = Run("convert -p davinci -o " + Q(Path("no/such/folder")) + " " + Q(first));
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
+}
+
+TEST_F(Tovilut, MergeAppliesTheFirstFileFirst) {
+  const std::string a = Q(DataFile("cube/identity_2.cube"));
+  const fs::path out = Path("merged.cube");
+  TRun run = Run("merge -p davinci -s 120 -o " + Q(out) + " " + a + " " + Q(Path("none.cube")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "none.cube: Cannot open file")) << run.err;
+  EXPECT_FALSE(fs::exists(out));
+  run = Run("merge -p davinci -s 120 -o " + Q(out) + " " + a + " " + a);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "The LUT file was successfully created.\n");
+  EXPECT_TRUE(Has(Run("info " + Q(out)).out, "Dimension: 99"));
+  run = Run("merge -p davinci -o " + Q(out) + " " + a);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "--overwrite")) << run.err;
 }
 
 }  // namespace
