@@ -188,8 +188,7 @@ void TColorFrontOSD3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
   if (ParseFloatTriple(line, b, g, r)) StoreNodeRedFastest(lut, {r, g, b});
 }
 
-void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      int) {
+void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
   TTextFile text;
   std::string line;
   ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
@@ -328,7 +327,8 @@ void TMatchLight3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& l
     DeclareCubeSize(lut, CubeSize);
     double r, g, b;
     while (Counter4 < CurveLength)
-      if (ParseFloatTriple(TakeLine(), r, g, b)) lut.Curve(Counter4++) = {r / 15.0, g / 15.0, b / 15.0};
+      if (ParseFloatTriple(TakeLine(), r, g, b))
+        lut.Curve(Counter4++) = {r / 15.0, g / 15.0, b / 15.0};
     while (!Complete)
       if (ParseFloatTriple(TakeLine(), r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
   } catch (...) {

@@ -96,11 +96,10 @@ TEST_F(Other3DFormats, WritersProduceTheExactLines) {
                            "red is slowest changing", "", "cube data", "R G B"}) +
                          codes12},
       // Columns blue green red, red fastest, unclamped floats.
-      {"Colorfront OSD 3D",
-       Join({"0.000000 0.000000 0.000000", "0.000000 0.000000 1.000000",
-             "0.000000 0.500000 0.000000", "0.000000 0.500000 1.000000",
-             "0.250000 0.000000 0.000000", "0.250000 0.000000 1.000000",
-             "0.250000 0.500000 0.000000", "0.007813 -0.100000 1.250000"})},
+      {"Colorfront OSD 3D", Join({"0.000000 0.000000 0.000000", "0.000000 0.000000 1.000000",
+                                  "0.000000 0.500000 0.000000", "0.000000 0.500000 1.000000",
+                                  "0.250000 0.000000 0.000000", "0.250000 0.000000 1.000000",
+                                  "0.250000 0.500000 0.000000", "0.007813 -0.100000 1.250000"})},
   };
   const TLUT source = WriterSource();
   for (const TWriterCase& c : cases) {
@@ -161,8 +160,7 @@ TEST_F(Other3DFormats, ReadersTakeTheirFilesAsTheSystemsWriteThem) {
          EXPECT_DOUBLE_EQ(l.Cube(1, 1, 1).R, 1023.0 / 4095.0);
          EXPECT_DOUBLE_EQ(l.Cube(0, 0, 1).B, 1023.0 / 4095.0);
        }},
-      {"Codex channels separated by tabs, commas or both; an index column is not data",
-       "b.txt",
+      {"Codex channels separated by tabs, commas or both; an index column is not data", "b.txt",
        Join({"Lut3D: 2", "0\t0\t0", "0,0,4095", "0, 4095, 0", "3 0 4095 4095", "0 4095 4095",
              "4095 0 0", "4095 0 4095", "4095\t4095, 0", "# trailing comment", "4095 4095 4095"}),
        Codex, lt3D,
@@ -174,8 +172,7 @@ TEST_F(Other3DFormats, ReadersTakeTheirFilesAsTheSystemsWriteThem) {
          EXPECT_EQ(l.Comments, std::vector<std::string>{"trailing comment"});
        }},
       {"Luther size counts entries, on a line beginning with #", "c.txt",
-       Join({"#channels: c3", "#elements = 8", "# ignored comment"}) +
-           IdentityCodes2(1023, true),
+       Join({"#channels: c3", "#elements = 8", "# ignored comment"}) + IdentityCodes2(1023, true),
        Luther, lt3D,
        [](const TLUT& l) {
          EXPECT_EQ(l.Size3D(), 2);
@@ -185,7 +182,10 @@ TEST_F(Other3DFormats, ReadersTakeTheirFilesAsTheSystemsWriteThem) {
       {"Quantel range comes from the header", "d.txt",
        Join({"# by hand", "vertices 2", "max value 1000", "cube data", "R G B"}) +
            IdentityCodes2(1000, true),
-       Quantel, lt3D, [](const TLUT& l) { EXPECT_EQ(l.Cube(1, 1, 0), (TLutRGB{1, 1, 0})); }},
+       Quantel, lt3D,
+       [](const TLUT& l) {
+         EXPECT_EQ(l.Cube(1, 1, 0), (TLutRGB{1, 1, 0}));
+       }},
       {"Colorfront columns are blue green red, red fastest", "e.3dmesh",
        Join({"# no header", "0.1 0.2 0.3", "", "0.4 0.5 0.6"}) + CountingFloats(2).substr(12),
        Colorfront, lt3D,
@@ -203,7 +203,9 @@ TEST_F(Other3DFormats, ReadersTakeTheirFilesAsTheSystemsWriteThem) {
        }},
       {"Nucoda version 2 curve values are taken as they are", "g.cms",
        Join({"NUCODA_3D_CUBE 2", "LUT_1D_SIZE 2", "0 0 0", "33 33 33"}), Nucoda, lt1D,
-       [](const TLUT& l) { EXPECT_EQ(l.Curve(1), (TLutRGB{33, 33, 33})); }},
+       [](const TLUT& l) {
+         EXPECT_EQ(l.Curve(1), (TLutRGB{33, 33, 33}));
+       }},
       {"Nucoda curve then cube; cube lines beyond N^3 are ignored", "h.cms",
        Join({"NUCODA_3D_CUBE 1", "TITLE \"x\"", "LUT_1D_SIZE 2", "LUT_3D_SIZE 2", "0 0 0",
              "33 33 33"}) +
@@ -249,10 +251,12 @@ TEST_F(Other3DFormats, ReadersTakeTheirFilesAsTheSystemsWriteThem) {
 
 TEST_F(Other3DFormats, NucodaVersionDoesNotCarryOverToTheNextFile) {
   TLUT lut;
-  LutRegistry().LoadLut(Write("v1.cms", Join({"NUCODA_3D_CUBE 1", "LUT_1D_SIZE 2", "0 0 0", "33 33 33"})),
-                        lut, Nucoda);
+  LutRegistry().LoadLut(
+      Write("v1.cms", Join({"NUCODA_3D_CUBE 1", "LUT_1D_SIZE 2", "0 0 0", "33 33 33"})), lut,
+      Nucoda);
   EXPECT_EQ(lut.Curve(1), (TLutRGB{1, 1, 1}));
-  LutRegistry().LoadLut(Write("bare.cms", Join({"LUT_1D_SIZE 2", "0 0 0", "33 33 33"})), lut, Nucoda);
+  LutRegistry().LoadLut(Write("bare.cms", Join({"LUT_1D_SIZE 2", "0 0 0", "33 33 33"})), lut,
+                        Nucoda);
   EXPECT_EQ(lut.Curve(1), (TLutRGB{33, 33, 33}));
 }
 
@@ -286,10 +290,9 @@ TEST_F(Other3DFormats, BadFilesFailWithAClearErrorAndStoreNothingOversized) {
       {"Luther one node short", "f.txt", "#channels: c3\n#elements = 8\n" + last,
        TFault::Incomplete, incomplete},
       {"Quantel keywords are case-sensitive", "g.txt",
-       "Max Value 4095\nvertices 2\n" + IdentityCodes2(4095, true), TFault::Incomplete,
-       incomplete},
-      {"Quantel size over the limit", "h.txt", "max value 4095\nvertices 200\n",
-       TFault::TooLarge, tooBig},
+       "Max Value 4095\nvertices 2\n" + IdentityCodes2(4095, true), TFault::Incomplete, incomplete},
+      {"Quantel size over the limit", "h.txt", "max value 4095\nvertices 200\n", TFault::TooLarge,
+       tooBig},
       {"Quantel range of zero", "i.txt", "vertices 2\nmax value 0\n" + IdentityCodes2(0, true),
        TFault::BadRange, "Invalid max value 0"},
       {"Colorfront without a data line", "j.3dmesh", "# nothing here\n", TFault::Incomplete,
@@ -307,8 +310,8 @@ TEST_F(Other3DFormats, BadFilesFailWithAClearErrorAndStoreNothingOversized) {
        "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 2\n" + CountingFloats(2).substr(6), TFault::Incomplete,
        incomplete},
       {"Nucoda curve cut short before its cube", "n.cms",
-       "NUCODA_3D_CUBE 2\nLUT_1D_SIZE 16\nLUT_3D_SIZE 2\n" + CountingFloats(2),
-       TFault::Incomplete, incomplete},
+       "NUCODA_3D_CUBE 2\nLUT_1D_SIZE 16\nLUT_3D_SIZE 2\n" + CountingFloats(2), TFault::Incomplete,
+       incomplete},
       {"Nucoda data without any size line", "o.cms", "NUCODA_3D_CUBE 2\n" + CountingFloats(2),
        TFault::Incomplete, incomplete},
       {"Nucoda version not an integer", "p.cms", "NUCODA_3D_CUBE one\n", TFault::NotInteger,
