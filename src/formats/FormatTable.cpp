@@ -4,21 +4,33 @@
 #include "core/LUTFormat.h"
 #include "formats/CubeFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/Other3DFormats.h"
 
 void RegisterLutFormats(TLutRegistry& r) {
   r.AddFormat<TCube3DTruelightLutFormat>();
   r.AddFormat<TCube3DLutFormat>();
+  r.AddFormat<TNucoda3DLutFormat>();
+  r.AddFormat<TCodex3DLutFormat>();
   r.AddFormat<TCube1DLutFormat>();
+  r.AddFormat<TLuther3DLutFormat>();
+  r.AddFormat<TColorFrontOSD3DLutFormat>();
+  r.AddFormat<TQuantel3DLutFormat>();
   r.AddFormat<TFSI_CFE_3DLutFormat>();
   r.AddFormat<TFSI_DIT_3DLutFormat>();
+  r.AddFormat<TMatchLight3DLutFormat>();
   r.AddFormat<TPanasonic3DLutFormat>();
 
   //                    name                                                   ext    size  bits  size? bits?
+  r.AddOutputProfile<TCodex3DLutFormat>("Codex 3D", "txt", 17, 12, false, false);
+  r.AddOutputProfile<TColorFrontOSD3DLutFormat>("Colorfront OSD 3D", "3dmesh", 17, 0, false, false);
   r.AddOutputProfile<TCube3DLutFormat>("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke", "cube", 32, 0, false, false);
   r.AddOutputProfile<TCube3DLutFormat>("Cube 3D Davinci", "cube", 33, 0, true, false);
   r.AddOutputProfile<TCube3DTruelightLutFormat>("Cube 3D Truelight", "cube", 32, 0, false, false);
   r.AddOutputProfile<TFSI_CFE_3DLutFormat>("FSI CFE (Flanders Scientific) 3D", "cfe", 17, 0, false, false);
   r.AddOutputProfile<TFSI_DIT_3DLutFormat>("FSI DIT (Flanders Scientific) 3D", "dat", 64, 10, false, false);
+  r.AddOutputProfile<TNucoda3DLutFormat>("Nucoda 3D", "cms", 33, 0, true, false);
+  r.AddOutputProfile<TLuther3DLutFormat>("Luther 3D", "txt", 33, 10, false, false);
   r.AddOutputProfile<TPanasonic3DLutFormat>("Panasonic 3D vlt, Varicam", "vlt", 17, 0, false, false);
+  r.AddOutputProfile<TQuantel3DLutFormat>("Quantel 3D", "txt", 17, 12, false, false);
   r.AddOutputProfile<TCube1DLutFormat>("Cube 1D", "cube", 4096, 0, false, false);
 }

@@ -21,6 +21,14 @@ const std::map<std::string, double> OwnPrecision = {
     {"FSI DIT (Flanders Scientific) 3D", 0.5 / 1008},
     {"Panasonic 3D vlt, Varicam", 0.5 / 4095},
     {"Cube 1D", 5e-7},
+    {"Colorfront OSD 3D", 5e-7},
+    {"Nucoda 3D", 5e-7},
+};
+
+// Profiles whose files read back as another kind than the record written
+// (an identity curve put before the cube); the cube is compared.
+const std::map<std::string, TLutType> ReadBackType = {
+    {"Nucoda 3D", lt1DThen3D},
 };
 
 // Formats that are written but never read back (their Detect refuses all).
@@ -51,7 +59,8 @@ TEST_P(RoundTrip, WriteDetectReadBack) {
   TLUT back;
   registry.LoadLut(file, back, -1);
   ASSERT_EQ(back.FormatIndex, profile.FormatIndex);
-  ASSERT_EQ(back.LutType, source.LutType);
+  const auto readBack = ReadBackType.find(profile.Name);
+  ASSERT_EQ(back.LutType, readBack != ReadBackType.end() ? readBack->second : source.LutType);
   const double tol = Precision(profile) * (1 + 1e-9);
   double worst = 0;
   if (is3D) {
