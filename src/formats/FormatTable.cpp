@@ -3,22 +3,35 @@
 // of the output-format lists. Profiles name their format by class.
 #include "core/LUTFormat.h"
 #include "formats/CubeFormats.h"
+#include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/ThreeDLFormats.h"
 
 void RegisterLutFormats(TLutRegistry& r) {
   r.AddFormat<TCube3DTruelightLutFormat>();
   r.AddFormat<TCube3DLutFormat>();
+  r.AddFormat<TLustre3DLutFormat>();
+  r.AddFormat<TPandora3DLutFormat>();
+  r.AddFormat<T3dlLutFormat>();
   r.AddFormat<TCube1DLutFormat>();
+  r.AddFormat<TDavinciDat3DLutFormat>();
   r.AddFormat<TFSI_CFE_3DLutFormat>();
   r.AddFormat<TFSI_DIT_3DLutFormat>();
   r.AddFormat<TPanasonic3DLutFormat>();
 
   //                    name                                                   ext    size  bits  size? bits?
+  r.AddOutputProfile<T3dlLutFormat>("3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3dl", 17, 12, false, false);
+  r.AddOutputProfile<T3dlLutFormat>("3DL Fusion", "3dl", 33, 12, false, false);
+  r.AddOutputProfile<TLustre3DLutFormat>("Autodesk Lustre 3D", "lut", 33, 12, false, false);
   r.AddOutputProfile<TCube3DLutFormat>("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke", "cube", 32, 0, false, false);
   r.AddOutputProfile<TCube3DLutFormat>("Cube 3D Davinci", "cube", 33, 0, true, false);
   r.AddOutputProfile<TCube3DTruelightLutFormat>("Cube 3D Truelight", "cube", 32, 0, false, false);
+  r.AddOutputProfile<TDavinciDat3DLutFormat>("Davinci DAT 3D", "dat", 33, 0, false, false);
+  r.AddOutputProfile<T3dlLutFormat>("Dolby DD3", "dd3", 17, 12, false, false);
   r.AddOutputProfile<TFSI_CFE_3DLutFormat>("FSI CFE (Flanders Scientific) 3D", "cfe", 17, 0, false, false);
   r.AddOutputProfile<TFSI_DIT_3DLutFormat>("FSI DIT (Flanders Scientific) 3D", "dat", 64, 10, false, false);
+  r.AddOutputProfile<TPandora3DLutFormat>("Pandora 3D, Apple 3D m3d", "m3d", 17, 16, false, false);
   r.AddOutputProfile<TPanasonic3DLutFormat>("Panasonic 3D vlt, Varicam", "vlt", 17, 0, false, false);
+  r.AddOutputProfile<TPandora3DLutFormat>("Technicolor 3D mga", "mga", 33, 16, false, false);
   r.AddOutputProfile<TCube1DLutFormat>("Cube 1D", "cube", 4096, 0, false, false);
 }
