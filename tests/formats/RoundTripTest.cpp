@@ -17,6 +17,7 @@ const std::map<std::string, double> OwnPrecision = {
     {"Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke", 5e-7},
     {"Cube 3D Davinci", 5e-7},
     {"Cube 3D Truelight", 5e-7},
+    {"Davinci DAT 3D", 5e-7},
     {"FSI CFE (Flanders Scientific) 3D", 5e-7},
     {"FSI DIT (Flanders Scientific) 3D", 0.5 / 1008},
     {"Panasonic 3D vlt, Varicam", 0.5 / 4095},
@@ -31,8 +32,10 @@ const std::map<std::string, TLutType> ReadBackType = {
     {"Nucoda 3D", lt1DThen3D},
 };
 
-// Formats that are written but never read back (their Detect refuses all).
-const std::set<std::string> WriteOnly = {};
+// Profiles whose files are written but not recognised on reading: write-only
+// formats (their Detect refuses all), and "Dolby DD3", whose ".dd3" extension
+// the 3DL recogniser does not take.
+const std::set<std::string> WriteOnly = {"Dolby DD3"};
 
 double Precision(const TLutOutputProfile& p) {
   if (auto it = OwnPrecision.find(p.Name); it != OwnPrecision.end()) return it->second;
