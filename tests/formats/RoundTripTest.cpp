@@ -21,10 +21,26 @@ const std::map<std::string, double> OwnPrecision = {
     {"FSI DIT (Flanders Scientific) 3D", 0.5 / 1008},
     {"Panasonic 3D vlt, Varicam", 0.5 / 4095},
     {"Cube 1D", 5e-7},
+    {"Blackmagic HDLink 1D", 0.005 / 1000},
+    {"Colorfront OSD 1D", 5e-7},
+    {"Filmlight Truelight 1D", 5e-7},
+    {"Nucoda 1D", 5e-7},
 };
 
 // Formats that are written but never read back (their Detect refuses all).
-const std::set<std::string> WriteOnly = {};
+const std::set<std::string> WriteOnly = {"Cine-tal 1D", "Shake 1D"};
+
+// Profiles whose files another format reads back (by that format's name).
+// Until that format is registered there is nothing to read them with.
+const std::map<std::string, std::string> ReadBackAs = {{"Nucoda 1D", "Nucoda 3D"}};
+
+int ReaderIndex(const TLutRegistry& registry, const TLutOutputProfile& profile) {
+  const auto it = ReadBackAs.find(profile.Name);
+  if (it == ReadBackAs.end()) return profile.FormatIndex;
+  for (std::size_t i = 0; i < registry.LutFormats.size(); ++i)
+    if (registry.LutFormats[i]->Name == it->second) return static_cast<int>(i);
+  return -1;
+}
 
 double Precision(const TLutOutputProfile& p) {
   if (auto it = OwnPrecision.find(p.Name); it != OwnPrecision.end()) return it->second;
@@ -47,10 +63,12 @@ TEST_P(RoundTrip, WriteDetectReadBack) {
     EXPECT_EQ(registry.DetectLutFormat(file), -1);
     return;
   }
-  ASSERT_EQ(registry.DetectLutFormat(file), profile.FormatIndex);
+  const int reader = ReaderIndex(registry, profile);
+  if (reader < 0) GTEST_SKIP() << ReadBackAs.at(profile.Name) << " is not registered";
+  ASSERT_EQ(registry.DetectLutFormat(file), reader);
   TLUT back;
   registry.LoadLut(file, back, -1);
-  ASSERT_EQ(back.FormatIndex, profile.FormatIndex);
+  ASSERT_EQ(back.FormatIndex, reader);
   ASSERT_EQ(back.LutType, source.LutType);
   const double tol = Precision(profile) * (1 + 1e-9);
   double worst = 0;
