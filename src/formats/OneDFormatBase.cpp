@@ -1,3 +1,4 @@
+// The counted-table base and the header-field cut of the 1D text formats.
 #include "formats/OneDFormatBase.h"
 
 #include "core/StringLib.h"
