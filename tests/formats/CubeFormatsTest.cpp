@@ -47,7 +47,7 @@ TEST_F(CubeFormats, DetectionFollowsTheRegistryOrder) {
       {"f.VLT", "LUT_3D_SIZE 2\n", "Panasonic 3D"},
       {"g.cube", "LUT_1D_SIZE 2\n", "Cube 1D"},
       {"h.cube", "LUT_1D_SIZE 2\nLUT_3D_SIZE 2\n", "Cube 3D"},
-      {"i.cube", "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 2\n", "unknown"},
+      {"i.cube", "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 2\n", "Nucoda 3D"},
       {"j.cube", std::string(4090, '#') + "\nLUT_3D_SIZE 2\n", "unknown"},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatName(Write(c.name, c.text)), c.format) << c.name;
@@ -95,7 +95,7 @@ TEST_F(CubeFormats, MalformedFilesFailWithTheirMessages) {
     }
   }
   EXPECT_EQ(FormatName(DataFile("cube/bad/binary_garbage.cube")), "unknown");
-  EXPECT_EQ(FormatName(DataFile("cube/bad/decoy_nucoda_keyword.cube")), "unknown");
+  EXPECT_EQ(FormatName(DataFile("cube/bad/decoy_nucoda_keyword.cube")), "Nucoda 3D");
 }
 
 TEST_F(CubeFormats, IncompleteAndEmptyFilesKeepTheKindAndSizeFound) {
