@@ -16,6 +16,11 @@
 //   "#" are skipped (the Truelight "# Cube" / "# end" markers among them).
 // - Lines that do not parse as three numbers (TITLE, DOMAIN_MIN, ...) are
 //   skipped; only missing nodes are an error.
+// - A plain cube that declares both LUT_1D_SIZE and LUT_3D_SIZE holds a 1D
+//   shaper before its cube: the first M data lines are the curves, the next
+//   N^3 the cube, whichever size line comes first. Input ranges other than
+//   0..1 are built into the record (see CubeInputRange.h). Files without
+//   these read exactly as they always did.
 #include "formats/CubeFormats.h"
 
 #include <charconv>
@@ -60,7 +65,52 @@ bool TCube3DLutFormat::Detect(const std::filesystem::path& fileName) {
   return MatchKeywords(fileName, "LUT_3D_SIZE", "NUCODA_3D_CUBE,LUT_3D_VERSION");
 }
 
+void TCube3DLutFormat::ReadHeader(const TTextFile& lines) {
+  Shaper = false;
+  SeenData = false;
+  if (!ReadsShaperAndRanges) return;
+  Keywords = ScanCubeKeywords(lines);
+  Shaper = Keywords.Size1D != -1 && Keywords.Size3D != -1;
+}
+
+void TCube3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  TGenericLutFormat::Read(fileName, lut);
+  if (!ReadsShaperAndRanges) return;
+  if (Shaper) {
+    lut.LutType = lt1DThen3D;
+    if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) ApplyRangeToCurveInput(lut, *r);
+    if (Keywords.Range3D) ApplyRangeToCubeInput(lut, *Keywords.Range3D);
+  } else if (const auto& r = Keywords.Range3D ? Keywords.Range3D : Keywords.Domain) {
+    ApplyRangeToCubeInput(lut, *r);
+  }
+}
+
+void TCube3DLutFormat::ReadShaperLine(std::string_view line, TLUT& lut) {
+  if (LutSize == -1) {  // both sizes are known from the scan; check them before storing
+    DeclareCurveSize(lut, Keywords.Size1D);
+    DeclareCubeSize(lut, Keywords.Size3D);
+  }
+  line = Trim(line);
+  if (line.empty() || Complete) return;
+  if (line.front() == '#') {
+    if (!SeenData) lut.Comments.emplace_back(Trim(line.substr(1)));
+    return;
+  }
+  double r, g, b;
+  if (!ParseFloatTriple(line, r, g, b)) return;
+  SeenData = true;
+  if (Counter4 < lut.Size1D()) {
+    lut.Curve(Counter4++) = {r, g, b};
+  } else {
+    StoreNodeRedFastest(lut, {r, g, b});
+  }
+}
+
 void TCube3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
+  if (Shaper) {
+    ReadShaperLine(line, lut);
+    return;
+  }
   line = Trim(line);
   if (line.empty()) return;
   if (LutSize == -1) {
@@ -169,6 +219,13 @@ void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const T
 
 bool TCube1DLutFormat::Detect(const std::filesystem::path& fileName) {
   return MatchKeywords(fileName, "LUT_1D_SIZE", "NUCODA_3D_CUBE");
+}
+
+void TCube1DLutFormat::ReadHeader(const TTextFile& lines) { Keywords = ScanCubeKeywords(lines); }
+
+void TCube1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  TGenericLutFormat::Read(fileName, lut);
+  if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) ApplyRangeToCurveInput(lut, *r);
 }
 
 void TCube1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
