@@ -21,10 +21,13 @@ const std::map<std::string, double> OwnPrecision = {
     {"FSI DIT (Flanders Scientific) 3D", 0.5 / 1008},
     {"Panasonic 3D vlt, Varicam", 0.5 / 4095},
     {"Cube 1D", 5e-7},
+    {"Adobe SpeedGrade Look", 0x1p-24},  // 32-bit floats of values up to 1
 };
 
-// Formats that are written but never read back (their Detect refuses all).
-const std::set<std::string> WriteOnly = {};
+// Formats that are written but never read back (their Detect refuses all;
+// another format may still recognise the file, as a SpeedGrade look does a
+// Premiere look).
+const std::set<std::string> WriteOnly = {"Adobe Premiere Look"};
 
 double Precision(const TLutOutputProfile& p) {
   if (auto it = OwnPrecision.find(p.Name); it != OwnPrecision.end()) return it->second;
@@ -44,7 +47,7 @@ TEST_P(RoundTrip, WriteDetectReadBack) {
   const fs::path file = Path("round-trip." + profile.Extension);
   registry.SaveLut(file, source, profile, -1);
   if (WriteOnly.count(profile.Name)) {
-    EXPECT_EQ(registry.DetectLutFormat(file), -1);
+    EXPECT_NE(registry.DetectLutFormat(file), profile.FormatIndex);
     return;
   }
   ASSERT_EQ(registry.DetectLutFormat(file), profile.FormatIndex);
