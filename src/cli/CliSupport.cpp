@@ -58,8 +58,12 @@ bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 TAnswer AskOverwrite(const std::filesystem::path& output) {
+  return Ask(OverwriteQuestion(output.string()));
+}
+
+TAnswer Ask(const std::string& question) {
   for (;;) {
-    std::cerr << OverwriteQuestion(output.string()) << " [y/n/c] " << std::flush;
+    std::cerr << question << " [y/n/c] " << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return TAnswer::Cancel;
     const std::string a = UpperCase(Trim(answer));

@@ -32,6 +32,8 @@ bool StdinIsTerminal();
 bool StderrIsTerminal();
 
 enum class TAnswer { Yes, No, Cancel };
+// A Yes/No/Cancel question, asked on the terminal.
+TAnswer Ask(const std::string& question);
 // The overwrite question, asked on the terminal.
 TAnswer AskOverwrite(const std::filesystem::path& output);
 

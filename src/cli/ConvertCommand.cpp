@@ -8,8 +8,53 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "ops/Conversion.h"
+#include "xml/LookFormats.h"
 
 namespace {
+
+// Answers the question the Premiere look asks before replacing the .cube it
+// writes beside itself, the way the command answers for its own outputs.
+// Handed to the registry's look format for as long as it lives.
+class TLookCubeConfirm : public IConfirm {
+ public:
+  TLookCubeConfirm(const TLutRegistry& registry, bool overwrite, bool skipExisting,
+                   TProgressBar& progress)
+      : Overwrite(overwrite), SkipExisting(skipExisting), Progress(progress) {
+    for (const auto& format : registry.LutFormats)
+      if (auto* look = dynamic_cast<TSpeedgradeLook3DLutV2Format*>(format.get())) Looks.push_back(look);
+    for (auto* look : Looks) look->Confirm = this;
+  }
+  ~TLookCubeConfirm() override {
+    for (auto* look : Looks) look->Confirm = nullptr;
+  }
+
+  TConfirmAnswer Confirm(const std::string& message, bool) override {
+    if (Overwrite) return TConfirmAnswer::Yes;
+    if (!SkipExisting && !StdinIsTerminal())
+      throw std::runtime_error(Cube.string() +
+                               " already exists; use --overwrite to replace it or "
+                               "--skip-existing to keep it");
+    TAnswer answer = TAnswer::No;
+    if (!SkipExisting) {
+      Progress.Finish();
+      answer = Ask(message);
+    }
+    if (answer == TAnswer::Yes) return TConfirmAnswer::Yes;
+    Declined = true;
+    Cancelled = answer == TAnswer::Cancel;
+    return Cancelled ? TConfirmAnswer::Cancel : TConfirmAnswer::No;
+  }
+
+  std::filesystem::path Cube;  // the .cube of the look being written
+  bool Declined = false;
+  bool Cancelled = false;
+
+ private:
+  bool Overwrite;
+  bool SkipExisting;
+  TProgressBar& Progress;
+  std::vector<TSpeedgradeLook3DLutV2Format*> Looks;
+};
 
 struct TConvertOptions {
   std::string Profile;
@@ -44,6 +89,7 @@ int RunConvert(const TConvertOptions& o) {
   for (const auto& format : registry.LutFormats) format->InputBits = inputBits;
 
   TProgressBar progress(!o.Quiet && StderrIsTerminal());
+  TLookCubeConfirm lookCube(registry, o.Overwrite, o.SkipExisting, progress);
   const std::size_t n = o.Files.size();
   int status = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -68,7 +114,11 @@ int RunConvert(const TConvertOptions& o) {
     progress.Show(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n),
                   input.filename().string());
     try {
+      lookCube.Cube = LookCubePath(output);
+      lookCube.Declined = false;
       ConvertLutFile(registry, input, output, profile, size, bits);
+      if (lookCube.Cancelled) break;
+      if (lookCube.Declined) continue;  // nothing was written
       if (!o.Quiet) {
         progress.Finish();
         std::cout << input.string() << " -> " << output.string() << std::endl;

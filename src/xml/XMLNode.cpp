@@ -49,9 +49,9 @@ constexpr std::size_t IndexFrom = 16;  // attributes before the index is kept
 }
 
 std::ptrdiff_t TXMLAttributes::Find(std::string_view name) const {
-  if (!Index_.empty()) {
-    const auto it = Index_.find(UpperCase(name));
-    return it == Index_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+  if (Index_) {
+    const auto it = Index_->find(UpperCase(name));
+    return it == Index_->end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
   }
   for (std::size_t i = 0; i < Items_.size(); ++i)
     if (Items_[i].first.size() == name.size() && StartsWithNoCase(Items_[i].first, name))
@@ -63,9 +63,10 @@ TXMLValue& TXMLAttributes::operator[](std::string_view name) {
   if (const std::ptrdiff_t i = Find(name); i >= 0) return Items_[static_cast<std::size_t>(i)].second;
   Items_.emplace_back(std::string(name), TXMLValue{});
   if (Items_.size() == IndexFrom) {
-    for (std::size_t i = 0; i < Items_.size(); ++i) Index_.emplace(UpperCase(Items_[i].first), i);
-  } else if (Items_.size() > IndexFrom) {
-    Index_.emplace(UpperCase(name), Items_.size() - 1);
+    Index_ = std::make_unique<std::unordered_map<std::string, std::size_t>>();
+    for (std::size_t i = 0; i < Items_.size(); ++i) Index_->emplace(UpperCase(Items_[i].first), i);
+  } else if (Index_) {
+    Index_->emplace(UpperCase(name), Items_.size() - 1);
   }
   return Items_.back().second;
 }
@@ -74,7 +75,7 @@ bool TXMLAttributes::Has(std::string_view name) const { return Find(name) >= 0; 
 
 void TXMLAttributes::Clear() {
   Items_.clear();
-  Index_.clear();
+  Index_.reset();
 }
 
 // --- Nodes -----------------------------------------------------------------

@@ -47,13 +47,13 @@ class TXMLAttributes {
   std::vector<std::pair<std::string, TXMLValue>> Items_;
   // Upper-cased name -> position, kept once a tag holds many attributes, so
   // that a hostile tag with very many of them is not quadratic to read.
-  std::unordered_map<std::string, std::size_t> Index_;
+  std::unique_ptr<std::unordered_map<std::string, std::size_t>> Index_;
 };
 
 // Parsing limit: elements plus attributes of one document. Real LUT documents
 // stay far below (an S.two 1D of 100,000 entries holds about 400,000); a
 // hostile file would otherwise grow the tree far beyond the file's own size.
-constexpr std::size_t MaxXMLItems = 2'000'000;
+constexpr std::size_t MaxXMLItems = 1'000'000;
 
 class TXMLNode {
  public:
