@@ -13,7 +13,8 @@
 // - ColorCorrection must be the root element; collections and decision
 //   lists are not recognised (one file, one correction, one LUT).
 // - The three numbers may be separated by a space, a tab or a comma; a
-//   decimal comma therefore splits a number and is an error.
+//   decimal comma therefore splits a number, and the numbers left over make
+//   it an error rather than a silently different correction.
 // - Saturation mixes with the plain mean of the three channels, not with a
 //   weighted luma, and no result is clamped: the LUT keeps what the
 //   correction gives, values above 1 included.
@@ -39,10 +40,15 @@ float ParseCDLNumber(std::string_view token) {
 }
 
 void ReadTriple(const TXMLNode& sop, std::string_view name, float& r, float& g, float& b) {
-  std::string_view text = Trim(sop.NodeByName(name).Value.Text);
+  const std::string_view all = Trim(sop.NodeByName(name).Value.Text);
+  std::string_view text = all;
   r = ParseCDLNumber(CutToken(text));
   g = ParseCDLNumber(CutToken(text));
   b = ParseCDLNumber(CutToken(text));
+  // A decimal comma splits numbers; the text left over is how that shows.
+  if (!Trim(text).empty())
+    throw EConvertError("'" + std::string(all) + "' is not a list of three numbers with '.' as "
+                        "the decimal separator");
 }
 
 float SlopeOffsetPower(float x, float slope, float offset, float power) {

@@ -110,6 +110,8 @@ TEST_F(CDLTest, ErrorsNameWhatIsWrong) {
       {Correction("1 1", "0 0 0", "1 1 1"), "'' is not a valid floating point value"},
       {Correction("1  1 1", "0 0 0", "1 1 1"), "'' is not a valid floating point value"},
       {Correction("1 1 1", "0 0 0", "1 x 1"), "'x' is not a valid floating point value"},
+      {Correction("1,5 1,0 0,8", "0 0 0", "1 1 1"),
+       "'1,5 1,0 0,8' is not a list of three numbers with '.' as the decimal separator"},
   };
   for (const auto& c : cases) {
     TCDLCorrection cdl;
