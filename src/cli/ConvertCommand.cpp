@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
+#include <vector>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
