@@ -1,0 +1,166 @@
+// The fuzz target of one reader family (chosen at build time by
+// TOVI_FUZZ_FAMILY): the fuzzer's bytes become a file that goes through the
+// program's own detection and reading, restricted to the family's formats so
+// that the fuzzer's time is spent on them, and the record is then resampled
+// and written through one output profile, as a conversion does.
+//
+// Detection looks at file name extensions for some formats, so the bytes are
+// tried under each extension the family's formats know.
+//
+// A refusal (malformed data, a size beyond the record, a bad header number,
+// a file error) is the expected answer to hostile input. Any other exception
+// escapes and ends the run as a finding, like a crash or a sanitizer report.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <typeindex>
+#include <vector>
+
+#include "core/Errors.h"
+#include "core/FileIO.h"
+#include "core/LUTFormat.h"
+#include "formats/CubeFormats.h"
+#include "formats/DatPandoraFormats.h"
+#include "formats/FsiDitFormat.h"
+#include "formats/OneDFloatFormats.h"
+#include "formats/OneDIntegerFormats.h"
+#include "formats/Other3DFormats.h"
+#include "formats/ThreeDLFormats.h"
+#include "xml/CDLLib.h"
+#include "xml/LookFormats.h"
+#include "xml/XmlLutFormats.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TFuzzFamily {
+  std::string_view Name;
+  std::vector<std::type_index> Formats;
+  std::vector<std::string_view> Extensions;
+  std::string_view Profile;  // the output profile the record is written through
+  int Size;                  // the size written; small keeps runs fast
+};
+
+template <typename... T>
+std::vector<std::type_index> Classes() {
+  return {std::type_index(typeid(T))...};
+}
+
+const std::vector<TFuzzFamily>& Families() {
+  static const std::vector<TFuzzFamily> families = {
+      {"cube",
+       Classes<TCube3DTruelightLutFormat, TCube3DLutFormat, TCube1DLutFormat,
+               TFSI_CFE_3DLutFormat, TPanasonic3DLutFormat>(),
+       {"cube", "vlt", "cfe"}, "Cube 3D Davinci", 9},
+      {"fsidit", Classes<TFSI_DIT_3DLutFormat>(), {"dat"},
+       "FSI DIT (Flanders Scientific) 3D", 64},
+      {"threedl", Classes<T3dlLutFormat, TLustre3DLutFormat>(), {"3dl", "lut"},
+       "3DL Scratch, Autodesk, Blackmagic, Cine-tal", 17},
+      {"datpandora", Classes<TPandora3DLutFormat, TDavinciDat3DLutFormat>(), {"dat", "m3d", "mga"},
+       "Pandora 3D, Apple 3D m3d", 17},
+      {"other3d",
+       Classes<TNucoda3DLutFormat, TCodex3DLutFormat, TLuther3DLutFormat,
+               TColorFrontOSD3DLutFormat, TQuantel3DLutFormat, TMatchLight3DLutFormat>(),
+       {"txt", "3dmesh"}, "Codex 3D", 17},
+      {"oned_int",
+       Classes<TCodex1DLutFormat, TLustre1DLutFormat, TQuantel1DLutFormat, TFusion1DLutFormat,
+               TCinetal1DLutFormat, TShake1DLutFormat>(),
+       {"txt"}, "Codex 1D, Sony SRW-1, Scratch 1D", 1024},
+      {"oned_float",
+       Classes<TFilmlight1DLutFormat, TNucoda1DLutWriterFormat, TColorFrontOSD1DLutFormat,
+               TBlackmagic1DLutFormat, TDavinciILut1DLutFormat, TDavinciOLut1DLutFormat>(),
+       {"txt", "1dlut", "ilut", "olut"}, "Colorfront OSD 1D", 1024},
+      {"cdl", Classes<TASC_CDL_Format>(), {"cc"}, "Cube 3D Davinci", 9},
+      {"xmllut", Classes<TClipster3DLutFormat, TStwo1DLutFormat, TPFClean3D_Format>(), {"xml"}, "Clipster 3D", 17},
+      {"looks", Classes<TSpeedgradeLook3DLutFormat, TSpeedgradeLook3DLutV2Format>(), {"look"},
+       "Adobe SpeedGrade Look", 8},
+  };
+  return families;
+}
+
+#ifndef TOVI_FUZZ_FAMILY
+#error "TOVI_FUZZ_FAMILY names the reader family of this target"
+#endif
+
+struct TFuzzState {
+  TLutRegistry Readers;  // the family's formats, in registry order
+  TLutRegistry All;      // the full table, for the output profile
+  const TFuzzFamily* Family = nullptr;
+  const TLutOutputProfile* Profile = nullptr;
+  fs::path Dir;
+};
+
+TFuzzState& State() {
+  static TFuzzState state;
+  return state;
+}
+
+void RemoveDir() {
+  std::error_code ignored;
+  fs::remove_all(State().Dir, ignored);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  TFuzzState& s = State();
+  for (const TFuzzFamily& f : Families())
+    if (f.Name == TOVI_FUZZ_FAMILY) s.Family = &f;
+  if (!s.Family) std::abort();
+  RegisterLutFormats(s.All);
+  RegisterLutFormats(s.Readers);
+  std::erase_if(s.Readers.LutFormats, [&](const std::unique_ptr<TLUTFormat>& format) {
+    return std::find(s.Family->Formats.begin(), s.Family->Formats.end(),
+                     std::type_index(typeid(*format))) == s.Family->Formats.end();
+  });
+  s.Readers.LutOutputProfiles.clear();
+  if (s.Readers.LutFormats.size() != s.Family->Formats.size()) std::abort();
+  for (const TLutOutputProfile& p : s.All.LutOutputProfiles)
+    if (p.Name == s.Family->Profile) s.Profile = &p;
+  if (!s.Profile) std::abort();
+  // Memory-backed when available: every input is written and read back.
+  const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+  s.Dir = base / ("tovi-fuzz-" + std::string(TOVI_FUZZ_FAMILY) + "-" + std::to_string(::getpid()));
+  fs::create_directories(s.Dir);
+  std::atexit(RemoveDir);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  TFuzzState& s = State();
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const bool is3D = s.All.ProfileFormat(*s.Profile).Is3D;
+  for (std::string_view ext : s.Family->Extensions) {
+    const fs::path input = s.Dir / ("input." + std::string(ext));
+    WriteFileAtomic(input, bytes);
+    try {
+      TLUT target;
+      {
+        TLUT source;
+        s.Readers.LoadLut(input, source, -1);
+        if (source.FormatIndex < 0) continue;
+        if (is3D) {
+          target.LutType = lt3D;
+          target.SetSize3D(s.Family->Size);
+        } else {
+          target.LutType = lt1D;
+          target.SetSize1D(s.Family->Size);
+        }
+        target.ConvertFrom(source);
+      }
+      s.All.SaveLut(s.Dir / ("output." + s.Profile->Extension), target, *s.Profile, -1);
+    } catch (const ELUTError&) {
+    } catch (const ELUTSizeError&) {
+    } catch (const EConvertError&) {
+    } catch (const EFileError&) {
+    }
+  }
+  return 0;
+}

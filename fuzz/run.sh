@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Build the fuzz targets and run each of them for a while.
+#   fuzz/run.sh [SECONDS] [TARGET...]   default 600 seconds, every target
+#   fuzz/run.sh --short                 a few seconds each, for CI
+# Two targets run at a time, niced. Corpora grow in build-fuzz/corpus/TARGET
+# (seeded from tests/data and from what every output profile writes); a
+# crash, sanitizer report, slow input or memory overrun is saved to
+# build-fuzz/artifacts/TARGET/ and makes the script fail.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=600
+short=0
+if [ "${1:-}" = "--short" ]; then short=1; seconds=${TOVI_FUZZ_SHORT_SECONDS:-5}; shift
+elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
+
+cmake --preset fuzz >/dev/null
+nice cmake --build --preset fuzz -- -j2 >/dev/null
+
+out=build-fuzz
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for exe in "$out"/fuzz/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
+fi
+
+# Seeds: the fixtures, and one file per output profile written from the
+# example at a small size where the profile lets it be chosen.
+seeds=$out/seeds
+if [ ! -d "$seeds" ]; then
+  mkdir -p "$seeds.tmp"
+  find tests/data -type f -exec cp -t "$seeds.tmp" --backup=numbered {} +
+  profiles=$("$out"/tovilut formats | awk '/^Output profiles/{p=1; next} p && $1 ~ /^[0-9]+$/ {print $1 "|" $0}')
+  while IFS='|' read -r n line; do
+    size=()
+    case "$line" in *size*) if [[ "$line" == *" 1D "* ]]; then size=(-s 64); else size=(-s 5); fi ;; esac
+    mkdir -p "$seeds.tmp/p$n"
+    "$out"/tovilut convert -q --overwrite -p "$n" "${size[@]}" -o "$seeds.tmp/p$n" examples/warm.cube
+  done <<<"$profiles"
+  find "$seeds.tmp" -mindepth 2 -type f | while read -r f; do
+    d=$(dirname "$f"); mv "$f" "$seeds.tmp/$(basename "$d")-$(basename "$f")"; done
+  find "$seeds.tmp" -mindepth 1 -type d -delete
+  mv "$seeds.tmp" "$seeds"
+fi
+
+run_one() {
+  local t=$1 seconds=$2 short=$3 out=build-fuzz
+  local corpus=$out/corpus/$t
+  [ "$short" = 1 ] && corpus=$(mktemp -d)
+  mkdir -p "$corpus" "$out/artifacts/$t" "$out/logs"
+  local dict=()
+  [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="fuzz/dict/$t.dict")
+  local rc=0
+  nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
+    -max_len=8192 -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
+    "$corpus" "$out/seeds" >"$out/logs/$t.log" 2>&1 || rc=$?
+  [ "$short" = 1 ] && rm -rf "$corpus"
+  local done_line execs
+  done_line=$(grep -E '^#[0-9]+ +DONE' "$out/logs/$t.log" | tail -1 || true)
+  execs=$(grep -E '^stat::number_of_executed_units' "$out/logs/$t.log" | awk '{print $2}' || true)
+  printf '%-11s rc=%-3s execs=%-9s %s\n' "$t" "$rc" "${execs:-?}" "${done_line#*DONE}"
+  return $rc
+}
+export -f run_one
+
+status=0
+printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$short" || status=$?
+[ $status -ne 0 ] && echo "fuzz: a target failed; see build-fuzz/logs and build-fuzz/artifacts" >&2
+exit $status
