@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "core/Errors.h"
 
@@ -74,7 +76,20 @@ mode_t TargetMode(const fs::path& fileName) {
 }  // namespace
 
 std::string ReadWholeFile(const fs::path& fileName) {
-  return ReadUpTo(fileName, static_cast<std::size_t>(-1));
+  auto tooLarge = [&](std::uintmax_t size) {
+    throw ELUTSizeError("The file \"" + fileName.string() + "\" is too large for a LUT file (" +
+                        std::to_string(size) + " bytes; at most " +
+                        std::to_string(MaxWholeFileSize) + " are read).");
+  };
+  // A regular file is refused by its size before anything is read; a pipe or
+  // device by reading one byte past the limit.
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      static_cast<std::uintmax_t>(st.st_size) > MaxWholeFileSize)
+    tooLarge(static_cast<std::uintmax_t>(st.st_size));
+  std::string data = ReadUpTo(fileName, MaxWholeFileSize + 1);
+  if (data.size() > MaxWholeFileSize) tooLarge(data.size());
+  return data;
 }
 
 std::string ReadFilePrefix(const fs::path& fileName, std::size_t maxBytes) {

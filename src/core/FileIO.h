@@ -8,7 +8,13 @@
 #include <string>
 #include <string_view>
 
-// The whole file as bytes. Raises EFileError naming the file.
+// The largest file read whole. Every such file is a LUT, a look or a CDL: a
+// 100-point cube written with long numbers stays far below, while a hostile
+// file of gigabytes would otherwise be held in memory whole.
+constexpr std::size_t MaxWholeFileSize = std::size_t(128) << 20;
+
+// The whole file as bytes. Raises EFileError naming the file, and
+// ELUTSizeError when it is larger than MaxWholeFileSize.
 std::string ReadWholeFile(const std::filesystem::path& fileName);
 
 // At most maxBytes from the start of the file (shorter files give all).

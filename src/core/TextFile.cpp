@@ -1,5 +1,6 @@
 #include "core/TextFile.h"
 
+#include "core/Errors.h"
 #include "core/FileIO.h"
 #include "core/StringLib.h"
 
@@ -14,6 +15,11 @@ void TTextFile::SetText(std::string text) {
   for (std::size_t i = 0; i < size; ++i) {
     const char c = Storage_[i];
     if (c != '\r' && c != '\n') continue;
+    if (Spans_.size() == MaxTextLines) {
+      Clear();
+      throw ELUTSizeError("The text has more than " + std::to_string(MaxTextLines) +
+                          " lines: no LUT file holds that many.");
+    }
     Spans_.emplace_back(start, i - start);
     if (c == '\r' && i + 1 < size && Storage_[i + 1] == '\n') ++i;
     start = i + 1;

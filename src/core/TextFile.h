@@ -11,10 +11,16 @@
 #include <utility>
 #include <vector>
 
+// The most lines a loaded text may hold: a 100-point cube is a million data
+// lines, so five million leave room for blank and comment lines, while a
+// hostile file of empty lines cannot make the line index outgrow the text.
+constexpr std::size_t MaxTextLines = 5'000'000;
+
 class TTextFile {
  public:
   std::string LineBreak = "\n";
 
+  // Both raise ELUTSizeError for a text of more than MaxTextLines lines.
   void LoadFromFile(const std::filesystem::path& fileName);
   void SetText(std::string text);
   void SaveToFile(const std::filesystem::path& fileName) const;

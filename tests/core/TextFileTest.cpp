@@ -17,6 +17,14 @@ TEST_F(TextFileTest, LineBreaksNulAndByteOrderMark) {
   EXPECT_EQ(text[4], "four");
 }
 
+TEST_F(TextFileTest, ATextOfMoreLinesThanAnyLutIsRefused) {
+  TTextFile text;
+  text.SetText(std::string(MaxTextLines, '\n'));
+  EXPECT_EQ(text.Count(), MaxTextLines);
+  EXPECT_THROW(text.SetText(std::string(MaxTextLines + 1, '\n')), ELUTSizeError);
+  EXPECT_EQ(text.Count(), 0u);
+}
+
 TEST_F(TextFileTest, SaveWritesLfAfterEveryLineAndReplacesAtomically) {
   TTextFile text;
   text.Add("first");

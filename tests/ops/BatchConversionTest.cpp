@@ -111,6 +111,22 @@ TEST_F(Batch, AnErrorStopsTheBatchThereUnlessHandled) {
   EXPECT_TRUE(fs::exists(Path("out/three.cube")));
 }
 
+TEST_F(Batch, AWriteFaultStopsTheBatchAndLeavesNoTemporaryFile) {
+  // An output name taken by a folder: the write of that file fails.
+  fs::create_directory(Path("out/two.cube"));
+  const std::vector<TLutFileRow> rows = {Row("in/a", "one.cube"), Row("in/a", "two.cube"),
+                                         Row("in/a", "three.cube")};
+  Confirm.Answers = {TConfirmAnswer::Yes};
+  EXPECT_THROW(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress), EFileError);
+  EXPECT_TRUE(Progress.Ended);
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(Path("out"))) left.push_back(e.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"one.cube", "two.cube"}));
+  EXPECT_TRUE(fs::is_directory(Path("out/two.cube")));
+  EXPECT_TRUE(fs::is_empty(Path("out/two.cube")));
+}
+
 TEST_F(Batch, RowsHandTheirDepthToTheirFormatAndSizesBelowTwoAreRefused) {
   TLutFileRow row = Row("in/a", "one.cube");
   row.Entry->BitsPerValue = 12;
