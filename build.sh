@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One entry point for people and CI on Debian 12:
 #   ./build.sh run     install what is missing, build, start the program
-#   ./build.sh test    install what is missing, build, run every test
+#   ./build.sh test    install what is missing, build, run every test, then
+#                      the tests again under ASan+UBSan, then a short fuzz run
+#   ./build.sh fuzz [SECONDS]   build and run the fuzz targets (default 600 s each)
 #   ./build.sh deps | build | bench
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -9,6 +11,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -44,13 +47,21 @@ case "${1:-}" in
   test)
     deps; build
     ctest --preset default -j2
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan
+    ctest --preset asan -j2
+    fuzz/run.sh --short
+    ;;
+  fuzz)
+    deps
+    fuzz/run.sh "${2:-600}"
     ;;
   bench)
     deps; build
     bench/run.sh
     ;;
   *)
-    sed -n '2,5p' "$0"
+    sed -n '2,7p' "$0"
     exit 2
     ;;
 esac
