@@ -49,6 +49,8 @@ run_one() {
   mkdir -p "$corpus" "$out/artifacts/$t" "$out/logs"
   local dict=()
   [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="fuzz/dict/$t.dict")
+  # Inputs stay small so that mutations are cheap: 8 KB holds any header
+  # and whole small cubes.
   local rc=0
   nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
     -max_len=8192 -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
