@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,6 +35,12 @@ bool StderrIsTerminal();
 enum class TAnswer { Yes, No, Cancel };
 // The overwrite question, asked on the terminal.
 TAnswer AskOverwrite(const std::filesystem::path& output);
+
+// Before writing the one output of a command: nothing when the command may go
+// on; otherwise the exit status to stop with (1 after reporting a refusal
+// against `input`, 0 when the user declined on the terminal).
+std::optional<int> GuardSingleOutput(const std::filesystem::path& input,
+                                     const std::filesystem::path& output, bool overwrite);
 
 // A one-line progress bar on stderr, drawn only when it is a terminal.
 class TProgressBar {

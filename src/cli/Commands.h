@@ -13,3 +13,5 @@ struct TCommand {
 TCommand AddFormatsCommand(CLI::App& app);
 TCommand AddInfoCommand(CLI::App& app);
 TCommand AddConvertCommand(CLI::App& app);
+TCommand AddIcc2LutCommand(CLI::App& app);
+TCommand AddLut2IccCommand(CLI::App& app);

@@ -20,19 +20,18 @@ std::unique_ptr<TICCProfile> OpenSecond(TICCService& service, const std::filesys
 TICCColorTransform::TICCColorTransform(const TICCTransformRequest& request) {
   Source_ = Service_.OpenProfile(request.Profile);
   SourceClass_ = Source_->ProfileClass();
-  const std::string where = " (\"" + request.Profile.string() + "\")";
   const std::uint32_t cls = SourceClass_;
   if (cls == Signature("link")) {
     // A device link is the whole transform: the second profile has no place
     // in it, and swapping it in would sample the second profile alone.
     if (request.Invert)
-      throw EICCError("A Device Link Profile cannot be inverted" + where + ".");
+      throw EICCError("A Device Link Profile cannot be inverted.");
     Transform_ = Service_.CreateTransform({Source_.get()});
     return;
   }
   if (cls != Signature("mntr") && cls != Signature("prtr") && cls != Signature("scnr"))
     throw EICCError("No colour transform can be made from a profile of the class \"" +
-                    ProfileClassName(cls) + "\"" + where + ".");
+                    ProfileClassName(cls) + "\".");
   Second_ = OpenSecond(Service_, request.SecondProfile);
   const TICCProfile* p = Source_.get();
   const TICCProfile* s = Second_.get();
