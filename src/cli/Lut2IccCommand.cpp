@@ -13,7 +13,7 @@ namespace {
 struct TLut2IccOptions {
   std::string Lut;
   std::string Output;
-  TICCProfileKind Kind = TICCProfileKind::Input;
+  std::string Class = "input";
   std::optional<std::string> Description;
   std::string Copyright = "Copyright (c)";
   bool CaptureOne = false;
@@ -22,7 +22,10 @@ struct TLut2IccOptions {
 
 int RunLut2Icc(const TLut2IccOptions& o) {
   TLutProfileOptions options;
-  options.Kind = o.Kind;
+  const std::map<std::string, TICCProfileKind> kinds = {{"display", TICCProfileKind::Display},
+                                                        {"input", TICCProfileKind::Input},
+                                                        {"link", TICCProfileKind::DeviceLink}};
+  options.Kind = kinds.at(o.Class);
   // As the dialog does: the LUT file's name without folder and extension.
   options.Description = o.Description.value_or(std::filesystem::path(o.Lut).stem().string());
   options.Copyright = o.Copyright;
@@ -45,14 +48,11 @@ int RunLut2Icc(const TLut2IccOptions& o) {
 TCommand AddLut2IccCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("lut2icc", "Write a LUT file as an ICC profile");
   auto o = std::make_shared<TLut2IccOptions>();
-  const std::map<std::string, TICCProfileKind> kinds = {{"display", TICCProfileKind::Display},
-                                                        {"input", TICCProfileKind::Input},
-                                                        {"link", TICCProfileKind::DeviceLink}};
   cmd->add_option("LUT", o->Lut, "LUT file")->required();
   cmd->add_option("-o,--output", o->Output, "ICC profile to write")->required();
-  cmd->add_option("--class", o->Kind, "Profile class: display, input or link")
-      ->transform(CLI::CheckedTransformer(kinds, CLI::ignore_case))
-      ->default_str("input");
+  cmd->add_option("--class", o->Class, "Profile class: display, input or link")
+      ->transform(CLI::IsMember({"display", "input", "link"}, CLI::ignore_case))
+      ->capture_default_str();
   cmd->add_option("--description", o->Description,
                   "Profile description (default: the LUT file's name)");
   cmd->add_option("--copyright", o->Copyright, "Profile copyright")->capture_default_str();
