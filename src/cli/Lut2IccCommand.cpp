@@ -26,8 +26,7 @@ int RunLut2Icc(const TLut2IccOptions& o) {
                                                         {"input", TICCProfileKind::Input},
                                                         {"link", TICCProfileKind::DeviceLink}};
   options.Kind = kinds.at(o.Class);
-  // As the dialog does: the LUT file's name without folder and extension.
-  options.Description = o.Description.value_or(std::filesystem::path(o.Lut).stem().string());
+  options.Description = o.Description.value_or(DefaultProfileDescription(o.Lut));
   options.Copyright = o.Copyright;
   options.CaptureOneGamma = o.CaptureOne;
   if (options.Description.empty()) throw UsageError("the description must not be empty");

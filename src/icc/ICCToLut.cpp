@@ -29,7 +29,7 @@ TICCColorTransform::TICCColorTransform(const TICCTransformRequest& request) {
     Transform_ = Service_.CreateTransform({Source_.get()});
     return;
   }
-  if (cls != Signature("mntr") && cls != Signature("prtr") && cls != Signature("scnr"))
+  if (!UsesSecondProfile(cls))
     throw EICCError("No colour transform can be made from a profile of the class \"" +
                     ProfileClassName(cls) + "\".");
   Second_ = OpenSecond(Service_, request.SecondProfile);
@@ -50,6 +50,15 @@ TICCColorTransform::~TICCColorTransform() = default;
 std::uint32_t ReadProfileClass(const std::filesystem::path& fileName) {
   TICCService service;
   return service.OpenProfile(fileName)->ProfileClass();
+}
+
+bool UsesSecondProfile(std::uint32_t profileClass) {
+  return profileClass == Signature("scnr") || profileClass == Signature("mntr") ||
+         profileClass == Signature("prtr");
+}
+
+std::string SecondProfileCaption(std::uint32_t profileClass) {
+  return profileClass == Signature("scnr") ? "Output Color Space" : "Input Color Space";
 }
 
 std::uint16_t GridInput(int k, int n) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "core/LUTFormat.h"
 #include "icc/ICCLib.h"
@@ -44,6 +45,13 @@ class TICCColorTransform {
 
 // The class of the profile in the file, read from its header.
 std::uint32_t ReadProfileClass(const std::filesystem::path& fileName);
+
+// Whether a second colour space takes part for this class (input, display
+// and output device profiles), and the caption it goes by: the colour space
+// an input device's values go to, or the one displays and printers are
+// reached from.
+bool UsesSecondProfile(std::uint32_t profileClass);
+std::string SecondProfileCaption(std::uint32_t profileClass);
 
 // The grid input for point k of n: round(k / (n - 1) * 65535), ties to even.
 std::uint16_t GridInput(int k, int n);

@@ -131,6 +131,14 @@ const TICCMatrix& PCSToRGBMatrix() {
   return m;
 }
 
+std::string DefaultProfileDescription(const std::filesystem::path& lutFile) {
+  return lutFile.stem().string();
+}
+
+std::filesystem::path DefaultProfileFileName(const std::filesystem::path& lutFile) {
+  return std::filesystem::path(lutFile).replace_extension(".icc");
+}
+
 std::uint16_t LutValueToWord(double v) {
   if (!(v > 0.0)) return 0;
   return ToWord(v > 1.0 ? 1.0 : v);

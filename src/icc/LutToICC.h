@@ -34,6 +34,11 @@ const TICCCurve& EncodingTable();
 // PCS XYZ (halved, as lut16 encodes it) -> linear sRGB.
 const TICCMatrix& PCSToRGBMatrix();
 
+// What choosing a LUT file proposes: the description is the file's name
+// without folder and extension, the profile goes beside it as .icc.
+std::string DefaultProfileDescription(const std::filesystem::path& lutFile);
+std::filesystem::path DefaultProfileFileName(const std::filesystem::path& lutFile);
+
 // A LUT value as a 16-bit code: below 0 or not a number -> 0, above 1 -> 1.
 std::uint16_t LutValueToWord(double v);
 

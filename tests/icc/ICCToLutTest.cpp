@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "core/Errors.h"
 #include "icc/ICCProfilesForTests.h"
+#include "icc/ICCWriteLib.h"
 #include "icc/LutToICC.h"
 #include "ops/Conversion.h"
 
@@ -61,6 +62,22 @@ TEST(ICCToLutGrid, InputsAreRoundedTiesToEven) {
   for (const auto& [k, v] : rows17) EXPECT_EQ(GridInput(k, 17), v) << k;
   EXPECT_EQ(GridInput(1, 2), 65535);
   EXPECT_EQ(GridInput(1, 3), 32768);  // 32767.5
+}
+
+TEST(ICCToLutClasses, SecondProfileByClass) {
+  const struct {
+    const char* Sig;
+    bool Uses;
+    const char* Caption;
+  } rows[] = {{"scnr", true, "Output Color Space"}, {"mntr", true, "Input Color Space"},
+              {"prtr", true, "Input Color Space"},  {"link", false, nullptr},
+              {"spac", false, nullptr},              {"abst", false, nullptr}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(UsesSecondProfile(Signature(row.Sig)), row.Uses) << row.Sig;
+    if (row.Caption) {
+      EXPECT_EQ(SecondProfileCaption(Signature(row.Sig)), row.Caption);
+    }
+  }
 }
 
 // Which way each class is sampled, with and without inversion.

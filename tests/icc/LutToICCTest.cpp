@@ -97,6 +97,12 @@ TEST(LutToICCTables, LutValuesAreClampedAndRounded) {
   EXPECT_EQ(LutValueToWord(1.0), 65535);
 }
 
+TEST(LutToICCTables, ProposalsForAChosenLutFile) {
+  EXPECT_EQ(DefaultProfileDescription("/grades/day.for.night.cube"), "day.for.night");
+  EXPECT_EQ(DefaultProfileFileName("/grades/day.for.night.cube"), "/grades/day.for.night.icc");
+  EXPECT_EQ(DefaultProfileFileName("grades/look"), "grades/look.icc");
+}
+
 TEST(LutToICCNormalise, WhatAProfileCanHold) {
   TLUT both = MakeCube(5);
   both.LutType = lt1DThen3D;
