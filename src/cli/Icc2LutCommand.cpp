@@ -57,7 +57,8 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
 }  // namespace
 
 TCommand AddIcc2LutCommand(CLI::App& app) {
-  CLI::App* cmd = app.add_subcommand("icc2lut", "Sample the colour transform of an ICC profile into a LUT");
+  CLI::App* cmd =
+      app.add_subcommand("icc2lut", "Sample the colour transform of an ICC profile into a LUT");
   auto o = std::make_shared<TIcc2LutOptions>();
   cmd->add_option("ICC", o->Icc, "ICC profile")->required();
   cmd->add_option("--second", o->Second,

@@ -2,6 +2,8 @@
 
 #include <lcms2.h>
 
+#include <utility>
+
 void RecordICCError(TICCService& service, const char* text);
 
 namespace {
@@ -82,8 +84,8 @@ std::unique_ptr<TICCTransform> TICCService::CreateTransform(
   const cmsColorSpaceSignature exit = lastGivesPCS ? cmsGetPCS(last) : cmsGetColorSpace(last);
   for (const cmsColorSpaceSignature space : {entry, exit})
     if (cmsChannelsOf(space) != 3)
-      Raise("No colour transform from " + names + ": the colour space " +
-            SignatureText(space) + " does not have three channels");
+      Raise("No colour transform from " + names + ": the colour space " + SignatureText(space) +
+            " does not have three channels");
   cmsHTRANSFORM t = cmsCreateMultiprofileTransformTHR(
       static_cast<cmsContext>(Context_), handles.data(),
       static_cast<cmsUInt32Number>(handles.size()), ThreeWords, ThreeWords, INTENT_PERCEPTUAL,
@@ -106,22 +108,21 @@ TICCColor TICCTransform::TranslateColor(const TICCColor& in) const {
   return out;
 }
 
-void TICCTransform::TranslateColors(const TICCColor* in, TICCColor* out,
-                                    std::size_t count) const {
+void TICCTransform::TranslateColors(const TICCColor* in, TICCColor* out, std::size_t count) const {
   static_assert(sizeof(TICCColor) == 6, "three packed 16-bit channels");
-  cmsDoTransform(static_cast<cmsHTRANSFORM>(Handle_), in, out,
-                 static_cast<cmsUInt32Number>(count));
+  cmsDoTransform(static_cast<cmsHTRANSFORM>(Handle_), in, out, static_cast<cmsUInt32Number>(count));
 }
 
 std::string ProfileClassName(std::uint32_t profileClass) {
-  switch (profileClass) {
-    case cmsSigInputClass: return "Input Device Profile";
-    case cmsSigDisplayClass: return "Display Device Profile";
-    case cmsSigOutputClass: return "Output Device Profile";
-    case cmsSigLinkClass: return "Device Link Profile";
-    case cmsSigColorSpaceClass: return "Color Space Conversion Profile";
-    case cmsSigAbstractClass: return "Abstract Profile";
-    case cmsSigNamedColorClass: return "Named Color Profile";
-    default: return "Unknown";
-  }
+  static constexpr std::pair<cmsProfileClassSignature, const char*> names[] = {
+      {cmsSigInputClass, "Input Device Profile"},
+      {cmsSigDisplayClass, "Display Device Profile"},
+      {cmsSigOutputClass, "Output Device Profile"},
+      {cmsSigLinkClass, "Device Link Profile"},
+      {cmsSigColorSpaceClass, "Color Space Conversion Profile"},
+      {cmsSigAbstractClass, "Abstract Profile"},
+      {cmsSigNamedColorClass, "Named Color Profile"}};
+  for (const auto& [sig, name] : names)
+    if (profileClass == static_cast<std::uint32_t>(sig)) return name;
+  return "Unknown";
 }

@@ -10,8 +10,7 @@ namespace {
 
 std::unique_ptr<TICCProfile> OpenSecond(TICCService& service, const std::filesystem::path& file) {
   std::error_code ec;
-  if (!file.empty() && std::filesystem::is_regular_file(file, ec))
-    return service.OpenProfile(file);
+  if (!file.empty() && std::filesystem::is_regular_file(file, ec)) return service.OpenProfile(file);
   return service.StandardSRGBProfile();
 }
 
@@ -24,8 +23,7 @@ TICCColorTransform::TICCColorTransform(const TICCTransformRequest& request) {
   if (cls == Signature("link")) {
     // A device link is the whole transform: the second profile has no place
     // in it, and swapping it in would sample the second profile alone.
-    if (request.Invert)
-      throw EICCError("A Device Link Profile cannot be inverted.");
+    if (request.Invert) throw EICCError("A Device Link Profile cannot be inverted.");
     Transform_ = Service_.CreateTransform({Source_.get()});
     return;
   }

@@ -237,8 +237,7 @@ void TICCProfileWriter::AddLut16(std::uint32_t signature, const TICCMatrix* matr
   } else {
     // Identity corners, first input channel slowest.
     for (int corner = 0; corner < 8; ++corner)
-      body.WriteWordTriple(corner & 4 ? 65535 : 0, corner & 2 ? 65535 : 0,
-                           corner & 1 ? 65535 : 0);
+      body.WriteWordTriple(corner & 4 ? 65535 : 0, corner & 2 ? 65535 : 0, corner & 1 ? 65535 : 0);
   }
   if (outputTables) {
     body.WriteBytes(outputTables->Data());

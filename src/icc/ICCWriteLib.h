@@ -69,8 +69,8 @@ class TICCProfileWriter {
   // ready big-endian blocks (built with WriteWord/WriteWordTriple).
   void AddLut16(std::uint32_t signature, const TICCMatrix* matrix,
                 const TICCProfileStream* colorTable, int gridPoints,
-                std::span<const std::uint16_t> inputTable,
-                const TICCProfileStream* outputTables, int outputEntries);
+                std::span<const std::uint16_t> inputTable, const TICCProfileStream* outputTables,
+                int outputEntries);
 
   // The whole profile as it goes to disk (sets the size field).
   std::string ProfileBytes();

@@ -26,7 +26,7 @@ TICCCurve MakeCurve(double (*f)(double)) {
 // LUT still gives the same profile.
 TICCCurve MakeEncodingTable() {
   static constexpr std::pair<int, int> keptRows[] = {
-      {0, 0},     {1, 7},     {2, 20},    {3, 33},     {10, 98},    {50, 250},   {100, 353},
+      {0, 0},     {1, 7},     {2, 20},    {3, 33},      {10, 98},     {50, 250},    {100, 353},
       {256, 549}, {511, 751}, {768, 901}, {1000, 1012}, {1021, 1021}, {1022, 1022}, {1023, 1023}};
   const TICCCurve& decode = SRGBDecodingTable();
   std::array<int, 1024> step{};
@@ -215,15 +215,13 @@ void BuildLutProfile(TICCProfileWriter& w, const TLUT& lut, const TLutProfileOpt
 
 void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
                      const TLutProfileOptions& options) {
-  const bool holdsData = (lut.LutType == lt1D && lut.Size1D() >= 2) ||
-                         (lut.LutType == lt3D && lut.Size3D() >= 2);
-  if (!holdsData)
-    throw ELUTError("The LUT holds no curves or cube to put into a profile.");
+  const bool holdsData =
+      (lut.LutType == lt1D && lut.Size1D() >= 2) || (lut.LutType == lt3D && lut.Size3D() >= 2);
+  if (!holdsData) throw ELUTError("The LUT holds no curves or cube to put into a profile.");
   std::unique_ptr<TICCProfileWriter> writer = CreateProfileWriter(output);
   BuildLutProfile(*writer, lut, options);
   std::string reason;
-  if (!SaveAndFree(writer, &reason))
-    throw EFileError("Could not write the profile. " + reason);
+  if (!SaveAndFree(writer, &reason)) throw EFileError("Could not write the profile. " + reason);
 }
 
 void ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,

@@ -14,8 +14,8 @@ class IccCommands : public TempDirTest {
  protected:
   // Runs tovilut with stdin from /dev/null (not a terminal); stderr is kept.
   int Run(const std::string& args) {
-    const std::string command = std::string("cd '") + Dir.string() + "' && '" + TOVILUT_EXE +
-                                "' " + args + " </dev/null >out.txt 2>err.txt";
+    const std::string command = std::string("cd '") + Dir.string() + "' && '" + TOVILUT_EXE + "' " +
+                                args + " </dev/null >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
     Err = ReadText(Path("err.txt"));
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -38,7 +38,8 @@ TEST_F(IccCommands, DeviceLinkRoundTrip) {
   ASSERT_EQ(back.Size3D(), 9);
   for (int r = 0; r < 9; ++r)
     for (int g = 0; g < 9; ++g)
-      for (int b = 0; b < 9; ++b) EXPECT_NEAR(back.Cube(r, g, b).G, source.Cube(r, g, b).G, 1.5 / 65535);
+      for (int b = 0; b < 9; ++b)
+        EXPECT_NEAR(back.Cube(r, g, b).G, source.Cube(r, g, b).G, 1.5 / 65535);
 }
 
 TEST_F(IccCommands, ExistingOutputNeedsOverwrite) {
@@ -73,7 +74,8 @@ TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {
       {"icc2lut junk.icc -p 0 -o x.cube", 1, "junk.icc: Cannot open the ICC profile", "x.cube"},
       {"icc2lut absent.icc -p 0 -o x.cube", 1, "not found", "x.cube"},
       {"icc2lut link.icc -p 0 -o x.cube --invert", 1, "cannot be inverted", "x.cube"},
-      {"icc2lut link.icc -p 0 -o x.cube --second absent.icc", 1, "absent.icc: No such profile file.", "x.cube"},
+      {"icc2lut link.icc -p 0 -o x.cube --second absent.icc", 1,
+       "absent.icc: No such profile file.", "x.cube"},
       {"icc2lut link.icc -p 0 -o x.cube -s 1", 2, "at least 2 points", "x.cube"},
       {"icc2lut link.icc -p 0 -o x.cube -s 0", 2, "at least 2 points", "x.cube"},
   };

@@ -12,10 +12,14 @@ TEST(ICCLib, ClassNames) {
   const struct {
     const char* Sig;
     const char* Name;
-  } rows[] = {{"scnr", "Input Device Profile"},           {"mntr", "Display Device Profile"},
-              {"prtr", "Output Device Profile"},          {"link", "Device Link Profile"},
-              {"spac", "Color Space Conversion Profile"}, {"abst", "Abstract Profile"},
-              {"nmcl", "Named Color Profile"},            {"xxxx", "Unknown"}};
+  } rows[] = {{"scnr", "Input Device Profile"},
+              {"mntr", "Display Device Profile"},
+              {"prtr", "Output Device Profile"},
+              {"link", "Device Link Profile"},
+              {"spac", "Color Space Conversion Profile"},
+              {"abst", "Abstract Profile"},
+              {"nmcl", "Named Color Profile"},
+              {"xxxx", "Unknown"}};
   for (const auto& row : rows) EXPECT_EQ(ProfileClassName(Signature(row.Sig)), row.Name);
 }
 

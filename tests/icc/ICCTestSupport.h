@@ -8,7 +8,9 @@
 #include <vector>
 
 inline std::uint32_t BE32(std::string_view bytes, std::size_t at) {
-  const auto b = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + k])); };
+  const auto b = [&](std::size_t k) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + k]));
+  };
   return (b(0) << 24) | (b(1) << 16) | (b(2) << 8) | b(3);
 }
 
@@ -28,7 +30,8 @@ inline std::vector<TTagEntry> TagTable(std::string_view profile) {
   const std::uint32_t count = BE32(profile, 128);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::size_t at = 132 + 12 * i;
-    tags.push_back({std::string(profile.substr(at, 4)), BE32(profile, at + 4), BE32(profile, at + 8)});
+    tags.push_back(
+        {std::string(profile.substr(at, 4)), BE32(profile, at + 4), BE32(profile, at + 8)});
   }
   return tags;
 }

@@ -38,7 +38,8 @@ class ICCToLut : public TempDirTest {
     std::vector<TICCColor> grid;
     for (int r = 0; r < n; ++r)
       for (int g = 0; g < n; ++g)
-        for (int b = 0; b < n; ++b) grid.push_back({GridInput(r, n), GridInput(g, n), GridInput(b, n)});
+        for (int b = 0; b < n; ++b)
+          grid.push_back({GridInput(r, n), GridInput(g, n), GridInput(b, n)});
     return grid;
   }
 
@@ -58,7 +59,8 @@ class ICCToLut : public TempDirTest {
 };
 
 TEST(ICCToLutGrid, InputsAreRoundedTiesToEven) {
-  const std::pair<int, int> rows17[] = {{0, 0}, {1, 4096}, {2, 8192}, {8, 32768}, {15, 61439}, {16, 65535}};
+  const std::pair<int, int> rows17[] = {{0, 0},     {1, 4096},   {2, 8192},
+                                        {8, 32768}, {15, 61439}, {16, 65535}};
   for (const auto& [k, v] : rows17) EXPECT_EQ(GridInput(k, 17), v) << k;
   EXPECT_EQ(GridInput(1, 2), 65535);
   EXPECT_EQ(GridInput(1, 3), 32768);  // 32767.5
@@ -69,9 +71,12 @@ TEST(ICCToLutClasses, SecondProfileByClass) {
     const char* Sig;
     bool Uses;
     const char* Caption;
-  } rows[] = {{"scnr", true, "Output Color Space"}, {"mntr", true, "Input Color Space"},
-              {"prtr", true, "Input Color Space"},  {"link", false, nullptr},
-              {"spac", false, nullptr},              {"abst", false, nullptr}};
+  } rows[] = {{"scnr", true, "Output Color Space"},
+              {"mntr", true, "Input Color Space"},
+              {"prtr", true, "Input Color Space"},
+              {"link", false, nullptr},
+              {"spac", false, nullptr},
+              {"abst", false, nullptr}};
   for (const auto& row : rows) {
     EXPECT_EQ(UsesSecondProfile(Signature(row.Sig)), row.Uses) << row.Sig;
     if (row.Caption) {
@@ -123,7 +128,8 @@ TEST_F(ICCToLut, RampForOneDimensionalFormats) {
   for (int i = 0; i < 9; ++i) ramp.push_back({GridInput(i, 9), GridInput(i, 9), GridInput(i, 9)});
   const std::vector<TICCColor> want = Direct("", display, ramp);
   for (int i = 0; i < 9; ++i)
-    EXPECT_EQ(lut.Curve(i), (TLutRGB{want[i].R / 65535.0, want[i].G / 65535.0, want[i].B / 65535.0}));
+    EXPECT_EQ(lut.Curve(i),
+              (TLutRGB{want[i].R / 65535.0, want[i].G / 65535.0, want[i].B / 65535.0}));
 }
 
 TEST_F(ICCToLut, DeviceLinkAlone) {
@@ -139,8 +145,10 @@ TEST_F(ICCToLut, DeviceLinkAlone) {
   for (int r = 0; r < 9; ++r)
     for (int g = 0; g < 9; ++g)
       for (int b = 0; b < 9; ++b) {
-        EXPECT_NEAR(lut.Cube(r, g, b).R, LutValueToWord(cube.Cube(r, g, b).R) / 65535.0, 1.01 / 65535);
-        EXPECT_NEAR(lut.Cube(r, g, b).B, LutValueToWord(cube.Cube(r, g, b).B) / 65535.0, 1.01 / 65535);
+        EXPECT_NEAR(lut.Cube(r, g, b).R, LutValueToWord(cube.Cube(r, g, b).R) / 65535.0,
+                    1.01 / 65535);
+        EXPECT_NEAR(lut.Cube(r, g, b).B, LutValueToWord(cube.Cube(r, g, b).B) / 65535.0,
+                    1.01 / 65535);
       }
   EXPECT_THROW(TICCColorTransform({link, {}, true}), EICCError);
 }

@@ -33,7 +33,7 @@ TEST(ICCNumbers, FixedUsesThe65535FractionScale) {
   const struct {
     float Value;
     std::uint32_t Fixed;
-  } rows[] = {{0.9642f, 0x0000F6D5}, {1.0f, 0x00010000},  {0.8249f, 0x0000D32C},
+  } rows[] = {{0.9642f, 0x0000F6D5}, {1.0f, 0x00010000},   {0.8249f, 0x0000D32C},
               {-3.24f, 0xFFFCC290},  {-0.45f, 0xFFFF8CCD}, {0.0f, 0},
               {6.28f, 0x000647AE},   {-1.0f, 0xFFFF0000},  {2.82f, 0x0002D1EB}};
   for (const auto& row : rows) {
@@ -63,6 +63,7 @@ TEST(ICCProfileWriter, EmptyProfileIsHeaderAndCount) {
   ASSERT_EQ(p.size(), 132u);
   EXPECT_EQ(BE32(p, 0), 132u);
   EXPECT_EQ(BE32(p, 128), 0u);
+  // clang-format off
   EXPECT_EQ(Hex(p.substr(0, 128)),
             "00000084"                          // size
             "00000000"                          // CMM
@@ -75,6 +76,7 @@ TEST(ICCProfileWriter, EmptyProfileIsHeaderAndCount) {
             "544F5649"                          // creator
             "27AC21A38E69DDB8F04AE59848527F4E"  // profile ID
             "00000000000000000000000000000000000000000000000000000000");
+  // clang-format on
 }
 
 TEST(ICCProfileWriter, TagsArePaddedToFourBytes) {
@@ -110,10 +112,10 @@ TEST(ICCProfileWriter, TextBecomesUtf16Units) {
   } rows[] = {
       {"Rec709", u"Rec709"},
       {"caf\xC3\xA9 \xC2\xA9", {u'c', u'a', u'f', 0x00E9, u' ', 0x00A9}},  // Latin-1 range
-      {"\xFF\x80", {0x00FF, 0x0080}},             // bytes that are not UTF-8: Latin-1
-      {"\xE2\x82\xAC", {0x20AC}},                 // beyond Latin-1
-      {"\xF0\x9D\x84\x9E", {0xD834, 0xDD1E}},     // beyond the BMP: a surrogate pair
-      {"\xC0\xAF", {0x00C0, 0x00AF}},             // overlong form refused
+      {"\xFF\x80", {0x00FF, 0x0080}},          // bytes that are not UTF-8: Latin-1
+      {"\xE2\x82\xAC", {0x20AC}},              // beyond Latin-1
+      {"\xF0\x9D\x84\x9E", {0xD834, 0xDD1E}},  // beyond the BMP: a surrogate pair
+      {"\xC0\xAF", {0x00C0, 0x00AF}},          // overlong form refused
   };
   for (const auto& row : rows) EXPECT_EQ(ProfileTextUnits(row.Utf8), row.Units) << row.Utf8;
 
@@ -142,6 +144,7 @@ TEST(ICCProfileWriter, Lut16Defaults) {
   w.SetHeader(Signature("link"));
   const std::string_view body = TagBody(w.ProfileBytes(), "A2B0");
   ASSERT_EQ(body.size(), 124u);
+  // clang-format off
   EXPECT_EQ(Hex(body.substr(0, 12)), "6D66743200000000" "03030200");
   EXPECT_EQ(Hex(body.substr(12, 36)),
             "00010000" "00000000" "00000000" "00000000" "00010000" "00000000"
@@ -152,6 +155,7 @@ TEST(ICCProfileWriter, Lut16Defaults) {
             "000000000000" "00000000FFFF" "0000FFFF0000" "0000FFFFFFFF"
             "FFFF00000000" "FFFF0000FFFF" "FFFFFFFF0000" "FFFFFFFFFFFF");
   EXPECT_EQ(Hex(body.substr(112, 12)), "0000FFFF0000FFFF0000FFFF");
+  // clang-format on
 }
 
 TEST(ICCProfileWriter, Lut16WithEveryPartSupplied) {

@@ -28,7 +28,9 @@ struct TLut16View {
   int Grid, InputEntries, OutputEntries;
   std::string_view Body;
   std::size_t ClutAt() const { return 52 + 6 * static_cast<std::size_t>(InputEntries); }
-  std::size_t OutputAt() const { return ClutAt() + 6 * static_cast<std::size_t>(Grid * Grid * Grid); }
+  std::size_t OutputAt() const {
+    return ClutAt() + 6 * static_cast<std::size_t>(Grid * Grid * Grid);
+  }
   // Colour table entry i, channel c.
   std::uint16_t Clut(std::size_t i, int c) const { return BE16(Body, ClutAt() + 6 * i + 2 * c); }
 };
@@ -53,10 +55,10 @@ double EncodeSRGB(double x) {
 
 TEST(LutToICCTables, EncodingTableMeetsItsRows) {
   const TICCCurve& t = EncodingTable();
-  const std::pair<int, int> rows[] = {
-      {0, 0},        {1, 448},      {2, 1281},     {3, 2114},     {10, 6278},
-      {50, 16015},   {100, 22614},  {256, 35170},  {511, 48110},  {768, 57719},
-      {1000, 64830}, {1021, 65407}, {1022, 65471}, {1023, 65535}};
+  const std::pair<int, int> rows[] = {{0, 0},        {1, 448},     {2, 1281},     {3, 2114},
+                                      {10, 6278},    {50, 16015},  {100, 22614},  {256, 35170},
+                                      {511, 48110},  {768, 57719}, {1000, 64830}, {1021, 65407},
+                                      {1022, 65471}, {1023, 65535}};
   for (const auto& [i, v] : rows) EXPECT_EQ(t[i], v) << "row " << i;
   for (int i = 0; i < 1024; ++i) {
     if (i > 0) {
@@ -148,7 +150,8 @@ TEST(LutToICCDisplay, CubeBecomesThePCSToDeviceTable) {
   EXPECT_EQ(b2a.Grid, 5);
   EXPECT_EQ(b2a.InputEntries, 1024);
   EXPECT_EQ(b2a.OutputEntries, 2);
-  for (int k = 0; k < 9; ++k) EXPECT_EQ(BE32(b2a.Body, 12 + 4 * k), FloatToFixed(PCSToRGBMatrix()[k]));
+  for (int k = 0; k < 9; ++k)
+    EXPECT_EQ(BE32(b2a.Body, 12 + 4 * k), FloatToFixed(PCSToRGBMatrix()[k]));
   for (int i = 0; i < 1024; ++i) ASSERT_EQ(BE16(b2a.Body, 52 + 2 * i), EncodingTable()[i]);
   EXPECT_EQ(b2a.Clut(1, 0), 65535);
   EXPECT_EQ(b2a.Clut(1, 1), 0);
@@ -208,7 +211,7 @@ TEST(LutToICCInput, AlwaysA33PointTableThroughTheLut) {
   const TLut16View a2b = Lut16(p, "A2B0");
   EXPECT_EQ(a2b.Grid, 33);
   EXPECT_EQ(a2b.InputEntries, 2);
-  EXPECT_EQ(a2b.Clut(0, 1), 32754);         // black in, white out
+  EXPECT_EQ(a2b.Clut(0, 1), 32754);               // black in, white out
   EXPECT_EQ(a2b.Clut(33 * 33 * 33 - 1, 1), 111);  // white in, black out
   EXPECT_EQ(TagBody(BuildBytes(curves, TICCProfileKind::Input), "A2B0"), a2b.Body);
 }
@@ -304,8 +307,9 @@ TEST_F(LutToICCFiles, ProfilesApplyTheLutInAColourManagedChain) {
         for (int b = 4; b <= 12; b += 4) {
           const TICCColor out = t.Translate({GridInput(r, 17), GridInput(g, 17), GridInput(b, 17)});
           const TLutRGB& want = lut.Cube(r, g, b);
-          worst = std::max({worst, std::abs(out.R / 65535.0 - want.R),
-                            std::abs(out.G / 65535.0 - want.G), std::abs(out.B / 65535.0 - want.B)});
+          worst =
+              std::max({worst, std::abs(out.R / 65535.0 - want.R),
+                        std::abs(out.G / 65535.0 - want.G), std::abs(out.B / 65535.0 - want.B)});
         }
     EXPECT_LT(worst, 0.01) << (kind == TICCProfileKind::Display ? "display" : "input");
   }
