@@ -122,7 +122,8 @@ TEST(ICCProfileWriter, TextBecomesUtf16Units) {
   TICCProfileWriter w("unused.icc");
   w.AddDescription("\xC3\xA9\xFF");
   w.SetHeader(Signature("link"));
-  const std::string_view body = TagBody(w.ProfileBytes(), "desc");
+  const std::string profile = w.ProfileBytes();
+  const std::string_view body = TagBody(profile, "desc");
   EXPECT_EQ(BE32(body, 20), 4u);
   EXPECT_EQ(BE16(body, 28), 0x00E9);
   EXPECT_EQ(BE16(body, 30), 0x00FF);
@@ -142,7 +143,8 @@ TEST(ICCProfileWriter, Lut16Defaults) {
   TICCProfileWriter w("unused.icc");
   w.AddLut16(Signature("A2B0"), nullptr, nullptr, 17, {}, nullptr, 300);
   w.SetHeader(Signature("link"));
-  const std::string_view body = TagBody(w.ProfileBytes(), "A2B0");
+  const std::string profile = w.ProfileBytes();
+  const std::string_view body = TagBody(profile, "A2B0");
   ASSERT_EQ(body.size(), 124u);
   // clang-format off
   EXPECT_EQ(Hex(body.substr(0, 12)), "6D66743200000000" "03030200");
@@ -171,7 +173,8 @@ TEST(ICCProfileWriter, Lut16WithEveryPartSupplied) {
   TICCProfileWriter w("unused.icc");
   w.AddLut16(Signature("B2A0"), &matrix, &table, grid, input, &output, 5);
   w.SetHeader(Signature("mntr"));
-  const std::string_view body = TagBody(w.ProfileBytes(), "B2A0");
+  const std::string profile = w.ProfileBytes();
+  const std::string_view body = TagBody(profile, "B2A0");
   ASSERT_EQ(body.size(), 52u + 6 * 1024 + 6 * 35937 + 6 * 5);
   EXPECT_EQ(static_cast<unsigned char>(body[10]), 33);
   EXPECT_EQ(BE32(body, 12 + 4), 0xFFFCC290u);  // e01 = -3.24

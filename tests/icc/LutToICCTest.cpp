@@ -229,7 +229,8 @@ TEST(LutToICCDeviceLink, TheLutItself) {
   EXPECT_EQ(a2b.Clut(1, 2), LutValueToWord(lut.Cube(0, 0, 1).B));
 
   const TLUT curves = MakeCurves(5);
-  const TLut16View c = Lut16(BuildBytes(curves, TICCProfileKind::DeviceLink), "A2B0");
+  const std::string link = BuildBytes(curves, TICCProfileKind::DeviceLink);
+  const TLut16View c = Lut16(link, "A2B0");
   EXPECT_EQ(c.Grid, 2);
   EXPECT_EQ(c.OutputEntries, 5);
   EXPECT_EQ(BE16(c.Body, c.OutputAt() + 2 * (5 + 4)), LutValueToWord(curves.Curve(4).G));
