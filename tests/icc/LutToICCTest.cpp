@@ -3,6 +3,8 @@
 // written profiles as LittleCMS sees them.
 #include "icc/LutToICC.h"
 
+#include <lcms2.h>
+
 #include <cmath>
 
 #include "TestSupport.h"
@@ -264,6 +266,32 @@ TEST_F(LutToICCFiles, EveryProfileGivesATransform) {
           t.Translate({1000, 30000, 65535});
         });
       }
+}
+
+// LittleCMS reads the texts, the white point and the header back as written.
+TEST_F(LutToICCFiles, LittleCMSReadsTheTagsBack) {
+  const fs::path file = Path("texts.icc");
+  TLutProfileOptions o;
+  o.Kind = TICCProfileKind::Display;
+  o.Description = "Caf\xC3\xA9 \xE2\x82\xAC";
+  o.Copyright = "Copyright (c) Tovi";
+  WriteLutProfile(file, MakeCube(3), o);
+  cmsHPROFILE h = cmsOpenProfileFromFile(file.c_str(), "r");
+  ASSERT_NE(h, nullptr);
+  wchar_t text[64] = {};
+  cmsGetProfileInfo(h, cmsInfoDescription, "en", "US", text, sizeof text);
+  EXPECT_EQ(std::wstring(text), L"Caf\u00E9 \u20AC");
+  cmsGetProfileInfo(h, cmsInfoCopyright, "en", "US", text, sizeof text);
+  EXPECT_EQ(std::wstring(text), L"Copyright (c) Tovi");
+  const auto* white = static_cast<const cmsCIEXYZ*>(cmsReadTag(h, cmsSigMediaWhitePointTag));
+  ASSERT_NE(white, nullptr);
+  EXPECT_NEAR(white->X, 0.9642, 1e-4);
+  EXPECT_NEAR(white->Z, 0.8249, 1e-4);
+  EXPECT_EQ(cmsGetEncodedICCversion(h), 0x04000000u);
+  EXPECT_EQ(cmsGetDeviceClass(h), cmsSigDisplayClass);
+  EXPECT_EQ(cmsGetPCS(h), cmsSigXYZData);
+  EXPECT_TRUE(cmsIsCLUT(h, INTENT_PERCEPTUAL, LCMS_USED_AS_OUTPUT));
+  cmsCloseProfile(h);
 }
 
 TEST_F(LutToICCFiles, DeviceLinkReproducesTheCube) {
