@@ -25,6 +25,7 @@ TMergeFileList::TMergeFileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setDragEnabled(true);
   setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
   setDropIndicatorShown(true);
   setDragDropMode(QAbstractItemView::DragDrop);
   setDefaultDropAction(Qt::MoveAction);
@@ -73,11 +74,15 @@ void TMergeFileList::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TMergeFileList::dropEvent(QDropEvent* event) {
-  const int from = DraggedRow(event->mimeData());
-  QListWidgetItem* target = itemAt(event->position().toPoint());
   // Accept no move action: the list itself must not remove the dragged row.
   event->setDropAction(Qt::CopyAction);
   event->accept();
+  DropOnto(event->mimeData(), event->position().toPoint());
+}
+
+void TMergeFileList::DropOnto(const QMimeData* data, const QPoint& position) {
+  const int from = DraggedRow(data);
+  QListWidgetItem* target = itemAt(position);
   if (from < 0 || !target) return;
   const int onto = row(target);
   SwapByDrag(Files, from, onto);

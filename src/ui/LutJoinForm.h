@@ -21,6 +21,8 @@ class TMergeFileList : public QListWidget {
   explicit TMergeFileList(QWidget* parent);
   std::vector<std::filesystem::path> Files;
   void ShowFiles();
+  // A drop of a payload at a point of the viewport.
+  void DropOnto(const QMimeData* data, const QPoint& position);
 
  protected:
   QStringList mimeTypes() const override;
