@@ -1,6 +1,7 @@
 #include "ops/BatchConversion.h"
 
 #include "ops/Conversion.h"
+#include "ops/WriterConfirm.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
   }
   progress.Begin("Convertion...", "The selected files are being converted. Please wait...");
   TProgressScope scope{progress};
+  TWriterConfirmScope writerQuestions(registry, confirm);
   const std::size_t n = rows.size();  // all rows, so the bar may stop short of 100
   for (std::size_t i = 0; i < n; ++i) {
     const TLutFileRow& row = rows[i];

@@ -1,6 +1,7 @@
 #include "ops/LutMerge.h"
 
 #include "ops/BitsOverride.h"
+#include "ops/WriterConfirm.h"
 
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
                  TLUT& target) {
@@ -30,6 +31,7 @@ bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesyst
   target.LutType = lt3D;
   target.SetSize3D(size);
   ComposeLuts(registry, files, target);
+  TWriterConfirmScope writerQuestions(registry, confirm);
   registry.SaveLut(output, target, profile, bits);
   return true;
 }

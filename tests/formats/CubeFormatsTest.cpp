@@ -66,14 +66,6 @@ TEST_F(CubeFormats, HeaderCommentsTitleAndSizeThenNodes) {
   EXPECT_NEAR(lut.Cube(16, 8, 1).B, 1 / 16.0, 1e-6);
 }
 
-TEST_F(CubeFormats, BothSizesReadAsACubeFromTheCubeSizeLineOn) {
-  const std::string text = "LUT_1D_SIZE 2\n0.9 0.9 0.9\nLUT_3D_SIZE 2\n" + Nodes(2);
-  const TLUT lut = Load(Write("both.cube", text));
-  EXPECT_EQ(lut.LutType, lt3D);
-  EXPECT_EQ(lut.Cube(0, 0, 0), (TLutRGB{0, 0, 0}));
-  EXPECT_EQ(lut.Cube(1, 1, 1), (TLutRGB{1, 1, 1}));
-}
-
 TEST_F(CubeFormats, MalformedFilesFailWithTheirMessages) {
   struct Case {
     const char* fixture;
