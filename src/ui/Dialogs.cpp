@@ -100,3 +100,10 @@ QString DisplayPath(const std::string& path) { return QDir::toNativeSeparators(T
 std::filesystem::path ToPath(const QString& text) {
   return std::filesystem::path(QDir::fromNativeSeparators(text).toStdString());
 }
+
+QString LutFilesFilter() {
+  return QStringLiteral(
+      "LUT Files (*.cube *.lut *.m3d *.3dl *.txt *.cms *.mga *.xml *.3dmesh *dat *.alut *.ilut "
+      "*.olut *.1dlut *.look *.cc *.pfl *.cfe *.dd3 *.mlc *.vlt *.bmp *.jpg *.jpeg *.tif *.tiff);;"
+      "All Files (*)");
+}

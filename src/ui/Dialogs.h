@@ -64,6 +64,9 @@ class TQtDialogs : public IDialogs {
   int Run(QDialog& dialog) override;
 };
 
+// The file filter of every LUT file chooser.
+QString LutFilesFilter();
+
 // The library's questions answered through IDialogs.
 class TDialogConfirm : public IConfirm {
  public:

@@ -17,6 +17,8 @@
 #include "ui/About.h"
 #include "ui/ConvertForm.h"
 #include "ui/Dialogs.h"
+#include "ui/ICCConvertForm.h"
+#include "ui/LUT2ICCForm.h"
 #include "ui/LutJoinForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
@@ -25,10 +27,6 @@
 
 namespace {
 
-const QString LutFilesFilter = QStringLiteral(
-    "LUT Files (*.cube *.lut *.m3d *.3dl *.txt *.cms *.mga *.xml *.3dmesh *dat *.alut *.ilut "
-    "*.olut *.1dlut *.look *.cc *.pfl *.cfe *.dd3 *.mlc *.vlt *.bmp *.jpg *.jpeg *.tif *.tiff);;"
-    "All Files (*)");
 const QString UnknownFormatMessage =
     QStringLiteral("Unable to convert unknown format.\r\nPlease contact us to add this.");
 
@@ -165,7 +163,7 @@ std::vector<TLutFileRow> TfrmMain::BatchRows() const {
 }
 
 void TfrmMain::btnAddClick() {
-  QStringList files = Dialogs_.OpenFiles(this, LastAddFolder_, LutFilesFilter);
+  QStringList files = Dialogs_.OpenFiles(this, LastAddFolder_, LutFilesFilter());
   if (files.isEmpty()) return;
   LastAddFolder_ = QDir::toNativeSeparators(QFileInfo(files.first()).absolutePath());
   std::sort(files.begin(), files.end(),
@@ -322,18 +320,25 @@ void TfrmMain::sbnPreviewClick() {
   if (pnlPreview->isVisible()) lvwFilesSelectionChange();
 }
 
-void TfrmMain::btnLoadPreviewClick() {
+bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
   const QString file = Dialogs_.OpenFile(
-      this, QString(), LastPreviewFolder_,
+      parent, QString(), LastPreviewFolder_,
       QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.tif *.tiff);;All Files (*)"));
-  if (file.isEmpty()) return;
+  if (file.isEmpty()) return false;
   LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
   bool loaded = false;
-  Guarded(Dialogs_, this, [&] {
-    pnlPreview->SetUngraded(LoadPreviewPicture(ToPath(file)));
+  Guarded(Dialogs_, parent, [&] {
+    picture = LoadPreviewPicture(ToPath(file));
     loaded = true;
   });
-  if (loaded) lvwFilesSelectionChange();
+  return loaded;
+}
+
+void TfrmMain::btnLoadPreviewClick() {
+  QImage picture;
+  if (!ChoosePreviewPicture(this, picture)) return;
+  pnlPreview->SetUngraded(picture);
+  lvwFilesSelectionChange();
 }
 
 void TfrmMain::btnAboutClick() {
@@ -346,9 +351,14 @@ void TfrmMain::btnHaldClick() {
 }
 
 void TfrmMain::miLut2ICCClick() {
-  // ICC SEAM: the LUT-to-ICC dialog needs the ICC library.
+  TfrmLUT2ICC dialog(Registry_, Dialogs_, this);
+  Dialogs_.Run(dialog);
 }
 
 void TfrmMain::miICC2LutClick() {
-  // ICC SEAM: the ICC-to-LUT dialog needs the ICC library.
+  TfrmICCConvert dialog(Registry_, Dialogs_, pnlPreview->Ungraded(), this);
+  dialog.ChooseTestImage = [this](QWidget* parent, QImage& picture) {
+    return ChoosePreviewPicture(parent, picture);
+  };
+  Dialogs_.Run(dialog);
 }

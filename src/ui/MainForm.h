@@ -35,6 +35,9 @@ class TfrmMain : public QMainWindow {
   std::vector<TLutFileRow> BatchRows() const;
   // Enables the context menu's entries as they stand now (done on opening).
   void UpdateContextMenu();
+  // The picture chooser of the preview, shared with the ICC dialog's test
+  // image: answers false when cancelled or when the picture cannot be read.
+  bool ChoosePreviewPicture(QWidget* parent, QImage& picture);
 
   QTreeWidget* lvwFiles;
   TPreviewPane* pnlPreview;
