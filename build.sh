@@ -11,6 +11,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  liblcms2-dev
   clang-14 libclang-rt-14-dev
 )
 

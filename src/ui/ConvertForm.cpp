@@ -1,0 +1,87 @@
+#include "ui/ConvertForm.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/Dialogs.h"
+#include "ui/PathDialog.h"
+
+TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidget* owner)
+    : TOptionDialog(owner), Dialogs_(dialogs) {
+  setWindowTitle(QStringLiteral("Convertion Settings"));
+  edtOutFolder = new QLineEdit(ToQString(LastOutputFolder()), this);
+  edtOutFolder->setReadOnly(true);
+  btnSelectFolder = new QPushButton(QStringLiteral("..."), this);
+  btnSelectFolder->setToolTip(QStringLiteral("Select the output folder"));
+  btnSelectFolder->setFixedWidth(32);
+  btnSelectFolder->setAutoDefault(false);
+  Controls = new TOutputOptionControls(registry, TOptionsDialog::Convert, this);
+  btnConvert = new QPushButton(QStringLiteral("Convert"), this);
+  btnConvert->setDefault(true);
+  btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  btnCancel->setAutoDefault(false);
+
+  auto* grid = new QGridLayout;
+  auto* folderRow = new QHBoxLayout;
+  folderRow->addWidget(edtOutFolder);
+  folderRow->addWidget(btnSelectFolder);
+  grid->addWidget(new QLabel(QStringLiteral("Output Folder"), this), 0, 0);
+  grid->addLayout(folderRow, 0, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Output Format"), this), 1, 0);
+  grid->addWidget(Controls->cbxOutFormat, 1, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Dimension size"), this), 2, 0);
+  grid->addWidget(Controls->cbxDimSize, 2, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 3, 0);
+  grid->addWidget(Controls->cbxBits, 3, 1);
+  grid->setColumnStretch(1, 1);
+  grid->setVerticalSpacing(14);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnConvert);
+  buttons->addWidget(btnCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(16, 16, 16, 12);
+  layout->addLayout(grid);
+  layout->addStretch();
+  layout->addLayout(buttons);
+  setFixedSize(475, 246);
+
+  setTabOrder(edtOutFolder, btnSelectFolder);
+  setTabOrder(btnSelectFolder, Controls->cbxOutFormat);
+  setTabOrder(Controls->cbxOutFormat, Controls->cbxDimSize);
+  setTabOrder(Controls->cbxDimSize, Controls->cbxBits);
+  setTabOrder(Controls->cbxBits, btnConvert);
+  setTabOrder(btnConvert, btnCancel);
+
+  connect(btnSelectFolder, &QPushButton::clicked, this, &TfrmConvert::btnSelectFolderClick);
+  connect(edtOutFolder, &QLineEdit::textChanged, this, &TfrmConvert::UpdateConvertButton);
+  connect(Controls, &TOutputOptionControls::FormatChanged, this, &TfrmConvert::UpdateConvertButton);
+  connect(btnConvert, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  UpdateConvertButton();
+  Controls->cbxOutFormat->setFocus();
+}
+
+void TfrmConvert::showEvent(QShowEvent* event) {
+  TOptionDialog::showEvent(event);
+  CentreOverOwner();
+  Controls->cbxOutFormat->setFocus();
+}
+
+void TfrmConvert::btnSelectFolderClick() {
+  TPathDialog browser(Dialogs_, this);
+  browser.Title = QStringLiteral("Please select a folder for converted files");
+  browser.InitialFolder = ToQString(LastOutputFolder());
+  if (!browser.Execute()) return;
+  edtOutFolder->setText(browser.ResultFolder);
+  LastOutputFolder() = ToUtf8(browser.ResultFolder);
+}
+
+void TfrmConvert::UpdateConvertButton() {
+  btnConvert->setEnabled(SelectedProfile() != nullptr && !edtOutFolder->text().isEmpty());
+}

@@ -1,0 +1,33 @@
+// "Convertion Settings": the output folder, profile, size and bits of a
+// batch conversion.
+#pragma once
+
+#include "ui/OptionControls.h"
+
+class IDialogs;
+class QLineEdit;
+class QPushButton;
+
+class TfrmConvert : public TOptionDialog {
+  Q_OBJECT
+
+ public:
+  TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidget* owner);
+
+  const TLutOutputProfile* SelectedProfile() const { return Controls->Options.SelectedProfile(); }
+
+  QLineEdit* edtOutFolder;
+  QPushButton* btnSelectFolder;
+  TOutputOptionControls* Controls;
+  QPushButton* btnConvert;
+  QPushButton* btnCancel;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void btnSelectFolderClick();
+  void UpdateConvertButton();
+
+  IDialogs& Dialogs_;
+};

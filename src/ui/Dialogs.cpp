@@ -1,0 +1,109 @@
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "core/Errors.h"
+
+namespace {
+
+void Box(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+void TQtDialogs::Information(QWidget* parent, const QString& text) {
+  Box(parent, QMessageBox::Information, QStringLiteral("Information"), text);
+}
+
+void TQtDialogs::Warning(QWidget* parent, const QString& text) {
+  Box(parent, QMessageBox::Warning, QStringLiteral("Warning"), text);
+}
+
+void TQtDialogs::Error(QWidget* parent, const QString& text) {
+  Box(parent, QMessageBox::Critical, ProgramTitle, text);
+}
+
+TConfirmAnswer TQtDialogs::Confirm(QWidget* parent, const QString& text, bool withNo) {
+  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::Cancel;
+  if (withNo) buttons |= QMessageBox::No;
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, buttons, parent);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return TConfirmAnswer::Yes;
+    case QMessageBox::No: return TConfirmAnswer::No;
+    default: return TConfirmAnswer::Cancel;
+  }
+}
+
+QStringList TQtDialogs::OpenFiles(QWidget* parent, const QString& folder, const QString& filters) {
+  return QFileDialog::getOpenFileNames(parent, QString(), folder, filters);
+}
+
+QString TQtDialogs::OpenFile(QWidget* parent, const QString& caption, const QString& folder,
+                             const QString& filters) {
+  return QFileDialog::getOpenFileName(parent, caption, folder, filters);
+}
+
+TSaveChoice TQtDialogs::SaveFile(QWidget* parent, const QString& caption, const QString& start,
+                                 const QStringList& filters, int filterIndex,
+                                 const QString& defaultSuffix) {
+  QFileDialog dialog(parent, caption);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(filters);
+  if (filterIndex >= 0 && filterIndex < filters.size()) dialog.selectNameFilter(filters[filterIndex]);
+  dialog.setDefaultSuffix(defaultSuffix);
+  const QFileInfo info(start);
+  if (!start.isEmpty() && info.isDir()) {
+    dialog.setDirectory(start);
+  } else if (!start.isEmpty()) {
+    if (!info.path().isEmpty() && info.path() != QStringLiteral(".")) dialog.setDirectory(info.path());
+    dialog.selectFile(info.fileName());
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return {dialog.selectedFiles().first(), static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
+}
+
+QString TQtDialogs::ChooseFolder(QWidget* parent, const QString& title, const QString& start) {
+  return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+}
+
+int TQtDialogs::Run(QDialog& dialog) { return dialog.exec(); }
+
+TConfirmAnswer TDialogConfirm::Confirm(const std::string& message, bool withNo) {
+  return Dialogs_.Confirm(Parent_, ToQString(message), withNo);
+}
+
+QString ErrorDisplayText(const QString& message) {
+  if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');
+  return message;
+}
+
+QString ErrorMessageOf(const std::exception& error) {
+  if (const auto* inFile = dynamic_cast<const EInFileError*>(&error))
+    return DisplayPath(inFile->File) + QStringLiteral(": ") + ToQString(error.what());
+  return ToQString(error.what());
+}
+
+QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+std::string ToUtf8(const QString& text) { return text.toStdString(); }
+
+QString DisplayPath(const std::string& path) { return QDir::toNativeSeparators(ToQString(path)); }
+
+// Qt names files in UTF-8 here, as the library does.
+std::filesystem::path ToPath(const QString& text) {
+  return std::filesystem::path(QDir::fromNativeSeparators(text).toStdString());
+}
+
+QString LutFilesFilter() {
+  return QStringLiteral(
+      "LUT Files (*.cube *.lut *.m3d *.3dl *.txt *.cms *.mga *.xml *.3dmesh *dat *.alut *.ilut "
+      "*.olut *.1dlut *.look *.cc *.pfl *.cfe *.dd3 *.mlc *.vlt *.bmp *.jpg *.jpeg *.tif *.tiff);;"
+      "All Files (*)");
+}

@@ -1,0 +1,247 @@
+#include "ui/ICCConvertForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <span>
+
+#include "icc/ICCToLut.h"
+#include "ops/LutMerge.h"
+#include "ui/Dialogs.h"
+#include "ui/PreviewPane.h"
+
+namespace {
+
+const QString DefaultSecond = QStringLiteral("sRGB (Default)");
+const QString ProfileFilter = QStringLiteral("ICC Profiles (*.icc *icm);;All Files (*)");
+
+// The folder of the last profile chosen, for both profile choosers, for the run.
+QString& LastProfileFolder() {
+  static QString folder;
+  return folder;
+}
+
+QPushButton* BrowseButton(QWidget* parent, const QString& hint) {
+  auto* button = new QPushButton(QStringLiteral("..."), parent);
+  if (!hint.isEmpty()) button->setToolTip(hint);
+  button->setFixedWidth(32);
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, const QImage& testImage,
+                               QWidget* owner)
+    : TOptionDialog(owner), Registry_(registry), Dialogs_(dialogs) {
+  setWindowTitle(QStringLiteral("ICC Profile to LUT Conversion"));
+  edtProfile = new QLineEdit(this);
+  edtProfile->setReadOnly(true);
+  btnSelectProfile = BrowseButton(this, QStringLiteral("Select the ICC profile to convert"));
+  lblProfileType = new QLabel(this);
+  lblSecond = new QLabel(this);
+  edtSecond = new QLineEdit(DefaultSecond, this);
+  edtSecond->setReadOnly(true);
+  btnSelectSecond = BrowseButton(this, QString());
+  cbxInvert = new QCheckBox(QStringLiteral("Invert colors transformation"), this);
+  Controls = new TOutputOptionControls(registry, TOptionsDialog::IccToLut, this);
+  edtLUTFile = new QLineEdit(this);
+  edtLUTFile->setReadOnly(true);
+  edtLUTFile->setEnabled(false);
+  btnSelectLUT = BrowseButton(this, QStringLiteral("Select the destination LUT file name"));
+  btnSelectLUT->setEnabled(false);
+  btnConvert = new QPushButton(QStringLiteral("Convert"), this);
+  btnConvert->setDefault(true);
+  btnConvert->setEnabled(false);
+  btnClose = new QPushButton(QStringLiteral("Close"), this);
+  btnClose->setAutoDefault(false);
+
+  auto* grid = new QGridLayout;
+  auto line = [&](QWidget* field, QWidget* button) {
+    auto* l = new QHBoxLayout;
+    l->addWidget(field);
+    l->addWidget(button);
+    return l;
+  };
+  grid->addWidget(new QLabel(QStringLiteral("ICC Profile File"), this), 0, 0);
+  grid->addLayout(line(edtProfile, btnSelectProfile), 0, 1);
+  grid->addWidget(lblProfileType, 1, 1);
+  grid->addWidget(lblSecond, 2, 0);
+  grid->addLayout(line(edtSecond, btnSelectSecond), 2, 1);
+  grid->addWidget(cbxInvert, 3, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Output LUT Format"), this), 4, 0);
+  grid->addWidget(Controls->cbxOutFormat, 4, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Output LUT File"), this), 5, 0);
+  grid->addLayout(line(edtLUTFile, btnSelectLUT), 5, 1);
+  grid->addWidget(new QLabel(QStringLiteral("LUT dimension size"), this), 6, 0);
+  grid->addWidget(Controls->cbxDimSize, 6, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 7, 0);
+  grid->addWidget(Controls->cbxBits, 7, 1);
+  grid->setColumnStretch(1, 1);
+  grid->setRowStretch(8, 1);
+
+  auto* frame = new QGroupBox(this);
+  imgTest = new TPictureBox(frame);
+  imgTest->SetPicture(testImage);
+  imgTest->setToolTip(QStringLiteral("The test image, click to load another image"));
+  imgTest->setCursor(Qt::PointingHandCursor);
+  imgTest->installEventFilter(this);
+  imgResult = new TPictureBox(frame);
+  auto* pictures = new QVBoxLayout(frame);
+  pictures->addWidget(imgTest);
+  pictures->addWidget(imgResult);
+
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(grid, 1);
+  columns->addWidget(frame);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnConvert);
+  buttons->addWidget(btnClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns, 1);
+  layout->addLayout(buttons);
+  setFixedSize(758, 370);
+  for (QWidget* w : std::initializer_list<QWidget*>{lblSecond, edtSecond, btnSelectSecond, cbxInvert}) w->hide();
+
+  connect(btnSelectProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectProfileClick);
+  connect(btnSelectSecond, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectSecondClick);
+  connect(cbxInvert, &QCheckBox::clicked, this, &TfrmICCConvert::cbxInvertClick);
+  connect(Controls, &TOutputOptionControls::FormatChanged, this, &TfrmICCConvert::cbxOutFormatChange);
+  connect(btnSelectLUT, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectLUTClick);
+  connect(btnConvert, &QPushButton::clicked, this, &TfrmICCConvert::btnConvertClick);
+  connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+  connect(edtProfile, &QLineEdit::textChanged, this, &TfrmICCConvert::NameOutputAfterProfile);
+  connect(edtLUTFile, &QLineEdit::textChanged, this, &TfrmICCConvert::NameOutputAfterProfile);
+}
+
+void TfrmICCConvert::showEvent(QShowEvent* event) {
+  TOptionDialog::showEvent(event);
+  PlaceAtOwnerClientOrigin();
+}
+
+bool TfrmICCConvert::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == imgTest && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    imgTestClick();
+    return true;
+  }
+  return TOptionDialog::eventFilter(watched, event);
+}
+
+void TfrmICCConvert::btnSelectProfileClick() {
+  const QString file = Dialogs_.OpenFile(this, QString(), LastProfileFolder(), ProfileFilter);
+  if (file.isEmpty()) return;
+  LastProfileFolder() = QFileInfo(file).absolutePath();
+  Guarded(Dialogs_, this, [&] {
+    edtProfile->setText(QDir::toNativeSeparators(file));
+    cbxInvert->setChecked(false);
+    const std::uint32_t profileClass = ReadProfileClass(ToPath(file));
+    lblProfileType->setText(QStringLiteral("Profile Type: ") + ToQString(ProfileClassName(profileClass)));
+    const bool second = UsesSecondProfile(profileClass);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblSecond, edtSecond, btnSelectSecond, cbxInvert})
+      w->setVisible(second);
+    lblSecond->setText(ToQString(SecondProfileCaption(profileClass)));
+    RefreshPreview();
+  });
+}
+
+void TfrmICCConvert::btnSelectSecondClick() {
+  const QString file = Dialogs_.OpenFile(this, QString(), LastProfileFolder(), ProfileFilter);
+  if (file.isEmpty()) return;
+  LastProfileFolder() = QFileInfo(file).absolutePath();
+  edtSecond->setText(QDir::toNativeSeparators(file));
+  Guarded(Dialogs_, this, [&] { RefreshPreview(); });
+}
+
+void TfrmICCConvert::cbxInvertClick() {
+  try {
+    RefreshPreview();
+  } catch (const std::exception&) {
+    Dialogs_.Warning(this, QStringLiteral("Inversion is impossible for selected ICC profile."));
+    cbxInvert->setChecked(false);
+    Guarded(Dialogs_, this, [&] { RefreshPreview(); });
+  }
+}
+
+void TfrmICCConvert::imgTestClick() {
+  QImage picture;
+  if (!ChooseTestImage || !ChooseTestImage(this, picture)) return;
+  imgTest->SetPicture(picture);
+  if (!edtProfile->text().isEmpty()) Guarded(Dialogs_, this, [&] { RefreshPreview(); });
+}
+
+void TfrmICCConvert::cbxOutFormatChange() {
+  const TLutOutputProfile* profile = Controls->Options.SelectedProfile();
+  edtLUTFile->setEnabled(profile != nullptr);
+  btnSelectLUT->setEnabled(profile != nullptr);
+  if (profile && !edtLUTFile->text().isEmpty())
+    edtLUTFile->setText(DisplayPath(WithProfileExtension(ToPath(edtLUTFile->text()).string(), *profile)));
+  NameOutputAfterProfile();
+}
+
+void TfrmICCConvert::btnSelectLUTClick() {
+  const TLutOutputProfile* profile = Controls->Options.SelectedProfile();
+  if (!profile) return;
+  const QString ext = ToQString(profile->Extension);
+  const TSaveChoice choice =
+      Dialogs_.SaveFile(this, QString(), ToQString(LastOutputFolder()),
+                        {ToQString(profile->Name) + QStringLiteral(" (*.") + ext + QLatin1Char(')')}, 0, ext);
+  if (choice.FileName.isEmpty()) return;
+  edtLUTFile->setText(QDir::toNativeSeparators(choice.FileName));
+  LastOutputFolder() = ToUtf8(QDir::toNativeSeparators(QFileInfo(choice.FileName).absolutePath()));
+}
+
+void TfrmICCConvert::NameOutputAfterProfile() {
+  const TLutOutputProfile* profile = Controls->Options.SelectedProfile();
+  if (edtLUTFile->text().isEmpty() && !edtProfile->text().isEmpty() && profile)
+    edtLUTFile->setText(DisplayPath(WithProfileExtension(ToPath(edtProfile->text()).string(), *profile)));
+  UpdateConvertButton();
+}
+
+void TfrmICCConvert::UpdateConvertButton() {
+  btnConvert->setEnabled(!edtProfile->text().isEmpty() && Controls->Options.SelectedProfile() &&
+                         !edtLUTFile->text().isEmpty());
+}
+
+void TfrmICCConvert::RefreshPreview() {
+  TICCTransformRequest request;
+  request.Profile = ToPath(edtProfile->text());
+  if (QFileInfo(edtSecond->text()).isFile()) request.SecondProfile = ToPath(edtSecond->text());
+  request.Invert = cbxInvert->isChecked();
+  const TICCColorTransform transform(request);
+  QImage result = imgTest->Picture().convertToFormat(QImage::Format_BGR888);
+  for (int y = 0; y < result.height(); ++y)
+    TransformBitmap(transform, std::span<std::uint8_t>(result.scanLine(y), static_cast<std::size_t>(result.width()) * 3));
+  imgResult->SetPicture(result);
+  imgResult->setToolTip(QStringLiteral("The test image with ICC colors transformation"));
+}
+
+void TfrmICCConvert::btnConvertClick() {
+  const TLutOutputProfile* profile = Controls->Options.SelectedProfile();
+  if (!profile) return;
+  bool written = false;
+  Guarded(Dialogs_, this, [&] {
+    const std::filesystem::path output = ToPath(edtLUTFile->text());
+    TDialogConfirm confirm(Dialogs_, this);
+    if (std::filesystem::exists(output) && confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
+      return;
+    TICCTransformRequest request;
+    request.Profile = ToPath(edtProfile->text());
+    if (QFileInfo(edtSecond->text()).isFile()) request.SecondProfile = ToPath(edtSecond->text());
+    request.Invert = cbxInvert->isChecked();
+    ConvertICCToLut(Registry_, request, output, *profile, Controls->Options.EffectiveSize(),
+                    Controls->Options.SelectedBits());
+    written = true;
+  });
+  if (written) Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
+}

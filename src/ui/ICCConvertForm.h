@@ -1,0 +1,60 @@
+// "ICC Profile to LUT Conversion": an ICC profile, alone or with a second
+// colour space, sampled into a LUT, with its effect shown on a test image.
+#pragma once
+
+#include <QImage>
+#include <functional>
+
+#include "ui/OptionControls.h"
+
+class IDialogs;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TPictureBox;
+
+class TfrmICCConvert : public TOptionDialog {
+  Q_OBJECT
+
+ public:
+  TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, const QImage& testImage,
+                 QWidget* owner);
+
+  // Loads another test image (the preview's picture chooser).
+  std::function<bool(QWidget*, QImage&)> ChooseTestImage;
+
+  QLineEdit* edtProfile;
+  QPushButton* btnSelectProfile;
+  QLabel* lblProfileType;
+  QLabel* lblSecond;
+  QLineEdit* edtSecond;
+  QPushButton* btnSelectSecond;
+  QCheckBox* cbxInvert;
+  TOutputOptionControls* Controls;
+  QLineEdit* edtLUTFile;
+  QPushButton* btnSelectLUT;
+  TPictureBox* imgTest;
+  TPictureBox* imgResult;
+  QPushButton* btnConvert;
+  QPushButton* btnClose;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void btnSelectProfileClick();
+  void btnSelectSecondClick();
+  void cbxInvertClick();
+  void imgTestClick();
+  void cbxOutFormatChange();
+  void btnSelectLUTClick();
+  void btnConvertClick();
+  void NameOutputAfterProfile();
+  void UpdateConvertButton();
+  void RefreshPreview();  // raises what the colour engine raises
+
+  const TLutRegistry& Registry_;
+  IDialogs& Dialogs_;
+};

@@ -1,0 +1,62 @@
+// "Merge LUT files": the checked files in the order they are applied (drag
+// one onto another to swap them), the 3D output profile, file, size and bits.
+#pragma once
+
+#include <QListWidget>
+#include <filesystem>
+#include <vector>
+
+#include "ui/OptionControls.h"
+
+class IDialogs;
+class QLineEdit;
+class QPushButton;
+
+// The merge list: an entry dropped onto another swaps places with it; only
+// drags that started on an entry of this same list are taken.
+class TMergeFileList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit TMergeFileList(QWidget* parent);
+  std::vector<std::filesystem::path> Files;
+  void ShowFiles();
+  // A drop of a payload at a point of the viewport.
+  void DropOnto(const QMimeData* data, const QPoint& position);
+
+ protected:
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  int DraggedRow(const QMimeData* data) const;
+};
+
+class TfrmJoinLut : public TOptionDialog {
+  Q_OBJECT
+
+ public:
+  TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
+              std::vector<std::filesystem::path> files, QWidget* owner);
+
+  TMergeFileList* lbxFiles;
+  TOutputOptionControls* Controls;
+  QLineEdit* edtLUTFile;
+  QPushButton* btnSelectFile;
+  QPushButton* btnSave;
+  QPushButton* btnCancel;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void cbxOutFormatChange();
+  void btnSelectFileClick();
+  void btnSaveClick();
+
+  const TLutRegistry& Registry_;
+  IDialogs& Dialogs_;
+};

@@ -1,0 +1,364 @@
+#include "ui/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "ui/About.h"
+#include "ui/ConvertForm.h"
+#include "ui/Dialogs.h"
+#include "ui/ICCConvertForm.h"
+#include "ui/LUT2ICCForm.h"
+#include "ui/LutJoinForm.h"
+#include "ui/PreviewImage.h"
+#include "ui/PreviewPane.h"
+#include "ui/ProgressDlg.h"
+#include "ui/SetBitsPerValueForm.h"
+
+namespace {
+
+const QString UnknownFormatMessage =
+    QStringLiteral("Unable to convert unknown format.\r\nPlease contact us to add this.");
+
+enum TColumn { colFileName = 0, colFormat = 1, colFolder = 2 };
+
+}  // namespace
+
+std::filesystem::path TFileItem::Path() const {
+  return ToPath(text(colFolder)) / ToPath(text(colFileName));
+}
+
+TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs)
+    : QMainWindow(nullptr), Registry_(registry), Dialogs_(dialogs) {
+  InitUiResources();
+  setWindowTitle(ProgramTitle);
+  setWindowIcon(QIcon(QStringLiteral(":/tovi/tovi-lut-converter.png")));
+  resize(881, 640);
+  setMinimumSize(400, 200);
+
+  auto* toolbar = new QToolBar(this);
+  toolbar->setMovable(false);
+  toolbar->setFloatable(false);
+  toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  toolbar->toggleViewAction()->setEnabled(false);
+  addToolBar(Qt::TopToolBarArea, toolbar);
+  QStyle* s = style();
+  btnAdd = AddToolButton(QStringLiteral("Add LUTs"), QString(), s->standardIcon(QStyle::SP_DialogOpenButton));
+  btnConvert = AddToolButton(QStringLiteral("Convert"), QStringLiteral("Convert the selected LUT files"),
+                             s->standardIcon(QStyle::SP_DialogSaveButton));
+  btnICC = AddToolButton(QStringLiteral("ICC"), QStringLiteral("Convert ICC profile to LUT file and vice versa"),
+                         s->standardIcon(QStyle::SP_DriveDVDIcon));
+  btnMerge = AddToolButton(QStringLiteral("Merge"), QStringLiteral("Merge the selected LUT files"),
+                           s->standardIcon(QStyle::SP_FileDialogListView));
+  btnHald = AddToolButton(QStringLiteral("Hald"), QStringLiteral("Generate the Hald image"),
+                          s->standardIcon(QStyle::SP_FileDialogDetailedView));
+  for (QToolButton* b : {btnAdd, btnConvert, btnICC, btnMerge, btnHald}) toolbar->addWidget(b);
+  auto* spacer = new QWidget(toolbar);
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  toolbar->addWidget(spacer);
+  sbnPreview = AddToolButton(QStringLiteral("Preview"), QStringLiteral("Show/Hide the preview pane"),
+                             s->standardIcon(QStyle::SP_FileDialogContentsView));
+  sbnPreview->setCheckable(true);
+  sbnPreview->setChecked(true);
+  btnLoadPreview = AddToolButton(QStringLiteral("Image"), QStringLiteral("Load a preview image"),
+                                 s->standardIcon(QStyle::SP_DirOpenIcon));
+  btnAbout = AddToolButton(QStringLiteral("About"), QStringLiteral("About"),
+                           s->standardIcon(QStyle::SP_MessageBoxInformation));
+  for (QToolButton* b : {sbnPreview, btnLoadPreview, btnAbout}) toolbar->addWidget(b);
+  btnAdd->setShortcut(QKeySequence::Open);
+  btnConvert->setEnabled(false);
+  btnMerge->setEnabled(false);
+
+  pmnICC = new QMenu(this);
+  miLut2ICC = pmnICC->addAction(QStringLiteral("Convert LUT to ICC Profile"));
+  miICC2Lut = pmnICC->addAction(QStringLiteral("Convert ICC Profile to LUT"));
+
+  lvwFiles = new QTreeWidget(this);
+  lvwFiles->setColumnCount(3);
+  lvwFiles->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Format"), QStringLiteral("Folder")});
+  lvwFiles->setColumnWidth(colFileName, 250);
+  lvwFiles->setColumnWidth(colFormat, 200);
+  lvwFiles->setColumnWidth(colFolder, 150);
+  lvwFiles->setRootIsDecorated(false);
+  lvwFiles->setSortingEnabled(false);
+  lvwFiles->header()->setSectionsClickable(false);
+  lvwFiles->setSelectionMode(QAbstractItemView::SingleSelection);
+  lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lvwFiles->setContextMenuPolicy(Qt::CustomContextMenu);
+
+  pmnFiles = new QMenu(this);
+  miCheckAll = pmnFiles->addAction(QStringLiteral("Check All"));
+  miUncheckAll = pmnFiles->addAction(QStringLiteral("Uncheck All"));
+  pmnFiles->addSeparator();
+  miSetBits = pmnFiles->addAction(QStringLiteral("Set Bits Per Color..."));
+  pmnFiles->addSeparator();
+  miDelete = pmnFiles->addAction(QStringLiteral("Delete"));
+  miDelete->setShortcut(QKeySequence::Delete);
+  miDelete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  lvwFiles->addAction(miDelete);  // the Delete key works without opening the menu
+  miClearList = pmnFiles->addAction(QStringLiteral("Clear List"));
+
+  pnlPreview = new TPreviewPane(registry, this);
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(lvwFiles, 1);
+  layout->addWidget(pnlPreview);
+  setCentralWidget(central);
+
+  connect(btnAdd, &QToolButton::clicked, this, &TfrmMain::btnAddClick);
+  connect(btnConvert, &QToolButton::clicked, this, &TfrmMain::btnConvertClick);
+  connect(btnICC, &QToolButton::clicked, this, &TfrmMain::btnICCClick);
+  connect(btnMerge, &QToolButton::clicked, this, &TfrmMain::btnMergeClick);
+  connect(btnHald, &QToolButton::clicked, this, &TfrmMain::btnHaldClick);
+  connect(sbnPreview, &QToolButton::clicked, this, &TfrmMain::sbnPreviewClick);
+  connect(btnLoadPreview, &QToolButton::clicked, this, &TfrmMain::btnLoadPreviewClick);
+  connect(btnAbout, &QToolButton::clicked, this, &TfrmMain::btnAboutClick);
+  connect(miLut2ICC, &QAction::triggered, this, &TfrmMain::miLut2ICCClick);
+  connect(miICC2Lut, &QAction::triggered, this, &TfrmMain::miICC2LutClick);
+  connect(miCheckAll, &QAction::triggered, this, &TfrmMain::miCheckAllClick);
+  connect(miUncheckAll, &QAction::triggered, this, &TfrmMain::miUncheckAllClick);
+  connect(miSetBits, &QAction::triggered, this, &TfrmMain::miSetBitsClick);
+  connect(miDelete, &QAction::triggered, this, &TfrmMain::miDeleteClick);
+  connect(miClearList, &QAction::triggered, this, &TfrmMain::miClearListClick);
+  connect(lvwFiles, &QTreeWidget::itemChanged, this, &TfrmMain::lvwFilesItemChanged);
+  connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::lvwFilesSelectionChange);
+  connect(lvwFiles, &QWidget::customContextMenuRequested, this, &TfrmMain::lvwFilesContextPopup);
+}
+
+QToolButton* TfrmMain::AddToolButton(const QString& caption, const QString& hint, const QIcon& icon) {
+  auto* button = new QToolButton(this);
+  button->setText(caption);
+  button->setToolTip(hint.isEmpty() ? caption : hint);
+  button->setIcon(icon);
+  button->setAutoRaise(true);  // flat
+  button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  button->setFocusPolicy(Qt::TabFocus);  // reachable from the keyboard
+  return button;
+}
+
+TFileItem* TfrmMain::Row(int index) const { return static_cast<TFileItem*>(lvwFiles->topLevelItem(index)); }
+
+int TfrmMain::RowCount() const { return lvwFiles->topLevelItemCount(); }
+
+std::vector<TLutFileRow> TfrmMain::BatchRows() const {
+  std::vector<TLutFileRow> rows;
+  for (int i = 0; i < RowCount(); ++i) {
+    const TFileItem* item = Row(i);
+    rows.push_back({ToPath(item->text(colFileName)).string(), ToPath(item->text(colFolder)).string(),
+                    item->checkState(colFileName) == Qt::Checked, item->Entry});
+  }
+  return rows;
+}
+
+void TfrmMain::btnAddClick() {
+  QStringList files = Dialogs_.OpenFiles(this, LastAddFolder_, LutFilesFilter());
+  if (files.isEmpty()) return;
+  LastAddFolder_ = QDir::toNativeSeparators(QFileInfo(files.first()).absolutePath());
+  std::sort(files.begin(), files.end(),
+            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  Guarded(Dialogs_, this, [&] {
+    for (const QString& file : files) {
+      const QFileInfo info(file);
+      const int found = Registry_.DetectLutFormat(ToPath(info.absoluteFilePath()));
+      auto* item = new TFileItem;
+      item->setText(colFileName, info.fileName());
+      item->setText(colFolder, QDir::toNativeSeparators(info.absolutePath()));
+      if (found >= 0) {
+        item->setText(colFormat, ToQString(Registry_.GetLutFormat(found)->Name));
+        item->Entry = TLutFileEntry{-1, found};
+        item->setCheckState(colFileName, Qt::Checked);
+      } else {
+        item->setText(colFormat, QStringLiteral("unknown"));
+        item->setCheckState(colFileName, Qt::Unchecked);
+      }
+      lvwFiles->addTopLevelItem(item);
+      UpdateButtons();
+    }
+  });
+  UpdateButtons();
+}
+
+void TfrmMain::UpdateButtons() {
+  bool anyChecked = false;
+  for (int i = 0; i < RowCount() && !anyChecked; ++i)
+    anyChecked = Row(i)->checkState(colFileName) == Qt::Checked;
+  btnConvert->setEnabled(anyChecked);
+  btnMerge->setEnabled(btnConvert->isEnabled());
+}
+
+void TfrmMain::lvwFilesItemChanged(QTreeWidgetItem* item) {
+  UpdateButtons();
+  auto* row = static_cast<TFileItem*>(item);
+  if (row->checkState(colFileName) == Qt::Checked && !row->Entry) {
+    row->setCheckState(colFileName, Qt::Unchecked);
+    Dialogs_.Information(this, UnknownFormatMessage);
+  }
+}
+
+void TfrmMain::lvwFilesSelectionChange() {
+  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
+  RowSelectionChange(selected.isEmpty() ? nullptr : static_cast<TFileItem*>(selected.first()));
+}
+
+// Only a visible pane reads the file, with the row's depth handed over first.
+void TfrmMain::RowSelectionChange(TFileItem* row) {
+  if (!row) {
+    pnlPreview->ShowNoLut();
+    return;
+  }
+  if (!pnlPreview->isVisible()) return;
+  Guarded(Dialogs_, this, [&] {
+    if (row->Entry) CopyBitsBeforeRead(Registry_, *row->Entry);
+    pnlPreview->ShowLutInfo(row->Path());
+  });
+}
+
+void TfrmMain::UpdateContextMenu() {
+  const bool selected = !lvwFiles->selectedItems().isEmpty();
+  miSetBits->setEnabled(selected);
+  miDelete->setEnabled(selected);
+  miClearList->setEnabled(RowCount() > 0);
+}
+
+void TfrmMain::lvwFilesContextPopup(const QPoint& pos) {
+  UpdateContextMenu();
+  pmnFiles->popup(lvwFiles->viewport()->mapToGlobal(pos));
+}
+
+void TfrmMain::miCheckAllClick() {
+  for (int i = 0; i < RowCount(); ++i)
+    if (Row(i)->Entry) Row(i)->setCheckState(colFileName, Qt::Checked);
+}
+
+void TfrmMain::miUncheckAllClick() {
+  for (int i = 0; i < RowCount(); ++i) Row(i)->setCheckState(colFileName, Qt::Unchecked);
+}
+
+void TfrmMain::miDeleteClick() {
+  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
+  if (selected.isEmpty()) return;
+  const int index = lvwFiles->indexOfTopLevelItem(selected.first());
+  delete lvwFiles->takeTopLevelItem(index);
+  UpdateButtons();
+  if (RowCount() == 0) return;
+  QTreeWidgetItem* next = lvwFiles->topLevelItem(std::min(index, RowCount() - 1));
+  lvwFiles->setCurrentItem(next);
+  next->setSelected(true);
+}
+
+void TfrmMain::miClearListClick() {
+  lvwFiles->clear();
+  btnConvert->setEnabled(false);
+  btnMerge->setEnabled(false);
+}
+
+void TfrmMain::miSetBitsClick() {
+  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
+  if (selected.isEmpty()) return;
+  auto* row = static_cast<TFileItem*>(selected.first());
+  if (!row->Entry) return;  // an unknown file has no depth to set
+  TfrmSetBitsPerValue dialog(row->Entry->BitsPerValue, this);
+  if (Dialogs_.Run(dialog) != QDialog::Accepted) return;
+  row->Entry->BitsPerValue = dialog.BitsPerValue();
+  RowSelectionChange(row);
+}
+
+void TfrmMain::btnConvertClick() {
+  TfrmConvert dialog(Registry_, Dialogs_, this);
+  if (Dialogs_.Run(dialog) != QDialog::Accepted || !dialog.SelectedProfile()) return;
+  TBatchSettings settings;
+  settings.OutputFolder = ToPath(dialog.edtOutFolder->text());
+  settings.Profile = dialog.SelectedProfile();
+  settings.Size = dialog.Controls->Options.EffectiveSize();
+  settings.Bits = dialog.Controls->Options.SelectedBits();
+  std::filesystem::path failed;
+  settings.OnError = [&](const TLutFileRow& row, const std::exception&) {
+    failed = row.Path();
+    return false;  // the first error ends the batch
+  };
+  const std::vector<TLutFileRow> rows = BatchRows();
+  TfrmProgress progress(this);
+  TProgressWindowReport report(progress);
+  TDialogConfirm confirm(Dialogs_, this);
+  try {
+    ConvertCheckedFiles(Registry_, rows, settings, confirm, report);
+  } catch (const std::exception& error) {
+    progress.Hide();
+    QString text = ToQString(error.what());
+    if (!failed.empty()) text = DisplayPath(failed.string()) + QStringLiteral(": ") + text;
+    Dialogs_.Error(this, ErrorDisplayText(text));
+  }
+}
+
+void TfrmMain::btnMergeClick() {
+  std::vector<std::filesystem::path> files;
+  for (int i = 0; i < RowCount(); ++i)
+    if (Row(i)->checkState(colFileName) == Qt::Checked) files.push_back(Row(i)->Path());
+  TfrmJoinLut dialog(Registry_, Dialogs_, std::move(files), this);
+  Dialogs_.Run(dialog);
+}
+
+void TfrmMain::btnICCClick() {
+  pmnICC->popup(btnICC->mapToGlobal(QPoint(0, btnICC->height() - 1)));
+}
+
+void TfrmMain::sbnPreviewClick() {
+  pnlPreview->setVisible(!pnlPreview->isVisible());
+  sbnPreview->setChecked(pnlPreview->isVisible());
+  if (pnlPreview->isVisible()) lvwFilesSelectionChange();
+}
+
+bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
+  const QString file = Dialogs_.OpenFile(
+      parent, QString(), LastPreviewFolder_,
+      QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.tif *.tiff);;All Files (*)"));
+  if (file.isEmpty()) return false;
+  LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+  bool loaded = false;
+  Guarded(Dialogs_, parent, [&] {
+    picture = LoadPreviewPicture(ToPath(file));
+    loaded = true;
+  });
+  return loaded;
+}
+
+void TfrmMain::btnLoadPreviewClick() {
+  QImage picture;
+  if (!ChoosePreviewPicture(this, picture)) return;
+  pnlPreview->SetUngraded(picture);
+  lvwFilesSelectionChange();
+}
+
+void TfrmMain::btnAboutClick() {
+  TAboutForm about(this);
+  Dialogs_.Run(about);
+}
+
+void TfrmMain::btnHaldClick() {
+  // HALD SEAM: generating the Hald image needs the image library.
+}
+
+void TfrmMain::miLut2ICCClick() {
+  TfrmLUT2ICC dialog(Registry_, Dialogs_, this);
+  Dialogs_.Run(dialog);
+}
+
+void TfrmMain::miICC2LutClick() {
+  TfrmICCConvert dialog(Registry_, Dialogs_, pnlPreview->Ungraded(), this);
+  dialog.ChooseTestImage = [this](QWidget* parent, QImage& picture) {
+    return ChoosePreviewPicture(parent, picture);
+  };
+  Dialogs_.Run(dialog);
+}

@@ -1,0 +1,92 @@
+// The main window: the list of LUT files with their detected formats and
+// check boxes, the toolbar that starts every operation, and the preview pane.
+#pragma once
+
+#include <QMainWindow>
+#include <QTreeWidgetItem>
+#include <optional>
+
+#include "core/LUTFormat.h"
+#include "ops/BatchConversion.h"
+
+class IDialogs;
+class QAction;
+class QMenu;
+class QToolButton;
+class QTreeWidget;
+class TPreviewPane;
+
+// A row of the file list; rows of recognised files own their entry.
+class TFileItem : public QTreeWidgetItem {
+ public:
+  std::optional<TLutFileEntry> Entry;
+  std::filesystem::path Path() const;
+};
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  TfrmMain(const TLutRegistry& registry, IDialogs& dialogs);
+
+  TFileItem* Row(int index) const;
+  int RowCount() const;
+  // The rows as the batch sees them, in list order.
+  std::vector<TLutFileRow> BatchRows() const;
+  // Enables the context menu's entries as they stand now (done on opening).
+  void UpdateContextMenu();
+  // The picture chooser of the preview, shared with the ICC dialog's test
+  // image: answers false when cancelled or when the picture cannot be read.
+  bool ChoosePreviewPicture(QWidget* parent, QImage& picture);
+
+  QTreeWidget* lvwFiles;
+  TPreviewPane* pnlPreview;
+  QToolButton* btnAdd;
+  QToolButton* btnConvert;
+  QToolButton* btnICC;
+  QToolButton* btnMerge;
+  QToolButton* btnHald;
+  QToolButton* sbnPreview;
+  QToolButton* btnLoadPreview;
+  QToolButton* btnAbout;
+  QMenu* pmnICC;
+  QAction* miLut2ICC;
+  QAction* miICC2Lut;
+  QMenu* pmnFiles;
+  QAction* miCheckAll;
+  QAction* miUncheckAll;
+  QAction* miSetBits;
+  QAction* miDelete;
+  QAction* miClearList;
+
+  void btnAddClick();
+  void btnConvertClick();
+  void btnICCClick();
+  void btnMergeClick();
+  void btnHaldClick();
+  void sbnPreviewClick();
+  void btnLoadPreviewClick();
+  void btnAboutClick();
+  void miLut2ICCClick();
+  void miICC2LutClick();
+  void miCheckAllClick();
+  void miUncheckAllClick();
+  void miSetBitsClick();
+  void miDeleteClick();
+  void miClearListClick();
+
+ private:
+  QToolButton* AddToolButton(const QString& caption, const QString& hint, const QIcon& icon);
+  void lvwFilesItemChanged(QTreeWidgetItem* item);
+  void lvwFilesSelectionChange();
+  void lvwFilesContextPopup(const QPoint& pos);
+  void UpdateButtons();
+  void RowSelectionChange(TFileItem* row);
+
+  const TLutRegistry& Registry_;
+  IDialogs& Dialogs_;
+  QString LastAddFolder_;
+  QString LastPreviewFolder_;
+  QString HaldFileName_ = QStringLiteral("HaldImage");
+  int HaldFilterIndex_ = 2;  // TIFF
+};

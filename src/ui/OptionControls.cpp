@@ -1,0 +1,101 @@
+#include "ui/OptionControls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+
+#include "ui/Dialogs.h"
+
+TOptionDialog::TOptionDialog(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint) {
+  qApp->installEventFilter(this);
+}
+
+TOptionDialog::~TOptionDialog() { qApp->removeEventFilter(this); }
+
+bool TOptionDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The dialog sees every key before its controls; Alt alone does nothing.
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Alt) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && widget->window() == this) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TOptionDialog::CentreOverOwner() {
+  if (!parentWidget()) return;
+  const QRect owner = parentWidget()->window()->frameGeometry();
+  move(owner.center() - QPoint(width() / 2, height() / 2));
+}
+
+void TOptionDialog::PlaceAtOwnerClientOrigin() {
+  if (!parentWidget()) return;
+  QWidget* owner = parentWidget()->window();
+  move(owner->mapToGlobal(QPoint(0, 0)));
+}
+
+TOutputOptionControls::TOutputOptionControls(const TLutRegistry& registry, TOptionsDialog kind,
+                                             QWidget* parent)
+    : QObject(parent), Options(registry, kind) {
+  cbxOutFormat = new QComboBox(parent);
+  for (const std::string& name : Options.ProfileNames()) cbxOutFormat->addItem(ToQString(name));
+  cbxOutFormat->setCurrentIndex(-1);
+  cbxOutFormat->setMaxVisibleItems(20);
+  cbxDimSize = new QComboBox(parent);
+  cbxDimSize->setEditable(true);
+  cbxDimSize->setInsertPolicy(QComboBox::NoInsert);
+  cbxDimSize->lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);  // no pasting past the rules
+  cbxDimSize->lineEdit()->installEventFilter(this);
+  cbxBits = new QComboBox(parent);
+  cbxBits->addItems({QStringLiteral("Default"), QStringLiteral("8 bit"), QStringLiteral("10 bit"),
+                     QStringLiteral("12 bit"), QStringLiteral("14 bit"), QStringLiteral("16 bit")});
+  Refresh();
+  connect(cbxOutFormat, &QComboBox::currentIndexChanged, this, &TOutputOptionControls::cbxOutFormatChange);
+  connect(cbxDimSize, &QComboBox::activated, this, [this](int index) {
+    Options.ChooseSizeItem(index);
+    cbxDimSize->setEditText(ToQString(Options.SizeText()));
+  });
+  connect(cbxBits, &QComboBox::currentIndexChanged, this, [this](int index) { Options.ChooseBits(index); });
+}
+
+void TOutputOptionControls::Refresh() {
+  const QSignalBlocker blockSize(cbxDimSize);
+  const QSignalBlocker blockBits(cbxBits);
+  cbxDimSize->setEnabled(Options.SizeEnabled());
+  cbxDimSize->clear();
+  for (const std::string& item : Options.SizeItems()) cbxDimSize->addItem(ToQString(item));
+  cbxDimSize->setEditText(ToQString(Options.SizeText()));
+  cbxBits->setEnabled(Options.BitsEnabled());
+  cbxBits->setCurrentIndex(Options.BitsPosition());
+}
+
+void TOutputOptionControls::cbxOutFormatChange(int index) {
+  Options.SelectProfile(index);
+  Refresh();
+  emit FormatChanged();
+}
+
+// Every key that edits the size goes through the model, which keeps the text
+// to digits, five at most, and clears a shown "Default" first.
+bool TOutputOptionControls::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != cbxDimSize->lineEdit() || event->type() != QEvent::KeyPress)
+    return QObject::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut)) return true;
+  if (key->key() == Qt::Key_Delete) {
+    Options.PressSizeDelete();
+  } else if (key->key() == Qt::Key_Backspace) {
+    Options.TypeSizeKey('\b');
+  } else if (key->text().size() == 1 && key->text()[0].isPrint() &&
+             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    const QChar c = key->text()[0];
+    Options.TypeSizeKey(c.unicode() < 128 ? static_cast<char>(c.unicode()) : '?');
+  } else {
+    return false;  // cursor keys, Enter, Escape, Tab go on as usual
+  }
+  cbxDimSize->setEditText(ToQString(Options.SizeText()));
+  return true;
+}

@@ -1,0 +1,92 @@
+#include "ui/PreviewPane.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "image/LutInfo.h"
+#include "ui/Dialogs.h"
+#include "ui/PreviewImage.h"
+
+namespace {
+
+// Restores the normal cursor however the read ends.
+struct TBusyCursor {
+  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+TPictureBox::TPictureBox(QWidget* parent) : QLabel(parent) {
+  setFixedSize(PictureBoxWidth, PictureBoxHeight);
+}
+
+void TPictureBox::SetPicture(const QImage& picture) {
+  Picture_ = picture;
+  update();
+}
+
+void TPictureBox::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (Picture_.isNull()) return;
+  const QSize fitted = Picture_.size().scaled(size(), Qt::KeepAspectRatio);
+  const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(target, Picture_);
+}
+
+TPreviewPane::TPreviewPane(const TLutRegistry& registry, QWidget* parent)
+    : QWidget(parent), Registry_(registry) {
+  setFixedWidth(250);
+  lblUngraded = new QLabel(QStringLiteral("Ungraded"), this);
+  imgUngraded = new TPictureBox(this);
+  imgUngraded->SetPicture(BuiltInPreviewImage());
+  lblApplied = new QLabel(QStringLiteral("LUT Applied"), this);
+  imgApplied = new TPictureBox(this);
+  lblComments = new QLabel(QStringLiteral("Comments"), this);
+  memInfo = new QPlainTextEdit(this);
+  memInfo->setReadOnly(true);
+  memInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->addWidget(lblUngraded);
+  layout->addWidget(imgUngraded, 0, Qt::AlignHCenter);
+  layout->addWidget(lblApplied);
+  layout->addWidget(imgApplied, 0, Qt::AlignHCenter);
+  layout->addWidget(lblComments);
+  layout->addWidget(memInfo, 1);
+  layout->addStretch(0);
+  ShowNoLut();
+}
+
+void TPreviewPane::ShowNoLut() {
+  lblApplied->hide();
+  imgApplied->hide();
+  lblComments->hide();
+  memInfo->hide();
+}
+
+void TPreviewPane::SetUngraded(const QImage& picture) { imgUngraded->SetPicture(picture); }
+
+void TPreviewPane::ShowLutInfo(const std::filesystem::path& fileName) {
+  TBusyCursor busy;
+  // Read into a fresh record so that a failed read leaves the pane as it was.
+  TLUT record;
+  Registry_.LoadLut(fileName, record, -1);
+  PreviewRecord_ = std::move(record);
+  if (PreviewRecord_.FormatIndex < 0) {
+    ShowNoLut();
+    return;
+  }
+  imgApplied->SetPicture(ApplyLutToPicture(PreviewRecord_, Ungraded()));
+  QStringList lines;
+  for (const std::string& line : LutInfoLines(PreviewRecord_)) lines << ToQString(line);
+  memInfo->setPlainText(lines.join(QLatin1Char('\n')));
+  lblApplied->show();
+  imgApplied->show();
+  lblComments->show();
+  memInfo->show();
+}

@@ -1,0 +1,57 @@
+// The preview pane beside the file list: the still picture before
+// ("Ungraded") and after the selected LUT ("LUT Applied"), and the LUT's kind,
+// size and comment lines ("Comments").
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QWidget>
+#include <filesystem>
+
+#include "core/LUTFormat.h"
+
+class QPlainTextEdit;
+
+// Shows its picture scaled to fit, the aspect ratio kept (for display only).
+class TPictureBox : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit TPictureBox(QWidget* parent);
+  void SetPicture(const QImage& picture);
+  const QImage& Picture() const { return Picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage Picture_;
+};
+
+class TPreviewPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  TPreviewPane(const TLutRegistry& registry, QWidget* parent);
+
+  // Reads the file into the preview record and shows it; a file no format
+  // knows shows nothing but the ungraded picture. Read errors pass to the
+  // caller and leave the pane as it was; the busy cursor is always restored.
+  void ShowLutInfo(const std::filesystem::path& fileName);
+  // The "no LUT shown" state: only the ungraded picture.
+  void ShowNoLut();
+  void SetUngraded(const QImage& picture);
+  const QImage& Ungraded() const { return imgUngraded->Picture(); }
+  const TLUT& PreviewRecord() const { return PreviewRecord_; }
+
+  QLabel* lblUngraded;
+  TPictureBox* imgUngraded;
+  QLabel* lblApplied;
+  TPictureBox* imgApplied;
+  QLabel* lblComments;
+  QPlainTextEdit* memInfo;
+
+ private:
+  const TLutRegistry& Registry_;
+  TLUT PreviewRecord_;
+};

@@ -1,0 +1,67 @@
+// The progress window of long operations: a text line, a bar and a time
+// estimate, and a Cancel button that is seen the next time the operation
+// asks. While it shows, every other window of the program ignores input.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <vector>
+
+#include "core/UserPrompt.h"
+#include "ui/TimeEstimate.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class TfrmProgress : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmProgress(QWidget* owner);
+  ~TfrmProgress() override;
+
+  void Show(const QString& caption, const QString& text);
+  void Hide();
+  void SetPercent(double p);
+  // Lets pending events run first, so that a click on Cancel is seen.
+  bool IsCancelled();
+  void HideTimeEstimate();
+
+  // Current date-time in days; tests put their own clock here.
+  std::function<double()> Now;
+
+  QLabel* stxText;
+  QProgressBar* pbrProgress;
+  QLabel* stxTime;
+  QPushButton* btnCancel;
+
+ protected:
+  void reject() override;  // Escape or closing by keyboard
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void DisableOtherWindows();
+  void EnableOtherWindows();
+
+  bool Cancelled_ = false;
+  int LastPosition_ = -1;
+  double Percent_ = 0;
+  bool EstimateOn_ = true;
+  TTimeEstimate Estimate_;
+  std::vector<QPointer<QWidget>> Disabled_;
+};
+
+// The library's progress reports shown in the window.
+class TProgressWindowReport : public IProgress {
+ public:
+  explicit TProgressWindowReport(TfrmProgress& window) : Window_(window) {}
+  void Begin(const std::string& caption, const std::string& text) override;
+  void SetProgress(double percent) override { Window_.SetPercent(percent); }
+  bool Cancelled() override { return Window_.IsCancelled(); }
+  void End() override { Window_.Hide(); }
+
+ private:
+  TfrmProgress& Window_;
+};

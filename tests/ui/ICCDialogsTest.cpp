@@ -1,0 +1,116 @@
+// The two ICC dialogs on profiles the program writes itself: a LUT becomes a
+// device link or display profile, which the other dialog samples back.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "UiTestSupport.h"
+#include "core/LUTFormat.h"
+#include "ops/OutputOptions.h"
+#include "ui/ICCConvertForm.h"
+#include "ui/LUT2ICCForm.h"
+#include "ui/PreviewImage.h"
+#include "ui/PreviewPane.h"
+
+class ICCDialogsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir Dir;
+  TScriptedDialogs Dialogs;
+
+  // Writes the profile of the given class (list position) from a halving cube.
+  QString WriteProfile(int profileClass, const QString& name) {
+    TfrmLUT2ICC dialog(LutRegistry(), Dialogs, nullptr);
+    Dialogs.OpenFileAnswers.push_back(WriteCube(Dir.path(), name + ".cube", 0.5));
+    dialog.btnSelectLut->click();
+    dialog.cbxClass->setCurrentIndex(profileClass);
+    dialog.btnConvert->click();
+    return dialog.edtICCFile->text();
+  }
+
+ private slots:
+  void init() { Dialogs = TScriptedDialogs(); }
+
+  void lutToICCFillsNamesAndWrites() {
+    TfrmLUT2ICC dialog(LutRegistry(), Dialogs, nullptr);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("LUT to ICC Profile Conversion"));
+    QCOMPARE(dialog.size(), QSize(530, 329));
+    QCOMPARE(dialog.cbxClass->currentText(), QStringLiteral("Input"));
+    QCOMPARE(dialog.edtCopyright->text(), QStringLiteral("Copyright (c)"));
+    QVERIFY(!dialog.btnConvert->isEnabled());
+    Dialogs.OpenFileAnswers.push_back(WriteCube(Dir.path(), "warm.look.cube"));
+    dialog.btnSelectLut->click();
+    QCOMPARE(dialog.edtICCFile->text(), QDir::toNativeSeparators(Dir.path() + "/warm.look.icc"));
+    QCOMPARE(dialog.edtDescription->text(), QStringLiteral("warm.look"));
+    QVERIFY(dialog.btnConvert->isEnabled());
+    // A second LUT replaces the description, not the output name.
+    Dialogs.OpenFileAnswers.push_back(WriteCube(Dir.path(), "cool.cube"));
+    dialog.btnSelectLut->click();
+    QCOMPARE(dialog.edtDescription->text(), QStringLiteral("cool"));
+    QCOMPARE(dialog.edtICCFile->text(), QDir::toNativeSeparators(Dir.path() + "/warm.look.icc"));
+    dialog.edtCopyright->clear();
+    QVERIFY(!dialog.btnConvert->isEnabled());
+    dialog.edtCopyright->setText("(c) us");
+    dialog.btnConvert->click();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(Dialogs.Informations, QStringList{"The conversion was successfully completed."});
+    QVERIFY(ReadAll(dialog.edtICCFile->text()).mid(36, 4) == "acsp");
+    // Again onto the existing file: Cancel writes nothing.
+    Dialogs.ConfirmAnswers.push_back(TConfirmAnswer::Cancel);
+    dialog.btnConvert->click();
+    QCOMPARE(Dialogs.Confirmations.size(), 1);
+    QCOMPARE(Dialogs.Informations.size(), 1);
+  }
+
+  void deviceLinkSampledBackHidesTheSecondProfile() {
+    const QString link = WriteProfile(2, "link");
+    TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    dialog.show();
+    QCOMPARE(dialog.size(), QSize(758, 370));
+    Dialogs.OpenFileAnswers.push_back(link);
+    dialog.btnSelectProfile->click();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(dialog.lblProfileType->text(), QStringLiteral("Profile Type: Device Link Profile"));
+    QVERIFY(dialog.edtSecond->isHidden() && dialog.cbxInvert->isHidden());
+    QVERIFY(!dialog.imgResult->Picture().isNull());
+    QVERIFY(!dialog.btnConvert->isEnabled());
+    dialog.Controls->cbxOutFormat->setCurrentIndex(dialog.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+    QCOMPARE(dialog.edtLUTFile->text(), QDir::toNativeSeparators(Dir.path() + "/link.cube"));
+    QVERIFY(dialog.btnConvert->isEnabled());
+    QTest::keyClicks(dialog.Controls->cbxDimSize->lineEdit(), "3");
+    QFile::remove(Dir.path() + "/link.cube");
+    dialog.btnConvert->click();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(Dialogs.Informations.last(), QStringLiteral("The conversion was successfully completed."));
+    const QByteArray text = ReadAll(Dir.path() + "/link.cube");
+    QVERIFY2(text.contains("LUT_3D_SIZE 3\n"), text.constData());
+    QVERIFY(dialog.isVisible());  // the dialog stays open
+  }
+
+  void displayProfileOffersTheSecondColourSpace() {
+    const QString display = WriteProfile(0, "display");
+    TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    dialog.show();
+    Dialogs.OpenFileAnswers.push_back(display);
+    dialog.btnSelectProfile->click();
+    QCOMPARE(dialog.lblProfileType->text(), QStringLiteral("Profile Type: Display Device Profile"));
+    QVERIFY(dialog.edtSecond->isVisible() && dialog.cbxInvert->isVisible());
+    QCOMPARE(dialog.lblSecond->text(), QStringLiteral("Input Color Space"));
+    QCOMPARE(dialog.edtSecond->text(), QStringLiteral("sRGB (Default)"));
+    // Inverting either works or is refused with the warning, never left half done.
+    dialog.cbxInvert->click();
+    if (!Dialogs.Warnings.isEmpty()) {
+      QCOMPARE(Dialogs.Warnings, QStringList{"Inversion is impossible for selected ICC profile."});
+      QVERIFY(!dialog.cbxInvert->isChecked());
+    }
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+  }
+};
+
+QTEST_MAIN(ICCDialogsTest)
+#include "ICCDialogsTest.moc"

@@ -1,0 +1,84 @@
+// Opens the main window with a LUT selected and every dialog, and saves a
+// picture of each into the folder given, for people to look at
+// (tools/screenshots.sh). Dialogs are shown without a modal loop.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "UiTestSupport.h"
+#include "core/LUTFormat.h"
+#include "ui/About.h"
+#include "ui/ConvertForm.h"
+#include "ui/ICCConvertForm.h"
+#include "ui/LUT2ICCForm.h"
+#include "ui/LutJoinForm.h"
+#include "ui/MainForm.h"
+#include "ui/PreviewPane.h"
+#include "ui/ProgressDlg.h"
+#include "ui/SetBitsPerValueForm.h"
+
+namespace {
+
+void Save(QWidget& window, const QString& folder, const QString& name) {
+  window.show();
+  window.raise();
+  for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  window.grab().save(QDir(folder).filePath(name + ".png"));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+  QDir().mkpath(out);
+  QTemporaryDir dir;
+  QByteArray warm = "# Warm look for the tour\n# Made by the screenshot script\nLUT_3D_SIZE 2\n";
+  for (const char* node : {"0.05 0 0", "1 0.1 0", "0 0.9 0", "1 1 0.1", "0 0 0.8", "1 0.2 0.8", "0.1 0.9 0.8", "1 0.95 0.85"})
+    warm += QByteArray(node) + '\n';
+  const QString warmCube = WriteText(dir.path(), "warm.cube", warm);
+  const QString cool = WriteCube(dir.path(), "cool.cube", 0.8);
+  const QString notes = WriteText(dir.path(), "notes.txt", "not a LUT\n");
+
+  TScriptedDialogs dialogs;
+  TfrmMain main(LutRegistry(), dialogs);
+  dialogs.OpenFilesAnswers.push_back({warmCube, cool, notes});
+  main.show();
+  main.btnAddClick();
+  main.lvwFiles->setCurrentItem(main.Row(2));  // warm.cube
+  Save(main, out, "main-window");
+
+  TfrmConvert convert(LutRegistry(), dialogs, &main);
+  convert.edtOutFolder->setText(QDir::toNativeSeparators(dir.path()));
+  convert.Controls->cbxOutFormat->setCurrentIndex(convert.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+  Save(convert, out, "convert");
+  TfrmJoinLut merge(LutRegistry(), dialogs, {warmCube.toStdString(), cool.toStdString()}, &main);
+  Save(merge, out, "merge");
+  TfrmSetBitsPerValue bits(12, &main);
+  Save(bits, out, "set-bits");
+  TAboutForm about(&main);
+  Save(about, out, "about");
+  TfrmLUT2ICC lut2icc(LutRegistry(), dialogs, &main);
+  dialogs.OpenFileAnswers.push_back(warmCube);
+  lut2icc.btnSelectLut->click();
+  Save(lut2icc, out, "lut-to-icc");
+  lut2icc.cbxClass->setCurrentIndex(0);
+  lut2icc.btnConvert->click();
+  TfrmICCConvert icc(LutRegistry(), dialogs, main.pnlPreview->Ungraded(), &main);
+  dialogs.OpenFileAnswers.push_back(lut2icc.edtICCFile->text());
+  icc.btnSelectProfile->click();
+  icc.Controls->cbxOutFormat->setCurrentIndex(icc.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+  Save(icc, out, "icc-to-lut");
+  TfrmProgress progress(&main);
+  progress.Show("Convertion...", "The selected files are being converted. Please wait...");
+  progress.SetPercent(42);
+  Save(progress, out, "progress");
+  progress.Hide();
+  for (const QString& e : dialogs.Errors) qWarning("error shown: %s", qPrintable(e));
+  return 0;
+}
