@@ -24,21 +24,28 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 # Seeds: the fixtures, and one file per output profile written from the
-# example at a small size where the profile lets it be chosen.
+# example at a small size where the profile lets it be chosen. ICC seeds:
+# profiles the program writes, in every class, and the colour library's
+# reference profiles when installed.
 seeds=$out/seeds
 if [ ! -d "$seeds" ]; then
-  mkdir -p "$seeds.tmp"
-  find tests/data -type f -exec cp -t "$seeds.tmp" --backup=numbered {} +
+  rm -rf "$seeds.tmp"; mkdir -p "$seeds.tmp/lut" "$seeds.tmp/icc"
+  find tests/data -type f -exec cp -t "$seeds.tmp/lut" --backup=numbered {} +
   profiles=$("$out"/tovilut formats | awk '/^Output profiles/{p=1; next} p && $1 ~ /^[0-9]+$/ {print $1 "|" $0}')
   while IFS='|' read -r n line; do
     size=()
     case "$line" in *size*) if [[ "$line" == *" 1D "* ]]; then size=(-s 64); else size=(-s 5); fi ;; esac
     mkdir -p "$seeds.tmp/p$n"
     "$out"/tovilut convert -q --overwrite -p "$n" "${size[@]}" -o "$seeds.tmp/p$n" examples/warm.cube
+    for f in "$seeds.tmp/p$n"/*; do mv "$f" "$seeds.tmp/lut/p$n-$(basename "$f")"; done
+    rmdir "$seeds.tmp/p$n"
   done <<<"$profiles"
-  find "$seeds.tmp" -mindepth 2 -type f | while read -r f; do
-    d=$(dirname "$f"); mv "$f" "$seeds.tmp/$(basename "$d")-$(basename "$f")"; done
-  find "$seeds.tmp" -mindepth 1 -type d -delete
+  "$out"/tovilut convert -q -p "Cube 3D Davinci" -s 5 -o "$seeds.tmp" examples/warm.cube
+  for class in display input link; do
+    "$out"/tovilut lut2icc --class "$class" -o "$seeds.tmp/icc/$class.icc" "$seeds.tmp/warm.cube"
+  done
+  rm "$seeds.tmp/warm.cube"
+  cp /usr/share/color/argyll/ref/*.icm "$seeds.tmp/icc/" 2>/dev/null || true
   mv "$seeds.tmp" "$seeds"
 fi
 
@@ -51,10 +58,12 @@ run_one() {
   [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="fuzz/dict/$t.dict")
   # Inputs stay small so that mutations are cheap: 8 KB holds any header
   # and whole small cubes.
+  local kind=lut
+  [ "$t" = icc ] && kind=icc
   local rc=0
   nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
     -max_len=8192 -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
-    "$corpus" "$out/seeds" >"$out/logs/$t.log" 2>&1 || rc=$?
+    "$corpus" "$out/seeds/$kind" >"$out/logs/$t.log" 2>&1 || rc=$?
   [ "$short" = 1 ] && rm -rf "$corpus"
   local done_line execs
   done_line=$(grep -E '^#[0-9]+ +DONE' "$out/logs/$t.log" | tail -1 || true)

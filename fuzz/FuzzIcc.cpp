@@ -1,0 +1,77 @@
+// The fuzz target of ICC profile opening and ICC to LUT sampling: the
+// fuzzer's bytes become a profile file, its class is read from the header as
+// the dialogs do, and the whole ICC to LUT conversion runs on it, forwards
+// and inverted: the colour library opens it, a transform is made against
+// sRGB, sampled into a small cube and written through a cube profile.
+// A refusal (EICCError, a file error) is the expected answer; anything else
+// escapes as a finding.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/Errors.h"
+#include "core/FileIO.h"
+#include "core/LUTFormat.h"
+#include "icc/ICCLib.h"
+#include "icc/ICCToLut.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TFuzzState {
+  TLutRegistry Registry;
+  const TLutOutputProfile* Profile = nullptr;
+  fs::path Dir;
+};
+
+TFuzzState& State() {
+  static TFuzzState state;
+  return state;
+}
+
+void RemoveDir() {
+  std::error_code ignored;
+  fs::remove_all(State().Dir, ignored);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  TFuzzState& s = State();
+  RegisterLutFormats(s.Registry);
+  for (const TLutOutputProfile& p : s.Registry.LutOutputProfiles)
+    if (p.Name == "Cube 3D Davinci") s.Profile = &p;
+  if (!s.Profile) std::abort();
+  const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+  s.Dir = base / ("tovi-fuzz-icc-" + std::to_string(::getpid()));
+  fs::create_directories(s.Dir);
+  std::atexit(RemoveDir);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  TFuzzState& s = State();
+  const fs::path input = s.Dir / "input.icc";
+  WriteFileAtomic(input, std::string_view(reinterpret_cast<const char*>(data), size));
+  try {
+    const std::uint32_t profileClass = ReadProfileClass(input);
+    (void)ProfileClassName(profileClass);
+    (void)UsesSecondProfile(profileClass);
+  } catch (const EICCError&) {
+  } catch (const EFileError&) {
+  }
+  for (const bool invert : {false, true}) {
+    try {
+      ConvertICCToLut(s.Registry, {input, {}, invert}, s.Dir / "output.cube", *s.Profile, 9, -1);
+    } catch (const EICCError&) {
+    } catch (const EFileError&) {
+    }
+  }
+  return 0;
+}
