@@ -22,6 +22,17 @@ std::string SignatureText(cmsUInt32Number sig) {
   return "'" + text + "'";
 }
 
+// The colour spaces of three channels. The library counts any signature it
+// does not know as three; an unknown one is refused here instead.
+bool HasThreeChannels(std::uint32_t space) {
+  static constexpr cmsUInt32Number three[] = {
+      cmsSigXYZData, cmsSigLabData, cmsSigLuvData, cmsSigYCbCrData, cmsSigYxyData, cmsSigRgbData,
+      cmsSigHsvData, cmsSigHlsData, cmsSigCmyData, cmsSig3colorData, cmsSigMCH3Data};
+  for (const cmsUInt32Number s : three)
+    if (s == space) return true;
+  return false;
+}
+
 void LogError(cmsContext context, cmsUInt32Number, const char* text) {
   if (auto* service = static_cast<TICCService*>(cmsGetContextUserData(context)))
     RecordICCError(*service, text);
@@ -74,16 +85,23 @@ std::unique_ptr<TICCTransform> TICCService::CreateTransform(
     handles.push_back(p->Handle_);
     names += (names.empty() ? "" : " -> ") + p->Name();
   }
-  // Only three-channel colour can be sampled into a LUT.
-  const auto classOf = [](cmsHPROFILE h) { return cmsGetDeviceClass(h); };
+  // Only three-channel colour can be sampled into a LUT. The signatures are
+  // whatever four bytes the file holds, so they are kept as integers: a word
+  // outside the library's enumerations is no valid value of its enum types.
+  const auto classOf = [](cmsHPROFILE h) {
+    return static_cast<std::uint32_t>(cmsGetDeviceClass(h));
+  };
+  const auto spaceOf = [](cmsHPROFILE h, bool pcs) {
+    return static_cast<std::uint32_t>(pcs ? cmsGetPCS(h) : cmsGetColorSpace(h));
+  };
   const cmsHPROFILE first = handles.front();
   const cmsHPROFILE last = handles.back();
-  const cmsColorSpaceSignature entry = cmsGetColorSpace(first);
+  const std::uint32_t entry = spaceOf(first, false);
   const bool lastGivesPCS = handles.size() == 1 || classOf(last) == cmsSigLinkClass ||
                             classOf(last) == cmsSigAbstractClass;
-  const cmsColorSpaceSignature exit = lastGivesPCS ? cmsGetPCS(last) : cmsGetColorSpace(last);
-  for (const cmsColorSpaceSignature space : {entry, exit})
-    if (cmsChannelsOf(space) != 3)
+  const std::uint32_t exit = spaceOf(last, lastGivesPCS);
+  for (const std::uint32_t space : {entry, exit})
+    if (!HasThreeChannels(space))
       Raise("No colour transform from " + names + ": the colour space " + SignatureText(space) +
             " does not have three channels");
   cmsHTRANSFORM t = cmsCreateMultiprofileTransformTHR(

@@ -55,6 +55,15 @@ TEST_F(ICCLibFiles, OnlyThreeChannelTransforms) {
     EXPECT_NE(std::string(e.what()).find("'CMYK' does not have three channels"), std::string::npos)
         << e.what();
   }
+  // A colour space word no enumeration knows (FFFFFFFF) is refused as well.
+  const auto odd = service.OpenProfile(DataFile("icc/unknown_colour_space.icc"));
+  try {
+    service.CreateTransform({odd.get()});
+    ADD_FAILURE() << "an unknown colour space gave a transform";
+  } catch (const EICCError& e) {
+    EXPECT_NE(std::string(e.what()).find("'????' does not have three channels"), std::string::npos)
+        << e.what();
+  }
   const auto srgb = service.StandardSRGBProfile();
   EXPECT_EQ(srgb->ProfileClass(), Signature("mntr"));
   const auto display = service.OpenProfile(SaveRGBProfile(Path("d.icc"), cmsSigDisplayClass));
