@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One entry point for people and CI on Debian 12:
-#   ./build.sh run     install what is missing, build, start the program
+#   ./build.sh run     install what is missing, build, start the desktop program
 #   ./build.sh test    install what is missing, build, run every test
 #   ./build.sh deps | build | bench
 set -euo pipefail
@@ -10,6 +10,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev
+  qt6-base-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -36,6 +37,10 @@ case "${1:-}" in
   build) deps; build ;;
   run)
     deps; build
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      exec ./build/tovi-lut-converter
+    fi
+    echo "No display: showing the command-line twin instead."
     ./build/tovilut --help
     out=$(mktemp -d)
     ./build/tovilut convert -p "Cube 3D Davinci" -s 17 -o "$out" examples/warm.cube
