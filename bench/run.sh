@@ -3,4 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./build/bench/lut_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+./build/bench/batch_bench
 python3 bench/run.py build

@@ -61,3 +61,9 @@ TLUT MakeCurves(int m) {
   }
   return lut;
 }
+
+const TLutOutputProfile& ProfileNamed(const std::string& name) {
+  for (const auto& p : LutRegistry().LutOutputProfiles)
+    if (p.Name == name) return p;
+  throw std::runtime_error("no output profile named " + name);
+}

@@ -132,6 +132,20 @@ TCliProgress::~TCliProgress() { std::signal(SIGINT, SIG_DFL); }
 
 bool TCliProgress::Cancelled() { return Interrupted != 0; }
 
+std::optional<int> GuardSingleOutput(const std::filesystem::path& input,
+                                     const std::filesystem::path& output, bool overwrite) {
+  std::error_code ec;
+  if (overwrite || !std::filesystem::exists(output, ec)) return std::nullopt;
+  if (!StdinIsTerminal()) {
+    ReportFailure(input, output.string() + " already exists; use --overwrite to replace it");
+    return 1;
+  }
+  // One file: No and Cancel both leave it alone.
+  TCliConfirm confirm(false, false);
+  if (confirm.ConfirmOverwrite(output, false) == TConfirmAnswer::Yes) return std::nullopt;
+  return 0;
+}
+
 void TProgressBar::Show(double percent, std::string_view label) {
   if (!Enabled) return;
   constexpr int width = 30;

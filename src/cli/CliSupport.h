@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,6 +38,12 @@ void ReportFailure(const std::filesystem::path& file, std::string_view message);
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();
+
+// Before writing the one output of a command: nothing when the command may go
+// on; otherwise the exit status to stop with (1 after reporting a refusal
+// against `input`, 0 when the user declined on the terminal).
+std::optional<int> GuardSingleOutput(const std::filesystem::path& input,
+                                     const std::filesystem::path& output, bool overwrite);
 
 // A one-line progress bar on stderr, drawn only when it is a terminal.
 class TProgressBar {

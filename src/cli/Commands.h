@@ -14,3 +14,5 @@ TCommand AddFormatsCommand(CLI::App& app);
 TCommand AddInfoCommand(CLI::App& app);
 TCommand AddConvertCommand(CLI::App& app);
 TCommand AddMergeCommand(CLI::App& app);
+TCommand AddIcc2LutCommand(CLI::App& app);
+TCommand AddLut2IccCommand(CLI::App& app);

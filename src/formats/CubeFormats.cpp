@@ -46,17 +46,6 @@ std::string_view AfterKeyword(std::string_view line, std::string_view keyword) {
   return pos ? Trim(line.substr(pos - 1 + keyword.size())) : std::string_view{};
 }
 
-void AddFixedNodes(TTextFile& text, const TLUT& lut) {
-  const std::size_t nodes = static_cast<std::size_t>(lut.Size3D() > 0 ? lut.Size3D() : 0);
-  text.Reserve(nodes * nodes * nodes, nodes * nodes * nodes * 26);  // "0.000000 0.000000 0.000000"
-  std::string line;
-  ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendFixedTriple(line, rgb, 6);
-    text.Add(line);
-  });
-}
-
 void AddSizeLine(TTextFile& text, std::string_view keyword, int size) {
   text.Add(std::string(keyword) + " " + std::to_string(size));
 }
@@ -142,7 +131,7 @@ void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
   text.Add(ConvertedByLine);
   text.Add("");
   AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
-  AddFixedNodes(text, lut);
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.SaveToFile(fileName);
 }
 
@@ -207,7 +196,7 @@ void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, con
   text.Add("# width     " + n + " " + n + " " + n);
   text.Add("");
   text.Add("# Cube");
-  AddFixedNodes(text, lut);
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.Add("# end");
   text.Add(ConvertedByLine);
   text.SaveToFile(fileName);
@@ -226,7 +215,7 @@ void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TL
   text.Add("LUT_3D_VERSION 2.0.0");
   AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
   text.Add("");
-  AddFixedNodes(text, lut);
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.SaveToFile(fileName);
 }
 

@@ -94,12 +94,7 @@ void TDavinciDat3DLutFormat::Write(const std::filesystem::path& fileName, const 
   TTextFile text;
   text.Add("3DLUTSIZE " + std::to_string(lut.Size3D()));
   text.Add("");
-  std::string line;
-  ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendFixedTriple(line, {rgb.B, rgb.G, rgb.R}, 6);
-    text.Add(line);
-  });
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::BGR);
   text.SaveToFile(fileName);
 }
 

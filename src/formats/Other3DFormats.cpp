@@ -59,15 +59,6 @@ std::string_view AfterKeyword(std::string_view line, std::string_view keyword) {
 // cube root (an exact cube's root is never a tie).
 int CubeRootSize(double entries) { return static_cast<int>(std::nearbyint(std::cbrt(entries))); }
 
-void AddCodeNodesBlueFastest(TTextFile& text, const TLUT& lut, int bits) {
-  std::string line;
-  ForEachNodeBlueFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendCodeTriple(line, rgb, bits);
-    text.Add(line);
-  });
-}
-
 }  // namespace
 
 // --- Codex 3D --------------------------------------------------------------
@@ -96,7 +87,7 @@ void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
   text.Add("Lut3D: " + std::to_string(lut.Size3D()));
   text.Add("");
   text.Add("R\tG\tB");
-  AddCodeNodesBlueFastest(text, lut, bits);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.SaveToFile(fileName);
 }
 
@@ -122,7 +113,7 @@ void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   TTextFile text;
   text.Add("#channels: c3");
   text.Add("#elements = " + std::to_string(n * n * n));
-  AddCodeNodesBlueFastest(text, lut, bits);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.SaveToFile(fileName);
 }
 
@@ -160,7 +151,7 @@ void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLU
   text.Add("");
   text.Add("cube data");
   text.Add("R G B");
-  AddCodeNodesBlueFastest(text, lut, bits);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.SaveToFile(fileName);
 }
 
@@ -190,12 +181,7 @@ void TColorFrontOSD3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
 
 void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
   TTextFile text;
-  std::string line;
-  ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendFixedTriple(line, {rgb.B, rgb.G, rgb.R}, 6);
-    text.Add(line);
-  });
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::BGR);
   text.SaveToFile(fileName);
 }
 
@@ -280,11 +266,7 @@ void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
     text.Add(line);
   }
   text.Add("");
-  ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendFixedTriple(line, rgb, 6);
-    text.Add(line);
-  });
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.SaveToFile(fileName);
 }
 

@@ -69,15 +69,6 @@ int CountIntegerTokens(std::string_view line) {
   return count;
 }
 
-void AddCodeNodes(TTextFile& text, const TLUT& lut, int bits) {
-  std::string line;
-  ForEachNodeBlueFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendCodeTriple(line, rgb, bits);
-    text.Add(line);
-  });
-}
-
 }  // namespace
 
 // --- 3DL -------------------------------------------------------------------
@@ -136,7 +127,7 @@ void T3dlLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
     shaper += std::to_string(n > 1 ? (i * 1023 + n - 2) / (n - 1) : 0);
   }
   text.Add(shaper);
-  AddCodeNodes(text, lut, bits);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.SaveToFile(fileName);
 }
 
@@ -194,7 +185,7 @@ void TLustre3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   text.Add("3DMESH");
   text.Add("Mesh " + std::to_string(a) + " " + std::to_string(bits));
   text.Add("");
-  AddCodeNodes(text, lut, bits);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.Add("");
   text.Add("LUT8");
   text.Add("gamma 1.0");

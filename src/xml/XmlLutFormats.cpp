@@ -69,15 +69,6 @@ std::string LutName(const std::filesystem::path& fileName) {
   return XmlEscaped(fileName.stem().string());
 }
 
-void AddCodeNodes(TTextFile& text, const TLUT& lut, int bits) {
-  std::string line;
-  ForEachNodeBlueFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendCodeTriple(line, rgb, bits);
-    text.Add(line);
-  });
-}
-
 }  // namespace
 
 void TXmlCodeCubeFormat::ReadCodeLines(std::string_view text, double maxCode, TLUT& lut) {
@@ -124,7 +115,7 @@ void TClipster3DLutFormat::Write(const std::filesystem::path& fileName, const TL
   text.Add("<LUT3D name='" + LutName(fileName) + "'" + " N='" + std::to_string(lut.Size3D()) +
            "'" + " BitDepth='" + std::to_string(bits) + "'>");
   text.Add("<values>");
-  AddCodeNodes(text, lut, bits);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.Add("</values>");
   text.Add("</LUT3D>");
   text.SaveToFile(fileName);
@@ -207,7 +198,7 @@ void TPFClean3D_Format::Write(const std::filesystem::path& fileName, const TLUT&
   text.Add("<maximum>" + std::to_string(CodeValue(bits, 1.0)) + "</maximum>");
   text.Add("<size>" + std::to_string(lut.Size3D()) + "</size>");
   text.Add("<cube>");
-  AddCodeNodes(text, lut, bits);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.Add("</cube>");
   text.Add("</lut>");
   text.SaveToFile(fileName);
