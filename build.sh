@@ -10,6 +10,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev
+  opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

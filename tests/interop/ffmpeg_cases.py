@@ -16,7 +16,6 @@ that the difference is exactly that rule, so a change on either side shows:
   so the entry number becomes red, red becomes green and green blue."""
 
 import functools
-import os
 import struct
 
 from ocio_cases import Sources
@@ -24,6 +23,7 @@ from support import (FLOAT_SLACK, Row, grid_colours, half_code, largest_differen
                      not_read, run, sample_colours, six_decimals)
 
 PROGRAM = "FFmpeg"
+PROGRAMS = (PROGRAM,)
 WRITTEN = "tovilut writes, FFmpeg reads"
 
 

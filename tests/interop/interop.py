@@ -36,7 +36,7 @@ def main():
         shown = row.measured if isinstance(row.measured, str) else "%.3g" % row.measured
         print("%-100s %-12s (allowed %s)" % (" / ".join(row.key), shown, row.cells[4]))
         rows.append(row)
-    failures += support.check_table(a.table, cases.PROGRAM, rows, a.update_table)
+    failures += support.check_table(a.table, cases.PROGRAMS, rows, a.update_table)
     for f in failures:
         print("FAIL:", f)
     return 1 if failures else 0

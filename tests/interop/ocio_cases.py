@@ -4,13 +4,13 @@ ociobakelut writes several of them. Evaluation is OpenColorIO's CPU
 processor with linear (trilinear) interpolation, in float32."""
 
 import functools
-import os
 import sys
 
 from support import (FLOAT_SLACK, Row, grid_colours, half_code, largest_difference, not_read,
                      run, sample_colours, six_decimals, write_source_cube, write_source_curves)
 
 PROGRAM = "OpenColorIO"
+PROGRAMS = (PROGRAM,)
 WRITTEN = "tovilut writes, OpenColorIO reads"
 BAKED = "ociobakelut writes, tovilut reads"
 
