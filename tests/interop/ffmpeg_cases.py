@@ -80,7 +80,7 @@ def case(tools, src, profile, size, default, kind):
 # Profile, sizes (default first), kind, quantisation, note.
 CASES = [
     ("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke", [32], "3d", six_decimals(), ""),
-    ("Cube 3D Davinci", [33, 17, 64], "3d", six_decimals(), ""),
+    ("Cube 3D Davinci", [33, 8, 16, 17, 32, 64], "3d", six_decimals(), ""),
     ("Adobe Premiere Look", [32], "3d", six_decimals(), "the .cube it writes beside the look"),
     ("Cube 1D", [4096], "1d", six_decimals(), "lut1d filter"),
     ("3DL Scratch, Autodesk, Blackmagic, Cine-tal", [17], "3dl", half_code(12),

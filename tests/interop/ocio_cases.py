@@ -21,10 +21,10 @@ WRITTEN_3D = [
     ("Dolby DD3", [17], half_code(12), "a .3dl file under another extension"),
     ("Autodesk Lustre 3D", [33], half_code(12), "3DMESH file; .lut extension"),
     ("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke", [32], six_decimals(), ""),
-    ("Cube 3D Davinci", [33, 17, 64], six_decimals(), ""),
+    ("Cube 3D Davinci", [33, 8, 16, 17, 32, 64], six_decimals(), ""),
     ("Cube 3D Truelight", [32], six_decimals(), ""),
     ("Adobe Premiere Look", [32], six_decimals(), "the .cube it writes beside the look"),
-    ("Adobe SpeedGrade Look", [8, 16, 17, 32], 0.0, "32-bit float nodes"),
+    ("Adobe SpeedGrade Look", [8, 16, 17, 32, 33, 64], 0.0, "32-bit float nodes"),
     ("Pandora 3D, Apple 3D m3d", [17], half_code(16), ""),
     ("Technicolor 3D mga", [33], half_code(16), ""),
 ]

@@ -190,6 +190,26 @@ def _split(line):
     return [c.strip() for c in line.strip().strip("|").split("|")]
 
 
+PROGRAM_ORDER = ["OpenColorIO", "FFmpeg", "LittleCMS transicc", "ArgyllCMS xicclu",
+                 "ArgyllCMS iccdump"]
+
+
+def _tidy(rows):
+    """Rows grouped by program, measured pairs before the ones not read, and
+    the sizes of one format together."""
+    cells = [_split(r) for r in rows]
+    first = {}
+    for i, c in enumerate(cells):
+        first.setdefault((c[0], c[1], c[2]), i)
+
+    def key(i):
+        c = cells[i]
+        program = PROGRAM_ORDER.index(c[2]) if c[2] in PROGRAM_ORDER else len(PROGRAM_ORDER)
+        return (program, c[5] == NOT_READ, c[1] != "tovilut writes, %s reads" % c[2],
+                first[(c[0], c[1], c[2])], i)
+    return [rows[i] for i in sorted(range(len(rows)), key=key)]
+
+
 def check_table(table_path, programs, rows, update):
     """Compare the measured rows of some programs with the table; return the
     list of failures. Rows of other programs are left alone."""
@@ -240,6 +260,7 @@ def check_table(table_path, programs, rows, update):
             failures.append("table row %s records %s, the suite measures %s"
                             % (r.key, cells[5], text))
     if update:
+        lines[start + 2:end] = _tidy(lines[start + 2:end])
         with open(table_path, "w") as f:
             f.write("\n".join(lines))
     return failures
