@@ -164,6 +164,53 @@ def baked_case(tools, src, fmt, ext, size):
     return largest_difference(ours, ocio_evaluate(out, colours))
 
 
+# A config whose bake has a real shaper: linear in, a power curve to the
+# shaper space, then our grade cube.
+SHAPER_CONFIG = """ocio_profile_version: 2
+search_path: .
+roles:
+  default: linear
+  reference: linear
+file_rules:
+  - !<Rule> {name: Default, colorspace: linear}
+displays:
+  d:
+    - !<View> {name: v, colorspace: graded}
+colorspaces:
+  - !<ColorSpace>
+    name: linear
+  - !<ColorSpace>
+    name: shaper
+    from_scene_reference: !<ExponentTransform> {value: [0.4545, 0.4545, 0.4545, 1]}
+  - !<ColorSpace>
+    name: graded
+    from_scene_reference: !<GroupTransform>
+      children:
+        - !<ExponentTransform> {value: [0.4545, 0.4545, 0.4545, 1]}
+        - !<FileTransform> {src: %s, interpolation: linear}
+"""
+# ociobakelut format, extension, cube size, shaper length.
+BAKED_SHAPER = [
+    ("resolve_cube", "cube", 33, 1024, "LUT_1D_SIZE shaper, then the cube"),
+    ("truelight", "cub", 33, 1024, "input curve then cube"),
+]
+
+
+def baked_shaper_case(tools, src, fmt, ext, size, shaper):
+    config = tools.path("baked", "shaper.ocio")
+    with open(config, "w") as f:
+        f.write(SHAPER_CONFIG % src.cube(size))
+    out = tools.path("baked", "%s-shaper%d.%s" % (fmt, size, ext))
+    run(["ociobakelut", "--iconfig", config, "--inputspace", "linear", "--shaperspace", "shaper",
+         "--outputspace", "graded", "--format", fmt, "--shapersize", str(shaper),
+         "--cubesize", str(size), out])
+    colours = sample_colours(size)
+    head, ours = tools.evaluate(out, colours)
+    if (head["size1d"], head["size3d"]) != (shaper, size):
+        raise RuntimeError("read as %d entries and %d points" % (head["size1d"], head["size3d"]))
+    return largest_difference(ours, ocio_evaluate(out, colours))
+
+
 def cases(tools):
     src = Sources(tools)
     for is1d, table in ((False, WRITTEN_3D), (True, WRITTEN_1D)):
@@ -189,3 +236,7 @@ def cases(tools):
             row = Row("ociobakelut %s (.%s)" % (fmt, ext), BAKED, PROGRAM, str(size), FLOAT_SLACK,
                       note)
             yield row, functools.partial(baked_case, tools, src, fmt, ext, size)
+    for fmt, ext, size, shaper, note in BAKED_SHAPER:
+        row = Row("ociobakelut %s (.%s) with a shaper" % (fmt, ext), BAKED, PROGRAM,
+                  "%d, shaper %d" % (size, shaper), FLOAT_SLACK, note)
+        yield row, functools.partial(baked_shaper_case, tools, src, fmt, ext, size, shaper)
