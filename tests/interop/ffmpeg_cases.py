@@ -18,9 +18,8 @@ that the difference is exactly that rule, so a change on either side shows:
 import functools
 import struct
 
-from ocio_cases import Sources
-from support import (FLOAT_SLACK, Row, grid_colours, half_code, largest_difference, need,
-                     not_read, run, sample_colours, six_decimals)
+from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest_difference,
+                     need, not_read, run, sample_colours, six_decimals)
 
 PROGRAM = "FFmpeg"
 PROGRAMS = (PROGRAM,)
@@ -42,7 +41,8 @@ def ffmpeg_evaluate(tools, path, colours, filt):
     interp = "trilinear" if filt == "lut3d" else "linear"
     escaped = path.replace("\\", "\\\\").replace(":", "\\:").replace("'", "\\'")
     run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "gbrpf32le",
-         "-s", "%dx1" % width, "-i", raw_in, "-vf", "%s=file='%s':interp=%s" % (filt, escaped, interp),
+         "-s", "%dx1" % width, "-i", raw_in,
+         "-vf", "%s=file='%s':interp=%s" % (filt, escaped, interp),
          "-f", "rawvideo", "-pix_fmt", "gbrpf32le", raw_out])
     with open(raw_out, "rb") as f:
         v = struct.unpack("<%df" % (3 * width), f.read())
@@ -94,7 +94,8 @@ CASES = [
 # Profiles whose files FFmpeg does not read as we mean them.
 NOT_READ = [
     ("3DL Fusion", 33, "its .3dl reader always takes 17 points"),
-    ("Cube 3D Truelight", 32, "a .cube is taken as an Iridas cube and the Truelight header refused"),
+    ("Cube 3D Truelight", 32,
+     "a .cube is taken as an Iridas cube and the Truelight header refused"),
     ("Technicolor 3D mga", 33, ".mga is not among lut3d's extensions"),
     ("Autodesk Lustre 3D", 33, ".lut is not among lut3d's extensions"),
 ]

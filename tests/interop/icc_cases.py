@@ -18,8 +18,7 @@ import re
 import struct
 import subprocess
 
-from ocio_cases import Sources
-from support import NOT_READ, Row, grid_colours, largest_difference, need, run
+from support import NOT_READ, Row, Sources, grid_colours, largest_difference, need, run
 
 PROGRAMS = ("LittleCMS transicc", "ArgyllCMS xicclu", "ArgyllCMS iccdump")
 WRITTEN = "tovilut lut2icc writes"

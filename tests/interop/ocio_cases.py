@@ -6,8 +6,8 @@ processor with linear (trilinear) interpolation, in float32."""
 import functools
 import sys
 
-from support import (FLOAT_SLACK, Row, grid_colours, half_code, largest_difference, not_read,
-                     run, sample_colours, six_decimals, write_source_cube, write_source_curves)
+from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest_difference,
+                     need, not_read, run, sample_colours, six_decimals)
 
 PROGRAM = "OpenColorIO"
 PROGRAMS = (PROGRAM,)
@@ -56,10 +56,7 @@ def require():
     except ImportError:
         print("SKIP: PyOpenColorIO (python3-pyopencolorio) is not installed for", sys.executable)
         sys.exit(77)
-    import shutil
-    if shutil.which("ociobakelut") is None:
-        print("SKIP: ociobakelut (opencolorio-tools) is not installed")
-        sys.exit(77)
+    need("ociobakelut")
 
 
 def ocio_evaluate(path, colours):
@@ -69,25 +66,6 @@ def ocio_evaluate(path, colours):
     cpu = config.getProcessor(t).getDefaultCPUProcessor()
     flat = cpu.applyRGB([v for c in colours for v in c])
     return [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
-
-
-class Sources:
-    """The record we write, as a high-precision cube or 1D cube of each size."""
-
-    def __init__(self, tools):
-        self.tools = tools
-
-    @functools.lru_cache(maxsize=None)
-    def cube(self, n):
-        p = self.tools.path("src", "grade%d.cube" % n)
-        write_source_cube(p, n)
-        return p
-
-    @functools.lru_cache(maxsize=None)
-    def curves(self, m):
-        p = self.tools.path("src", "curves%d.cube" % m)
-        write_source_curves(p, m)
-        return p
 
 
 def written_case(tools, src, profile, size, default, is1d):

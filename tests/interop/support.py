@@ -2,6 +2,7 @@
 evaluate at, running tovilut and lut_eval, and the results table in
 docs/interop.md that the suite keeps true."""
 
+import functools
 import math
 import os
 import random
@@ -157,6 +158,25 @@ def not_read(evaluate, record, allowed):
     raise RuntimeError("now read, within %.3g: measure this pair" % d)
 
 
+class Sources:
+    """The record we write, as a high-precision cube or 1D cube of each size."""
+
+    def __init__(self, tools):
+        self.tools = tools
+
+    @functools.lru_cache(maxsize=None)
+    def cube(self, n):
+        p = self.tools.path("src", "grade%d.cube" % n)
+        write_source_cube(p, n)
+        return p
+
+    @functools.lru_cache(maxsize=None)
+    def curves(self, m):
+        p = self.tools.path("src", "curves%d.cube" % m)
+        write_source_curves(p, m)
+        return p
+
+
 def largest_difference(a, b):
     if len(a) != len(b):
         raise RuntimeError("%d values beside %d" % (len(a), len(b)))
@@ -176,7 +196,8 @@ HEADER = ("| Format (output profile) | Direction | Program | Sizes | Allowed | "
 class Row:
     def __init__(self, fmt, direction, program, sizes, allowed, note):
         # allowed None: a pair the other program does not read as we mean.
-        self.cells = [fmt, direction, program, sizes, "—" if allowed is None else "%.3g" % allowed]
+        shown = "—" if allowed is None else "%.3g" % allowed
+        self.cells = [fmt, direction, program, sizes, shown]
         self.allowed = allowed
         self.note = note
         self.measured = None
@@ -249,7 +270,8 @@ def check_table(table_path, programs, rows, update):
             failures.append("table row %s allows %s, the suite %s" % (r.key, cells[4], r.cells[4]))
         if NOT_READ in (text, cells[5]):
             if text != cells[5]:
-                failures.append("table row %s records %s, the suite finds %s" % (r.key, cells[5], text))
+                failures.append("table row %s records %s, the suite finds %s"
+                                % (r.key, cells[5], text))
             continue
         try:
             value = float(cells[5])
