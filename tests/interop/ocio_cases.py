@@ -90,7 +90,7 @@ def not_read_case(tools, src, profile, size, is1d):
 CDL = """<?xml version="1.0" encoding="UTF-8"?>
 <ColorCorrection id="grade">
   <SOPNode>
-    <Slope>0.9 0.95 0.8</Slope>
+    <Slope>%s</Slope>
     <Offset>0.02 0.01 0.05</Offset>
     <Power>1.2 0.9 1.1</Power>
   </SOPNode>%s
@@ -102,33 +102,39 @@ CDL_SAT = """
   </SATNode>"""
 
 
-def cdl_case(tools, saturation):
-    """We read a .cc into a 33-point cube; OpenColorIO evaluates it exactly.
-    At the cube's nodes they agree. Saturation: ours mixes with the plain
-    mean of R, G and B, OpenColorIO (as the ASC rule says) with Rec. 709
-    luma, so ours is checked against OpenColorIO's slope/offset/power
-    followed by our mixing rule, and the two rules must really differ."""
-    sop = tools.path("cdl", "sop.cc")
-    with open(sop, "w") as f:
-        f.write(CDL % "")
-    cc = sop
-    if saturation:
-        cc = tools.path("cdl", "sat.cc")
-        with open(cc, "w") as f:
-            f.write(CDL % CDL_SAT)
-    head, ours = tools.evaluate(cc, [])
+def write_cdl(tools, name, slope, extra=""):
+    path = tools.path("cdl", name)
+    with open(path, "w") as f:
+        f.write(CDL % (slope, extra))
+    return path
+
+
+def cdl_case(tools, rule):
+    """We read a .cc into a 33-point cube; OpenColorIO evaluates it exactly,
+    and at the cube's nodes the two agree. Where our rule is another one, ours
+    is checked against OpenColorIO's result followed by our rule, and the two
+    rules must really differ: ours mixes saturation with the plain mean of R,
+    G and B, the ASC rule (and OpenColorIO) with Rec. 709 luma. Above 1
+    neither clamps (OpenColorIO reads .cc files in its no-clamp style)."""
+    sop = write_cdl(tools, "sop.cc", "0.9 0.95 0.8")
+    cc = {"sop": sop,
+          "saturation": write_cdl(tools, "sat.cc", "0.9 0.95 0.8", CDL_SAT),
+          "bright": write_cdl(tools, "bright.cc", "1.3 0.95 1.2")}[rule]
+    head, _ = tools.evaluate(cc, [])
     colours = grid_colours(head["size3d"])
     _, ours = tools.evaluate(cc, colours)
-    expected = ocio_evaluate(sop, colours)
-    if saturation:
-        s = 0.7
-        mixed = []
-        for c in expected:
-            luma = sum(c) / 3
-            mixed.append(tuple(v * s + (1 - s) * luma for v in c))
-        if largest_difference(ocio_evaluate(cc, colours), mixed) < 1e-3:
-            raise RuntimeError("OpenColorIO's saturation now matches the plain mean")
-        expected = mixed
+    theirs = ocio_evaluate(cc, colours)
+    if rule == "bright" and max(max(c) for c in ours) < 1.2:
+        raise RuntimeError("the bright grade stays below 1")
+    if rule != "saturation":
+        return largest_difference(ours, theirs)
+    s = 0.7
+    expected = []
+    for c in ocio_evaluate(sop, colours):
+        luma = sum(c) / 3
+        expected.append(tuple(v * s + (1 - s) * luma for v in c))
+    if largest_difference(theirs, ours) < 1e-3:
+        raise RuntimeError("OpenColorIO now mixes saturation as we do")
     return largest_difference(ours, expected)
 
 
@@ -202,13 +208,16 @@ def cases(tools):
         for profile, size, note in table:
             row = Row(profile, WRITTEN, PROGRAM, str(size) + " (default)", None, note)
             yield row, functools.partial(not_read_case, tools, src, profile, size, is1d)
-    for saturation, name, note in (
-            (False, "ASC CDL (.cc), slope, offset, power", "at the 33-point cube's nodes"),
-            (True, "ASC CDL (.cc) with saturation", "ours mixes with the plain mean of R, G, B, "
-             "OpenColorIO with Rec. 709 luma: compared with OpenColorIO's slope, offset and power "
-             "followed by our mixing")):
-        row = Row(name, "both read the same file", PROGRAM, "33", FLOAT_SLACK, note)
-        yield row, functools.partial(cdl_case, tools, saturation)
+    for rule, name, note in (
+            ("sop", "ASC CDL (.cc), slope, offset, power", "at the 33-point cube's nodes"),
+            ("saturation", "ASC CDL (.cc) with saturation", "ours mixes with the plain mean of "
+             "R, G, B, OpenColorIO with Rec. 709 luma: compared with OpenColorIO's slope, offset "
+             "and power followed by our mixing"),
+            ("bright", "ASC CDL (.cc) above 1", "neither clamps: OpenColorIO reads .cc files "
+             "in its no-clamp style")):
+        # Both evaluate in 32-bit floats (ours as the CDL rule asks), with values up to 1.4.
+        row = Row(name, "both read the same file", PROGRAM, "33", 2 * FLOAT_SLACK, note)
+        yield row, functools.partial(cdl_case, tools, rule)
     for fmt, ext, sizes, note in BAKED_3D:
         for size in sizes:
             row = Row("ociobakelut %s (.%s)" % (fmt, ext), BAKED, PROGRAM, str(size), FLOAT_SLACK,
