@@ -11,6 +11,7 @@ PACKAGES=(
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev
   qt6-base-dev
+  opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
