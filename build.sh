@@ -9,6 +9,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libopenimageio-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

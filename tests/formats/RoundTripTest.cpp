@@ -24,7 +24,7 @@ const std::map<std::string, double> OwnPrecision = {
 };
 
 // Formats that are written but never read back (their Detect refuses all).
-const std::set<std::string> WriteOnly = {};
+const std::set<std::string> WriteOnly = {"Open Broadcaster Software 3D PNG"};
 
 double Precision(const TLutOutputProfile& p) {
   if (auto it = OwnPrecision.find(p.Name); it != OwnPrecision.end()) return it->second;
