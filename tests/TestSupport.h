@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/LUT.h"
+#include "image/Bitmap.h"
 
 namespace fs = std::filesystem;
 
@@ -27,3 +28,5 @@ fs::path DataFile(const std::string& name);
 TLutRGB TestColour(const TLutRGB& x);
 TLUT MakeCube(int n);
 TLUT MakeCurves(int m);
+// A picture with smooth gradients and fine detail in every channel.
+TBitmap MakePicture(int width, int height);

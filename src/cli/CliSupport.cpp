@@ -69,6 +69,13 @@ TAnswer AskOverwrite(const std::filesystem::path& output) {
   }
 }
 
+bool MayWriteOutput(const std::filesystem::path& output, bool overwrite) {
+  if (overwrite || !std::filesystem::exists(output)) return true;
+  if (!StdinIsTerminal())
+    throw std::runtime_error(output.string() + " already exists; use --overwrite to replace it");
+  return AskOverwrite(output) == TAnswer::Yes;
+}
+
 void TProgressBar::Show(double percent, std::string_view label) {
   if (!Enabled) return;
   constexpr int width = 30;

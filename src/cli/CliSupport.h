@@ -35,6 +35,11 @@ enum class TAnswer { Yes, No, Cancel };
 // The overwrite question, asked on the terminal.
 TAnswer AskOverwrite(const std::filesystem::path& output);
 
+// For commands with one output file: true when it may be written. An existing
+// file is replaced with --overwrite, asked about on a terminal, and refused
+// elsewhere with a message that names the flag (thrown as a failure).
+bool MayWriteOutput(const std::filesystem::path& output, bool overwrite);
+
 // A one-line progress bar on stderr, drawn only when it is a terminal.
 class TProgressBar {
  public:

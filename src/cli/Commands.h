@@ -13,3 +13,5 @@ struct TCommand {
 TCommand AddFormatsCommand(CLI::App& app);
 TCommand AddInfoCommand(CLI::App& app);
 TCommand AddConvertCommand(CLI::App& app);
+TCommand AddHaldCommand(CLI::App& app);
+TCommand AddApplyCommand(CLI::App& app);

@@ -111,8 +111,11 @@ TImageInfo DecodeImageFile(const fs::path& fileName, TBitmap& bitmap) {
   // spread afterwards; colour is read as R, G, B and turned into B, G, R.
   TBitmap decoded(info.Width, info.Height);
   const int channels = info.Channels >= 3 ? 3 : 1;
+  // A damaged strip or tile can leave an error while the read still answers
+  // success (the rest of the picture then comes out black): either fails.
   if (!in->read_image(0, 0, 0, channels, TypeDesc::UINT8, decoded.Bits(), 3,
-                      static_cast<OIIO::stride_t>(decoded.Pitch())))
+                      static_cast<OIIO::stride_t>(decoded.Pitch())) ||
+      in->has_error())
     throw EImageError(CodecMessage(in->geterror(), "Cannot decode the picture."));
   in->close();
   std::uint8_t* p = decoded.Bits();
