@@ -1,7 +1,6 @@
 #include "image/Preview.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "image/ImageLib.h"
@@ -9,28 +8,7 @@
 #include "image/LutInfo.h"
 
 void ApplyToBitmap(const TLUT& lut, TBitmap& bitmap) {
-  std::uint8_t* p = bitmap.Bits();
-  std::uint8_t* const end = p + bitmap.Pitch() * static_cast<std::size_t>(bitmap.Height());
-  if (lut.LutType == lt1D || lut.LutType == ltEmpty) {
-    // Each output channel depends on its own input alone: 256 entries say it all.
-    std::array<TLutPixel, 256> table;
-    for (int v = 0; v < 256; ++v) {
-      const auto c = static_cast<std::uint16_t>(v);
-      table[static_cast<std::size_t>(v)] = lut.ApplyToPixel({c, c, c, 8}, 8);
-    }
-    for (; p != end; p += 3) {
-      p[0] = static_cast<std::uint8_t>(table[p[0]].B);
-      p[1] = static_cast<std::uint8_t>(table[p[1]].G);
-      p[2] = static_cast<std::uint8_t>(table[p[2]].R);
-    }
-    return;
-  }
-  for (; p != end; p += 3) {
-    const TLutPixel q = lut.ApplyToPixel({p[2], p[1], p[0], 8}, 8);
-    p[0] = static_cast<std::uint8_t>(q.B);
-    p[1] = static_cast<std::uint8_t>(q.G);
-    p[2] = static_cast<std::uint8_t>(q.R);
-  }
+  lut.ApplyToBGR8(bitmap.Bits(), static_cast<std::size_t>(bitmap.Width()) * bitmap.Height());
 }
 
 TPictureSize FitToBoxSize(int width, int height, int boxWidth, int boxHeight) {

@@ -14,7 +14,11 @@ TLUT CurvesThenCube() {
   const TLUT curves = MakeCurves(256);
   lut.LutType = lt1DThen3D;
   lut.SetSize1D(256);
-  for (int i = 0; i < 256; ++i) lut.Curve(i) = curves.Curve(i);
+  // Curves that leave 0..1 feed the cube from outside its range.
+  for (int i = 0; i < 256; ++i) {
+    const TLutRGB c = curves.Curve(i);
+    lut.Curve(i) = {1.4 * c.R - 0.2, c.G, 1.3 * c.B};
+  }
   return lut;
 }
 
@@ -22,7 +26,12 @@ TEST_F(Preview, ApplyToBitmapMapsEveryPixelAsApplyToPixel) {
   TLUT empty;
   empty.LutType = ltEmpty;
   const TLUT luts[] = {MakeCurves(1024), MakeCube(17), CurvesThenCube(), empty};
-  const TBitmap picture = MakePicture(61, 47);
+  // Every byte value in every channel.
+  TBitmap picture(256, 256);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x)
+      picture.SetPixel(x, y, {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
+                              static_cast<std::uint8_t>((3 * x + 5 * y) & 255)});
   for (const TLUT& lut : luts) {
     SCOPED_TRACE(static_cast<int>(lut.LutType));
     TBitmap graded = picture;
