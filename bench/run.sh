@@ -4,3 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./build/bench/lut_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 python3 bench/run.py build
+./build/bench/image_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+if command -v ffmpeg >/dev/null; then python3 bench/apply_vs_ffmpeg.py build; fi
