@@ -9,6 +9,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  liblcms2-dev
   libopenimageio-dev
 )
 

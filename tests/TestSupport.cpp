@@ -63,6 +63,12 @@ TLUT MakeCurves(int m) {
   return lut;
 }
 
+const TLutOutputProfile& ProfileNamed(const std::string& name) {
+  for (const auto& p : LutRegistry().LutOutputProfiles)
+    if (p.Name == name) return p;
+  throw std::runtime_error("no output profile named " + name);
+}
+
 TBitmap MakePicture(int width, int height) {
   TBitmap picture(width, height);
   std::uint32_t noise = 12345;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/LUT.h"
+#include "core/LUTFormat.h"
 #include "image/Bitmap.h"
 
 namespace fs = std::filesystem;
@@ -27,6 +28,8 @@ fs::path DataFile(const std::string& name);
 // A smooth, non-separable colour transform to fill test LUTs with.
 TLutRGB TestColour(const TLutRGB& x);
 TLUT MakeCube(int n);
+// The registry's output profile of that name.
+const TLutOutputProfile& ProfileNamed(const std::string& name);
 TLUT MakeCurves(int m);
 // A picture with smooth gradients and fine detail in every channel.
 TBitmap MakePicture(int width, int height);

@@ -36,8 +36,8 @@ int RunApply(const TApplyOptions& o) {
       DecodeImageFile(o.Image, picture);
     else
       LoadImageToBitmap(o.Image, picture);
+    if (const auto status = GuardSingleOutput(o.Image, o.Output, o.Overwrite)) return *status;
     current = o.Output;
-    if (!MayWriteOutput(o.Output, o.Overwrite)) return 1;
     ApplyToBitmap(lut, picture);
     SaveBitmap(o.Output, picture, *outputType);
   } catch (const std::exception& e) {

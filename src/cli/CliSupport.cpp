@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 
 #include "core/StringLib.h"
 #include "core/UserPrompt.h"
+#include "ops/BitsOverride.h"
 
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
   const auto& profiles = registry.LutOutputProfiles;
@@ -33,14 +37,6 @@ int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
   throw UsageError(message);
 }
 
-std::string SizeText(std::string_view text) {
-  if (UpperCase(text) == "DEFAULT") return "Default";
-  std::int64_t size = 0;
-  if (!TryParseInt64(text, size) || text.front() == '+' || text.front() == '-')
-    throw UsageError("size must be 'default' or a number, not '" + std::string(text) + "'");
-  return std::string(text);
-}
-
 int ParseBits(std::string_view text) {
   if (UpperCase(text) == "DEFAULT") return -1;
   for (int bits : {8, 10, 12, 14, 16})
@@ -54,26 +50,100 @@ void ReportFailure(const std::filesystem::path& file, std::string_view message) 
   std::cerr << file.string() << ": " << text << std::endl;
 }
 
+TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog dialog,
+                                   std::string_view profileText, std::string_view size,
+                                   std::string_view bitsText) {
+  TOutputOptions options(registry, dialog);
+  const int index = FindOutputProfile(registry, profileText);
+  const auto& offered = options.ProfileIndices();
+  const auto at = std::find(offered.begin(), offered.end(), index);
+  if (at == offered.end())
+    throw UsageError("'" + registry.GetOutputProfile(index).Name + "' cannot be used here: " +
+                     "a merge is written through a 3D profile");
+  options.SelectProfile(static_cast<int>(at - offered.begin()));
+  const TLutOutputProfile& profile = *options.SelectedProfile();
+  if (UpperCase(size) != "DEFAULT") {
+    if (!options.SizeEnabled())
+      throw UsageError("'" + profile.Name + "' always has its size of " +
+                       std::to_string(profile.DefaultSize) + "; leave out --size");
+    for (char key : size)
+      if (!options.TypeSizeKey(key))
+        throw UsageError("size must be 'default' or a number of at most five digits, not '" +
+                         std::string(size) + "'");
+  }
+  const int bits = ParseBits(bitsText);
+  if (bits != -1) {
+    if (!options.BitsEnabled())
+      throw UsageError("'" + profile.Name + "' is always written at its own depth; leave out --bits");
+    options.ChooseBits(BitsPositionOf(bits));
+  }
+  try {
+    if (registry.ProfileFormat(profile).Is3D) {
+      CheckCubeSize(options.EffectiveSize());
+    } else {
+      CheckCurveSize(options.EffectiveSize());
+    }
+  } catch (const std::exception& e) {
+    throw UsageError(e.what());
+  }
+  return options;
+}
+
 bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
-TAnswer AskOverwrite(const std::filesystem::path& output) {
+TConfirmAnswer TCliConfirm::Confirm(const std::string& message, bool withNo) {
+  if (!StdinIsTerminal()) return TConfirmAnswer::Cancel;
   for (;;) {
-    std::cerr << OverwriteQuestion(output.string()) << " [y/n/c] " << std::flush;
+    std::cerr << message << (withNo ? " [y/n/c] " : " [y/c] ") << std::flush;
     std::string answer;
-    if (!std::getline(std::cin, answer)) return TAnswer::Cancel;
+    if (!std::getline(std::cin, answer)) return TConfirmAnswer::Cancel;
     const std::string a = UpperCase(Trim(answer));
-    if (a == "Y" || a == "YES") return TAnswer::Yes;
-    if (a == "N" || a == "NO") return TAnswer::No;
-    if (a == "C" || a == "CANCEL") return TAnswer::Cancel;
+    if (a == "Y" || a == "YES") return TConfirmAnswer::Yes;
+    if (withNo && (a == "N" || a == "NO")) return TConfirmAnswer::No;
+    if (a == "C" || a == "CANCEL") return TConfirmAnswer::Cancel;
   }
 }
 
-bool MayWriteOutput(const std::filesystem::path& output, bool overwrite) {
-  if (overwrite || !std::filesystem::exists(output)) return true;
+TConfirmAnswer TCliConfirm::ConfirmOverwrite(const std::filesystem::path& file, bool withNo) {
+  if (Overwrite) return TConfirmAnswer::Yes;
+  if (SkipExisting && withNo) return TConfirmAnswer::No;
   if (!StdinIsTerminal())
-    throw std::runtime_error(output.string() + " already exists; use --overwrite to replace it");
-  return AskOverwrite(output) == TAnswer::Yes;
+    throw std::runtime_error(file.string() + " already exists; use --overwrite to replace it" +
+                             (withNo ? " or --skip-existing to keep it" : ""));
+  return IConfirm::ConfirmOverwrite(file, withNo);
+}
+
+namespace {
+volatile std::sig_atomic_t Interrupted = 0;
+
+void OnInterrupt(int) {
+  if (Interrupted) std::_Exit(130);  // a second Ctrl-C does not wait
+  Interrupted = 1;
+}
+}  // namespace
+
+TCliProgress::TCliProgress(bool enabled) : Bar(enabled) {
+  Interrupted = 0;
+  std::signal(SIGINT, OnInterrupt);
+}
+
+TCliProgress::~TCliProgress() { std::signal(SIGINT, SIG_DFL); }
+
+bool TCliProgress::Cancelled() { return Interrupted != 0; }
+
+std::optional<int> GuardSingleOutput(const std::filesystem::path& input,
+                                     const std::filesystem::path& output, bool overwrite) {
+  std::error_code ec;
+  if (overwrite || !std::filesystem::exists(output, ec)) return std::nullopt;
+  if (!StdinIsTerminal()) {
+    ReportFailure(input, output.string() + " already exists; use --overwrite to replace it");
+    return 1;
+  }
+  // One file: No and Cancel both leave it alone.
+  TCliConfirm confirm(false, false);
+  if (confirm.ConfirmOverwrite(output, false) == TConfirmAnswer::Yes) return std::nullopt;
+  return 0;
 }
 
 void TProgressBar::Show(double percent, std::string_view label) {

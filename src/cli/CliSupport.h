@@ -4,11 +4,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "core/LUTFormat.h"
+#include "core/UserPrompt.h"
+#include "ops/OutputOptions.h"
 
 // A mistake in the command line itself: exit status 2.
 class UsageError : public std::runtime_error {
@@ -20,10 +23,15 @@ class UsageError : public std::runtime_error {
 // letter case) or a piece of its name that matches exactly one profile.
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text);
 
-// SIZE: "default" or a number -> the size text the options model takes.
-std::string SizeText(std::string_view text);
 // BITS: "default", 8, 10, 12, 14 or 16 -> -1 or the bits.
 int ParseBits(std::string_view text);
+
+// The profile, SIZE and BITS of a command line put into the options model of
+// the dialog with the same rules: a size or depth the profile fixes cannot be
+// given, a size has at most five digits and must be at least 2.
+TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog dialog,
+                                   std::string_view profile, std::string_view size,
+                                   std::string_view bits);
 
 // "FILE: message" on stderr; a CR LF inside a message becomes a line break.
 void ReportFailure(const std::filesystem::path& file, std::string_view message);
@@ -31,14 +39,11 @@ void ReportFailure(const std::filesystem::path& file, std::string_view message);
 bool StdinIsTerminal();
 bool StderrIsTerminal();
 
-enum class TAnswer { Yes, No, Cancel };
-// The overwrite question, asked on the terminal.
-TAnswer AskOverwrite(const std::filesystem::path& output);
-
-// For commands with one output file: true when it may be written. An existing
-// file is replaced with --overwrite, asked about on a terminal, and refused
-// elsewhere with a message that names the flag (thrown as a failure).
-bool MayWriteOutput(const std::filesystem::path& output, bool overwrite);
+// Before writing the one output of a command: nothing when the command may go
+// on; otherwise the exit status to stop with (1 after reporting a refusal
+// against `input`, 0 when the user declined on the terminal).
+std::optional<int> GuardSingleOutput(const std::filesystem::path& input,
+                                     const std::filesystem::path& output, bool overwrite);
 
 // A one-line progress bar on stderr, drawn only when it is a terminal.
 class TProgressBar {
@@ -52,3 +57,31 @@ class TProgressBar {
   bool Enabled;
   bool Drawn = false;
 };
+
+// Answers overwrite questions from --overwrite / --skip-existing, else by a
+// prompt on a terminal; without one, an existing file is refused.
+class TCliConfirm : public IConfirm {
+ public:
+  TCliConfirm(bool overwrite, bool skipExisting) : Overwrite(overwrite), SkipExisting(skipExisting) {}
+  TConfirmAnswer Confirm(const std::string& message, bool withNo) override;
+  TConfirmAnswer ConfirmOverwrite(const std::filesystem::path& file, bool withNo) override;
+
+ private:
+  bool Overwrite;
+  bool SkipExisting;
+};
+
+// Progress on stderr when it is a terminal; Ctrl-C asks to stop between files.
+class TCliProgress : public IProgress {
+ public:
+  explicit TCliProgress(bool enabled);
+  ~TCliProgress() override;
+  void SetProgress(double percent) override { Bar.Show(percent, ""); }
+  bool Cancelled() override;
+  void End() override { Bar.Finish(); }
+  void Pause() { Bar.Finish(); }  // before other output
+
+ private:
+  TProgressBar Bar;
+};
+

@@ -13,5 +13,8 @@ struct TCommand {
 TCommand AddFormatsCommand(CLI::App& app);
 TCommand AddInfoCommand(CLI::App& app);
 TCommand AddConvertCommand(CLI::App& app);
+TCommand AddMergeCommand(CLI::App& app);
+TCommand AddIcc2LutCommand(CLI::App& app);
+TCommand AddLut2IccCommand(CLI::App& app);
 TCommand AddHaldCommand(CLI::App& app);
 TCommand AddApplyCommand(CLI::App& app);

@@ -1,4 +1,5 @@
-// `tovilut convert`: every FILE through one output profile into one folder,
+// `tovilut convert`: the batch conversion of the desktop program, one row per
+// FILE, all checked: every file through one output profile into one folder,
 // in order, asking (or following --overwrite / --skip-existing) before
 // replacing a file; stops at the first failure unless --keep-going.
 #include <filesystem>
@@ -7,7 +8,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "ops/Conversion.h"
+#include "ops/BatchConversion.h"
 
 namespace {
 
@@ -26,61 +27,56 @@ struct TConvertOptions {
 
 int RunConvert(const TConvertOptions& o) {
   const TLutRegistry& registry = LutRegistry();
-  const TLutOutputProfile& profile =
-      registry.GetOutputProfile(FindOutputProfile(registry, o.Profile));
-  const int size = EffectiveSize(registry, profile, SizeText(o.Size));
-  try {
-    if (registry.ProfileFormat(profile).Is3D) {
-      CheckCubeSize(size);
-    } else {
-      CheckCurveSize(size);
-    }
-  } catch (const std::exception& e) {
-    throw UsageError(e.what());
-  }
-  const int bits = ParseBits(o.Bits);
-  // The same depth for every file read here, as a list row's setting does.
+  const TOutputOptions options =
+      ChooseOutputOptions(registry, TOptionsDialog::Convert, o.Profile, o.Size, o.Bits);
   const int inputBits = ParseBits(o.InputBits);
-  for (const auto& format : registry.LutFormats) format->InputBits = inputBits;
 
-  TProgressBar progress(!o.Quiet && StderrIsTerminal());
-  const std::size_t n = o.Files.size();
-  int status = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::filesystem::path input = o.Files[i];
-    const std::filesystem::path output =
-        OutputPathFor(o.OutputDir, input.filename().string(), profile);
-    if (std::filesystem::exists(output) && !o.Overwrite) {
-      if (o.SkipExisting) continue;
-      if (!StdinIsTerminal()) {
-        ReportFailure(input, output.string() +
-                                 " already exists; use --overwrite to replace it or "
-                                 "--skip-existing to keep it");
-        status = 1;
-        if (o.KeepGoing) continue;
-        break;
-      }
-      progress.Finish();
-      const TAnswer answer = AskOverwrite(output);
-      if (answer == TAnswer::No) continue;
-      if (answer == TAnswer::Cancel) break;
-    }
-    progress.Show(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n),
-                  input.filename().string());
+  // Each file is a checked row that remembers the format that recognised it,
+  // so the input depth reaches that format before the read, as in the list.
+  std::vector<TLutFileRow> rows;
+  for (const std::string& file : o.Files) {
+    const std::filesystem::path path(file);
+    TLutFileRow row{path.filename().string(), path.parent_path().string(), true, TLutFileEntry{}};
+    row.Entry->BitsPerValue = inputBits;
     try {
-      ConvertLutFile(registry, input, output, profile, size, bits);
-      if (!o.Quiet) {
-        progress.Finish();
-        std::cout << input.string() << " -> " << output.string() << std::endl;
-      }
-    } catch (const std::exception& e) {
-      progress.Finish();
-      ReportFailure(input, e.what());
-      status = 1;
-      if (!o.KeepGoing) break;
+      row.Entry->FormatIndex = registry.DetectLutFormat(path);
+    } catch (const std::exception&) {
+      // the conversion meets the same error and reports it
     }
+    rows.push_back(std::move(row));
   }
-  return status;
+
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
+  TCliProgress progress(!o.Quiet && StderrIsTerminal());
+  std::vector<std::string> failed;
+  TBatchSettings settings;
+  settings.OutputFolder = o.OutputDir;
+  settings.Profile = options.SelectedProfile();
+  settings.Size = options.EffectiveSize();
+  settings.Bits = options.SelectedBits();
+  settings.OnError = [&](const TLutFileRow& row, const std::exception& error) {
+    progress.Pause();
+    ReportFailure(row.Path(), error.what());
+    failed.push_back(row.Path().string());
+    return o.KeepGoing;
+  };
+  settings.OnConverted = [&](const TLutFileRow& row, const std::filesystem::path& output) {
+    if (o.Quiet) return;
+    progress.Pause();
+    std::cout << row.Path().string() << " -> " << output.string() << std::endl;
+  };
+  TBatchResult result = TBatchResult::Completed;
+  try {
+    result = ConvertCheckedFiles(registry, rows, settings, confirm, progress);
+  } catch (const std::exception&) {
+    // already reported by OnError; the batch stopped there
+  }
+  if (result == TBatchResult::Cancelled) std::cerr << "tovilut: cancelled" << std::endl;
+  if (o.KeepGoing && !failed.empty()) {
+    std::cerr << failed.size() << " of " << rows.size() << " files failed:\n";
+    for (const std::string& f : failed) std::cerr << "  " << f << "\n";
+  }
+  return failed.empty() && result == TBatchResult::Completed ? 0 : 1;
 }
 
 }  // namespace

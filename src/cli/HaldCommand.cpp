@@ -22,8 +22,8 @@ int RunHald(const THaldOptions& o) {
   if (!type || *type == TImageFileType::Png)
     throw UsageError("a Hald image is written as .bmp, .jpg or .tif, not '" +
                      file.extension().string() + "'");
+  if (const auto status = GuardSingleOutput(file, file, o.Overwrite)) return *status;
   try {
-    if (!MayWriteOutput(file, o.Overwrite)) return 1;
     std::cout << GenerateHaldImage(file, *type).string() << std::endl;
   } catch (const std::exception& e) {
     ReportFailure(file, e.what());

@@ -10,8 +10,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("tovilut ") + TOVI_VERSION);
   app.require_subcommand(1);
   const std::vector<TCommand> commands = {AddFormatsCommand(app), AddInfoCommand(app),
-                                          AddConvertCommand(app), AddHaldCommand(app),
-                                          AddApplyCommand(app)};
+                                          AddConvertCommand(app), AddMergeCommand(app),
+                                          AddIcc2LutCommand(app), AddLut2IccCommand(app),
+                                          AddHaldCommand(app), AddApplyCommand(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -30,3 +30,12 @@ class EFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// An error met while working on one file of several; the front ends name
+// the file when they report it.
+class EInFileError : public std::runtime_error {
+ public:
+  EInFileError(std::string file, const std::string& message)
+      : std::runtime_error(message), File(std::move(file)) {}
+  std::string File;
+};

@@ -27,3 +27,31 @@ void AppendCodeTriple(std::string& out, const TLutRGB& rgb, int bits, std::strin
   out.append(separator);
   AppendCodeValue(out, bits, rgb.B);
 }
+
+namespace {
+
+template <typename AppendTriple>
+void AddNodes(TTextFile& text, const TLUT& lut, TNodeOrder order, TColumns columns,
+              std::size_t bytesPerLine, AppendTriple append) {
+  const std::size_t n = static_cast<std::size_t>(lut.Size3D() > 0 ? lut.Size3D() : 0);
+  text.Reserve(n * n * n, n * n * n * bytesPerLine);
+  std::string line;
+  ForEachNode(lut, order, [&](const TLutRGB& rgb) {
+    line.clear();
+    append(line, columns == TColumns::RGB ? rgb : TLutRGB{rgb.B, rgb.G, rgb.R});
+    text.Add(line);
+  });
+}
+
+}  // namespace
+
+void AddFixedNodes(TTextFile& text, const TLUT& lut, TNodeOrder order, TColumns columns,
+                   int decimals) {
+  AddNodes(text, lut, order, columns, 3 * (decimals + 3),
+           [&](std::string& line, const TLutRGB& rgb) { AppendFixedTriple(line, rgb, decimals); });
+}
+
+void AddCodeNodes(TTextFile& text, const TLUT& lut, TNodeOrder order, int bits, TColumns columns) {
+  AddNodes(text, lut, order, columns, 16,
+           [&](std::string& line, const TLutRGB& rgb) { AppendCodeTriple(line, rgb, bits); });
+}

@@ -21,6 +21,17 @@ void AppendFixedTriple(std::string& out, const TLutRGB& rgb, int decimals,
 void AppendCodeTriple(std::string& out, const TLutRGB& rgb, int bits,
                       std::string_view separator = " ");
 
+enum class TNodeOrder { RedFastest, BlueFastest };
+enum class TColumns { RGB, BGR };
+
+// One line per cube node in the file's order: fixed-point values with the
+// given decimals, or integer codes at the bit depth; columns red-green-blue
+// or blue-green-red. Room for all of them is reserved first.
+void AddFixedNodes(TTextFile& text, const TLUT& lut, TNodeOrder order,
+                   TColumns columns = TColumns::RGB, int decimals = 6);
+void AddCodeNodes(TTextFile& text, const TLUT& lut, TNodeOrder order, int bits,
+                  TColumns columns = TColumns::RGB);
+
 // Visit the used cube nodes in file order.
 template <typename Fn>
 void ForEachNodeRedFastest(const TLUT& lut, Fn&& fn) {
@@ -36,4 +47,13 @@ void ForEachNodeBlueFastest(const TLUT& lut, Fn&& fn) {
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
       for (int b = 0; b < n; ++b) fn(lut.Cube(r, g, b));
+}
+
+template <typename Fn>
+void ForEachNode(const TLUT& lut, TNodeOrder order, Fn&& fn) {
+  if (order == TNodeOrder::RedFastest) {
+    ForEachNodeRedFastest(lut, fn);
+  } else {
+    ForEachNodeBlueFastest(lut, fn);
+  }
 }

@@ -137,7 +137,7 @@ int StrToInt(std::string_view s) {
   std::int64_t v = 0;
   const std::string_view t = Trim(s);
   if (!TryParseInt64(t, v) || v < INT32_MIN || v > INT32_MAX)
-    throw EConvertError("'" + std::string(s) + "' is not a valid integer value");
+    throw EConvertError("'" + std::string(t) + "' is not a valid integer value");
   return static_cast<int>(v);
 }
 

@@ -3,16 +3,37 @@
 // its flags, tests answer from a script.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 enum class TConfirmAnswer { Yes, No, Cancel };
+
+// "The <file> file is already exist. Are you sure want you to overwrite it?"
+std::string OverwriteQuestion(const std::string& fileName);
 
 class IConfirm {
  public:
   virtual ~IConfirm() = default;
   // A question captioned "Confirm"; withNo offers Yes/No/Cancel, otherwise Yes/Cancel.
   virtual TConfirmAnswer Confirm(const std::string& message, bool withNo) = 0;
+  // Whether an existing file may be replaced. A front end that answers from
+  // flags rather than a person overrides this one.
+  virtual TConfirmAnswer ConfirmOverwrite(const std::filesystem::path& file, bool withNo) {
+    return Confirm(OverwriteQuestion(file.string()), withNo);
+  }
 };
 
-// "The <file> file is already exist. Are you sure want you to overwrite it?"
-std::string OverwriteQuestion(const std::string& fileName);
+// Progress of a long operation: a window with a bar and a Cancel button, a
+// bar on a terminal, or nothing at all.
+class IProgress {
+ public:
+  virtual ~IProgress() = default;
+  virtual void Begin(const std::string& caption, const std::string& text) {
+    (void)caption;
+    (void)text;
+  }
+  virtual void SetProgress(double percent) = 0;
+  // Asked between steps; the front end may process pending input first.
+  virtual bool Cancelled() = 0;
+  virtual void End() {}
+};

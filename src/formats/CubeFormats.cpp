@@ -16,6 +16,11 @@
 //   "#" are skipped (the Truelight "# Cube" / "# end" markers among them).
 // - Lines that do not parse as three numbers (TITLE, DOMAIN_MIN, ...) are
 //   skipped; only missing nodes are an error.
+// - A plain cube that declares both LUT_1D_SIZE and LUT_3D_SIZE holds a 1D
+//   shaper before its cube: the first M data lines are the curves, the next
+//   N^3 the cube, whichever size line comes first. Input ranges other than
+//   0..1 are built into the record (see CubeInputRange.h). Files without
+//   these read exactly as they always did.
 #include "formats/CubeFormats.h"
 
 #include <charconv>
@@ -36,17 +41,6 @@ std::string_view AfterKeyword(std::string_view line, std::string_view keyword) {
   return pos ? Trim(line.substr(pos - 1 + keyword.size())) : std::string_view{};
 }
 
-void AddFixedNodes(TTextFile& text, const TLUT& lut) {
-  const std::size_t nodes = static_cast<std::size_t>(lut.Size3D() > 0 ? lut.Size3D() : 0);
-  text.Reserve(nodes * nodes * nodes, nodes * nodes * nodes * 26);  // "0.000000 0.000000 0.000000"
-  std::string line;
-  ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
-    line.clear();
-    AppendFixedTriple(line, rgb, 6);
-    text.Add(line);
-  });
-}
-
 void AddSizeLine(TTextFile& text, std::string_view keyword, int size) {
   text.Add(std::string(keyword) + " " + std::to_string(size));
 }
@@ -60,7 +54,52 @@ bool TCube3DLutFormat::Detect(const std::filesystem::path& fileName) {
   return MatchKeywords(fileName, "LUT_3D_SIZE", "NUCODA_3D_CUBE,LUT_3D_VERSION");
 }
 
+void TCube3DLutFormat::ReadHeader(const TTextFile& lines) {
+  Shaper = false;
+  SeenData = false;
+  if (!ReadsShaperAndRanges) return;
+  Keywords = ScanCubeKeywords(lines);
+  Shaper = Keywords.Size1D != -1 && Keywords.Size3D != -1;
+}
+
+void TCube3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  TGenericLutFormat::Read(fileName, lut);
+  if (!ReadsShaperAndRanges) return;
+  if (Shaper) {
+    lut.LutType = lt1DThen3D;
+    if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) ApplyRangeToCurveInput(lut, *r);
+    if (Keywords.Range3D) ApplyRangeToCubeInput(lut, *Keywords.Range3D);
+  } else if (const auto& r = Keywords.Range3D ? Keywords.Range3D : Keywords.Domain) {
+    ApplyRangeToCubeInput(lut, *r);
+  }
+}
+
+void TCube3DLutFormat::ReadShaperLine(std::string_view line, TLUT& lut) {
+  if (LutSize == -1) {  // both sizes are known from the scan; check them before storing
+    DeclareCurveSize(lut, Keywords.Size1D);
+    DeclareCubeSize(lut, Keywords.Size3D);
+  }
+  line = Trim(line);
+  if (line.empty() || Complete) return;
+  if (line.front() == '#') {
+    if (!SeenData) lut.Comments.emplace_back(Trim(line.substr(1)));
+    return;
+  }
+  double r, g, b;
+  if (!ParseFloatTriple(line, r, g, b)) return;
+  SeenData = true;
+  if (Counter4 < lut.Size1D()) {
+    lut.Curve(Counter4++) = {r, g, b};
+  } else {
+    StoreNodeRedFastest(lut, {r, g, b});
+  }
+}
+
 void TCube3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
+  if (Shaper) {
+    ReadShaperLine(line, lut);
+    return;
+  }
   line = Trim(line);
   if (line.empty()) return;
   if (LutSize == -1) {
@@ -87,7 +126,7 @@ void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
   text.Add(ConvertedByLine);
   text.Add("");
   AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
-  AddFixedNodes(text, lut);
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.SaveToFile(fileName);
 }
 
@@ -114,7 +153,7 @@ void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, con
   text.Add("# width     " + n + " " + n + " " + n);
   text.Add("");
   text.Add("# Cube");
-  AddFixedNodes(text, lut);
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.Add("# end");
   text.Add(ConvertedByLine);
   text.SaveToFile(fileName);
@@ -133,7 +172,7 @@ void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TL
   text.Add("LUT_3D_VERSION 2.0.0");
   AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
   text.Add("");
-  AddFixedNodes(text, lut);
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.SaveToFile(fileName);
 }
 
@@ -169,6 +208,13 @@ void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const T
 
 bool TCube1DLutFormat::Detect(const std::filesystem::path& fileName) {
   return MatchKeywords(fileName, "LUT_1D_SIZE", "NUCODA_3D_CUBE");
+}
+
+void TCube1DLutFormat::ReadHeader(const TTextFile& lines) { Keywords = ScanCubeKeywords(lines); }
+
+void TCube1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  TGenericLutFormat::Read(fileName, lut);
+  if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) ApplyRangeToCurveInput(lut, *r);
 }
 
 void TCube1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {

@@ -4,20 +4,33 @@
 #pragma once
 
 #include "core/GenericLutFormat.h"
+#include "formats/CubeInputRange.h"
 
 class TCube3DLutFormat : public TGenericLutFormat {
  public:
-  TCube3DLutFormat() : TCube3DLutFormat("Cube 3D") {}
+  TCube3DLutFormat() : TCube3DLutFormat("Cube 3D") { ReadsShaperAndRanges = true; }
   bool Detect(const std::filesystem::path& fileName) override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
   void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
 
  protected:
   explicit TCube3DLutFormat(std::string name, double valueDivisor = 1.0)
       : TGenericLutFormat(std::move(name), true), ValueDivisor(valueDivisor) {}
+  void ReadHeader(const TTextFile& lines) override;
   void ReadLine(std::string_view line, TLUT& lut) override;
   virtual void ParseHeaderLine(std::string_view line, TLUT& lut);
 
   const double ValueDivisor;  // file values are divided by this when read
+
+ private:
+  void ReadShaperLine(std::string_view line, TLUT& lut);
+
+  // Only the plain cube reads shapers and input ranges; its flavours keep
+  // their own fixed layouts.
+  bool ReadsShaperAndRanges = false;
+  TCubeKeywords Keywords;
+  bool Shaper = false;
+  bool SeenData = false;
 };
 
 class TCube3DTruelightLutFormat : public TCube3DLutFormat {
@@ -48,8 +61,13 @@ class TCube1DLutFormat : public TGenericLutFormat {
  public:
   TCube1DLutFormat() : TGenericLutFormat("Cube 1D", false) {}
   bool Detect(const std::filesystem::path& fileName) override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
   void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
 
  protected:
+  void ReadHeader(const TTextFile& lines) override;
   void ReadLine(std::string_view line, TLUT& lut) override;
+
+ private:
+  TCubeKeywords Keywords;
 };

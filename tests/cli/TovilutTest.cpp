@@ -61,7 +61,7 @@ TEST_F(Tovilut, FormatsAndInfo) {
 TEST_F(Tovilut, ConvertByNameNumberOrPieceWithSize) {
   const fs::path out = Path("out");
   fs::create_directory(out);
-  TRun run = Run("convert -p davinci -s 17 -o " + Q(out) + " " + Q(DataFile("cube/identity_2.cube")));
+  TRun run = Run("convert -p 'cube 3d davinci' -s 17 -o " + Q(out) + " " + Q(DataFile("cube/identity_2.cube")));
   ASSERT_EQ(run.status, 0) << run.err;
   const TRun info = Run("info " + Q(out / "identity_2.cube"));
   EXPECT_TRUE(Has(info.out, "Dimension: 17")) << info.out;
@@ -81,10 +81,14 @@ TEST_F(Tovilut, UsageErrorsExitWithTwo) {
       {"convert -p cube -o " + Q(Dir) + " " + file, "matches several output profiles"},
       {"convert -p nonesuch -o " + Q(Dir) + " " + file, "no output profile matches"},
       {"convert -p 999 -o " + Q(Dir) + " " + file, "no output profile number 999"},
-      {"convert -p davinci -s 1 -o " + Q(Dir) + " " + file, "Invalid cube size 1"},
-      {"convert -p davinci -s big -o " + Q(Dir) + " " + file, "size must be"},
-      {"convert -p davinci -b 9 -o " + Q(Dir) + " " + file, "bits must be"},
-      {"convert -p davinci " + file, "--output"},
+      {"convert -p 'cube 3d davinci' -s 1 -o " + Q(Dir) + " " + file, "Invalid cube size 1"},
+      {"convert -p 'cube 3d davinci' -s big -o " + Q(Dir) + " " + file, "size must be"},
+      {"convert -p 'cube 3d davinci' -b 9 -o " + Q(Dir) + " " + file, "bits must be"},
+      {"convert -p 'cube 3d davinci' " + file, "--output"},
+      {"convert -p 'cube 3d davinci' -s 123456 -o " + Q(Dir) + " " + file, "at most five digits"},
+      {"convert -p 'Cube 3D Truelight' -s 17 -o " + Q(Dir) + " " + file, "leave out --size"},
+      {"convert -p 'Cube 3D Truelight' -b 10 -o " + Q(Dir) + " " + file, "leave out --bits"},
+      {"merge -p 'Cube 1D' -o " + Q(Path("m.cube")) + " " + file, "3D profile"},
       {"nosuchcommand", ""},
   };
   for (const Case& c : cases) {
@@ -97,7 +101,7 @@ TEST_F(Tovilut, UsageErrorsExitWithTwo) {
 
 TEST_F(Tovilut, ExistingOutputsNeedAFlagWithoutATerminal) {
   const fs::path existing = Write("identity_2.cube", "precious\n");
-  const std::string args = "convert -p davinci -o " + Q(Dir) + " " + Q(DataFile("cube/identity_2.cube"));
+  const std::string args = "convert -p 'cube 3d davinci' -o " + Q(Dir) + " " + Q(DataFile("cube/identity_2.cube"));
   TRun run = Run(args);
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "--overwrite")) << run.err;
@@ -117,18 +121,18 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
   const fs::path last = Write("last.cube", ReadText(DataFile("cube/identity_2.cube")));
   const std::string files =
       Q(first) + " " + Q(DataFile("cube/bad/size_101.cube")) + " " + Q(last);
-  TRun run = Run("convert -q -p davinci -o " + Q(out) + " " + files);
+  TRun run = Run("convert -q -p 'cube 3d davinci' -o " + Q(out) + " " + files);
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "size_101.cube: The current version cannot process LUTs more than "
                            "100x100x100.\nIn general")) << run.err;
   EXPECT_TRUE(fs::exists(out / "first.cube"));
   EXPECT_FALSE(fs::exists(out / "size_101.cube"));
   EXPECT_FALSE(fs::exists(out / "last.cube"));
-  run = Run("convert -q --keep-going -p davinci -o " + Q(out) + " --overwrite " + files);
+  run = Run("convert -q --keep-going -p 'cube 3d davinci' -o " + Q(out) + " --overwrite " + files);
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(fs::exists(out / "last.cube"));
 
-  run = Run("convert -p davinci -o " + Q(Path("no/such/folder")) + " " + Q(first));
+  run = Run("convert -p 'cube 3d davinci' -o " + Q(Path("no/such/folder")) + " " + Q(first));
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
 }
@@ -186,6 +190,22 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
   }
   EXPECT_FALSE(fs::exists(Path("o.png")));
   EXPECT_EQ(Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")) + " --overwrite").status, 0);
+}
+
+TEST_F(Tovilut, MergeAppliesTheFirstFileFirst) {
+  const std::string a = Q(DataFile("cube/identity_2.cube"));
+  const fs::path out = Path("merged.cube");
+  TRun run = Run("merge -p 'cube 3d davinci' -s 120 -o " + Q(out) + " " + a + " " + Q(Path("none.cube")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "none.cube: Cannot open file")) << run.err;
+  EXPECT_FALSE(fs::exists(out));
+  run = Run("merge -p 'cube 3d davinci' -s 120 -o " + Q(out) + " " + a + " " + a);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "The LUT file was successfully created.\n");
+  EXPECT_TRUE(Has(Run("info " + Q(out)).out, "Dimension: 99"));
+  run = Run("merge -p 'cube 3d davinci' -o " + Q(out) + " " + a);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "--overwrite")) << run.err;
 }
 
 }  // namespace

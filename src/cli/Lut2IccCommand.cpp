@@ -1,0 +1,62 @@
+// `tovilut lut2icc LUT -o FILE`: a LUT file as an ICC profile of the display,
+// input (default) or device link class.
+#include <iostream>
+#include <map>
+#include <memory>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "icc/LutToICC.h"
+
+namespace {
+
+struct TLut2IccOptions {
+  std::string Lut;
+  std::string Output;
+  std::string Class = "input";
+  std::optional<std::string> Description;
+  std::string Copyright = "Copyright (c)";
+  bool CaptureOne = false;
+  bool Overwrite = false;
+};
+
+int RunLut2Icc(const TLut2IccOptions& o) {
+  TLutProfileOptions options;
+  const std::map<std::string, TICCProfileKind> kinds = {{"display", TICCProfileKind::Display},
+                                                        {"input", TICCProfileKind::Input},
+                                                        {"link", TICCProfileKind::DeviceLink}};
+  options.Kind = kinds.at(o.Class);
+  options.Description = o.Description.value_or(DefaultProfileDescription(o.Lut));
+  options.Copyright = o.Copyright;
+  options.CaptureOneGamma = o.CaptureOne;
+  if (options.Description.empty()) throw UsageError("the description must not be empty");
+  if (options.Copyright.empty()) throw UsageError("the copyright must not be empty");
+  if (auto stop = GuardSingleOutput(o.Lut, o.Output, o.Overwrite)) return *stop;
+  try {
+    ConvertLutToICC(LutRegistry(), o.Lut, o.Output, options);
+  } catch (const std::exception& e) {
+    ReportFailure(o.Lut, e.what());
+    return 1;
+  }
+  std::cout << o.Lut << " -> " << o.Output << std::endl;
+  return 0;
+}
+
+}  // namespace
+
+TCommand AddLut2IccCommand(CLI::App& app) {
+  CLI::App* cmd = app.add_subcommand("lut2icc", "Write a LUT file as an ICC profile");
+  auto o = std::make_shared<TLut2IccOptions>();
+  cmd->add_option("LUT", o->Lut, "LUT file")->required();
+  cmd->add_option("-o,--output", o->Output, "ICC profile to write")->required();
+  cmd->add_option("--class", o->Class, "Profile class: display, input or link")
+      ->transform(CLI::IsMember({"display", "input", "link"}, CLI::ignore_case))
+      ->capture_default_str();
+  cmd->add_option("--description", o->Description,
+                  "Profile description (default: the LUT file's name)");
+  cmd->add_option("--copyright", o->Copyright, "Profile copyright")->capture_default_str();
+  cmd->add_flag("--capture-one", o->CaptureOne,
+                "Decode device values with gamma 1.8 (Adjust Gamma for Capture One)");
+  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing profile");
+  return {cmd, [o] { return RunLut2Icc(*o); }};
+}

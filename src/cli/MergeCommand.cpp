@@ -1,0 +1,60 @@
+// `tovilut merge`: several LUTs applied in the order given (the first file
+// first) to an identity cube, written as one 3D LUT.
+#include <iostream>
+#include <memory>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "ops/LutMerge.h"
+
+namespace {
+
+struct TMergeOptions {
+  std::string Profile;
+  std::string Output;
+  std::string Size = "default";
+  std::string Bits = "default";
+  bool Overwrite = false;
+  std::vector<std::string> Files;
+};
+
+int RunMerge(const TMergeOptions& o) {
+  const TLutRegistry& registry = LutRegistry();
+  const TOutputOptions options =
+      ChooseOutputOptions(registry, TOptionsDialog::Merge, o.Profile, o.Size, o.Bits);
+  const std::vector<std::filesystem::path> files(o.Files.begin(), o.Files.end());
+  TCliConfirm confirm(o.Overwrite, false);
+  try {
+    if (!SaveMergedLut(registry, files, o.Output, *options.SelectedProfile(),
+                       options.EffectiveSize(), options.SelectedBits(), confirm)) {
+      std::cerr << "tovilut: nothing written" << std::endl;
+      return 1;
+    }
+  } catch (const EInFileError& e) {
+    ReportFailure(e.File, e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    ReportFailure(o.Output, e.what());
+    return 1;
+  }
+  std::cout << MergeSuccessMessage << std::endl;
+  return 0;
+}
+
+}  // namespace
+
+TCommand AddMergeCommand(CLI::App& app) {
+  CLI::App* cmd =
+      app.add_subcommand("merge", "Merge LUTs into one 3D LUT, the first file applied first");
+  auto o = std::make_shared<TMergeOptions>();
+  cmd->add_option("-p,--profile", o->Profile,
+                  "3D output profile: number, name, or a unique piece of a name")
+      ->required();
+  cmd->add_option("-o,--output", o->Output, "Output LUT file")->required();
+  cmd->add_option("-s,--size", o->Size, "Cube size, or 'default'")->capture_default_str();
+  cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
+      ->capture_default_str();
+  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing output file");
+  cmd->add_option("FILE", o->Files, "LUT files, in the order they apply")->required();
+  return {cmd, [o] { return RunMerge(*o); }};
+}

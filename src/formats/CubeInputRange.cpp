@@ -1,0 +1,101 @@
+#include "formats/CubeInputRange.h"
+
+#include <cmath>
+#include <string>
+
+#include "core/Errors.h"
+#include "core/StringLib.h"
+
+namespace {
+
+[[noreturn]] void BadRange(std::size_t lineIndex, std::string_view line, const char* why) {
+  throw ELUTError("Invalid input range in line " + std::to_string(lineIndex + 1) + " (\"" +
+                  std::string(line) + "\"): " + why);
+}
+
+// Exactly `count` finite numbers after the keyword.
+void ReadNumbers(std::string_view rest, double* out, int count, std::size_t lineIndex,
+                 std::string_view line) {
+  rest = Trim(rest);
+  for (int i = 0; i < count; ++i) {
+    const std::string_view token = Trim(CutToken(rest));
+    rest = Trim(rest);
+    if (token.empty()) BadRange(lineIndex, line, "numbers are missing");
+    if (!TryParseFloat(token, out[i])) BadRange(lineIndex, line, "not a finite number");
+  }
+  if (!rest.empty()) BadRange(lineIndex, line, "too many numbers");
+}
+
+struct TRangeLine {
+  std::size_t Index;
+  std::string_view Text;
+};
+
+void CheckOrder(const TInputRange& range, const TRangeLine& where) {
+  if (!(range.Min.R < range.Max.R && range.Min.G < range.Max.G && range.Min.B < range.Max.B))
+    BadRange(where.Index, where.Text, "the minimum must be below the maximum");
+}
+
+double Unmap(double x, double min, double max) { return (x - min) / (max - min); }
+
+}  // namespace
+
+TCubeKeywords ScanCubeKeywords(const TTextFile& lines) {
+  TCubeKeywords k;
+  std::optional<TRangeLine> domainLine;
+  for (std::size_t i = 0; i < lines.Count(); ++i) {
+    const std::string_view line = Trim(lines[i]);
+    if (line.empty() || line.front() == '#') continue;
+    auto keyword = [&](std::string_view word) {
+      return StartsWithNoCase(line, word) &&
+             (line.size() == word.size() || static_cast<unsigned char>(line[word.size()]) <= ' ');
+    };
+    const TRangeLine at{i, line};
+    if (keyword("LUT_1D_SIZE")) {
+      if (k.Size1D == -1) k.Size1D = StrToInt(line.substr(11));
+    } else if (keyword("LUT_3D_SIZE")) {
+      if (k.Size3D == -1) k.Size3D = StrToInt(line.substr(11));
+    } else if (keyword("DOMAIN_MIN") || keyword("DOMAIN_MAX")) {
+      double v[3];
+      ReadNumbers(line.substr(10), v, 3, i, line);
+      if (!k.Domain) k.Domain = TInputRange{};
+      (StartsWithNoCase(line, "DOMAIN_MIN") ? k.Domain->Min : k.Domain->Max) = {v[0], v[1], v[2]};
+      domainLine = at;
+    } else if (keyword("LUT_1D_INPUT_RANGE") || keyword("LUT_3D_INPUT_RANGE")) {
+      double v[2];
+      ReadNumbers(line.substr(18), v, 2, i, line);
+      const TInputRange range{{v[0], v[0], v[0]}, {v[1], v[1], v[1]}};
+      CheckOrder(range, at);
+      (StartsWithNoCase(line, "LUT_1D") ? k.Range1D : k.Range3D) = range;
+    }
+  }
+  if (k.Domain) CheckOrder(*k.Domain, *domainLine);
+  return k;
+}
+
+void ApplyRangeToCurveInput(TLUT& lut, const TInputRange& range) {
+  if (range.IsUnit()) return;
+  const TLUT source = lut;
+  const int m = lut.Size1D();
+  for (int i = 0; i < m; ++i) {
+    const double x = i / (m - 1.0);
+    lut.Curve(i) = source.Interpolate1D({Unmap(x, range.Min.R, range.Max.R),
+                                         Unmap(x, range.Min.G, range.Max.G),
+                                         Unmap(x, range.Min.B, range.Max.B)});
+  }
+}
+
+void ApplyRangeToCubeInput(TLUT& lut, const TInputRange& range) {
+  if (range.IsUnit()) return;
+  if (lut.LutType != lt1DThen3D) {
+    lut.LutType = lt1DThen3D;
+    lut.SetSize1D(2);
+    lut.Curve(0) = {0, 0, 0};
+    lut.Curve(1) = {1, 1, 1};
+  }
+  for (int i = 0; i < lut.Size1D(); ++i) {
+    TLutRGB& c = lut.Curve(i);
+    c = {Unmap(c.R, range.Min.R, range.Max.R), Unmap(c.G, range.Min.G, range.Max.G),
+         Unmap(c.B, range.Min.B, range.Max.B)};
+  }
+}

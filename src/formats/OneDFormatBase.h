@@ -1,0 +1,33 @@
+// Pieces shared by the 1D text formats: the base of the formats whose table
+// is as long as the entries read (no declared length), and the header-field
+// cut that several of them use.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "core/GenericLutFormat.h"
+
+// The record's storage is sized to the data, but these files only tell their
+// length at the end, so entries are gathered here and handed to the record
+// once the count is known. LutSize counts them (-1 until the table begins).
+class TCountedCurveFormat : public TGenericLutFormat {
+ public:
+  using TGenericLutFormat::TGenericLutFormat;
+  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+
+ protected:
+  // The table has begun: from here on the file counts as complete.
+  void BeginTable();
+  // The next entry. The one past the record's limit is refused, not stored.
+  void AppendEntry(const TLutRGB& rgb);
+
+ private:
+  std::vector<TLutRGB> Entries;
+};
+
+// The trimmed text that starts `skip` characters after the start of the
+// keyword in the line (the keyword and its separator); empty when the line
+// ends before that.
+std::string_view TextAfterKeyword(std::string_view line, std::string_view keyword,
+                                  std::size_t skip);

@@ -1,0 +1,292 @@
+// 1D tables of integer codes, one format per grading system.
+//
+// Lustre 1D ("LUT16" or "LUT12", then index and R G B codes):
+//
+//   LUT12
+//   0 0 0 0
+//   1 1 1 1
+//   ...                          (as many lines as entries; the count is the length)
+//
+// Codex 1D (channel count and length, then one code per line, all red values,
+// then all green, then all blue; codes are divided by length - 1):
+//
+//   LUT: 3 1024
+//   0
+//   1
+//   ...                          (3 x 1024 lines)
+//
+// Quantel 1D (maximum code and length, then R G B codes):
+//
+//   table type	2
+//   gMax	1023
+//   gSize	1024
+//   gamma
+//   r	g	b
+//   0 0 0
+//   ...
+//
+// Fusion 1D (the bit depth alone on a line, then index R index G index B):
+//
+//   F5LT
+//   16
+//   0 0 0 0 0 0
+//   ...
+//
+// Cine-tal and Shake 1D: bare "R G B" code lines, written only.
+//
+// Quirks, each kept on purpose:
+// - The Lustre header must be exactly "LUT16" or "LUT12", although detection
+//   ignores case: a lower-case header is found but never taken, and the file
+//   reads as incomplete. The writer puts "LUT" before whatever depth it is
+//   given; a "LUT" + digits header of another depth is refused by name on
+//   reading rather than passed over, so it is never read at a wrong scale.
+// - Codex codes are divided by length - 1 whatever depth wrote them, so only
+//   the default pairing (1024 entries, 10 bits) reads back as written; its
+//   writer does not clamp, so values outside 0..1 keep their distance.
+// - Lustre and Fusion count their entries; a table whose lines all fail to
+//   convert is refused as incomplete, not returned empty.
+// - Declared and counted lengths are checked against the record's limit
+//   before any data is stored.
+#include "formats/OneDIntegerFormats.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "core/LutWriter.h"
+#include "core/StringLib.h"
+
+namespace {
+
+double MaxCode(int bits) { return std::exp2(bits) - 1; }
+
+bool IsDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The Codex writer keeps values outside 0..1; only what no integer can hold
+// is held back (and NaN is written as 0).
+long long UnclampedCode(int bits, double value) {
+  const double c = std::nearbyint(value * MaxCode(bits));
+  if (std::isnan(c)) return 0;
+  return static_cast<long long>(std::fmax(-1e15, std::fmin(1e15, c)));
+}
+
+void AddCodeTripleLines(TTextFile& text, const TLUT& lut, int bits) {
+  std::string line;
+  for (int i = 0; i < lut.Size1D(); ++i) {
+    line.clear();
+    AppendCodeTriple(line, lut.Curve(i), bits);
+    text.Add(line);
+  }
+}
+
+}  // namespace
+
+// --- Autodesk Lustre 1D ----------------------------------------------------
+
+bool TLustre1DLutFormat::Detect(const std::filesystem::path& fileName) {
+  return MatchKeywords(fileName, "LUT16", "") || MatchKeywords(fileName, "LUT12", "");
+}
+
+void TLustre1DLutFormat::ReadLine(std::string_view line, TLUT&) {
+  line = Trim(line);
+  if (line.empty() || line.front() == '#') return;
+  if (ValueScale == -1) {
+    LutSize = 0;  // whatever stood before the header is not part of the table
+    if (line == "LUT16") {
+      ValueScale = 16;
+    } else if (line == "LUT12") {
+      ValueScale = 12;
+    } else if (line.size() > 3 && line.substr(0, 3) == "LUT" && IsDigits(line.substr(3))) {
+      throw ELUTError("Unsupported bit depth in the header \"" + std::string(line) +
+                      "\": only LUT12 and LUT16 can be read.");
+    }
+    return;
+  }
+  Complete = true;
+  double r, g, b;
+  if (ParseIntTriple(line, MaxCode(ValueScale), true, r, g, b)) AppendEntry({r, g, b});
+}
+
+void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+  TTextFile text;
+  text.Add("LUT" + std::to_string(bits));
+  text.Add("");
+  text.Add(ConvertedByLine);
+  text.Add("");
+  std::string line;
+  for (int i = 0; i < lut.Size1D(); ++i) {
+    line = std::to_string(i);
+    line += ' ';
+    AppendCodeTriple(line, lut.Curve(i), bits);
+    text.Add(line);
+  }
+  text.SaveToFile(fileName);
+}
+
+// --- Codex 1D, Scratch 1D --------------------------------------------------
+
+bool TCodex1DLutFormat::Detect(const std::filesystem::path& fileName) {
+  return MatchKeywords(fileName, "LUT:", "");
+}
+
+void TCodex1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  ChannelCount = 0;
+  Channel = 1;
+  TGenericLutFormat::Read(fileName, lut);
+}
+
+void TCodex1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
+  line = Trim(line);
+  if (line.empty()) return;
+  if (line.front() == '#') {
+    if (LutSize == -1) lut.Comments.emplace_back(Trim(line.substr(1)));
+    return;
+  }
+  if (LutSize == -1) {
+    if (!PosNoCase("LUT:", line)) return;
+    // "LUT: <channels> <length>"; the fields start after the keyword and one separator.
+    std::string_view rest = TextAfterKeyword(line, "LUT:", 5);
+    ChannelCount = StrToInt(Trim(CutToken(rest)));
+    DeclareCurveSize(lut, StrToInt(Trim(rest)));
+    ValueScale = LutSize - 1;
+    Channel = 1;
+    return;
+  }
+  if (Complete) return;
+  std::int64_t code = 0;
+  if (!TryParseInt64(line, code)) return;
+  const double v = static_cast<double>(code) / ValueScale;
+  TLutRGB& entry = lut.Curve(Counter4);
+  if (ChannelCount == 1) {
+    entry = {v, v, v};
+    if (++Counter4 >= LutSize) Complete = true;
+    return;
+  }
+  (Channel == 1 ? entry.R : Channel == 2 ? entry.G : entry.B) = v;
+  if (++Counter4 < LutSize) return;
+  Counter4 = 0;
+  if (++Channel > 3) Complete = true;
+}
+
+void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+  const int n = lut.Size1D();
+  TTextFile text;
+  text.Add(ConvertedByLine);
+  text.Add("");
+  text.Add("LUT: 3 " + std::to_string(n));
+  text.Add("");
+  for (double TLutRGB::*channel : {&TLutRGB::R, &TLutRGB::G, &TLutRGB::B})
+    for (int i = 0; i < n; ++i) text.Add(std::to_string(UnclampedCode(bits, lut.Curve(i).*channel)));
+  text.SaveToFile(fileName);
+}
+
+// --- Quantel 1D ------------------------------------------------------------
+
+bool TQuantel1DLutFormat::Detect(const std::filesystem::path& fileName) {
+  return MatchKeywords(fileName, "table type,gMax,gSize", "");
+}
+
+void TQuantel1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
+  line = Trim(line);
+  if (line.empty() || line.front() == '#') return;
+  if (LutSize == -1 && PosNoCase("gSize", line)) {
+    DeclareCurveSize(lut, StrToInt(TextAfterKeyword(line, "gSize", 6)));
+    return;
+  }
+  if (ValueScale == -1 && PosNoCase("gMax", line)) {
+    const std::string_view field = TextAfterKeyword(line, "gMax", 5);
+    const int maxCode = StrToInt(field);
+    // Codes are divided by it: zero or less would make every value meaningless.
+    if (maxCode < 1)
+      throw ELUTError("Invalid maximum code " + std::string(field) + " in the gMax line.");
+    ValueScale = maxCode;
+    return;
+  }
+  if (LutSize == -1 || ValueScale == -1 || Complete) return;
+  double r, g, b;
+  if (ParseIntTriple(line, ValueScale, false, r, g, b)) StoreCurveEntry(lut, {r, g, b});
+}
+
+void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+  TTextFile text;
+  text.Add("table type\t2");
+  text.Add("");
+  text.Add("gMax\t" + FormatCodeValue(bits, 1.0));
+  text.Add("gSize\t" + std::to_string(lut.Size1D()));
+  text.Add("");
+  text.Add("gamma");
+  text.Add("r\tg\tb");
+  AddCodeTripleLines(text, lut, bits);
+  text.SaveToFile(fileName);
+}
+
+// --- Fusion 1D -------------------------------------------------------------
+
+bool TFusion1DLutFormat::Detect(const std::filesystem::path& fileName) {
+  return MatchKeywords(fileName, "F5LT", "");
+}
+
+void TFusion1DLutFormat::ReadLine(std::string_view line, TLUT&) {
+  line = Trim(line);
+  if (line.empty() || line.front() == '#') return;
+  if (ValueScale == -1) {
+    // The first line holding a lone integer is the bit depth ("F5LT" is not).
+    std::int64_t bits = 0;
+    if (!TryParseInt64(line, bits)) return;
+    if (bits < 1 || bits > 32)
+      throw ELUTError("Unsupported bit depth " + std::string(line) + ": 1 to 32 bits can be read.");
+    ValueScale = static_cast<int>(bits);
+    LutSize = 0;
+    return;
+  }
+  Complete = true;
+  // index R index G index B: the index fields are passed over unread.
+  const double maxCode = MaxCode(ValueScale);
+  std::string_view s = line;
+  double rgb[3];
+  for (int k = 0; k < 3; ++k) {
+    CutToken(s);
+    s = Trim(s);
+    const std::string_view field = k < 2 ? Trim(CutToken(s)) : s;
+    std::int64_t code = 0;
+    if (!TryParseInt64(field, code)) return;
+    rgb[k] = static_cast<double>(code) / maxCode;
+    s = Trim(s);
+  }
+  AppendEntry({rgb[0], rgb[1], rgb[2]});
+}
+
+void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+  TTextFile text;
+  text.Add("F5LT");
+  text.Add("");
+  text.Add(std::to_string(bits));
+  text.Add("");
+  std::string line;
+  for (int i = 0; i < lut.Size1D(); ++i) {
+    const TLutRGB& c = lut.Curve(i);
+    const std::string index = std::to_string(i);
+    line.clear();
+    for (double v : {c.R, c.G, c.B}) {
+      if (!line.empty()) line += ' ';
+      line += index;
+      line += ' ';
+      AppendCodeValue(line, bits, v);
+    }
+    text.Add(line);
+  }
+  text.SaveToFile(fileName);
+}
+
+// --- Cine-tal 1D and Shake 1D ----------------------------------------------
+
+void TCinetal1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+  TTextFile text;
+  AddCodeTripleLines(text, lut, bits);
+  text.SaveToFile(fileName);
+}

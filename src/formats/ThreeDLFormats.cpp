@@ -1,0 +1,193 @@
+// 3DL family. A minimal 3DL file (2 points per axis, 10-bit codes, blue fastest):
+//
+//   # a comment
+//   0 1023                      <- input shaper: one value per cube point
+//   0 0 0
+//   0 0 1023
+//   0 1023 0
+//   ...                         (8 nodes)
+//
+// and a minimal Lustre mesh file (here 17 points per axis, 12-bit codes):
+//
+//   3DMESH
+//   Mesh 4 12                   <- 2^4 + 1 points per axis, 12-bit codes
+//   0 0 0
+//   0 0 256
+//   ...                         (17^3 nodes)
+//   LUT8
+//   gamma 1.0
+//
+// Quirks, each kept on purpose:
+// - A 3DL file is recognised by its ".3dl" extension alone. Lustre stands
+//   earlier in the registry, so a ".3dl" file holding "3DMESH" reads as Lustre.
+// - 3DL files do not say their bit depth. The scan starts at 10 bits, and a
+//   node whose largest code exceeds the current maximum by a factor m raises
+//   the depth by ceil(m) - 1, not by a logarithm: with codes rising along the
+//   blue axis it settles on the file's depth, and files read the way they
+//   always have. A user's bits-per-colour setting (InputBits) replaces it.
+// - Only the number of values on the shaper line matters (it is the cube
+//   size), so a first numeric line of three integers is taken as a shaper of
+//   a 3-point cube. The writer's shaper always spans 0..1023 whatever the depth.
+// - The Lustre reader keeps no comments and stops at the last node, so the
+//   "LUT8" / "gamma 1.0" trailer is never read.
+// - Sizes are checked before any node is stored. A Lustre file without a
+//   mesh line, or shorter than its mesh says, is incomplete rather than a
+//   cube of unset nodes; only its first mesh line counts, so a stray second
+//   one cannot resize the cube under the nodes already read.
+#include "formats/ThreeDLFormats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "core/LutWriter.h"
+#include "core/StringLib.h"
+
+namespace {
+
+// A code of at most 63 bits always fits this depth; capping the scan here
+// keeps a stray huge number from overflowing it.
+constexpr int MaxScanBits = 64;
+
+double MaxCode(int bits) { return std::exp2(bits) - 1.0; }
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The number of blank-separated tokens when every one is an integer, else -1.
+int CountIntegerTokens(std::string_view line) {
+  int count = 0;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i == line.size()) break;
+    const std::size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    std::int64_t value = 0;
+    if (!TryParseInt64(line.substr(start, i - start), value)) return -1;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+// --- 3DL -------------------------------------------------------------------
+
+bool T3dlLutFormat::Detect(const std::filesystem::path& fileName) {
+  return UpperCase(fileName.extension().string()) == ".3DL";
+}
+
+void T3dlLutFormat::ReadHeader(const TTextFile& lines) {
+  if (InputBits != -1) {
+    ValueScale = InputBits;
+    return;
+  }
+  ValueScale = 10;
+  for (std::size_t i = 0; i < lines.Count(); ++i) {
+    double r, g, b;
+    if (!ParseIntTriple(lines[i], MaxCode(ValueScale), false, r, g, b)) continue;
+    const double m = std::max({r, g, b});
+    if (m > 1.0)
+      ValueScale = static_cast<int>(
+          std::min<double>(MaxScanBits, ValueScale + std::ceil(m) - 1.0));
+  }
+}
+
+void T3dlLutFormat::ReadLine(std::string_view line, TLUT& lut) {
+  line = Trim(line);
+  if (line.empty()) return;
+  if (line.front() == '#') {
+    lut.Comments.emplace_back(Trim(line.substr(1)));
+    return;
+  }
+  if (LutSize == -1) {
+    // The input-shaper line: its value count is the cube size; the line is
+    // consumed even when it does not qualify.
+    if (line.front() >= '0' && line.front() <= '9') {
+      const int count = CountIntegerTokens(line);
+      if (count != -1) DeclareCubeSize(lut, count);
+    }
+    return;
+  }
+  if (Complete) return;
+  double r, g, b;
+  if (ParseIntTriple(line, MaxCode(ValueScale), false, r, g, b))
+    StoreNodeBlueFastest(lut, {r, g, b});
+}
+
+void T3dlLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+  const int n = lut.Size3D();
+  TTextFile text;
+  AddCommentLines(text, lut);
+  text.Add(ConvertedByLine);
+  // ceil(i * 1023 / (n - 1)): 0 64 128 ... 960 1023 for 17 points.
+  std::string shaper;
+  for (int i = 0; i < n; ++i) {
+    if (i) shaper += ' ';
+    shaper += std::to_string(n > 1 ? (i * 1023 + n - 2) / (n - 1) : 0);
+  }
+  text.Add(shaper);
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
+  text.SaveToFile(fileName);
+}
+
+// --- Autodesk Lustre 3D ----------------------------------------------------
+
+bool TLustre3DLutFormat::Detect(const std::filesystem::path& fileName) {
+  return MatchKeywords(fileName, "3DMESH", "");
+}
+
+void TLustre3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  IndexR = IndexG = IndexB = Counter4 = 0;
+  LutSize = -1;
+  Complete = false;
+  double maxCode = 4095.0;
+  TTextFile text;
+  text.LoadFromFile(fileName);
+  for (std::size_t i = 0; i < text.Count() && !Complete; ++i) {
+    const std::string_view line = Trim(text[i]);
+    if (line.empty() || line.front() == '#' || PosNoCase("3DMESH", line)) continue;
+    if (const std::size_t pos = PosNoCase("Mesh", line)) {
+      if (LutSize != -1) continue;
+      // "Mesh a b": the text after "Mesh" and one separator, split at a space.
+      std::string_view rest = Trim(line.substr(std::min(line.size(), pos - 1 + 5)));
+      const int a = StrToInt(Trim(CutBefore(" ", rest)));
+      const int b = StrToInt(Trim(rest));
+      if (b < 1 || b > MaxScanBits)
+        throw ELUTError("Invalid bit depth " + std::to_string(b) + " in the Mesh line.");
+      // 2^a + 1 points; exponents outside 0..30 land beyond the limits.
+      DeclareCubeSize(lut, a < 0 ? 1 : a > 30 ? MaxCubeSize + 1 : (1 << a) + 1);
+      maxCode = MaxCode(b);
+      continue;
+    }
+    if (LutSize == -1) continue;
+    double r, g, bl;
+    if (ParseIntTriple(line, maxCode, false, r, g, bl)) StoreNodeBlueFastest(lut, {r, g, bl});
+  }
+  lut.LutType = lt3D;
+  lut.SetSize3D(LutSize);
+  if (!Complete) throw ELUTError("Incomplete file.");
+}
+
+void TLustre3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                               int bits) {
+  // The mesh line can only describe 2^a + 1 points per axis (33 gives 5).
+  const int n = lut.Size3D();
+  int a = 0;
+  while (a < 30 && (1 << a) + 1 < n) ++a;
+  if ((1 << a) + 1 != n)
+    throw ELUTError("A Lustre 3D mesh cannot hold " + std::to_string(n) +
+                    " points per axis; use 2^n + 1 points (17, 33 or 65).");
+  TTextFile text;
+  text.Add("");
+  text.Add(ConvertedByLine);
+  text.Add("");
+  text.Add("3DMESH");
+  text.Add("Mesh " + std::to_string(a) + " " + std::to_string(bits));
+  text.Add("");
+  AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
+  text.Add("");
+  text.Add("LUT8");
+  text.Add("gamma 1.0");
+  text.SaveToFile(fileName);
+}

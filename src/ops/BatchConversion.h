@@ -1,0 +1,45 @@
+// The batch: every checked row of the file list converted into one folder
+// through one output profile, in list order, asking before it replaces a file
+// and stopping when the user cancels. Talks to the user only through IConfirm
+// and IProgress, so the desktop program, the command line and the tests run
+// the same operation.
+#pragma once
+
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/LUTFormat.h"
+#include "core/UserPrompt.h"
+#include "ops/BitsOverride.h"
+
+// One row of the main list: rows of unrecognised files carry no entry and
+// cannot be checked.
+struct TLutFileRow {
+  std::string FileName;  // the row's caption
+  std::string Folder;
+  bool Checked = false;
+  std::optional<TLutFileEntry> Entry;
+  std::filesystem::path Path() const { return std::filesystem::path(Folder) / FileName; }
+};
+
+struct TBatchSettings {
+  std::filesystem::path OutputFolder;
+  const TLutOutputProfile* Profile = nullptr;
+  int Size = 0;   // EffectiveSize of the options
+  int Bits = -1;  // SelectedBits of the options
+  // Without a handler the first error ends the batch and is raised to the
+  // caller; a handler that answers true lets the batch go on with the next row.
+  std::function<bool(const TLutFileRow&, const std::exception&)> OnError;
+  // Told after each file written.
+  std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnConverted;
+};
+
+enum class TBatchResult { Completed, Cancelled };
+
+TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector<TLutFileRow>& rows,
+                                 const TBatchSettings& settings, IConfirm& confirm,
+                                 IProgress& progress);

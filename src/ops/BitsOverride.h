@@ -1,0 +1,26 @@
+// The per-file bits override: the depth a listed file's integer codes are
+// read at, handed to its format just before every read that starts from the
+// list. Reads that do not start from the list use the format's own detection.
+#pragma once
+
+#include <filesystem>
+
+#include "core/LUTFormat.h"
+
+// What the main list keeps for each recognised file.
+struct TLutFileEntry {
+  int BitsPerValue = -1;  // -1: let the reader work it out
+  int FormatIndex = -1;   // the format that recognised the file
+};
+
+// The list position of a depth ("Default", "8", ... "16"); the way back is
+// SelectedBits (ops/Conversion.h).
+int BitsPositionOf(int bitsPerValue);
+
+// Copy the entry's depth into its format before a read that starts from a row.
+void CopyBitsBeforeRead(const TLutRegistry& registry, const TLutFileEntry& entry);
+
+// Detect and read a file with the format's own depth detection (InputBits
+// -1). A file no format recognises is an ELUTError.
+void LoadLutWithDetectedBits(const TLutRegistry& registry, const std::filesystem::path& file,
+                             TLUT& lut);

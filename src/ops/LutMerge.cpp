@@ -1,0 +1,50 @@
+#include "ops/LutMerge.h"
+
+#include "ops/BitsOverride.h"
+#include "ops/WriterConfirm.h"
+
+void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
+                 TLUT& target) {
+  target.FillIdentity3D();
+  const int n = target.Size3D();
+  TLUT work;
+  for (const std::filesystem::path& file : files) {
+    try {
+      LoadLutWithDetectedBits(registry, file, work);
+    } catch (const std::exception& e) {
+      throw EInFileError(file.string(), e.what());
+    }
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b) target.Cube(r, g, b) = work.ApplyToColor(target.Cube(r, g, b));
+  }
+}
+
+bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
+                   const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
+                   int bits, IConfirm& confirm) {
+  CheckCubeSize(size);
+  if (std::filesystem::exists(output) &&
+      confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
+    return false;
+  TLUT target;
+  target.LutType = lt3D;
+  target.SetSize3D(size);
+  ComposeLuts(registry, files, target);
+  TWriterConfirmScope writerQuestions(registry, confirm);
+  registry.SaveLut(output, target, profile, bits);
+  return true;
+}
+
+void SwapByDrag(std::vector<std::filesystem::path>& files, int from, int onto) {
+  const int count = static_cast<int>(files.size());
+  if (from < 0 || onto < 0 || from >= count || onto >= count) return;
+  std::swap(files[static_cast<std::size_t>(from)], files[static_cast<std::size_t>(onto)]);
+}
+
+std::string WithProfileExtension(const std::string& path, const TLutOutputProfile& profile) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.rfind('.');
+  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExt ? path.substr(0, dot) : path) + "." + profile.Extension;
+}

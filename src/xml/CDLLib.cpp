@@ -1,0 +1,111 @@
+// ASC CDL correction files. A minimal one:
+//
+//   <ColorCorrection id="shot_042">
+//     <SOPNode>
+//       <Slope>1.1 1.0 0.9</Slope>
+//       <Offset>-0.02 0 0.01</Offset>
+//       <Power>1.0 1.0 1.2</Power>
+//     </SOPNode>
+//     <SATNode><Saturation>0.8</Saturation></SATNode>
+//   </ColorCorrection>
+//
+// Quirks, each kept on purpose:
+// - ColorCorrection must be the root element; collections and decision
+//   lists are not recognised (one file, one correction, one LUT).
+// - The three numbers may be separated by a space, a tab or a comma; a
+//   decimal comma therefore splits a number, and the numbers left over make
+//   it an error rather than a silently different correction.
+// - Saturation mixes with the plain mean of the three channels, not with a
+//   weighted luma, and no result is clamped: the LUT keeps what the
+//   correction gives, values above 1 included.
+// - The arithmetic is single precision with the power taken in extended
+//   precision, so cubes match those made from the same file before.
+#include "xml/CDLLib.h"
+
+#include <cmath>
+
+#include "core/StringLib.h"
+#include "core/TextFile.h"
+#include "xml/XMLNode.h"
+
+namespace {
+
+constexpr int CDLCubeSize = 33;
+
+float ParseCDLNumber(std::string_view token) {
+  double v = 0;
+  if (!TryParseFloat(token, v))
+    throw EConvertError("'" + std::string(token) + "' is not a valid floating point value");
+  return static_cast<float>(v);
+}
+
+void ReadTriple(const TXMLNode& sop, std::string_view name, float& r, float& g, float& b) {
+  const std::string_view all = Trim(sop.NodeByName(name).Value.Text);
+  std::string_view text = all;
+  r = ParseCDLNumber(CutToken(text));
+  g = ParseCDLNumber(CutToken(text));
+  b = ParseCDLNumber(CutToken(text));
+  // A decimal comma splits numbers; the text left over is how that shows.
+  if (!Trim(text).empty())
+    throw EConvertError("'" + std::string(all) + "' is not a list of three numbers with '.' as "
+                        "the decimal separator");
+}
+
+float SlopeOffsetPower(float x, float slope, float offset, float power) {
+  const float v = static_cast<float>(static_cast<long double>(x) * slope + offset);
+  if (!(v > 0)) return 0;  // NaN as well
+  return static_cast<float>(std::pow(static_cast<long double>(v), static_cast<long double>(power)));
+}
+
+}  // namespace
+
+void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl) {
+  TXMLNode xml;
+  xml.LoadXMLFile(fileName);
+  TXMLNode& correction = xml.NodeByName("ColorCorrection");
+  cdl.Id = correction.Attributes["id"].Text;
+  const TXMLNode& sop = correction.NodeByName("SOPNode");
+  ReadTriple(sop, "Slope", cdl.SlopeR, cdl.SlopeG, cdl.SlopeB);
+  ReadTriple(sop, "Offset", cdl.OffsetR, cdl.OffsetG, cdl.OffsetB);
+  ReadTriple(sop, "Power", cdl.PowerR, cdl.PowerG, cdl.PowerB);
+  cdl.Saturation = 1;
+  if (correction.HasNode("SATNode") && correction.NodeByName("SATNode").HasNode("Saturation"))
+    cdl.Saturation =
+        static_cast<float>(correction.NodeByName("SATNode").NodeByName("Saturation").Value.AsFloat());
+}
+
+void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR, float& outG,
+              float& outB) {
+  const float pr = SlopeOffsetPower(r, cdl.SlopeR, cdl.OffsetR, cdl.PowerR);
+  const float pg = SlopeOffsetPower(g, cdl.SlopeG, cdl.OffsetG, cdl.PowerG);
+  const float pb = SlopeOffsetPower(b, cdl.SlopeB, cdl.OffsetB, cdl.PowerB);
+  const long double sat = cdl.Saturation;
+  const float luma = static_cast<float>((static_cast<long double>(pr) + pg + pb) / 3);
+  const long double grey = (1 - sat) * luma;
+  outR = static_cast<float>(pr * sat + grey);
+  outG = static_cast<float>(pg * sat + grey);
+  outB = static_cast<float>(pb * sat + grey);
+}
+
+bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) {
+  return MatchKeywords(fileName, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
+}
+
+void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  TCDLCorrection cdl;
+  ReadCDLFile(fileName, cdl);
+  lut.Comments.push_back("Name: " + cdl.Id);
+  lut.LutType = lt3D;
+  lut.SetSize3D(CDLCubeSize);
+  constexpr float last = CDLCubeSize - 1;
+  for (int r = 0; r < CDLCubeSize; ++r)
+    for (int g = 0; g < CDLCubeSize; ++g)
+      for (int b = 0; b < CDLCubeSize; ++b) {
+        float outR, outG, outB;
+        ApplyCDL(cdl, static_cast<float>(r) / last, static_cast<float>(g) / last,
+                 static_cast<float>(b) / last, outR, outG, outB);
+        lut.Cube(r, g, b) = {outR, outG, outB};
+      }
+}
+
+void TASC_CDL_Format::Write(const std::filesystem::path&, const TLUT&, int) {}

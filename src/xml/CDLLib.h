@@ -1,0 +1,37 @@
+// ASC CDL: one colour correction (slope, offset, power per channel and a
+// saturation), read from a ColorCorrection file and evaluated in 32-bit
+// float arithmetic; the format class turns it into a 33-point cube.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "core/GenericLutFormat.h"
+
+struct TCDLCorrection {
+  float SlopeR = 1, OffsetR = 0, PowerR = 1;
+  float SlopeG = 1, OffsetG = 0, PowerG = 1;
+  float SlopeB = 1, OffsetB = 0, PowerB = 1;
+  float Saturation = 1;  // 1 when the file has none
+  std::string Id;        // the ColorCorrection "id" attribute, empty if absent
+};
+
+// Fills the correction from a file whose root element is ColorCorrection.
+// A missing element raises the XML reader's node-not-found error; a number
+// that is missing or not valid with "." raises EConvertError.
+void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl);
+
+// Slope, offset and power per channel (negative results become 0, nothing
+// is clamped above), then saturation around the plain mean of the channels.
+void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR, float& outG,
+              float& outB);
+
+// Read only: no output profile writes it.
+class TASC_CDL_Format : public TGenericLutFormat {
+ public:
+  TASC_CDL_Format() : TGenericLutFormat("ASC CDL", true) {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+  // Does nothing: there is nothing of a LUT that a correction could hold.
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+};

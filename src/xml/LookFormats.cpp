@@ -1,0 +1,211 @@
+// Look files. A SpeedGrade look with a 2-point cube (8 nodes, 24 values,
+// red index fastest; lines of at most 64 digits, the closing quote after the
+// last digit):
+//
+//   <?xml version="1.0" ?>
+//   <look>
+//     <shaders>
+//       <shader>
+//         <name>"LUT"</name>
+//         ... (visible, opacity, mask, vectormask, empty parameters)
+//       </shader>
+//     </shaders>
+//     <LUT>
+//       <size>"2"</size>
+//       <data>"
+//         000000000000000000000000000080 ... (64 digits)
+//         ... (3 lines in all)"
+//       </data>
+//   </LUT>
+//   </look>
+//
+// A Premiere look has no LUT element: its one shader parameter names a
+// .cube file beside it, <LUT>"grade.cube"</LUT>.
+//
+// Quirks, each kept on purpose:
+// - Each value is a little-endian 32-bit float as eight hex digits; a reader
+//   takes digits in any case and skips everything else (quotes, blanks,
+//   line breaks), so wrapped or lower-case data reads the same.
+// - The size is written in quotes; a look without a LUT element, or of size
+//   0, is a valid look that carries no LUT (ltEmpty).
+// - The Premiere look is never detected: its files are SpeedGrade looks
+//   without a LUT. It is written only, and asks before replacing the .cube.
+// Sound where the files leave it open: a size below 2 or above the record's
+// capacity is refused before anything is stored, and data with fewer digits
+// than the size needs is "Incomplete file.".
+#include "xml/LookFormats.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "core/LutWriter.h"
+#include "core/StringLib.h"
+#include "formats/CubeFormats.h"
+#include "xml/XMLNode.h"
+
+namespace {
+
+constexpr std::size_t HexLineLength = 64;  // eight values per data line
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::size_t CountHexDigits(std::string_view text) {
+  std::size_t n = 0;
+  for (const char c : text) n += HexDigit(c) >= 0 ? 1 : 0;
+  return n;
+}
+
+// The shader lines both looks open with; the Premiere look puts its .cube
+// between the parameters lines.
+void AddShaderHead(TTextFile& text) {
+  text.Add("<?xml version=\"1.0\" ?>");
+  text.Add("<look>");
+  text.Add("  <shaders>");
+  text.Add("    <shader>");
+  text.Add("      <name>\"LUT\"</name>");
+  text.Add("      <visible>\"1\"</visible>");
+  text.Add("      <opacity>\"1\"</opacity>");
+  text.Add("      <mask>\"0\"</mask>");
+  text.Add("      <vectormask>\"0\"</vectormask>");
+  text.Add("      <parameters>");
+}
+
+void AddShaderTail(TTextFile& text) {
+  text.Add("      </parameters>");
+  text.Add("    </shader>");
+  text.Add("  </shaders>");
+}
+
+}  // namespace
+
+std::string FloatToHex(double value) {
+  static constexpr char digits[] = "0123456789ABCDEF";
+  const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(value));
+  std::string out(8, '0');
+  for (int i = 0; i < 4; ++i) {  // least significant byte first
+    const unsigned byte = (bits >> (8 * i)) & 0xFF;
+    out[2 * i] = digits[byte >> 4];
+    out[2 * i + 1] = digits[byte & 0xF];
+  }
+  return out;
+}
+
+double ReadHexFloat(std::string_view text, std::size_t& pos) {
+  std::uint32_t bits = 0;
+  int kept = 0;
+  while (kept < 8 && pos < text.size()) {
+    const int d = HexDigit(text[pos++]);
+    if (d < 0) continue;
+    // Digit pairs are bytes in memory order; the high nibble comes first.
+    const int byte = kept / 2;
+    const int shift = 8 * byte + (kept % 2 == 0 ? 4 : 0);
+    bits |= static_cast<std::uint32_t>(d) << shift;
+    ++kept;
+  }
+  const float value = std::bit_cast<float>(bits);
+  return std::isnan(value) ? 0.0 : static_cast<double>(value);
+}
+
+// --- SpeedGrade look -------------------------------------------------------
+
+bool TSpeedgradeLook3DLutFormat::Detect(const std::filesystem::path& fileName) {
+  return MatchKeywords(fileName, "<look>,<shaders", "");
+}
+
+void TSpeedgradeLook3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  LutSize = 0;
+  TXMLNode xml;
+  xml.LoadXMLFile(fileName);
+  std::string_view data;
+  if (xml.HasNode("look") && xml.NodeByName("look").HasNode("lut")) {
+    const TXMLNode& table = xml.NodeByName("look").NodeByName("lut");
+    std::string_view size = table.NodeByName("size").Value.Text;
+    if (!size.empty() && size.front() == '"') size = size.substr(1, size.size() >= 2 ? size.size() - 2 : 0);
+    LutSize = StrToInt(size);
+    data = table.NodeByName("data").Value.Text;
+  }
+  if (LutSize == 0) {
+    lut.LutType = ltEmpty;
+    return;
+  }
+  const int n = LutSize;
+  DeclareCubeSize(lut, n);
+  const std::size_t nodes = static_cast<std::size_t>(n) * n * n;
+  if (CountHexDigits(data) < nodes * 3 * 8) throw ELUTError("Incomplete file.");
+  std::size_t pos = 0;
+  for (int b = 0; b < n; ++b)
+    for (int g = 0; g < n; ++g)
+      for (int r = 0; r < n; ++r) {
+        TLutRGB& node = lut.Cube(r, g, b);
+        node.R = ReadHexFloat(data, pos);
+        node.G = ReadHexFloat(data, pos);
+        node.B = ReadHexFloat(data, pos);
+      }
+  lut.LutType = lt3D;
+}
+
+void TSpeedgradeLook3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                       int) {
+  TTextFile text;
+  AddShaderHead(text);
+  AddShaderTail(text);
+  text.Add("  <LUT>");
+  text.Add("    <size>\"" + std::to_string(lut.Size3D()) + "\"</size>");
+  // The closing quote goes after the last data line, so lines are held back
+  // one step.
+  std::string line = "    <data>\"";
+  std::string digits;
+  auto flush = [&] {
+    text.Add(line);
+    line = "      " + digits;
+    digits.clear();
+  };
+  ForEachNodeRedFastest(lut, [&](const TLutRGB& rgb) {
+    for (const double v : {rgb.R, rgb.G, rgb.B}) {
+      digits += FloatToHex(v);
+      if (digits.size() == HexLineLength) flush();
+    }
+  });
+  if (!digits.empty()) flush();
+  text.Add(line + "\"");
+  text.Add("    </data>");
+  text.Add("</LUT>");
+  text.Add("</look>");
+  text.SaveToFile(fileName);
+}
+
+// --- Premiere look ---------------------------------------------------------
+
+std::filesystem::path LookCubePath(const std::filesystem::path& lookFile) {
+  return std::filesystem::path(lookFile).replace_extension(".cube");
+}
+
+bool TSpeedgradeLook3DLutV2Format::Detect(const std::filesystem::path&) { return false; }
+
+void TSpeedgradeLook3DLutV2Format::Read(const std::filesystem::path&, TLUT&) {}
+
+void TSpeedgradeLook3DLutV2Format::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                         int) {
+  const std::filesystem::path cube = LookCubePath(fileName);
+  std::error_code ec;
+  if (std::filesystem::exists(cube, ec)) {
+    if (!Confirm)
+      throw EFileError("The look's LUT file \"" + cube.string() +
+                       "\" already exists and nobody was asked to overwrite it; nothing was "
+                       "written.");
+    if (Confirm->ConfirmOverwrite(cube, true) != TConfirmAnswer::Yes) return;
+  }
+  TCube3DLutFormat().Write(cube, lut, -1);
+  TTextFile text;
+  AddShaderHead(text);
+  text.Add("          <LUT>\"" + cube.filename().string() + "\"</LUT>");
+  AddShaderTail(text);
+  text.Add("</look>");
+  text.SaveToFile(fileName);
+}

@@ -1,0 +1,50 @@
+// The look files of two grading applications: XML shader descriptions. The
+// SpeedGrade look carries a 3D LUT inline as hexadecimal 32-bit floats; the
+// Premiere look only names a .cube file written beside it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/GenericLutFormat.h"
+#include "core/UserPrompt.h"
+
+class TSpeedgradeLook3DLutFormat : public TGenericLutFormat {
+ public:
+  TSpeedgradeLook3DLutFormat() : TGenericLutFormat("Adobe SpeedGrade Look 3D", true) {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  // A look without a LUT reads as ltEmpty.
+  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+  // Bits are ignored: values are written as 32-bit floats.
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+};
+
+// Write only: Detect refuses every file (a Premiere look reads as a
+// SpeedGrade look without a LUT) and Read does nothing.
+class TSpeedgradeLook3DLutV2Format : public TGenericLutFormat {
+ public:
+  TSpeedgradeLook3DLutV2Format() : TGenericLutFormat("Adobe Primeire Look", true) {}
+  bool Detect(const std::filesystem::path& fileName) override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+  // Writes the LUT as a .cube beside the look (through the Cube 3D format),
+  // then the look naming it. An existing .cube is replaced only when Confirm
+  // answers Yes to the overwrite question; any other answer writes neither
+  // file and returns normally. Without Confirm, an existing .cube raises
+  // EFileError and nothing is written.
+  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+
+  // Who answers the overwrite question for the .cube; set before writing,
+  // as InputBits is set before reading.
+  IConfirm* Confirm = nullptr;
+};
+
+// The .cube a Premiere look at this path refers to.
+std::filesystem::path LookCubePath(const std::filesystem::path& lookFile);
+
+// A value as a 32-bit float, its four bytes in little-endian order as eight
+// upper-case hexadecimal digits: 1.0 -> "0000803F".
+std::string FloatToHex(double value);
+// The next eight hexadecimal digits from pos on (any case; every other
+// character skipped), as FloatToHex wrote them; pos ends after the last
+// digit taken. Digits cut short by the end count as 0; a NaN reads as 0.
+double ReadHexFloat(std::string_view text, std::size_t& pos);

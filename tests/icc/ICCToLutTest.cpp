@@ -1,0 +1,220 @@
+// ICC profile to LUT: the transform order by class and inversion, checked
+// against LittleCMS's own transform of the grid colours; device links alone;
+// the grid; the preview of a bitmap; and the profiles no LUT can come from.
+#include "icc/ICCToLut.h"
+
+#include <lcms2.h>
+
+#include "TestSupport.h"
+#include "core/Errors.h"
+#include "icc/ICCProfilesForTests.h"
+#include "icc/ICCWriteLib.h"
+#include "icc/LutToICC.h"
+#include "ops/Conversion.h"
+
+namespace {
+
+class ICCToLut : public TempDirTest {
+ protected:
+  // LittleCMS's own transform between two profile files ("" = sRGB).
+  static std::vector<TICCColor> Direct(const fs::path& from, const fs::path& to,
+                                       const std::vector<TICCColor>& in) {
+    const auto open = [](const fs::path& f) {
+      return f.empty() ? cmsCreate_sRGBProfile() : cmsOpenProfileFromFile(f.c_str(), "r");
+    };
+    cmsHPROFILE a = open(from), b = open(to);
+    cmsHTRANSFORM t = cmsCreateTransform(a, TYPE_RGB_16, b, TYPE_RGB_16, INTENT_PERCEPTUAL,
+                                         cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
+    std::vector<TICCColor> out(in.size());
+    if (t) cmsDoTransform(t, in.data(), out.data(), static_cast<cmsUInt32Number>(in.size()));
+    EXPECT_NE(t, nullptr);
+    if (t) cmsDeleteTransform(t);
+    cmsCloseProfile(a);
+    cmsCloseProfile(b);
+    return out;
+  }
+
+  static std::vector<TICCColor> Grid(int n) {
+    std::vector<TICCColor> grid;
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b)
+          grid.push_back({GridInput(r, n), GridInput(g, n), GridInput(b, n)});
+    return grid;
+  }
+
+  static void ExpectCube(const TLUT& lut, const std::vector<TICCColor>& want) {
+    const int n = lut.Size3D();
+    ASSERT_EQ(lut.LutType, lt3D);
+    ASSERT_EQ(static_cast<std::size_t>(n) * n * n, want.size());
+    std::size_t i = 0;
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b, ++i) {
+          const TLutRGB& v = lut.Cube(r, g, b);
+          ASSERT_EQ(v, (TLutRGB{want[i].R / 65535.0, want[i].G / 65535.0, want[i].B / 65535.0}))
+              << r << " " << g << " " << b;
+        }
+  }
+};
+
+TEST(ICCToLutGrid, InputsAreRoundedTiesToEven) {
+  const std::pair<int, int> rows17[] = {{0, 0},     {1, 4096},   {2, 8192},
+                                        {8, 32768}, {15, 61439}, {16, 65535}};
+  for (const auto& [k, v] : rows17) EXPECT_EQ(GridInput(k, 17), v) << k;
+  EXPECT_EQ(GridInput(1, 2), 65535);
+  EXPECT_EQ(GridInput(1, 3), 32768);  // 32767.5
+}
+
+TEST(ICCToLutClasses, SecondProfileByClass) {
+  const struct {
+    const char* Sig;
+    bool Uses;
+    const char* Caption;
+  } rows[] = {{"scnr", true, "Output Color Space"},
+              {"mntr", true, "Input Color Space"},
+              {"prtr", true, "Input Color Space"},
+              {"link", false, nullptr},
+              {"spac", false, nullptr},
+              {"abst", false, nullptr}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(UsesSecondProfile(Signature(row.Sig)), row.Uses) << row.Sig;
+    if (row.Caption) {
+      EXPECT_EQ(SecondProfileCaption(Signature(row.Sig)), row.Caption);
+    }
+  }
+}
+
+// Which way each class is sampled, with and without inversion.
+TEST_F(ICCToLut, TransformOrderFollowsTheClass) {
+  const struct {
+    cmsProfileClassSignature Class;
+    bool Invert;
+    bool FromSecond;  // second colour space -> device
+  } rows[] = {{cmsSigDisplayClass, false, true}, {cmsSigDisplayClass, true, false},
+              {cmsSigOutputClass, false, true},  {cmsSigOutputClass, true, false},
+              {cmsSigInputClass, false, false},  {cmsSigInputClass, true, true}};
+  const std::vector<TICCColor> grid = Grid(5);
+  for (const auto& row : rows) {
+    const fs::path device = SaveRGBProfile(Path("device.icc"), row.Class);
+    SCOPED_TRACE(ProfileClassName(row.Class) + (row.Invert ? ", inverted" : ""));
+    const TICCColorTransform transform({device, {}, row.Invert});
+    EXPECT_EQ(transform.SourceClass(), static_cast<std::uint32_t>(row.Class));
+    TLUT lut;
+    SampleTransform(transform, true, 5, lut);
+    ExpectCube(lut, row.FromSecond ? Direct("", device, grid) : Direct(device, "", grid));
+  }
+}
+
+TEST_F(ICCToLut, SecondProfileWhenItIsAFile) {
+  const fs::path display = SaveRGBProfile(Path("display.icc"), cmsSigDisplayClass);
+  const fs::path second = SaveRGBProfile(Path("second.icc"), cmsSigColorSpaceClass);
+  const std::vector<TICCColor> grid = Grid(3);
+  TLUT lut;
+  SampleTransform(TICCColorTransform({display, second, false}), true, 3, lut);
+  ExpectCube(lut, Direct(second, display, grid));
+  // A name that is not a file means sRGB.
+  SampleTransform(TICCColorTransform({display, Path("none.icc"), false}), true, 3, lut);
+  ExpectCube(lut, Direct("", display, grid));
+}
+
+TEST_F(ICCToLut, RampForOneDimensionalFormats) {
+  const fs::path display = SaveRGBProfile(Path("display.icc"), cmsSigDisplayClass);
+  TLUT lut;
+  SampleTransform(TICCColorTransform({display, {}, false}), false, 9, lut);
+  ASSERT_EQ(lut.LutType, lt1D);
+  ASSERT_EQ(lut.Size1D(), 9);
+  std::vector<TICCColor> ramp;
+  for (int i = 0; i < 9; ++i) ramp.push_back({GridInput(i, 9), GridInput(i, 9), GridInput(i, 9)});
+  const std::vector<TICCColor> want = Direct("", display, ramp);
+  for (int i = 0; i < 9; ++i)
+    EXPECT_EQ(lut.Curve(i),
+              (TLutRGB{want[i].R / 65535.0, want[i].G / 65535.0, want[i].B / 65535.0}));
+}
+
+TEST_F(ICCToLut, DeviceLinkAlone) {
+  const TLUT cube = MakeCube(9);
+  const fs::path link = Path("link.icc");
+  TLutProfileOptions o;
+  o.Kind = TICCProfileKind::DeviceLink;
+  WriteLutProfile(link, cube, o);
+  // The second profile plays no part in a device link.
+  const fs::path other = SaveRGBProfile(Path("other.icc"), cmsSigDisplayClass);
+  TLUT lut;
+  SampleTransform(TICCColorTransform({link, other, false}), true, 9, lut);
+  for (int r = 0; r < 9; ++r)
+    for (int g = 0; g < 9; ++g)
+      for (int b = 0; b < 9; ++b) {
+        EXPECT_NEAR(lut.Cube(r, g, b).R, LutValueToWord(cube.Cube(r, g, b).R) / 65535.0,
+                    1.01 / 65535);
+        EXPECT_NEAR(lut.Cube(r, g, b).B, LutValueToWord(cube.Cube(r, g, b).B) / 65535.0,
+                    1.01 / 65535);
+      }
+  EXPECT_THROW(TICCColorTransform({link, {}, true}), EICCError);
+}
+
+TEST_F(ICCToLut, NoTransformForOtherClasses) {
+  for (auto cls : {cmsSigColorSpaceClass, cmsSigAbstractClass, cmsSigNamedColorClass}) {
+    const fs::path file = SaveRGBProfile(Path("p.icc"), cls);
+    try {
+      TICCColorTransform t({file, {}, false});
+      ADD_FAILURE() << ProfileClassName(cls) << " gave a transform";
+    } catch (const EICCError& e) {
+      EXPECT_NE(std::string(e.what()).find(ProfileClassName(cls)), std::string::npos) << e.what();
+    }
+  }
+  // A profile LittleCMS cannot invert: the input profile made from a LUT has
+  // no PCS-to-device table.
+  const fs::path input = Path("input.icc");
+  WriteLutProfile(input, MakeCube(3), {});
+  EXPECT_NO_THROW(TICCColorTransform({input, {}, false}));
+  EXPECT_THROW(TICCColorTransform({input, {}, true}), EICCError);
+}
+
+TEST_F(ICCToLut, BitmapPreview) {
+  const fs::path display = SaveRGBProfile(Path("display.icc"), cmsSigDisplayClass);
+  const TICCColorTransform transform({display, {}, false});
+  // Two pixels, blue, green, red each.
+  std::vector<std::uint8_t> pixels = {10, 128, 250, 255, 0, 1};
+  const std::vector<std::uint8_t> before = pixels;
+  TransformBitmap(transform, pixels);
+  for (int p = 0; p < 2; ++p) {
+    const std::uint8_t* in = &before[3 * p];
+    const TICCColor out = transform.Translate({static_cast<std::uint16_t>(in[2] * 256),
+                                               static_cast<std::uint16_t>(in[1] * 256),
+                                               static_cast<std::uint16_t>(in[0] * 256)});
+    EXPECT_EQ(pixels[3 * p + 0], out.B >> 8);
+    EXPECT_EQ(pixels[3 * p + 1], out.G >> 8);
+    EXPECT_EQ(pixels[3 * p + 2], out.R >> 8);
+  }
+  EXPECT_NE(pixels, before);
+}
+
+TEST_F(ICCToLut, ConversionSavesThroughTheOutputProfile) {
+  const TLutRegistry& registry = LutRegistry();
+  const TLutOutputProfile& profile = ProfileNamed("Cube 3D Davinci");
+  EXPECT_EQ(EffectiveSize(registry, profile, "150"), 99);
+  const fs::path display = SaveRGBProfile(Path("display.icc"), cmsSigDisplayClass);
+  const fs::path out = Path("display.cube");
+  ConvertICCToLut(registry, {display, {}, false}, out, profile, 17, -1);
+  TLUT back;
+  registry.LoadLut(out, back, -1);
+  EXPECT_EQ(back.LutType, lt3D);
+  EXPECT_EQ(back.Size3D(), 17);
+
+  for (int size : {0, 1}) {
+    const fs::path none = Path("none" + std::to_string(size) + ".cube");
+    EXPECT_THROW(ConvertICCToLut(registry, {display, {}, false}, none, profile, size, -1),
+                 ELUTSizeError);
+    EXPECT_FALSE(fs::exists(none));
+    TLUT lut;
+    EXPECT_THROW(SampleTransform(TICCColorTransform({display, {}, false}), false, size, lut),
+                 ELUTSizeError);
+  }
+  const fs::path junk = Write("junk.icc", "not a profile");
+  EXPECT_THROW(ConvertICCToLut(registry, {junk, {}, false}, Path("j.cube"), profile, 17, -1),
+               EICCError);
+  EXPECT_FALSE(fs::exists(Path("j.cube")));
+}
+
+}  // namespace

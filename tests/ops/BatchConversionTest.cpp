@@ -1,0 +1,128 @@
+#include "ops/BatchConversion.h"
+
+#include <deque>
+
+#include "TestSupport.h"
+#include "ops/Conversion.h"
+
+namespace {
+
+// Answers questions from a script and records what was asked.
+struct TScriptedConfirm : IConfirm {
+  std::deque<TConfirmAnswer> Answers;
+  std::vector<std::string> Asked;
+  TConfirmAnswer Confirm(const std::string& message, bool) override {
+    Asked.push_back(message);
+    const TConfirmAnswer a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+};
+
+struct TRecordingProgress : IProgress {
+  std::vector<double> Steps;
+  int CancelAfter = -1;  // cancel at this many steps
+  bool Ended = false;
+  void SetProgress(double percent) override { Steps.push_back(percent); }
+  bool Cancelled() override { return static_cast<int>(Steps.size()) == CancelAfter; }
+  void End() override { Ended = true; }
+};
+
+class Batch : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    fs::create_directories(Path("in/a"));
+    fs::create_directories(Path("in/b"));
+    fs::create_directories(Path("out"));
+    const std::string cube = ReadText(DataFile("cube/identity_2.cube"));
+    for (const char* f : {"in/a/one.cube", "in/a/two.cube", "in/a/three.cube", "in/b/one.cube"})
+      Write(f, cube);
+    Write("in/a/bad.cube", ReadText(DataFile("cube/bad/truncated_cube.cube")));
+    for (const auto& p : LutRegistry().LutOutputProfiles)
+      if (p.Name == "Cube 3D Davinci") Settings.Profile = &p;
+    Settings.OutputFolder = Path("out");
+    Settings.Size = 5;
+  }
+  TLutFileRow Row(const std::string& folder, const std::string& name, bool checked = true) {
+    return {name, Path(folder).string(), checked, TLutFileEntry{-1, 1}};
+  }
+  TBatchSettings Settings;
+  TScriptedConfirm Confirm;
+  TRecordingProgress Progress;
+};
+
+TEST_F(Batch, ProgressCountsAllRowsAndSkipsUnchecked) {
+  const std::vector<TLutFileRow> rows = {Row("in/a", "one.cube"), Row("in/a", "two.cube", false),
+                                         Row("in/a", "three.cube"), Row("in/a", "four.cube", false)};
+  EXPECT_EQ(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress),
+            TBatchResult::Completed);
+  EXPECT_EQ(Progress.Steps, (std::vector<double>{25, 75}));
+  EXPECT_TRUE(Progress.Ended);
+  EXPECT_TRUE(fs::exists(Path("out/one.cube")));
+  EXPECT_FALSE(fs::exists(Path("out/two.cube")));
+  EXPECT_TRUE(fs::exists(Path("out/three.cube")));
+}
+
+TEST_F(Batch, OverwriteQuestionNoSkipsCancelStops) {
+  const std::vector<TLutFileRow> rows = {Row("in/a", "one.cube"), Row("in/b", "one.cube"),
+                                         Row("in/a", "two.cube"), Row("in/a", "three.cube")};
+  Write("out/two.cube", "keep\n");
+  Confirm.Answers = {TConfirmAnswer::No, TConfirmAnswer::Cancel};
+  // The second one.cube maps onto the first one's output: asked, answered No.
+  EXPECT_EQ(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress),
+            TBatchResult::Cancelled);
+  ASSERT_EQ(Confirm.Asked.size(), 2u);
+  EXPECT_EQ(Confirm.Asked[0], "The " + Path("out/one.cube").string() +
+                                  " file is already exist. Are you sure want you to overwrite it?");
+  EXPECT_EQ(ReadText(Path("out/two.cube")), "keep\n");
+  EXPECT_FALSE(fs::exists(Path("out/three.cube")));
+  EXPECT_EQ(Progress.Steps, (std::vector<double>{25}));
+}
+
+TEST_F(Batch, CancelBetweenFilesKeepsEarlierOutputs) {
+  const std::vector<TLutFileRow> rows = {Row("in/a", "one.cube"), Row("in/a", "two.cube"),
+                                         Row("in/a", "three.cube")};
+  Progress.CancelAfter = 2;
+  EXPECT_EQ(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress),
+            TBatchResult::Cancelled);
+  EXPECT_TRUE(fs::exists(Path("out/one.cube")));
+  EXPECT_FALSE(fs::exists(Path("out/two.cube")));
+}
+
+TEST_F(Batch, AnErrorStopsTheBatchThereUnlessHandled) {
+  const std::vector<TLutFileRow> rows = {Row("in/a", "one.cube"), Row("in/a", "bad.cube"),
+                                         Row("in/a", "three.cube")};
+  EXPECT_THROW(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress), ELUTError);
+  EXPECT_TRUE(Progress.Ended);
+  EXPECT_TRUE(fs::exists(Path("out/one.cube")));
+  EXPECT_FALSE(fs::exists(Path("out/bad.cube")));
+  EXPECT_FALSE(fs::exists(Path("out/three.cube")));
+
+  std::vector<std::string> failed;
+  Settings.OnError = [&](const TLutFileRow& row, const std::exception&) {
+    failed.push_back(row.FileName);
+    return true;
+  };
+  Confirm.Answers = {TConfirmAnswer::Yes};
+  EXPECT_EQ(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress),
+            TBatchResult::Completed);
+  EXPECT_EQ(failed, std::vector<std::string>{"bad.cube"});
+  EXPECT_TRUE(fs::exists(Path("out/three.cube")));
+}
+
+TEST_F(Batch, RowsHandTheirDepthToTheirFormatAndSizesBelowTwoAreRefused) {
+  TLutFileRow row = Row("in/a", "one.cube");
+  row.Entry->BitsPerValue = 12;
+  ConvertCheckedFiles(LutRegistry(), {row}, Settings, Confirm, Progress);
+  EXPECT_EQ(LutRegistry().GetLutFormat(1)->InputBits, 12);
+  LutRegistry().GetLutFormat(1)->InputBits = -1;
+
+  Settings.Size = 1;
+  EXPECT_THROW(ConvertCheckedFiles(LutRegistry(), {Row("in/a", "two.cube")}, Settings, Confirm,
+                                   Progress),
+               ELUTSizeError);
+  EXPECT_FALSE(fs::exists(Path("out/two.cube")));
+}
+
+}  // namespace

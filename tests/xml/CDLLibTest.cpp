@@ -1,0 +1,139 @@
+#include "xml/CDLLib.h"
+
+#include <cmath>
+
+#include "TestSupport.h"
+#include "core/Errors.h"
+#include "core/LUTFormat.h"
+
+namespace {
+
+std::string Correction(const std::string& slope, const std::string& offset,
+                       const std::string& power, const std::string& extra = "",
+                       const std::string& idAttribute = " id=\"c1\"") {
+  return "<ColorCorrection" + idAttribute + ">\n<SOPNode>\n<Slope>" + slope + "</Slope>\n<Offset>" +
+         offset + "</Offset>\n<Power>" + power + "</Power>\n</SOPNode>\n" + extra +
+         "</ColorCorrection>\n";
+}
+
+class CDLTest : public TempDirTest {
+ protected:
+  TLUT Load(const std::string& text) {
+    const fs::path file = Write("grade.cc", text);
+    TASC_CDL_Format format;
+    EXPECT_TRUE(format.Detect(file));
+    TLUT lut;
+    format.Read(file, lut);
+    return lut;
+  }
+};
+
+TEST_F(CDLTest, IdentityGivesTheGridExactly) {
+  const TLUT lut = Load(Correction("1 1 1", "0 0 0", "1 1 1"));
+  EXPECT_EQ(lut.LutType, lt3D);
+  ASSERT_EQ(lut.Size3D(), 33);
+  EXPECT_EQ(lut.Comments, std::vector<std::string>{"Name: c1"});
+  for (int r = 0; r < 33; ++r)
+    for (int g = 0; g < 33; g += 4)
+      for (int b = 0; b < 33; b += 8) {
+        const TLutRGB want{r / 32.0, g / 32.0, b / 32.0};
+        ASSERT_EQ(lut.Cube(r, g, b), want) << r << " " << g << " " << b;
+      }
+}
+
+TEST_F(CDLTest, SlopeOffsetPowerWithoutClamping) {
+  // Offset below zero: nothing under zero survives the power.
+  TLUT lut = Load(Correction("1 2 1", "-0.1 0 0", "1 1 2.2"));
+  for (int r = 0; r < 4; ++r) EXPECT_EQ(lut.Cube(r, 0, 0).R, 0.0) << r;
+  EXPECT_EQ(lut.Cube(4, 0, 0).R, static_cast<double>(0.125f + -0.1f));
+  // A slope of 2 stays above 1.
+  EXPECT_EQ(lut.Cube(0, 32, 0).G, 2.0);
+  EXPECT_EQ(lut.Cube(0, 24, 0).G, 1.5);
+  // Power 2.2 at 0.5.
+  EXPECT_EQ(lut.Cube(0, 0, 16).B,
+            static_cast<float>(std::pow(0.5L, static_cast<long double>(2.2f))));
+  EXPECT_NEAR(lut.Cube(0, 0, 16).B, std::pow(0.5, 2.2), 1e-7);
+}
+
+TEST_F(CDLTest, SaturationMixesWithThePlainMean) {
+  const TLUT grey =
+      Load(Correction("0.5 1 1", "0 0 0.1", "1 2 1", "<SATNode><Saturation>0</Saturation></SATNode>\n"));
+  const TLutRGB node = grey.Cube(32, 16, 8);
+  const double mean = static_cast<float>((0.5 + 0.25 + (0.25 + 0.1f)) / 3);
+  EXPECT_NEAR(node.R, mean, 1e-7);
+  EXPECT_EQ(node.R, node.G);
+  EXPECT_EQ(node.G, node.B);
+  // Saturation as a decimal comma number, through the tolerant reader.
+  TCDLCorrection cdl;
+  ReadCDLFile(Write("comma.cc", Correction("1 1 1", "0 0 0", "1 1 1",
+                                           "<SATNode><Saturation>1,5</Saturation></SATNode>")),
+              cdl);
+  EXPECT_EQ(cdl.Saturation, 1.5f);
+  float r, g, b;
+  ApplyCDL(cdl, 0.2f, 0.5f, 0.8f, r, g, b);
+  EXPECT_NEAR(r, 0.2 * 1.5 - 0.5 * 0.5, 1e-6);  // 1.5 x - 0.5 mean, mean 0.5
+  EXPECT_NEAR(b, 0.8 * 1.5 - 0.5 * 0.5, 1e-6);
+}
+
+TEST_F(CDLTest, NumberSeparatorsAndTheRealisticFile) {
+  for (const char* slope : {"1.1 1.0 0.9", "1.1,1.0,0.9", "1.1\t1.0\t0.9", " 1.1 1.0 0.9\n"}) {
+    TCDLCorrection cdl;
+    ReadCDLFile(Write("s.cc", Correction(slope, "0 0 0", "1 1 1")), cdl);
+    EXPECT_EQ(cdl.SlopeR, 1.1f) << slope;
+    EXPECT_EQ(cdl.SlopeG, 1.0f) << slope;
+    EXPECT_EQ(cdl.SlopeB, 0.9f) << slope;
+  }
+  TCDLCorrection cdl;
+  ReadCDLFile(DataFile("xml/shot_042.cc"), cdl);
+  EXPECT_EQ(cdl.Id, "shot_042");
+  EXPECT_EQ(cdl.OffsetR, -0.02f);
+  EXPECT_EQ(cdl.PowerB, 1.2f);
+  EXPECT_EQ(cdl.Saturation, 0.8f);
+}
+
+TEST_F(CDLTest, MissingIdGivesAnEmptyName) {
+  const TLUT lut = Load(Correction("1 1 1", "0 0 0", "1 1 1", "", ""));
+  EXPECT_EQ(lut.Comments, std::vector<std::string>{"Name: "});
+}
+
+TEST_F(CDLTest, ErrorsNameWhatIsWrong) {
+  struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"<ColorCorrection id='x'><SATNode/><SOPNode2/></ColorCorrection>",
+       "The \"SOPNode\" node is not found"},
+      {Correction("1 1 1", "0 0 0", "1 1 1").replace(0, 16, "<Other"),
+       "The \"ColorCorrection\" node is not found"},
+      {"<ColorCorrection><SOPNode><Slope>1 1 1</Slope></SOPNode></ColorCorrection>",
+       "The \"Offset\" node is not found"},
+      {Correction("1 1", "0 0 0", "1 1 1"), "'' is not a valid floating point value"},
+      {Correction("1  1 1", "0 0 0", "1 1 1"), "'' is not a valid floating point value"},
+      {Correction("1 1 1", "0 0 0", "1 x 1"), "'x' is not a valid floating point value"},
+      {Correction("1,5 1,0 0,8", "0 0 0", "1 1 1"),
+       "'1,5 1,0 0,8' is not a list of three numbers with '.' as the decimal separator"},
+  };
+  for (const auto& c : cases) {
+    TCDLCorrection cdl;
+    try {
+      ReadCDLFile(Write("bad.cc", c.text), cdl);
+      ADD_FAILURE() << c.text;
+    } catch (const std::exception& e) {
+      EXPECT_EQ(e.what(), c.message) << c.text;
+    }
+  }
+}
+
+TEST_F(CDLTest, DetectionWantsASingleCorrection) {
+  TASC_CDL_Format format;
+  EXPECT_TRUE(format.Detect(DataFile("xml/shot_042.cc")));
+  EXPECT_FALSE(format.Detect(Write("c.ccc", "<ColorCorrectionCollection>" +
+                                                Correction("1 1 1", "0 0 0", "1 1 1") +
+                                                "</ColorCorrectionCollection>")));
+  // The must keyword is the bare start tag.
+  EXPECT_FALSE(format.Detect(Write("a.cc", "<ColorCorrection><SOPNode x='1'></SOPNode></ColorCorrection>")));
+  EXPECT_EQ(LutRegistry().DetectLutFormat(DataFile("xml/shot_042.cc")),
+            LutRegistry().IndexOf(typeid(TASC_CDL_Format)));
+}
+
+}  // namespace
