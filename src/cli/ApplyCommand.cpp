@@ -23,7 +23,7 @@ int RunApply(const TApplyOptions& o) {
   const auto outputType = ImageFileTypeOf(o.Output);
   if (!outputType)
     throw UsageError("OUTPUT must end in .png, .bmp, .jpg or .tif, not '" +
-                     std::filesystem::path(o.Output).extension().string() + "'");
+                     FileExtension(o.Output) + "'");
   // Each failure names the file it concerns.
   std::string current = o.Lut;
   try {

@@ -17,11 +17,11 @@ struct THaldOptions {
 
 int RunHald(const THaldOptions& o) {
   std::filesystem::path file = o.File;
-  if (!file.has_extension()) file += ".tif";
+  if (FileExtension(file).empty()) file += ".tif";
   const auto type = ImageFileTypeOf(file);
   if (!type || *type == TImageFileType::Png)
     throw UsageError("a Hald image is written as .bmp, .jpg or .tif, not '" +
-                     file.extension().string() + "'");
+                     FileExtension(file) + "'");
   if (const auto status = GuardSingleOutput(file, file, o.Overwrite)) return *status;
   try {
     std::cout << GenerateHaldImage(file, *type).string() << std::endl;

@@ -54,7 +54,7 @@ void ForEachHaldNode(Visit visit) {
 }
 
 bool HasHaldExtension(const fs::path& fileName) {
-  const std::string ext = UpperCase(fileName.extension().string());
+  const std::string ext = UpperCase(FileExtension(fileName));
   for (const char* known : {".BMP", ".JPEG", ".JPG", ".TIFF", ".TIF"})
     if (ext == known) return true;
   return false;
@@ -75,7 +75,7 @@ TBitmap GenerateHaldBitmap() {
 }
 
 fs::path SaveBitmapAs(const TBitmap& bitmap, fs::path fileName, TImageFileType type) {
-  if (!fileName.has_extension()) {
+  if (FileExtension(fileName).empty()) {
     switch (type) {
       case TImageFileType::Bmp: fileName += ".bmp"; break;
       case TImageFileType::Jpeg: fileName += ".jpg"; break;

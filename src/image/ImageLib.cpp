@@ -74,12 +74,18 @@ void CheckOpenable(const fs::path& fileName) {
 
 }  // namespace
 
+std::string FileExtension(const fs::path& fileName) {
+  const std::string name = fileName.filename().string();
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
 std::optional<TImageFileType> ImageFileTypeOf(const fs::path& fileName) {
   static const std::pair<const char*, TImageFileType> extensions[] = {
       {".BMP", TImageFileType::Bmp},   {".JPG", TImageFileType::Jpeg},
       {".JPEG", TImageFileType::Jpeg}, {".TIF", TImageFileType::Tiff},
       {".TIFF", TImageFileType::Tiff}, {".PNG", TImageFileType::Png}};
-  const std::string ext = UpperCase(fileName.extension().string());
+  const std::string ext = UpperCase(FileExtension(fileName));
   for (const auto& [name, type] : extensions)
     if (ext == name) return type;
   return std::nullopt;
@@ -88,7 +94,7 @@ std::optional<TImageFileType> ImageFileTypeOf(const fs::path& fileName) {
 TImageInfo LoadImageToBitmap(const fs::path& fileName, TBitmap& bitmap) {
   const auto type = ImageFileTypeOf(fileName);
   if (!type || *type == TImageFileType::Png) {
-    std::string ext = fileName.extension().string();
+    std::string ext = FileExtension(fileName);
     if (!ext.empty()) ext.erase(0, 1);
     throw EImageError("Unknown picture file extension (." + ext + ")");
   }

@@ -1,5 +1,5 @@
-// Image files in and out of TBitmap: the one place that knows the codecs.
-// Pictures of every depth and channel count come in as 24-bit RGB (alpha is
+// Image files in and out of TBitmap, through the codec module. Pictures of
+// every depth and channel count come in as 24-bit RGB (alpha is
 // dropped, grey is spread over the three channels, deeper samples are scaled
 // to 8 bits); every file goes out through the same crash-safe write as LUTs.
 #pragma once
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "image/Bitmap.h"
 
@@ -35,6 +36,10 @@ struct TImageInfo {
 // it allocate gigabytes.
 constexpr int MaxImageSide = 65535;
 constexpr std::int64_t MaxImagePixels = 100'000'000;  // 300 MB at 24 bits
+
+// The name's extension with its dot, from the last "." of the file name
+// (".bmp" for "a.bmp" and for ".bmp"; empty when there is no dot).
+std::string FileExtension(const std::filesystem::path& fileName);
 
 // The type an extension stands for (any letter case): .bmp, .jpg, .jpeg,
 // .tif, .tiff, .png; none for any other.

@@ -76,7 +76,8 @@ TEST_F(ImageLib, OnlyWholeKnownExtensionsAreLoaded) {
   SaveBitmap(Path("pic.JPEG"), MakePicture(4, 4), TImageFileType::Jpeg);
   SaveBitmap(Path("pic.Tiff"), MakePicture(4, 4), TImageFileType::Tiff);
   TBitmap bitmap;
-  for (const char* name : {"pic.BMP", "pic.JPEG", "pic.Tiff"}) {
+  fs::copy_file(Path("pic.BMP"), Path(".bmp"));  // a name that is all extension
+  for (const char* name : {"pic.BMP", "pic.JPEG", "pic.Tiff", ".bmp"}) {
     EXPECT_NO_THROW(LoadImageToBitmap(Path(name), bitmap)) << name;
     EXPECT_EQ(bitmap.Width(), 4);
   }
@@ -86,7 +87,8 @@ TEST_F(ImageLib, OnlyWholeKnownExtensionsAreLoaded) {
   } refused[] = {{"pic.png", "Unknown picture file extension (.png)"},
                  {"pic.jp", "Unknown picture file extension (.jp)"},
                  {"pic.t", "Unknown picture file extension (.t)"},
-                 {"pic", "Unknown picture file extension (.)"}};
+                 {"pic", "Unknown picture file extension (.)"},
+                 {"pic.", "Unknown picture file extension (.)"}};
   for (const Case& c : refused) {
     fs::copy_file(Path("pic.BMP"), Path(c.name));
     EXPECT_EQ(ErrorOf([&] { LoadImageToBitmap(Path(c.name), bitmap); }), c.message);
