@@ -10,7 +10,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev
-  qt6-base-dev
+  libopenimageio-dev qt6-base-dev
   opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
 )
 
