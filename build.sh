@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One entry point for people and CI on Debian 12:
-#   ./build.sh run     install what is missing, build, start the program
+#   ./build.sh run     install what is missing, build, start the desktop program
 #   ./build.sh test    install what is missing, build, run every test, then
 #                      the tests again under ASan+UBSan, then a short fuzz run
 #   ./build.sh fuzz [SECONDS]   build and run the fuzz targets (default 600 s each)
@@ -12,6 +12,8 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   liblcms2-dev
+  libopenimageio-dev qt6-base-dev
+  opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
   clang-14 libclang-rt-14-dev
 )
 
@@ -39,6 +41,10 @@ case "${1:-}" in
   build) deps; build ;;
   run)
     deps; build
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      exec ./build/tovi-lut-converter
+    fi
+    echo "No display: showing the command-line twin instead."
     ./build/tovilut --help
     out=$(mktemp -d)
     ./build/tovilut convert -p "Cube 3D Davinci" -s 17 -o "$out" examples/warm.cube

@@ -32,6 +32,8 @@
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
 #include "formats/ThreeDLFormats.h"
+#include "image/HaldImage.h"
+#include "image/ImageLib.h"
 #include "xml/CDLLib.h"
 #include "xml/LookFormats.h"
 #include "xml/XmlLutFormats.h"
@@ -85,6 +87,7 @@ const std::vector<TFuzzFamily>& Families() {
       {"xmllut", Classes<TClipster3DLutFormat, TStwo1DLutFormat, TPFClean3D_Format>(), {"xml"}, "Clipster 3D", 17},
       {"looks", Classes<TSpeedgradeLook3DLutFormat, TSpeedgradeLook3DLutV2Format>(), {"look"},
        "Adobe SpeedGrade Look", 8},
+      {"hald", Classes<THaldImage3DLutFormat>(), {"bmp", "jpg", "tif"}, "Cube 3D Davinci", 9},
   };
   return families;
 }
@@ -165,6 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ELUTSizeError&) {
     } catch (const EConvertError&) {
     } catch (const EFileError&) {
+    } catch (const EImageError&) {
     }
   }
   return 0;

@@ -58,11 +58,13 @@ run_one() {
   [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="fuzz/dict/$t.dict")
   # Inputs stay small so that mutations are cheap: 8 KB holds any header
   # and whole small cubes.
-  local kind=lut
+  local kind=lut maxlen=8192
   [ "$t" = icc ] && kind=icc
+  # A Hald picture of 182 x 182 pixels is about 100 KB uncompressed.
+  [ "$t" = hald ] && maxlen=262144
   local rc=0
   nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
-    -max_len=8192 -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
+    -max_len="$maxlen" -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
     "$corpus" "$out/seeds/$kind" >"$out/logs/$t.log" 2>&1 || rc=$?
   [ "$short" = 1 ] && rm -rf "$corpus"
   local done_line execs

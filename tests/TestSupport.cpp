@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 
@@ -66,4 +67,18 @@ const TLutOutputProfile& ProfileNamed(const std::string& name) {
   for (const auto& p : LutRegistry().LutOutputProfiles)
     if (p.Name == name) return p;
   throw std::runtime_error("no output profile named " + name);
+}
+
+TBitmap MakePicture(int width, int height) {
+  TBitmap picture(width, height);
+  std::uint32_t noise = 12345;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      noise = noise * 1103515245u + 12345u;
+      const auto detail = static_cast<int>((noise >> 16) % 32);
+      picture.SetPixel(x, y, {static_cast<std::uint8_t>((x * 255 / std::max(1, width - 1) + detail) % 256),
+                              static_cast<std::uint8_t>((y * 255 / std::max(1, height - 1)) ^ detail),
+                              static_cast<std::uint8_t>(((x + y) * 7 + detail) % 256)});
+    }
+  return picture;
 }

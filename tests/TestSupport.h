@@ -8,6 +8,7 @@
 
 #include "core/LUT.h"
 #include "core/LUTFormat.h"
+#include "image/Bitmap.h"
 
 namespace fs = std::filesystem;
 
@@ -30,3 +31,5 @@ TLUT MakeCube(int n);
 // The registry's output profile of that name.
 const TLutOutputProfile& ProfileNamed(const std::string& name);
 TLUT MakeCurves(int m);
+// A picture with smooth gradients and fine detail in every channel.
+TBitmap MakePicture(int width, int height);

@@ -16,3 +16,5 @@ TCommand AddConvertCommand(CLI::App& app);
 TCommand AddMergeCommand(CLI::App& app);
 TCommand AddIcc2LutCommand(CLI::App& app);
 TCommand AddLut2IccCommand(CLI::App& app);
+TCommand AddHaldCommand(CLI::App& app);
+TCommand AddApplyCommand(CLI::App& app);

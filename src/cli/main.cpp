@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   const std::vector<TCommand> commands = {AddFormatsCommand(app), AddInfoCommand(app),
                                           AddConvertCommand(app), AddMergeCommand(app),
-                                          AddIcc2LutCommand(app), AddLut2IccCommand(app)};
+                                          AddIcc2LutCommand(app), AddLut2IccCommand(app),
+                                          AddHaldCommand(app), AddApplyCommand(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

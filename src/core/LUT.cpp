@@ -65,19 +65,19 @@ void TLUT::SetSize3D(int n) {
   Size3D_ = n;
 }
 
-TLutRGB TLUT::Interpolate3D(const TLutRGB& x) const {
-  const int n = Size3D_;
-  if (n < 1) return x;  // nothing to look up in; colours pass unchanged
-  const AxisPos r = Locate(x.R, n), g = Locate(x.G, n), b = Locate(x.B, n);
-  const TLutRGB& c000 = Cube(r.lo, g.lo, b.lo);
-  const TLutRGB& c001 = Cube(r.lo, g.lo, b.hi);
-  const TLutRGB& c010 = Cube(r.lo, g.hi, b.lo);
-  const TLutRGB& c011 = Cube(r.lo, g.hi, b.hi);
-  const TLutRGB& c100 = Cube(r.hi, g.lo, b.lo);
-  const TLutRGB& c101 = Cube(r.hi, g.lo, b.hi);
-  const TLutRGB& c110 = Cube(r.hi, g.hi, b.lo);
-  const TLutRGB& c111 = Cube(r.hi, g.hi, b.hi);
-  // Along blue, then green, then red, one channel at a time.
+namespace {
+
+// Trilinear lookup between the eight nodes around a position: along blue,
+// then green, then red, one channel at a time.
+TLutRGB Trilinear(const TLUT& lut, const AxisPos& r, const AxisPos& g, const AxisPos& b) {
+  const TLutRGB& c000 = lut.Cube(r.lo, g.lo, b.lo);
+  const TLutRGB& c001 = lut.Cube(r.lo, g.lo, b.hi);
+  const TLutRGB& c010 = lut.Cube(r.lo, g.hi, b.lo);
+  const TLutRGB& c011 = lut.Cube(r.lo, g.hi, b.hi);
+  const TLutRGB& c100 = lut.Cube(r.hi, g.lo, b.lo);
+  const TLutRGB& c101 = lut.Cube(r.hi, g.lo, b.hi);
+  const TLutRGB& c110 = lut.Cube(r.hi, g.hi, b.lo);
+  const TLutRGB& c111 = lut.Cube(r.hi, g.hi, b.hi);
   auto channel = [&](double TLutRGB::*c) {
     const double e00 = (1 - b.f) * (c000.*c) + (c001.*c) * b.f;
     const double e01 = (1 - b.f) * (c010.*c) + (c011.*c) * b.f;
@@ -88,6 +88,19 @@ TLutRGB TLUT::Interpolate3D(const TLutRGB& x) const {
     return (1 - r.f) * g0 + g1 * r.f;
   };
   return {channel(&TLutRGB::R), channel(&TLutRGB::G), channel(&TLutRGB::B)};
+}
+
+// An output value as an integer code of maxCode, clamped on the way.
+inline std::uint16_t CodeOf(double v, double maxCode) {
+  return static_cast<std::uint16_t>(std::nearbyint(maxCode * ClampUnit(v)));
+}
+
+}  // namespace
+
+TLutRGB TLUT::Interpolate3D(const TLutRGB& x) const {
+  const int n = Size3D_;
+  if (n < 1) return x;  // nothing to look up in; colours pass unchanged
+  return Trilinear(*this, Locate(x.R, n), Locate(x.G, n), Locate(x.B, n));
 }
 
 TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
@@ -114,10 +127,47 @@ TLutPixel TLUT::ApplyToPixel(const TLutPixel& in, std::uint8_t outBits) const {
   const double inMax = std::exp2(in.Bits) - 1;
   const double outMax = std::exp2(outBits) - 1;
   const TLutRGB y = ApplyToColor({in.R / inMax, in.G / inMax, in.B / inMax});
-  auto code = [&](double v) {
-    return static_cast<std::uint16_t>(std::nearbyint(outMax * ClampUnit(v)));
-  };
-  return {code(y.R), code(y.G), code(y.B), outBits};
+  return {CodeOf(y.R, outMax), CodeOf(y.G, outMax), CodeOf(y.B, outMax), outBits};
+}
+
+void TLUT::ApplyToBGR8(std::uint8_t* pixels, std::size_t count) const {
+  // Each channel's curve output (or its plain input) depends on that
+  // channel's byte alone, and so does its grid position in the cube: both
+  // are worked out once per byte value, by the same routines ApplyToPixel uses.
+  const bool curves = LutType == lt1D || LutType == lt1DThen3D;
+  const bool cube = (LutType == lt3D || LutType == lt1DThen3D) && Size3D_ >= 1;
+  TLutRGB stage[256];
+  for (int v = 0; v < 256; ++v) {
+    const double x = v / 255.0;
+    stage[v] = curves ? Interpolate1D({x, x, x}) : TLutRGB{x, x, x};
+  }
+  std::uint8_t* const end = pixels + 3 * count;
+  if (!cube) {
+    std::uint8_t code[3][256];
+    for (int v = 0; v < 256; ++v) {
+      code[0][v] = static_cast<std::uint8_t>(CodeOf(stage[v].B, 255.0));
+      code[1][v] = static_cast<std::uint8_t>(CodeOf(stage[v].G, 255.0));
+      code[2][v] = static_cast<std::uint8_t>(CodeOf(stage[v].R, 255.0));
+    }
+    for (std::uint8_t* p = pixels; p != end; p += 3) {
+      p[0] = code[0][p[0]];
+      p[1] = code[1][p[1]];
+      p[2] = code[2][p[2]];
+    }
+    return;
+  }
+  std::vector<AxisPos> axes(3 * 256);  // blue, green, red, as the bytes lie
+  for (int v = 0; v < 256; ++v) {
+    axes[v] = Locate(stage[v].B, Size3D_);
+    axes[256 + v] = Locate(stage[v].G, Size3D_);
+    axes[512 + v] = Locate(stage[v].R, Size3D_);
+  }
+  for (std::uint8_t* p = pixels; p != end; p += 3) {
+    const TLutRGB y = Trilinear(*this, axes[512 + p[2]], axes[256 + p[1]], axes[p[0]]);
+    p[0] = static_cast<std::uint8_t>(CodeOf(y.B, 255.0));
+    p[1] = static_cast<std::uint8_t>(CodeOf(y.G, 255.0));
+    p[2] = static_cast<std::uint8_t>(CodeOf(y.R, 255.0));
+  }
 }
 
 void TLUT::FillIdentity3D() {

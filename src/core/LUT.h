@@ -54,6 +54,10 @@ class TLUT {
   TLutRGB Interpolate3D(const TLutRGB& x) const;
   TLutRGB Interpolate1D(const TLutRGB& x) const;
   TLutPixel ApplyToPixel(const TLutPixel& in, std::uint8_t outBits) const;
+  // A run of 8-bit pixels, bytes blue, green, red, through the LUT in place at
+  // 8 bits in and out: pixel for pixel what ApplyToPixel gives, with the work
+  // that depends on one channel's value alone done once per value.
+  void ApplyToBGR8(std::uint8_t* pixels, std::size_t count) const;
   void FillIdentity3D();
 
  private:

@@ -21,6 +21,11 @@
 //   N^3 the cube, whichever size line comes first. Input ranges other than
 //   0..1 are built into the record (see CubeInputRange.h). Files without
 //   these read exactly as they always did.
+// - A Truelight cube may carry an input curve ("# lutLength L", then
+//   "# InputLUT" and L lines before "# Cube", as colour-management tools
+//   bake them). Its values run over the cube's index range 0..N-1, so they
+//   are divided by N-1 and the record becomes curves-then-cube; without
+//   this the curve would be read as the first cube nodes.
 #include "formats/CubeFormats.h"
 
 #include <charconv>
@@ -134,6 +139,44 @@ void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
 
 bool TCube3DTruelightLutFormat::Detect(const std::filesystem::path& fileName) {
   return MatchKeywords(fileName, "iDims,oDims,width", "NUCODA_3D_CUBE");
+}
+
+void TCube3DTruelightLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+  InputLength = -1;
+  InputRead = 0;
+  InInput = HasInput = false;
+  TCube3DLutFormat::Read(fileName, lut);
+  if (!HasInput) return;
+  if (InputRead < InputLength) throw ELUTError("Incomplete file.");
+  const double top = lut.Size3D() - 1;
+  for (int i = 0; i < InputLength; ++i) {
+    TLutRGB& c = lut.Curve(i);
+    c = {c.R / top, c.G / top, c.B / top};
+  }
+  lut.LutType = lt1DThen3D;
+}
+
+void TCube3DTruelightLutFormat::ReadLine(std::string_view line, TLUT& lut) {
+  const std::string_view t = Trim(line);
+  if (StartsWithNoCase(t, "# lutLength")) {
+    InputLength = StrToInt(AfterKeyword(t, "# lutLength"));
+    return;
+  }
+  if (StartsWithNoCase(t, "# InputLUT")) {
+    if (InputLength == -1)
+      throw ELUTError("The Truelight input curve has no \"# lutLength\" line.");
+    CheckCurveSize(InputLength);  // before any entry is stored
+    lut.SetSize1D(InputLength);
+    InInput = HasInput = true;
+    return;
+  }
+  if (StartsWithNoCase(t, "# Cube")) InInput = false;
+  if (!InInput) {
+    TCube3DLutFormat::ReadLine(line, lut);
+    return;
+  }
+  double r, g, b;
+  if (InputRead < InputLength && ParseFloatTriple(t, r, g, b)) lut.Curve(InputRead++) = {r, g, b};
 }
 
 void TCube3DTruelightLutFormat::ParseHeaderLine(std::string_view line, TLUT& lut) {

@@ -37,10 +37,19 @@ class TCube3DTruelightLutFormat : public TCube3DLutFormat {
  public:
   TCube3DTruelightLutFormat() : TCube3DLutFormat("Cube 3D Truelight") {}
   bool Detect(const std::filesystem::path& fileName) override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
   void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
 
  protected:
+  void ReadLine(std::string_view line, TLUT& lut) override;
   void ParseHeaderLine(std::string_view line, TLUT& lut) override;
+
+ private:
+  // The optional "# InputLUT" section: a curve into the cube's index range.
+  int InputLength = -1;  // from "# lutLength"
+  int InputRead = 0;
+  bool InInput = false;
+  bool HasInput = false;
 };
 
 class TFSI_CFE_3DLutFormat : public TCube3DLutFormat {

@@ -12,6 +12,7 @@
 #include "xml/CDLLib.h"
 #include "xml/LookFormats.h"
 #include "xml/XmlLutFormats.h"
+#include "image/HaldImage.h"
 
 void RegisterLutFormats(TLutRegistry& r) {
   r.AddFormat<TCube3DTruelightLutFormat>();
@@ -48,6 +49,8 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddFormat<TMatchLight3DLutFormat>();
   r.AddFormat<TSpeedgradeLook3DLutV2Format>();
   r.AddFormat<TPanasonic3DLutFormat>();
+  r.AddFormat<THaldImage3DLutFormat>();
+  r.AddFormat<TOBS3DLutFormat>();
 
   //                    name                                                   ext    size  bits  size? bits?
   r.AddOutputProfile<T3dlLutFormat>("3DL Scratch, Autodesk, Blackmagic, Cine-tal", "3dl", 17, 12, false, false);
@@ -67,6 +70,7 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddOutputProfile<TFSI_DIT_3DLutFormat>("FSI DIT (Flanders Scientific) 3D", "dat", 64, 10, false, false);
   r.AddOutputProfile<TNucoda3DLutFormat>("Nucoda 3D", "cms", 33, 0, true, false);
   r.AddOutputProfile<TLuther3DLutFormat>("Luther 3D", "txt", 33, 10, false, false);
+  r.AddOutputProfile<TOBS3DLutFormat>("Open Broadcaster Software 3D PNG", "png", 64, 8, false, false);
   r.AddOutputProfile<TPandora3DLutFormat>("Pandora 3D, Apple 3D m3d", "m3d", 17, 16, false, false);
   r.AddOutputProfile<TPanasonic3DLutFormat>("Panasonic 3D vlt, Varicam", "vlt", 17, 0, false, false);
   r.AddOutputProfile<TPFClean3D_Format>("PixelFarm PFClean 3D", "pfl", 16, 8, false, false);

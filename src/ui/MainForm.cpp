@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "image/HaldImage.h"
 #include "ui/About.h"
 #include "ui/ConvertForm.h"
 #include "ui/Dialogs.h"
@@ -347,7 +348,19 @@ void TfrmMain::btnAboutClick() {
 }
 
 void TfrmMain::btnHaldClick() {
-  // HALD SEAM: generating the Hald image needs the image library.
+  // One save dialog for the run: it keeps the last name and type chosen.
+  static const QStringList filters = {QStringLiteral("Bitmap File (*.bmp)"),
+                                      QStringLiteral("Jpeg File (*.jpg)"),
+                                      QStringLiteral("Tiff File (*.tif)")};
+  static constexpr TImageFileType types[] = {TImageFileType::Bmp, TImageFileType::Jpeg,
+                                             TImageFileType::Tiff};
+  const TSaveChoice choice =
+      Dialogs_.SaveFile(this, QString(), HaldFileName_, filters, HaldFilterIndex_, QString());
+  if (choice.FileName.isEmpty()) return;
+  HaldFileName_ = choice.FileName;
+  HaldFilterIndex_ = std::clamp(choice.FilterIndex, 0, 2);
+  Guarded(Dialogs_, this,
+          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_]); });
 }
 
 void TfrmMain::miLut2ICCClick() {

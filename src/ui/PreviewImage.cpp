@@ -1,12 +1,6 @@
 #include "ui/PreviewImage.h"
 
-#include <QImageReader>
-#include <stdexcept>
-
-// PREVIEW SEAM: until the image library (bitmap, codecs, FitToBox,
-// ApplyToBitmap) is on this branch, Qt decodes and scales the picture and the
-// LUT is applied pixel by pixel through TLUT::ApplyToPixel. Replace the three
-// bodies below with calls into src/image once it has landed.
+#include "image/Preview.h"
 
 static void InitResourcesOnce() { Q_INIT_RESOURCE(resources); }
 
@@ -15,31 +9,51 @@ void InitUiResources() {
   (void)done;
 }
 
+namespace {
+
+// Qt keeps red, green, blue in memory; the library's bitmap blue, green, red.
+TBitmap ToBitmap(const QImage& picture) {
+  const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+  TBitmap bitmap(rgb.width(), rgb.height());
+  for (int y = 0; y < rgb.height(); ++y) {
+    const uchar* in = rgb.constScanLine(y);
+    std::uint8_t* out = bitmap.Row(y);
+    for (int x = 0; x < rgb.width(); ++x, in += 3, out += 3) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+    }
+  }
+  return bitmap;
+}
+
+QImage ToImage(const TBitmap& bitmap) {
+  QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB888);
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    const std::uint8_t* in = bitmap.Row(y);
+    uchar* out = image.scanLine(y);
+    for (int x = 0; x < bitmap.Width(); ++x, in += 3, out += 3) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+    }
+  }
+  return image;
+}
+
+}  // namespace
+
 QImage BuiltInPreviewImage() {
   InitUiResources();
   return QImage(QStringLiteral(":/tovi/preview.jpg")).convertToFormat(QImage::Format_RGB888);
 }
 
 QImage LoadPreviewPicture(const std::filesystem::path& fileName) {
-  QImageReader reader(QString::fromStdString(fileName.string()));
-  QImage image = reader.read();
-  if (image.isNull()) throw std::runtime_error(reader.errorString().toStdString());
-  image = image.convertToFormat(QImage::Format_RGB888);
-  if (image.width() > PictureBoxWidth || image.height() > PictureBoxHeight)
-    image = image.scaled(PictureBoxWidth, PictureBoxHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  return image;
+  return ToImage(LoadPreviewImage(fileName));
 }
 
 QImage ApplyLutToPicture(const TLUT& lut, const QImage& picture) {
-  QImage result = picture.convertToFormat(QImage::Format_RGB888);
-  for (int y = 0; y < result.height(); ++y) {
-    uchar* p = result.scanLine(y);
-    for (int x = 0; x < result.width(); ++x, p += 3) {
-      const TLutPixel out = lut.ApplyToPixel({p[0], p[1], p[2], 8}, 8);
-      p[0] = static_cast<uchar>(out.R);
-      p[1] = static_cast<uchar>(out.G);
-      p[2] = static_cast<uchar>(out.B);
-    }
-  }
-  return result;
+  TBitmap bitmap = ToBitmap(picture);
+  ApplyToBitmap(lut, bitmap);
+  return ToImage(bitmap);
 }

@@ -1,10 +1,13 @@
 // The command line as a user runs it: real processes, real files, exit codes.
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 #include "TestSupport.h"
+#include "core/LUTFormat.h"
 
 namespace {
 
@@ -132,6 +135,61 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
   run = Run("convert -p 'cube 3d davinci' -o " + Q(Path("no/such/folder")) + " " + Q(first));
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
+}
+
+TEST_F(Tovilut, HaldImageGradedByApplyReadsBackAsTheLut) {
+  const fs::path lut = Write("warm.cube",
+                             "LUT_3D_SIZE 2\n0.1 0 0\n1 0 0\n0 0.9 0\n1 0.9 0\n"
+                             "0 0 0.8\n1 0 0.8\n0 0.9 0.8\n1 0.9 0.8\n");
+  TRun run = Run("hald " + Q(Path("HaldImage")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "HaldImage.tif")) << run.out;
+  run = Run("apply " + Q(lut) + " " + Q(Path("HaldImage.tif")) + " " + Q(Path("graded.bmp")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = Run("info " + Q(Path("graded.bmp")));
+  EXPECT_TRUE(Has(run.out, "  Format: Hald Image\n  Type: 3D\n  Dimension: 32\n")) << run.out;
+
+  TLUT source, back;
+  LutRegistry().LoadLut(lut, source, -1);
+  LutRegistry().LoadLut(Path("graded.bmp"), back, -1);
+  ASSERT_EQ(back.Size3D(), 32);
+  double worst = 0;
+  for (int r = 0; r < 32; ++r)
+    for (int g = 0; g < 32; ++g)
+      for (int b = 0; b < 32; ++b) {
+        const TLutRGB want = source.ApplyToColor(
+            {(r * 255 / 31) / 255.0, (g * 255 / 31) / 255.0, (b * 255 / 31) / 255.0});
+        const TLutRGB got = back.Cube(r, g, b);
+        worst = std::max({worst, std::abs(got.R - want.R), std::abs(got.G - want.G),
+                          std::abs(got.B - want.B)});
+      }
+  EXPECT_LE(worst, 0.5 / 255 + 1e-9);
+}
+
+TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
+  const std::string lut = Q(DataFile("cube/identity_2.cube"));
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  struct Case {
+    std::string args;
+    int status;
+    const char* message;
+  } cases[] = {
+      {"hald " + Q(Path("h.png")), 2, "written as .bmp, .jpg or .tif"},
+      {"hald " + Q(Path("h.bmp")), 1, "--overwrite"},
+      {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("out.gif")), 2, "OUTPUT must end in"},
+      {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")), 1, "--overwrite"},
+      {"apply " + Q(Write("notes.txt", "hi\n")) + " " + Q(Path("h.bmp")) + " " + Q(Path("o.png")), 1,
+       "notes.txt: not a LUT file"},
+      {"apply " + lut + " " + Q(Write("pic.gif", "GIF89a")) + " " + Q(Path("o.png")), 1,
+       "pic.gif: Unknown picture file extension (.gif)"},
+  };
+  for (const Case& c : cases) {
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
+  }
+  EXPECT_FALSE(fs::exists(Path("o.png")));
+  EXPECT_EQ(Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")) + " --overwrite").status, 0);
 }
 
 TEST_F(Tovilut, MergeAppliesTheFirstFileFirst) {

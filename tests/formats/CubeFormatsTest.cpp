@@ -108,6 +108,29 @@ TEST_F(CubeFormats, TruelightReadsTheWidthLineAndSkipsItsMarkers) {
   EXPECT_TRUE(lut.Comments.empty());
 }
 
+// Baked Truelight cubes carry an input curve over the cube's index range
+// (0..N-1) before the cube; it must not be taken for the first nodes.
+TEST_F(CubeFormats, TruelightInputCurveIsScaledIntoTheCube) {
+  const std::string head = "# Truelight Cube v2.0\n# lutLength 3\n# iDims 3\n# oDims 3\n"
+                           "# width 3 3 3\n\n# InputLUT\n0 0 0\n0.5 1 1.5\n2 2 2\n\n# Cube\n";
+  const TLUT lut = Load(Write("t.cub", head + Nodes(3) + "# end\n"));
+  ASSERT_EQ(lut.LutType, lt1DThen3D);
+  EXPECT_EQ(lut.Size1D(), 3);
+  EXPECT_EQ(lut.Size3D(), 3);
+  const TLutRGB y = lut.ApplyToColor({0.5, 0.5, 0.5});
+  EXPECT_NEAR(y.R, 0.25, 1e-12);
+  EXPECT_NEAR(y.G, 0.5, 1e-12);
+  EXPECT_NEAR(y.B, 0.75, 1e-12);
+
+  EXPECT_THROW(Load(Write("short.cub", "# Truelight Cube v2.0\n# lutLength 4\n# iDims 3\n"
+                                       "# oDims 3\n# width 3 3 3\n# InputLUT\n0 0 0\n2 2 2\n"
+                                       "# Cube\n" + Nodes(3))),
+               ELUTError);
+  EXPECT_THROW(Load(Write("nolength.cub", "# iDims 3\n# oDims 3\n# width 3 3 3\n# InputLUT\n"
+                                          "0 0 0\n# Cube\n" + Nodes(3))),
+               ELUTError);
+}
+
 TEST_F(CubeFormats, WritersProduceTheirExactLines) {
   TLUT identity;
   identity.LutType = lt3D;

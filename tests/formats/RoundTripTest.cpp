@@ -36,7 +36,7 @@ const std::map<std::string, double> OwnPrecision = {
 // still recognise the file, as a SpeedGrade look does a Premiere look), and
 // "Dolby DD3", whose ".dd3" extension the 3DL recogniser does not take.
 const std::set<std::string> WriteOnly = {"Dolby DD3", "Cine-tal 1D", "Shake 1D",
-                                         "Adobe Premiere Look"};
+                                         "Adobe Premiere Look", "Open Broadcaster Software 3D PNG"};
 
 // Profiles whose files another format reads back (by that format's name).
 const std::map<std::string, std::string> ReadBackAs = {{"Nucoda 1D", "Nucoda 3D"}};

@@ -253,6 +253,21 @@ class MainFormTest : public QObject {
     QCOMPARE(shown, QStringLiteral("12"));
     QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 12);
   }
+
+  void haldButtonWritesTheChosenTypeAndRemembersIt() {
+    const QString name = Dir.path() + "/hald";
+    Dialogs.SaveFileAnswers.push_back({name, 0});  // "Bitmap File": .bmp appended
+    Main->btnHaldClick();
+    QVERIFY(QFileInfo::exists(name + ".bmp"));
+    QVERIFY(Dialogs.Errors.isEmpty());
+    TLUT back;
+    LutRegistry().LoadLut(ToPath(name + ".bmp"), back, -1);
+    QCOMPARE(QString::fromStdString(LutRegistry().LutFormats[back.FormatIndex]->Name),
+             QStringLiteral("Hald Image"));
+    QCOMPARE(back.Cube(1, 0, 31).R, 8.0 / 255.0);
+    Main->btnHaldClick();  // cancelled: nothing more is written
+    QCOMPARE(QDir(Dir.path()).entryList({"hald*"}, QDir::Files).size(), 1);
+  }
 };
 
 QTEST_MAIN(MainFormTest)

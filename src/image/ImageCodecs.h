@@ -1,0 +1,36 @@
+// The boundary between the library and its codec module. The codec library
+// brings a few hundred shared libraries with it; loading them costs every
+// process a noticeable fraction of a second and a hundred megabytes, so the
+// module that uses it is loaded only when a picture is first read or written.
+// Nothing crosses the boundary but plain values and error texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/Bitmap.h"
+#include "image/ImageLib.h"
+
+enum class TDecodeResult { Ok, Failed, TooLarge };
+
+class IImageCodecs {
+ public:
+  // The header alone.
+  virtual bool ReadInfo(const std::string& fileName, TImageInfo& info,
+                        std::string& error) const = 0;
+  // Whole picture into a 24-bit bitmap; TooLarge (with info filled) before any
+  // pixel is decoded when the header exceeds the limits.
+  virtual TDecodeResult Decode(const std::string& fileName, int maxSide, std::int64_t maxPixels,
+                               TBitmap& bitmap, TImageInfo& info, std::string& error) const = 0;
+  // The encoded file's bytes.
+  virtual bool Encode(const TBitmap& bitmap, TImageFileType type, const std::string& fileName,
+                      std::vector<unsigned char>& encoded, std::string& error) const = 0;
+
+ protected:
+  ~IImageCodecs() = default;
+};
+
+// The module's one exported symbol.
+#define TOVI_IMAGE_CODECS_ENTRY "ToviImageCodecs"
+using TImageCodecsEntry = const IImageCodecs* (*)();

@@ -1,0 +1,60 @@
+// Image files in and out of TBitmap, through the codec module. Pictures of
+// every depth and channel count come in as 24-bit RGB (alpha is
+// dropped, grey is spread over the three channels, deeper samples are scaled
+// to 8 bits); every file goes out through the same crash-safe write as LUTs.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "image/Bitmap.h"
+
+// An image that cannot be decoded or encoded; the message is the codec's own.
+class EImageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class TImageFileType { Bmp, Jpeg, Tiff, Png };
+
+// What a file held before it became a 24-bit bitmap.
+struct TImageInfo {
+  int Width = 0;
+  int Height = 0;
+  int Channels = 0;
+  int BitsPerSample = 0;
+  bool Palette = false;  // indexed colours, expanded on decoding
+  // Plain 8-bit RGB without alpha or palette: what a Hald image must be.
+  bool Is24Bit() const { return Channels == 3 && BitsPerSample == 8 && !Palette; }
+};
+
+// Larger pictures are refused before any pixel is decoded: nothing this
+// program does with a picture needs more, and a forged header must not make
+// it allocate gigabytes.
+constexpr int MaxImageSide = 65535;
+constexpr std::int64_t MaxImagePixels = 100'000'000;  // 300 MB at 24 bits
+
+// The name's extension with its dot, from the last "." of the file name
+// (".bmp" for "a.bmp" and for ".bmp"; empty when there is no dot).
+std::string FileExtension(const std::filesystem::path& fileName);
+
+// The type an extension stands for (any letter case): .bmp, .jpg, .jpeg,
+// .tif, .tiff, .png; none for any other.
+std::optional<TImageFileType> ImageFileTypeOf(const std::filesystem::path& fileName);
+
+// The preview and Hald loader: only .bmp, .jpg, .jpeg, .tif and .tiff are
+// read; any other extension raises "Unknown picture file extension (.ext)".
+TImageInfo LoadImageToBitmap(const std::filesystem::path& fileName, TBitmap& bitmap);
+
+// Decode any picture the codecs know, whatever its extension.
+TImageInfo DecodeImageFile(const std::filesystem::path& fileName, TBitmap& bitmap);
+
+// The file's size and sample layout from its header alone.
+TImageInfo ReadImageInfo(const std::filesystem::path& fileName);
+
+// Encode as the given type (not by the name's extension) and replace the file
+// only once the whole image is encoded. JPEG is written at quality 100.
+void SaveBitmap(const std::filesystem::path& fileName, const TBitmap& bitmap, TImageFileType type);

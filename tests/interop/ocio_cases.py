@@ -1,0 +1,229 @@
+"""OpenColorIO as the oracle: it reads .3dl (flame and lustre), .cube (Iridas
+and Resolve), Truelight, Pandora .m3d/.mga and Iridas .look files, and
+ociobakelut writes several of them. Evaluation is OpenColorIO's CPU
+processor with linear (trilinear) interpolation, in float32."""
+
+import functools
+import sys
+
+from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest_difference,
+                     need, not_read, run, sample_colours, six_decimals)
+
+PROGRAM = "OpenColorIO"
+PROGRAMS = (PROGRAM,)
+WRITTEN = "tovilut writes, OpenColorIO reads"
+BAKED = "ociobakelut writes, tovilut reads"
+
+# Profile, sizes (the first is the default), the record's quantisation.
+WRITTEN_3D = [
+    ("3DL Scratch, Autodesk, Blackmagic, Cine-tal", [17], half_code(12), ""),
+    ("3DL Fusion", [33], half_code(12), ""),
+    ("Dolby DD3", [17], half_code(12), "a .3dl file under another extension"),
+    ("Autodesk Lustre 3D", [33], half_code(12), "3DMESH file; .lut extension"),
+    ("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke", [32], six_decimals(), ""),
+    ("Cube 3D Davinci", [33, 8, 16, 17, 32, 64], six_decimals(), ""),
+    ("Cube 3D Truelight", [32], six_decimals(), ""),
+    ("Adobe Premiere Look", [32], six_decimals(), "the .cube it writes beside the look"),
+    ("Adobe SpeedGrade Look", [8, 16, 17, 32, 33, 64], 0.0, "32-bit float nodes"),
+    ("Pandora 3D, Apple 3D m3d", [17], half_code(16), ""),
+    ("Technicolor 3D mga", [33], half_code(16), ""),
+]
+WRITTEN_1D = [
+    ("Cube 1D", [4096], six_decimals(), ""),
+    ("Filmlight Truelight 1D", [4096], six_decimals(), ""),
+]
+# Profiles whose files OpenColorIO does not read as we mean them.
+NOT_READ_3D = [
+    ("Davinci DAT 3D", 33, "no DaVinci .dat reader"),
+]
+NOT_READ_1D = [
+    ("Autodesk Lustre 1D", 65536,
+     "its LUT16 header and entry-number column are not the Discreet 1D layout (\"LUT: 3 N\")"),
+]
+# ociobakelut format, extension, cube sizes (default first), note.
+BAKED_3D = [
+    ("flame", "3dl", [17, 33], "12-bit codes; the mesh line rounds 1023*i/(n-1)"),
+    ("lustre", "3dl", [33, 17], "3DMESH file"),
+    ("iridas_cube", "cube", [32, 17, 64], ""),
+    ("resolve_cube", "cube", [64, 33], ""),
+    ("truelight", "cub", [32, 17], "input curve then cube"),
+]
+
+
+def require():
+    try:
+        import PyOpenColorIO  # noqa: F401
+    except ImportError:
+        print("SKIP: PyOpenColorIO (python3-pyopencolorio) is not installed for", sys.executable)
+        sys.exit(77)
+    need("ociobakelut")
+
+
+def ocio_evaluate(path, colours):
+    import PyOpenColorIO as OCIO
+    config = OCIO.Config.CreateRaw()
+    t = OCIO.FileTransform(src=path, interpolation=OCIO.INTERP_LINEAR)
+    cpu = config.getProcessor(t).getDefaultCPUProcessor()
+    flat = cpu.applyRGB([v for c in colours for v in c])
+    return [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
+
+
+def written_case(tools, src, profile, size, default, is1d):
+    source = src.curves(size) if is1d else src.cube(size)
+    out = tools.convert(profile, source, None if size == default else size)
+    if isinstance(out, list):  # the Premiere look: evaluate the cube it names
+        out = [f for f in out if f.endswith(".cube")][0]
+    colours = sample_colours(size)
+    head, record = tools.evaluate(source, colours)
+    assert head["size3d"] == size or head["size1d"] == size, head
+    return largest_difference(ocio_evaluate(out, colours), record)
+
+
+def not_read_case(tools, src, profile, size, is1d):
+    source = src.curves(size) if is1d else src.cube(size)
+    out = tools.convert(profile, source)
+    colours = sample_colours(size)
+    _, record = tools.evaluate(source, colours)
+    return not_read(lambda: ocio_evaluate(out, colours), record, six_decimals())
+
+
+CDL = """<?xml version="1.0" encoding="UTF-8"?>
+<ColorCorrection id="grade">
+  <SOPNode>
+    <Slope>%s</Slope>
+    <Offset>0.02 0.01 0.05</Offset>
+    <Power>1.2 0.9 1.1</Power>
+  </SOPNode>%s
+</ColorCorrection>
+"""
+CDL_SAT = """
+  <SATNode>
+    <Saturation>0.7</Saturation>
+  </SATNode>"""
+
+
+def write_cdl(tools, name, slope, extra=""):
+    path = tools.path("cdl", name)
+    with open(path, "w") as f:
+        f.write(CDL % (slope, extra))
+    return path
+
+
+def cdl_case(tools, rule):
+    """We read a .cc into a 33-point cube; OpenColorIO evaluates it exactly,
+    and at the cube's nodes the two agree. Where our rule is another one, ours
+    is checked against OpenColorIO's result followed by our rule, and the two
+    rules must really differ: ours mixes saturation with the plain mean of R,
+    G and B, the ASC rule (and OpenColorIO) with Rec. 709 luma. Above 1
+    neither clamps (OpenColorIO reads .cc files in its no-clamp style)."""
+    sop = write_cdl(tools, "sop.cc", "0.9 0.95 0.8")
+    cc = {"sop": sop,
+          "saturation": write_cdl(tools, "sat.cc", "0.9 0.95 0.8", CDL_SAT),
+          "bright": write_cdl(tools, "bright.cc", "1.3 0.95 1.2")}[rule]
+    head, _ = tools.evaluate(cc, [])
+    colours = grid_colours(head["size3d"])
+    _, ours = tools.evaluate(cc, colours)
+    theirs = ocio_evaluate(cc, colours)
+    if rule == "bright" and max(max(c) for c in ours) < 1.2:
+        raise RuntimeError("the bright grade stays below 1")
+    if rule != "saturation":
+        return largest_difference(ours, theirs)
+    s = 0.7
+    expected = []
+    for c in ocio_evaluate(sop, colours):
+        luma = sum(c) / 3
+        expected.append(tuple(v * s + (1 - s) * luma for v in c))
+    if largest_difference(theirs, ours) < 1e-3:
+        raise RuntimeError("OpenColorIO now mixes saturation as we do")
+    return largest_difference(ours, expected)
+
+
+def baked_case(tools, src, fmt, ext, size):
+    out = tools.path("baked", "%s%d.%s" % (fmt, size, ext))
+    run(["ociobakelut", "--lut", src.cube(size), "--format", fmt, "--cubesize", str(size), out])
+    colours = sample_colours(size)
+    head, ours = tools.evaluate(out, colours)
+    if head["size3d"] != size:
+        raise RuntimeError("read as a %d-point cube, baked at %d" % (head["size3d"], size))
+    return largest_difference(ours, ocio_evaluate(out, colours))
+
+
+# A config whose bake has a real shaper: linear in, a power curve to the
+# shaper space, then our grade cube.
+SHAPER_CONFIG = """ocio_profile_version: 2
+search_path: .
+roles:
+  default: linear
+  reference: linear
+file_rules:
+  - !<Rule> {name: Default, colorspace: linear}
+displays:
+  d:
+    - !<View> {name: v, colorspace: graded}
+colorspaces:
+  - !<ColorSpace>
+    name: linear
+  - !<ColorSpace>
+    name: shaper
+    from_scene_reference: !<ExponentTransform> {value: [0.4545, 0.4545, 0.4545, 1]}
+  - !<ColorSpace>
+    name: graded
+    from_scene_reference: !<GroupTransform>
+      children:
+        - !<ExponentTransform> {value: [0.4545, 0.4545, 0.4545, 1]}
+        - !<FileTransform> {src: %s, interpolation: linear}
+"""
+# ociobakelut format, extension, cube size, shaper length.
+BAKED_SHAPER = [
+    ("resolve_cube", "cube", 33, 1024, "LUT_1D_SIZE shaper, then the cube"),
+    ("truelight", "cub", 33, 1024, "input curve then cube"),
+]
+
+
+def baked_shaper_case(tools, src, fmt, ext, size, shaper):
+    config = tools.path("baked", "shaper.ocio")
+    with open(config, "w") as f:
+        f.write(SHAPER_CONFIG % src.cube(size))
+    out = tools.path("baked", "%s-shaper%d.%s" % (fmt, size, ext))
+    run(["ociobakelut", "--iconfig", config, "--inputspace", "linear", "--shaperspace", "shaper",
+         "--outputspace", "graded", "--format", fmt, "--shapersize", str(shaper),
+         "--cubesize", str(size), out])
+    colours = sample_colours(size)
+    head, ours = tools.evaluate(out, colours)
+    if (head["size1d"], head["size3d"]) != (shaper, size):
+        raise RuntimeError("read as %d entries and %d points" % (head["size1d"], head["size3d"]))
+    return largest_difference(ours, ocio_evaluate(out, colours))
+
+
+def cases(tools):
+    src = Sources(tools)
+    for is1d, table in ((False, WRITTEN_3D), (True, WRITTEN_1D)):
+        for profile, sizes, quantum, note in table:
+            for i, size in enumerate(sizes):
+                row = Row(profile, WRITTEN, PROGRAM, str(size) + ("" if i else " (default)"),
+                          quantum + FLOAT_SLACK, note)
+                yield row, functools.partial(written_case, tools, src, profile, size, sizes[0],
+                                             is1d)
+    for is1d, table in ((False, NOT_READ_3D), (True, NOT_READ_1D)):
+        for profile, size, note in table:
+            row = Row(profile, WRITTEN, PROGRAM, str(size) + " (default)", None, note)
+            yield row, functools.partial(not_read_case, tools, src, profile, size, is1d)
+    for rule, name, note in (
+            ("sop", "ASC CDL (.cc), slope, offset, power", "at the 33-point cube's nodes"),
+            ("saturation", "ASC CDL (.cc) with saturation", "ours mixes with the plain mean of "
+             "R, G, B, OpenColorIO with Rec. 709 luma: compared with OpenColorIO's slope, offset "
+             "and power followed by our mixing"),
+            ("bright", "ASC CDL (.cc) above 1", "neither clamps: OpenColorIO reads .cc files "
+             "in its no-clamp style")):
+        # Both evaluate in 32-bit floats (ours as the CDL rule asks), with values up to 1.4.
+        row = Row(name, "both read the same file", PROGRAM, "33", 2 * FLOAT_SLACK, note)
+        yield row, functools.partial(cdl_case, tools, rule)
+    for fmt, ext, sizes, note in BAKED_3D:
+        for size in sizes:
+            row = Row("ociobakelut %s (.%s)" % (fmt, ext), BAKED, PROGRAM, str(size), FLOAT_SLACK,
+                      note)
+            yield row, functools.partial(baked_case, tools, src, fmt, ext, size)
+    for fmt, ext, size, shaper, note in BAKED_SHAPER:
+        row = Row("ociobakelut %s (.%s) with a shaper" % (fmt, ext), BAKED, PROGRAM,
+                  "%d, shaper %d" % (size, shaper), FLOAT_SLACK, note)
+        yield row, functools.partial(baked_shaper_case, tools, src, fmt, ext, size, shaper)
