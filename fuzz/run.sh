@@ -24,12 +24,13 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 # Seeds: the fixtures, and one file per output profile written from the
-# example at a small size where the profile lets it be chosen. ICC seeds:
+# example at a small size where the profile lets it be chosen. Hald seeds:
+# the identity picture in each type the program writes. ICC seeds:
 # profiles the program writes, in every class, and the colour library's
 # reference profiles when installed.
 seeds=$out/seeds
 if [ ! -d "$seeds" ]; then
-  rm -rf "$seeds.tmp"; mkdir -p "$seeds.tmp/lut" "$seeds.tmp/icc"
+  rm -rf "$seeds.tmp"; mkdir -p "$seeds.tmp/lut" "$seeds.tmp/icc" "$seeds.tmp/hald"
   find tests/data -type f -exec cp -t "$seeds.tmp/lut" --backup=numbered {} +
   profiles=$("$out"/tovilut formats | awk '/^Output profiles/{p=1; next} p && $1 ~ /^[0-9]+$/ {print $1 "|" $0}')
   while IFS='|' read -r n line; do
@@ -45,6 +46,7 @@ if [ ! -d "$seeds" ]; then
     "$out"/tovilut lut2icc --class "$class" -o "$seeds.tmp/icc/$class.icc" "$seeds.tmp/warm.cube"
   done
   rm "$seeds.tmp/warm.cube"
+  for ext in bmp jpg tif; do "$out"/tovilut hald "$seeds.tmp/hald/identity.$ext"; done
   cp /usr/share/color/argyll/ref/*.icm "$seeds.tmp/icc/" 2>/dev/null || true
   mv "$seeds.tmp" "$seeds"
 fi
@@ -61,7 +63,7 @@ run_one() {
   local kind=lut maxlen=8192
   [ "$t" = icc ] && kind=icc
   # A Hald picture of 182 x 182 pixels is about 100 KB uncompressed.
-  [ "$t" = hald ] && maxlen=262144
+  [ "$t" = hald ] && kind=hald maxlen=262144
   local rc=0
   nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
     -max_len="$maxlen" -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
