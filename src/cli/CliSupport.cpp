@@ -11,6 +11,7 @@
 #include "core/StringLib.h"
 #include "core/UserPrompt.h"
 #include "ops/BitsOverride.h"
+#include "ops/Conversion.h"
 
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
   const auto& profiles = registry.LutOutputProfiles;
@@ -78,11 +79,7 @@ TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog 
     options.ChooseBits(BitsPositionOf(bits));
   }
   try {
-    if (registry.ProfileFormat(profile).Is3D) {
-      CheckCubeSize(options.EffectiveSize());
-    } else {
-      CheckCurveSize(options.EffectiveSize());
-    }
+    CheckProfileSize(registry, profile, options.EffectiveSize());
   } catch (const std::exception& e) {
     throw UsageError(e.what());
   }

@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "icc/ICCWriteLib.h"
+#include "ops/Conversion.h"
 
 namespace {
 
@@ -120,11 +121,7 @@ void ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& r
                      const std::filesystem::path& output, const TLutOutputProfile& profile,
                      int size, int bits) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
-  if (is3D) {
-    CheckCubeSize(size);
-  } else {
-    CheckCurveSize(size);
-  }
+  CheckProfileSize(registry, profile, size);
   const TICCColorTransform transform(request);
   TLUT lut;
   SampleTransform(transform, is3D, size, lut);

@@ -18,11 +18,7 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
                                  IProgress& progress) {
   const TLutOutputProfile& profile = *settings.Profile;
   // A size the resampling cannot use is refused before anything is written.
-  if (registry.ProfileFormat(profile).Is3D) {
-    CheckCubeSize(settings.Size);
-  } else {
-    CheckCurveSize(settings.Size);
-  }
+  CheckProfileSize(registry, profile, settings.Size);
   progress.Begin("Convertion...", "The selected files are being converted. Please wait...");
   TProgressScope scope{progress};
   TWriterConfirmScope writerQuestions(registry, confirm);

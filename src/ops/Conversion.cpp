@@ -27,16 +27,19 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
   return folder / (stem + "." + profile.Extension);
 }
 
-void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
-                    const std::filesystem::path& output, const TLutOutputProfile& profile,
-                    int size, int bits) {
-  const bool is3D = registry.ProfileFormat(profile).Is3D;
-  // Refuse a size that cannot be resampled before anything is read or written.
-  if (is3D) {
+void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size) {
+  if (registry.ProfileFormat(profile).Is3D) {
     CheckCubeSize(size);
   } else {
     CheckCurveSize(size);
   }
+}
+
+void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
+                    const std::filesystem::path& output, const TLutOutputProfile& profile,
+                    int size, int bits) {
+  const bool is3D = registry.ProfileFormat(profile).Is3D;
+  CheckProfileSize(registry, profile, size);
   TLUT target;
   {  // the source is released before the output is built
     TLUT source;

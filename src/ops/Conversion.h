@@ -19,6 +19,10 @@ int SelectedBits(int position);
 int EffectiveSize(const TLutRegistry& registry, const TLutOutputProfile& profile,
                   std::string_view sizeText);
 
+// Refuse a size that a LUT of the profile's kind cannot hold or resample
+// (ELUTSizeError), before anything is read or written.
+void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size);
+
 // folder / file name with its extension (after the last ".") replaced by the
 // profile's; a name without one gets it appended: grade.cube -> grade.swto.xml.
 std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
