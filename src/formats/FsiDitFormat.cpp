@@ -51,13 +51,14 @@ unsigned char FsiDitHeaderChecksum(const unsigned char* header) {
   return static_cast<unsigned char>(sum + sum);
 }
 
-bool TFSI_DIT_3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TFSI_DIT_3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   const std::string head = ReadFilePrefix(fileName, HeaderSize);
   return head.size() >= 4 &&
          GetLE32(reinterpret_cast<const unsigned char*>(head.data())) == Magic;
 }
 
-void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
+                                const TReadOptions&) const {
   const std::size_t words = std::size_t(CubeSize) * CubeSize * CubeSize;
   const std::string data = ReadFilePrefix(fileName, HeaderSize + 4 * words);
   if (data.size() < HeaderSize + 4 * words) throw ELUTError("Incomplete file.");
@@ -73,7 +74,8 @@ void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut
       }
 }
 
-void TFSI_DIT_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TFSI_DIT_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                 const TWriteContext&) const {
   const int n = lut.Size3D() > 0 ? lut.Size3D() : 0;
   std::string file(HeaderSize + 4 * std::size_t(n) * n * n, '\0');
   auto* header = reinterpret_cast<unsigned char*>(file.data());

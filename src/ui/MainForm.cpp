@@ -213,7 +213,7 @@ void TfrmMain::lvwFilesSelectionChange() {
   RowSelectionChange(selected.isEmpty() ? nullptr : static_cast<TFileItem*>(selected.first()));
 }
 
-// Only a visible pane reads the file, with the row's depth handed over first.
+// Only a visible pane reads the file, at the row's depth.
 void TfrmMain::RowSelectionChange(TFileItem* row) {
   if (!row) {
     pnlPreview->ShowNoLut();
@@ -221,8 +221,7 @@ void TfrmMain::RowSelectionChange(TFileItem* row) {
   }
   if (!pnlPreview->isVisible()) return;
   Guarded(Dialogs_, this, [&] {
-    if (row->Entry) CopyBitsBeforeRead(Registry_, *row->Entry);
-    pnlPreview->ShowLutInfo(row->Path());
+    pnlPreview->ShowLutInfo(row->Path(), row->Entry ? ReadOptionsOf(*row->Entry) : TReadOptions{});
   });
 }
 
@@ -359,8 +358,9 @@ void TfrmMain::btnHaldClick() {
   if (choice.FileName.isEmpty()) return;
   HaldFileName_ = choice.FileName;
   HaldFilterIndex_ = std::clamp(choice.FilterIndex, 0, 2);
+  TDialogConfirm confirm(Dialogs_, this);
   Guarded(Dialogs_, this,
-          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_]); });
+          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_], confirm); });
 }
 
 void TfrmMain::miLut2ICCClick() {

@@ -87,11 +87,12 @@ void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR,
   outB = static_cast<float>(pb * sat + grey);
 }
 
-bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) {
+bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
 }
 
-void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut) {
+void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut,
+                           const TReadOptions&) const {
   TCDLCorrection cdl;
   ReadCDLFile(fileName, cdl);
   lut.Comments.push_back("Name: " + cdl.Id);
@@ -107,5 +108,3 @@ void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut) {
         lut.Cube(r, g, b) = {outR, outG, outB};
       }
 }
-
-void TASC_CDL_Format::Write(const std::filesystem::path&, const TLUT&, int) {}

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
       Q(first) + " " + Q(DataFile("cube/bad/size_101.cube")) + " " + Q(last);
   TRun run = Run("convert -q -p 'cube 3d davinci' -o " + Q(out) + " " + files);
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Has(run.err, "size_101.cube: The current version cannot process LUTs more than "
+  EXPECT_TRUE(Has(run.err, "size_101.cube:1: The current version cannot process LUTs more than "
                            "100x100x100.\nIn general")) << run.err;
   EXPECT_TRUE(fs::exists(out / "first.cube"));
   EXPECT_FALSE(fs::exists(out / "size_101.cube"));
@@ -179,7 +180,7 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
       {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("out.gif")), 2, "OUTPUT must end in"},
       {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")), 1, "--overwrite"},
       {"apply " + Q(Write("notes.txt", "hi\n")) + " " + Q(Path("h.bmp")) + " " + Q(Path("o.png")), 1,
-       "notes.txt: not a LUT file"},
+       "notes.txt: Unknown LUT format."},
       {"apply " + lut + " " + Q(Write("pic.gif", "GIF89a")) + " " + Q(Path("o.png")), 1,
        "pic.gif: Unknown picture file extension (.gif)"},
   };

@@ -262,7 +262,7 @@ class MainFormTest : public QObject {
     QVERIFY(Dialogs.Errors.isEmpty());
     TLUT back;
     LutRegistry().LoadLut(ToPath(name + ".bmp"), back, -1);
-    QCOMPARE(QString::fromStdString(LutRegistry().LutFormats[back.FormatIndex]->Name),
+    QCOMPARE(QString::fromStdString(LutRegistry().GetLutFormat(back.FormatIndex)->Name),
              QStringLiteral("Hald Image"));
     QCOMPARE(back.Cube(1, 0, 31).R, 8.0 / 255.0);
     Main->btnHaldClick();  // cancelled: nothing more is written
@@ -272,3 +272,4 @@ class MainFormTest : public QObject {
 
 QTEST_MAIN(MainFormTest)
 #include "MainFormTest.moc"
+#include "registry/FormatTable.h"

@@ -1,4 +1,4 @@
-#include "image/LutInfo.h"
+#include "core/LutInfo.h"
 
 std::vector<std::string> LutInfoLines(const TLUT& lut) {
   std::vector<std::string> lines;

@@ -1,7 +1,8 @@
 // The registration table: every format in detection order (a format's
 // position is its number everywhere), then every output profile in the order
 // of the output-format lists. Profiles name their format by class.
-#include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
+
 #include "formats/CubeFormats.h"
 #include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
@@ -88,4 +89,13 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddOutputProfile<TQuantel1DLutFormat>("Quantel 1D", "txt", 1024, 10, false, false);
   r.AddOutputProfile<TStwo1DLutFormat>("S.two 1D", "swto.xml", 1024, 10, false, false);
   r.AddOutputProfile<TShake1DLutFormat>("Shake 1D", "txt", 65536, 16, false, false);
+}
+
+const TLutRegistry& LutRegistry() {
+  static const TLutRegistry registry = [] {
+    TLutRegistry r;
+    RegisterLutFormats(r);
+    return r;
+  }();
+  return registry;
 }
