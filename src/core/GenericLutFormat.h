@@ -54,14 +54,15 @@ class TLutParser {
   int IndexR = 0;
   int IndexG = 0;
   int IndexB = 0;
-  int EntryIndex = 0;      // the next curve entry
-  int CodeScale = -1;      // the format's integer scale (bits or maximum code); -1 while unknown
+  int EntryIndex = 0;  // the next curve entry
+  int CodeScale = -1;  // the format's integer scale (bits or maximum code); -1 while unknown
   const TTextFile* Lines = nullptr;  // the whole text, during Parse
 };
 
 class TGenericLutFormat : public TLUTFormat {
  public:
-  TGenericLutFormat(std::string name, bool is3D, unsigned capabilities = fcRead | fcWrite | fcDetect)
+  TGenericLutFormat(std::string name, bool is3D,
+                    unsigned capabilities = fcRead | fcWrite | fcDetect)
       : TLUTFormat(std::move(name), is3D, capabilities) {}
 
   void Read(const std::filesystem::path& fileName, TLUT& lut,

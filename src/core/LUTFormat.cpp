@@ -60,7 +60,8 @@ void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int
 void TLutRegistry::SaveLut(const std::filesystem::path& fileName, const TLUT& lut,
                            const TLutOutputProfile& profile, int bits, IConfirm* confirm) const {
   const TLUTFormat& format = ProfileFormat(profile);
-  if (!format.Can(fcWrite)) throw std::logic_error("the profile \"" + profile.Name + "\" cannot be written");
+  if (!format.Can(fcWrite))
+    throw std::logic_error("the profile \"" + profile.Name + "\" cannot be written");
   format.Write(fileName, lut, {bits == -1 ? profile.DefaultBits : bits, confirm});
 }
 

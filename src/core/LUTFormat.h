@@ -81,14 +81,13 @@ class TLutRegistry {
   }
   // Profiles name their format by class, so positions follow the table.
   template <typename TFormat>
-  void AddOutputProfile(std::string name, std::string extension, int defaultSize,
-                        int defaultBits, bool sizeSelectable, bool bitsSelectable) {
-    AddOutputProfile(std::move(name), std::move(extension), IndexOf(typeid(TFormat)),
-                     defaultSize, defaultBits, sizeSelectable, bitsSelectable);
+  void AddOutputProfile(std::string name, std::string extension, int defaultSize, int defaultBits,
+                        bool sizeSelectable, bool bitsSelectable) {
+    AddOutputProfile(std::move(name), std::move(extension), IndexOf(typeid(TFormat)), defaultSize,
+                     defaultBits, sizeSelectable, bitsSelectable);
   }
-  void AddOutputProfile(std::string name, std::string extension, int formatIndex,
-                        int defaultSize, int defaultBits, bool sizeSelectable,
-                        bool bitsSelectable);
+  void AddOutputProfile(std::string name, std::string extension, int formatIndex, int defaultSize,
+                        int defaultBits, bool sizeSelectable, bool bitsSelectable);
 
   int FormatCount() const { return static_cast<int>(LutFormats_.size()); }
   const std::vector<TLutOutputProfile>& LutOutputProfiles() const { return LutOutputProfiles_; }
@@ -97,7 +96,9 @@ class TLutRegistry {
   int IndexOf(const std::type_info& formatClass) const;
   // nullptr outside the list.
   const TLUTFormat* GetLutFormat(int index) const;
-  const TLutOutputProfile& GetOutputProfile(int index) const { return LutOutputProfiles_.at(index); }
+  const TLutOutputProfile& GetOutputProfile(int index) const {
+    return LutOutputProfiles_.at(index);
+  }
   // The format a profile writes through.
   const TLUTFormat& ProfileFormat(const TLutOutputProfile& profile) const;
 

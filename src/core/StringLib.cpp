@@ -210,8 +210,8 @@ void AppendFixed(std::string& out, int decimals, double value) {
   }
   // 15 significant digits "d.dddddddddddddde±XX": digits[0..14], exponent.
   char sci[40];
-  const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(value),
-                                 std::chars_format::scientific, 14);
+  const auto res =
+      std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 14);
   char digits[17];
   int count = 0;
   const char* p = sci;

@@ -9,6 +9,7 @@ std::string OverwriteQuestion(const std::string& fileName) {
 TConfirmAnswer ConfirmWrite(IConfirm& confirm, const std::filesystem::path& file, bool withNo) {
   std::error_code ec;
   // A dangling link counts as there: writing would replace the link.
-  if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) return TConfirmAnswer::Yes;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
+    return TConfirmAnswer::Yes;
   return confirm.ConfirmOverwrite(file, withNo);
 }

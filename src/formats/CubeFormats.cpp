@@ -160,7 +160,8 @@ class TTruelightParser : public TCube3DParser {
       return;
     }
     double r, g, b;
-    if (InputRead < InputLength && ParseFloatTriple(line, r, g, b)) lut.Curve(InputRead++) = {r, g, b};
+    if (InputRead < InputLength && ParseFloatTriple(line, r, g, b))
+      lut.Curve(InputRead++) = {r, g, b};
   }
 
   void ParseHeaderLine(std::string_view line, TLUT& lut) override {

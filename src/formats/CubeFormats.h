@@ -12,7 +12,7 @@ class TCube3DLutFormat : public TGenericLutFormat {
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
 
-  const double ValueDivisor;        // file values are divided by this when read
+  const double ValueDivisor;  // file values are divided by this when read
   // Only the plain cube reads shapers and input ranges; its flavours keep
   // their own fixed layouts.
   const bool ReadsShaperAndRanges;

@@ -47,14 +47,14 @@ std::uint32_t Code(double v) {
 
 unsigned char FsiDitHeaderChecksum(const unsigned char* header) {
   unsigned char sum = 0;  // byte 127 starts at 0 and takes itself in last
-  for (std::size_t i = 0; i + 1 < HeaderSize; ++i) sum = static_cast<unsigned char>(sum + header[i]);
+  for (std::size_t i = 0; i + 1 < HeaderSize; ++i)
+    sum = static_cast<unsigned char>(sum + header[i]);
   return static_cast<unsigned char>(sum + sum);
 }
 
 bool TFSI_DIT_3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   const std::string head = ReadFilePrefix(fileName, HeaderSize);
-  return head.size() >= 4 &&
-         GetLE32(reinterpret_cast<const unsigned char*>(head.data())) == Magic;
+  return head.size() >= 4 && GetLE32(reinterpret_cast<const unsigned char*>(head.data())) == Magic;
 }
 
 void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,

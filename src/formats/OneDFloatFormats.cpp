@@ -159,7 +159,7 @@ bool ParseIntTripleLoose(std::string_view line, double maxCode, double& r, doubl
 // --- Filmlight Truelight 1D ------------------------------------------------
 
 std::unique_ptr<TLutParser> TFilmlight1DLutFormat::NewParser(const std::filesystem::path&,
-                                                            const TReadOptions& options) const {
+                                                             const TReadOptions& options) const {
   return std::make_unique<TFilmlight1DParser>(options);
 }
 
@@ -168,7 +168,7 @@ bool TFilmlight1DLutFormat::Detect(const std::filesystem::path& fileName) const 
 }
 
 void TFilmlight1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                 const TWriteContext&) const {
+                                  const TWriteContext&) const {
   TTextFile text;
   text.Add("# Truelight Cube v2.0");
   text.Add("# lutLength " + std::to_string(lut.Size1D()));
@@ -184,7 +184,7 @@ void TFilmlight1DLutFormat::Write(const std::filesystem::path& fileName, const T
 // --- Nucoda 1D -------------------------------------------------------------
 
 void TNucoda1DLutWriterFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                    const TWriteContext&) const {
+                                     const TWriteContext&) const {
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 2");
   text.Add("");
@@ -198,8 +198,8 @@ void TNucoda1DLutWriterFormat::Write(const std::filesystem::path& fileName, cons
 
 // --- Colorfront OSD 1D -----------------------------------------------------
 
-std::unique_ptr<TLutParser> TColorFrontOSD1DLutFormat::NewParser(const std::filesystem::path&,
-                                                                const TReadOptions& options) const {
+std::unique_ptr<TLutParser> TColorFrontOSD1DLutFormat::NewParser(
+    const std::filesystem::path&, const TReadOptions& options) const {
   return std::make_unique<TColorFrontOSD1DParser>(options);
 }
 
@@ -208,7 +208,7 @@ bool TColorFrontOSD1DLutFormat::Detect(const std::filesystem::path& fileName) co
 }
 
 void TColorFrontOSD1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                     const TWriteContext&) const {
+                                      const TWriteContext&) const {
   TTextFile text;
   AddFixedLines(text, lut, 1.0, 6);
   text.SaveToFile(fileName);
@@ -217,7 +217,7 @@ void TColorFrontOSD1DLutFormat::Write(const std::filesystem::path& fileName, con
 // --- Blackmagic HDLink 1D --------------------------------------------------
 
 std::unique_ptr<TLutParser> TBlackmagic1DLutFormat::NewParser(const std::filesystem::path&,
-                                                             const TReadOptions& options) const {
+                                                              const TReadOptions& options) const {
   return std::make_unique<TBlackmagic1DParser>(options);
 }
 
@@ -226,7 +226,7 @@ bool TBlackmagic1DLutFormat::Detect(const std::filesystem::path& fileName) const
 }
 
 void TBlackmagic1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                  const TWriteContext&) const {
+                                   const TWriteContext&) const {
   TTextFile text;
   text.Add("R\tG\tB - HDLINK GAMMA TABLE");
   AddFixedLines(text, lut, 1000.0, 2);

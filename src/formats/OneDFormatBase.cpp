@@ -17,7 +17,8 @@ void TCountedCurveParser::BeginTable() {
 void TCountedCurveParser::AppendEntry(const TLutRGB& rgb) {
   if (LutSize < 0) LutSize = 0;
   if (LutSize >= MaxCurveSize) CheckCurveSize(LutSize + 1);
-  Entries.resize(static_cast<std::size_t>(LutSize));  // in step with LutSize, which some formats reset
+  Entries.resize(
+      static_cast<std::size_t>(LutSize));  // in step with LutSize, which some formats reset
   Entries.push_back(rgb);
   ++LutSize;
 }

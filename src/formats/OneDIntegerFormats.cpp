@@ -190,7 +190,8 @@ class TFusion1DParser : public TCountedCurveParser {
       std::int64_t bits = 0;
       if (!TryParseInt64(line, bits)) return;
       if (bits < 1 || bits > 32)
-        throw ELUTError("Unsupported bit depth " + std::string(line) + ": 1 to 32 bits can be read.");
+        throw ELUTError("Unsupported bit depth " + std::string(line) +
+                        ": 1 to 32 bits can be read.");
       CodeScale = static_cast<int>(bits);
       LutSize = 0;
       return;
@@ -218,7 +219,7 @@ class TFusion1DParser : public TCountedCurveParser {
 // --- Autodesk Lustre 1D ----------------------------------------------------
 
 std::unique_ptr<TLutParser> TLustre1DLutFormat::NewParser(const std::filesystem::path&,
-                                                         const TReadOptions& options) const {
+                                                          const TReadOptions& options) const {
   return std::make_unique<TLustre1DParser>(options);
 }
 
@@ -227,7 +228,7 @@ bool TLustre1DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                              const TWriteContext& context) const {
+                               const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   text.Add("LUT" + std::to_string(bits));
@@ -247,7 +248,7 @@ void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 // --- Codex 1D, Scratch 1D --------------------------------------------------
 
 std::unique_ptr<TLutParser> TCodex1DLutFormat::NewParser(const std::filesystem::path&,
-                                                        const TReadOptions& options) const {
+                                                         const TReadOptions& options) const {
   return std::make_unique<TCodex1DParser>(options);
 }
 
@@ -256,7 +257,7 @@ bool TCodex1DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                             const TWriteContext& context) const {
+                              const TWriteContext& context) const {
   const int bits = context.Bits;
   const int n = lut.Size1D();
   TTextFile text;
@@ -265,14 +266,15 @@ void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
   text.Add("LUT: 3 " + std::to_string(n));
   text.Add("");
   for (double TLutRGB::*channel : {&TLutRGB::R, &TLutRGB::G, &TLutRGB::B})
-    for (int i = 0; i < n; ++i) text.Add(std::to_string(UnclampedCode(bits, lut.Curve(i).*channel)));
+    for (int i = 0; i < n; ++i)
+      text.Add(std::to_string(UnclampedCode(bits, lut.Curve(i).*channel)));
   text.SaveToFile(fileName);
 }
 
 // --- Quantel 1D ------------------------------------------------------------
 
 std::unique_ptr<TLutParser> TQuantel1DLutFormat::NewParser(const std::filesystem::path&,
-                                                          const TReadOptions& options) const {
+                                                           const TReadOptions& options) const {
   return std::make_unique<TQuantel1DParser>(options);
 }
 
@@ -281,7 +283,7 @@ bool TQuantel1DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                               const TWriteContext& context) const {
+                                const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   text.Add("table type\t2");
@@ -298,7 +300,7 @@ void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLU
 // --- Fusion 1D -------------------------------------------------------------
 
 std::unique_ptr<TLutParser> TFusion1DLutFormat::NewParser(const std::filesystem::path&,
-                                                         const TReadOptions& options) const {
+                                                          const TReadOptions& options) const {
   return std::make_unique<TFusion1DParser>(options);
 }
 
@@ -307,7 +309,7 @@ bool TFusion1DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                              const TWriteContext& context) const {
+                               const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   text.Add("F5LT");
@@ -333,7 +335,7 @@ void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 // --- Cine-tal 1D and Shake 1D ----------------------------------------------
 
 void TCinetal1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                               const TWriteContext& context) const {
+                                const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   AddCodeTripleLines(text, lut, bits);

@@ -107,7 +107,8 @@ class TQuantel3DParser : public TLutParser {
       // Every value is divided by it: zero or less would fill the cube with
       // infinities or flipped signs.
       if (maxCode < 1)
-        throw ELUTError("Invalid max value " + std::to_string(maxCode) + ": it must be at least 1.");
+        throw ELUTError("Invalid max value " + std::to_string(maxCode) +
+                        ": it must be at least 1.");
       CodeScale = maxCode;
     } else if (LutSize != -1 && CodeScale != -1) {
       // "cube data", "R G B" and the order lines fail to parse here.
@@ -249,7 +250,7 @@ class TMatchLightParser : public TLutParser {
 // --- Codex 3D --------------------------------------------------------------
 
 std::unique_ptr<TLutParser> TCodex3DLutFormat::NewParser(const std::filesystem::path&,
-                                                        const TReadOptions& options) const {
+                                                         const TReadOptions& options) const {
   return std::make_unique<TCodex3DParser>(options);
 }
 
@@ -258,7 +259,7 @@ bool TCodex3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                             const TWriteContext& context) const {
+                              const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   text.Add("Lut3D: " + std::to_string(lut.Size3D()));
@@ -271,7 +272,7 @@ void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
 // --- Luther 3D -------------------------------------------------------------
 
 std::unique_ptr<TLutParser> TLuther3DLutFormat::NewParser(const std::filesystem::path&,
-                                                         const TReadOptions& options) const {
+                                                          const TReadOptions& options) const {
   return std::make_unique<TLuther3DParser>(options);
 }
 
@@ -280,7 +281,7 @@ bool TLuther3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                              const TWriteContext& context) const {
+                               const TWriteContext& context) const {
   const int bits = context.Bits;
   const long long n = lut.Size3D();
   TTextFile text;
@@ -293,7 +294,7 @@ void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 // --- Quantel 3D ------------------------------------------------------------
 
 std::unique_ptr<TLutParser> TQuantel3DLutFormat::NewParser(const std::filesystem::path&,
-                                                          const TReadOptions& options) const {
+                                                           const TReadOptions& options) const {
   return std::make_unique<TQuantel3DParser>(options);
 }
 
@@ -302,7 +303,7 @@ bool TQuantel3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                               const TWriteContext& context) const {
+                                const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   text.Add("max value " + std::to_string(CodeValue(bits, 1.0)));
@@ -318,8 +319,8 @@ void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLU
 
 // --- Colorfront OSD 3D -----------------------------------------------------
 
-std::unique_ptr<TLutParser> TColorFrontOSD3DLutFormat::NewParser(const std::filesystem::path&,
-                                                                const TReadOptions& options) const {
+std::unique_ptr<TLutParser> TColorFrontOSD3DLutFormat::NewParser(
+    const std::filesystem::path&, const TReadOptions& options) const {
   return std::make_unique<TColorFrontOSD3DParser>(options);
 }
 
@@ -328,7 +329,7 @@ bool TColorFrontOSD3DLutFormat::Detect(const std::filesystem::path& fileName) co
 }
 
 void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                     const TWriteContext&) const {
+                                      const TWriteContext&) const {
   TTextFile text;
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::BGR);
   text.SaveToFile(fileName);
@@ -337,7 +338,7 @@ void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, con
 // --- Nucoda 3D -------------------------------------------------------------
 
 std::unique_ptr<TLutParser> TNucoda3DLutFormat::NewParser(const std::filesystem::path&,
-                                                         const TReadOptions& options) const {
+                                                          const TReadOptions& options) const {
   return std::make_unique<TNucoda3DParser>(options);
 }
 
@@ -346,7 +347,7 @@ bool TNucoda3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                              const TWriteContext&) const {
+                               const TWriteContext&) const {
   const int ramp = NucodaRampLength;
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 1");
@@ -372,11 +373,10 @@ void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 // --- MatchLight 3D Cube ----------------------------------------------------
 
 std::unique_ptr<TLutParser> TMatchLight3DLutFormat::NewParser(const std::filesystem::path&,
-                                                             const TReadOptions& options) const {
+                                                              const TReadOptions& options) const {
   return std::make_unique<TMatchLightParser>(options);
 }
 
 bool TMatchLight3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "lutS,cubeS", "");
 }
-

@@ -69,8 +69,7 @@ class TNucoda3DLutFormat : public TGenericLutFormat {
 // Read only: no output profile leads here.
 class TMatchLight3DLutFormat : public TGenericLutFormat {
  public:
-  TMatchLight3DLutFormat()
-      : TGenericLutFormat("MatchLight 3D Cube", true, fcRead | fcDetect) {}
+  TMatchLight3DLutFormat() : TGenericLutFormat("MatchLight 3D Cube", true, fcRead | fcDetect) {}
   bool Detect(const std::filesystem::path& fileName) const override;
 
  protected:

@@ -85,8 +85,7 @@ class T3dlParser : public TLutParser {
       if (!ParseIntTriple(lines[i], MaxCode(CodeScale), false, r, g, b)) continue;
       const double m = std::max({r, g, b});
       if (m > 1.0)
-        CodeScale = static_cast<int>(
-            std::min<double>(MaxScanBits, CodeScale + std::ceil(m) - 1.0));
+        CodeScale = static_cast<int>(std::min<double>(MaxScanBits, CodeScale + std::ceil(m) - 1.0));
     }
   }
 

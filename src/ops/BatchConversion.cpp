@@ -25,7 +25,8 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
     const TLutFileRow& row = rows[i];
     if (!row.Checked) continue;
     try {
-      const std::filesystem::path output = OutputPathFor(settings.OutputFolder, row.FileName, profile);
+      const std::filesystem::path output =
+          OutputPathFor(settings.OutputFolder, row.FileName, profile);
       const TConfirmAnswer answer = ConfirmWrite(confirm, output, true);
       if (answer == TConfirmAnswer::No) continue;
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;

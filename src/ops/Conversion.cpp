@@ -21,16 +21,15 @@ int EffectiveSize(const TLutRegistry& registry, const TLutOutputProfile& profile
 }
 
 std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
-                                    const std::string& fileName,
-                                    const TLutOutputProfile& profile) {
+                                    const std::string& fileName, const TLutOutputProfile& profile) {
   const std::size_t dot = fileName.rfind('.');
   const std::string stem = dot == std::string::npos ? fileName : fileName.substr(0, dot);
   return folder / (stem + "." + profile.Extension);
 }
 
 void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
-                    const std::filesystem::path& output, const TLutOutputProfile& profile,
-                    int size, int bits, const TReadOptions& readOptions, IConfirm* confirm) {
+                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
+                    int bits, const TReadOptions& readOptions, IConfirm* confirm) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
   TLUT target;

@@ -296,8 +296,9 @@ void TfrmMain::btnConvertClick() {
     ConvertCheckedFiles(Registry_, rows, settings, confirm, report);
   } catch (const std::exception& error) {
     progress.Hide();
-    QString text = ToQString(error.what());
-    if (!failed.empty()) text = DisplayPath(failed.string()) + QStringLiteral(": ") + text;
+    const QString text = failed.empty()
+                             ? ErrorMessageOf(error)
+                             : ErrorMessageOf(EInFileError(failed.string(), error.what(), ErrorLine(error)));
     Dialogs_.Error(this, ErrorDisplayText(text));
   }
 }

@@ -47,7 +47,8 @@ void ReadTriple(const TXMLNode& sop, std::string_view name, float& r, float& g, 
   b = ParseCDLNumber(CutToken(text));
   // A decimal comma splits numbers; the text left over is how that shows.
   if (!Trim(text).empty())
-    throw EConvertError("'" + std::string(all) + "' is not a list of three numbers with '.' as "
+    throw EConvertError("'" + std::string(all) +
+                        "' is not a list of three numbers with '.' as "
                         "the decimal separator");
 }
 
@@ -70,8 +71,8 @@ void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl) {
   ReadTriple(sop, "Power", cdl.PowerR, cdl.PowerG, cdl.PowerB);
   cdl.Saturation = 1;
   if (correction.HasNode("SATNode") && correction.NodeByName("SATNode").HasNode("Saturation"))
-    cdl.Saturation =
-        static_cast<float>(correction.NodeByName("SATNode").NodeByName("Saturation").Value.AsFloat());
+    cdl.Saturation = static_cast<float>(
+        correction.NodeByName("SATNode").NodeByName("Saturation").Value.AsFloat());
 }
 
 void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR, float& outG,

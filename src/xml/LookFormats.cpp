@@ -127,7 +127,8 @@ void TSpeedgradeLook3DLutFormat::Read(const std::filesystem::path& fileName, TLU
   if (xml.HasNode("look") && xml.NodeByName("look").HasNode("lut")) {
     const TXMLNode& table = xml.NodeByName("look").NodeByName("lut");
     std::string_view size = table.NodeByName("size").Value.Text;
-    if (!size.empty() && size.front() == '"') size = size.substr(1, size.size() >= 2 ? size.size() - 2 : 0);
+    if (!size.empty() && size.front() == '"')
+      size = size.substr(1, size.size() >= 2 ? size.size() - 2 : 0);
     n = StrToInt(size);
     data = table.NodeByName("data").Value.Text;
   }

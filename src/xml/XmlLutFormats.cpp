@@ -52,12 +52,23 @@ std::string XmlEscaped(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '\'': out += "&apos;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -128,11 +139,11 @@ void TClipster3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut
 }
 
 void TClipster3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                const TWriteContext& context) const {
+                                 const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
-  text.Add("<LUT3D name='" + LutName(fileName) + "'" + " N='" + std::to_string(lut.Size3D()) +
-           "'" + " BitDepth='" + std::to_string(bits) + "'>");
+  text.Add("<LUT3D name='" + LutName(fileName) + "'" + " N='" + std::to_string(lut.Size3D()) + "'" +
+           " BitDepth='" + std::to_string(bits) + "'>");
   text.Add("<values>");
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.Add("</values>");
@@ -171,7 +182,7 @@ void TStwo1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
 }
 
 void TStwo1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                            const TWriteContext& context) const {
+                             const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   text.Add("<?xml version=\"1.0\"?>");
@@ -215,7 +226,7 @@ void TPFClean3D_Format::Read(const std::filesystem::path& fileName, TLUT& lut,
 }
 
 void TPFClean3D_Format::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                             const TWriteContext& context) const {
+                              const TWriteContext& context) const {
   const int bits = context.Bits;
   TTextFile text;
   text.Add("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");

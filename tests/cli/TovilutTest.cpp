@@ -138,6 +138,29 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
   EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
 }
 
+// Errors from a line of text name it, in every command that reads LUTs.
+TEST_F(Tovilut, ErrorsNameTheirLine) {
+  const std::string bad = Q(Write("bad.cube", "# grade\nTITLE \"x\"\nLUT_3D_SIZE abc\n0 0 0\n"));
+  const std::string quantel = Q(Write("q.txt", "table type\t2\ngMax\t0\ngSize\t2\n"));
+  fs::create_directory(Path("out"));
+  const struct {
+    std::string args;
+    const char* message;
+  } cases[] = {
+      {"info " + bad, "bad.cube:3: 'abc' is not a valid integer value"},
+      {"convert -p 'cube 3d davinci' -o " + Q(Path("out")) + " " + bad,
+       "bad.cube:3: 'abc' is not a valid integer value"},
+      {"merge -p 'cube 3d davinci' -o " + Q(Path("m.cube")) + " " + bad,
+       "bad.cube:3: 'abc' is not a valid integer value"},
+      {"info " + quantel, "q.txt:2: Invalid maximum code 0 in the gMax line."},
+  };
+  for (const auto& c : cases) {
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.status, 1) << c.args;
+    EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
+  }
+}
+
 TEST_F(Tovilut, HaldImageGradedByApplyReadsBackAsTheLut) {
   const fs::path lut = Write("warm.cube",
                              "LUT_3D_SIZE 2\n0.1 0 0\n1 0 0\n0 0.9 0\n1 0.9 0\n"

@@ -202,6 +202,17 @@ class MainFormTest : public QObject {
     QVERIFY(Main->isEnabled());
   }
 
+  void errorsShowTheirLine() {
+    QTemporaryDir in, out;
+    const QString bad = WriteText(in.path(), "bad.cube", "# grade\n\nLUT_3D_SIZE abc\n0 0 0\n");
+    Add({bad});
+    ScriptConvert(out.path(), "Cube 3D Davinci");
+    Main->btnConvertClick();
+    QCOMPARE(Dialogs.Errors.size(), 1);
+    QCOMPARE(Dialogs.Errors[0], QDir::toNativeSeparators(bad) +
+                                    QStringLiteral(":3: 'abc' is not a valid integer value."));
+  }
+
   void selectingARowShowsItsLut() {
     const QString cube = WriteCube(Dir.path(), "a.cube", 0.5);
     Add({cube, WriteText(Dir.path(), "notes.txt", "hello\n")});
