@@ -32,12 +32,15 @@ std::string ReadUpTo(const fs::path& fileName, std::size_t maxBytes) {
     ::close(fd);
     RaiseFileError("open", fileName, EISDIR);
   }
+  // A regular file is read straight into the string, in one read as a rule;
+  // anything else in blocks until its end.
+  std::size_t expected = 1 << 16;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-    data.reserve(std::min<std::size_t>(maxBytes, static_cast<std::size_t>(st.st_size)));
-  char buffer[1 << 16];
-  while (data.size() < maxBytes) {
-    const std::size_t want = std::min(sizeof buffer, maxBytes - data.size());
-    const ssize_t got = ::read(fd, buffer, want);
+    expected = std::min<std::size_t>(maxBytes, static_cast<std::size_t>(st.st_size) + 1);
+  std::size_t filled = 0;
+  while (filled < maxBytes) {
+    if (filled == data.size()) data.resize(std::min(maxBytes, std::max(expected, 2 * filled)));
+    const ssize_t got = ::read(fd, data.data() + filled, data.size() - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
@@ -45,8 +48,9 @@ std::string ReadUpTo(const fs::path& fileName, std::size_t maxBytes) {
       RaiseFileError("read", fileName, err);
     }
     if (got == 0) break;
-    data.append(buffer, static_cast<std::size_t>(got));
+    filled += static_cast<std::size_t>(got);
   }
+  data.resize(filled);
   ::close(fd);
   return data;
 }

@@ -181,6 +181,28 @@ void TLUT::FillIdentity3D() {
       for (int b = 0; b < n; ++b) Cube(r, g, b) = {r / s, g / s, b / s};
 }
 
+TLUT TLUT::Resampled(TLUT&& source, TLutType type, int size) {
+  TLUT target;
+  target.LutType = type;
+  if (type == lt3D && source.LutType == lt3D && source.Size3D_ == size) {
+    target.Size3D_ = size;
+    target.CubeData_ = std::move(source.CubeData_);
+  } else if (type == lt1D && source.LutType == lt1D && source.Size1D_ == size) {
+    target.Size1D_ = size;
+    target.CurveData_ = std::move(source.CurveData_);
+  } else {
+    if (type == lt3D) {
+      target.SetSize3D(size);
+    } else {
+      target.SetSize1D(size);
+    }
+    target.ConvertFrom(source);
+    return target;
+  }
+  target.Comments = std::move(source.Comments);
+  return target;
+}
+
 void TLUT::ConvertFrom(const TLUT& source) {
   Comments = source.Comments;
   if (LutType == lt3D) {

@@ -120,7 +120,48 @@ bool ParseTriple(std::string_view line, bool skipFirst, Convert number, double& 
 
 }  // namespace
 
+namespace {
+
+// One finite number at p, from_chars style, with the optional "+" that the
+// number syntax allows; the end of what was read, or nullptr.
+const char* ReadFinite(const char* p, const char* end, double& value) {
+  if (end - p > 1 && p[0] == '+' && p[1] != '-' && p[1] != '+') ++p;
+  const auto [stop, ec] = std::from_chars(p, end, value);
+  if (ec != std::errc() || stop == p || !std::isfinite(value)) return nullptr;
+  return stop;
+}
+
+// The common shape of a data line, "a b c" with one tab, space or comma
+// after each of the first two numbers, read in one pass. Where it answers
+// true the token walk gives the same three numbers; anything else is left
+// to that walk.
+bool ParseFloatTripleFast(std::string_view line, double& a, double& b, double& c) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  while (p < end && IsBlank(*p)) ++p;
+  while (end > p && IsBlank(end[-1])) --end;
+  double* out[3] = {&a, &b, &c};
+  for (int k = 0; k < 3; ++k) {
+    p = ReadFinite(p, end, *out[k]);
+    if (!p) return false;
+    if (k == 2) return p == end;
+    if (p == end || !IsSeparator(*p)) return false;
+    ++p;
+    while (p < end && IsBlank(*p)) ++p;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool ParseFloatTriple(std::string_view line, double& a, double& b, double& c) {
+  double x, y, z;
+  if (ParseFloatTripleFast(line, x, y, z)) {
+    a = x;
+    b = y;
+    c = z;
+    return true;
+  }
   return ParseTriple(line, false, TryParseFloat, a, b, c);
 }
 

@@ -38,6 +38,8 @@ void CheckOrder(const TInputRange& range, const TRangeLine& where) {
 
 double Unmap(double x, double min, double max) { return (x - min) / (max - min); }
 
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 }  // namespace
 
 TCubeKeywords ScanCubeKeywords(const TTextFile& lines) {
@@ -47,7 +49,8 @@ TCubeKeywords ScanCubeKeywords(const TTextFile& lines) {
   try {
     for (; i < lines.Count(); ++i) {
       const std::string_view line = Trim(lines[i]);
-      if (line.empty() || line.front() == '#') continue;
+      // Every keyword starts with a letter; data lines (nearly all) do not.
+      if (line.empty() || !IsAsciiLetter(line.front())) continue;
       auto keyword = [&](std::string_view word) {
         return StartsWithNoCase(line, word) &&
                (line.size() == word.size() || static_cast<unsigned char>(line[word.size()]) <= ' ');

@@ -32,18 +32,9 @@ void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& i
                     int bits, const TReadOptions& readOptions, IConfirm* confirm) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
-  TLUT target;
-  {  // the source is released before the output is built
-    TLUT source;
-    LoadLutFile(registry, input, source, readOptions);
-    if (is3D) {
-      target.LutType = lt3D;
-      target.SetSize3D(size);
-    } else {
-      target.LutType = lt1D;
-      target.SetSize1D(size);
-    }
-    target.ConvertFrom(source);
-  }
+  TLUT source;
+  LoadLutFile(registry, input, source, readOptions);
+  const TLUT target = TLUT::Resampled(std::move(source), is3D ? lt3D : lt1D, size);
+  source = TLUT();  // released before the output is built
   registry.SaveLut(output, target, profile, bits, confirm);
 }
