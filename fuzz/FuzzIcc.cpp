@@ -19,13 +19,20 @@
 #include "core/LUTFormat.h"
 #include "icc/ICCLib.h"
 #include "icc/ICCToLut.h"
+#include "registry/FormatTable.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Every output replaces the one before it.
+struct TReplaceAll : IConfirm {
+  TConfirmAnswer Confirm(const std::string&, bool) override { return TConfirmAnswer::Yes; }
+};
+
 struct TFuzzState {
   TLutRegistry Registry;
+  TReplaceAll Replace;
   const TLutOutputProfile* Profile = nullptr;
   fs::path Dir;
 };
@@ -68,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const bool invert : {false, true}) {
     try {
-      ConvertICCToLut(s.Registry, {input, {}, invert}, s.Dir / "output.cube", *s.Profile, 9, -1);
+      ConvertICCToLut(s.Registry, {input, {}, invert}, s.Dir / "output.cube", *s.Profile, 9, -1,
+                      s.Replace);
     } catch (const EICCError&) {
     } catch (const EFileError&) {
     }

@@ -10,9 +10,9 @@ TCommand AddFormatsCommand(CLI::App& app) {
   return {cmd, [] {
             const TLutRegistry& registry = LutRegistry();
             std::printf("Formats, in detection order:\n");
-            for (std::size_t i = 0; i < registry.FormatCount(); ++i) {
+            for (int i = 0; i < registry.FormatCount(); ++i) {
               const TLUTFormat& f = *registry.GetLutFormat(i);
-              std::printf("  %2zu  %-36s %s\n", i, f.Name.c_str(), f.Is3D ? "3D" : "1D");
+              std::printf("  %2d  %-36s %s\n", i, f.Name.c_str(), f.Is3D ? "3D" : "1D");
             }
             std::printf("\nOutput profiles (convert -p NUMBER or NAME):\n");
             std::printf("  %2s  %-52s %-9s %-4s %6s %5s  %s\n", "#", "Name", "Extension", "Kind",
