@@ -382,6 +382,7 @@ class MainFormTest : public QObject {
     QCOMPARE(profile, QStringLiteral("Cube 3D Davinci"));
     QCOMPARE(size, QStringLiteral("33"));
     QCOMPARE(folder, out.path());
+    Main.reset();  // before the store it points to goes
   }
 
   void severalRowsTakeOneDeleteAndOneBitsOverride() {
