@@ -49,15 +49,14 @@ in_root apt-get update -qq
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/tmp/$(basename "$deb")" >/dev/null
 
 echo "== Run from the installed package"
-set -x
-in_root tovilut --version
-in_root tovilut convert -p "Cube 3D Davinci" -s 17 -o /tmp /tmp/warm.cube --overwrite
-in_root tovilut hald /tmp/hald.tif
-in_root tovilut info /tmp/hald.tif
-in_root tovi-lut-converter --version
-in_root sh -c '! ldd /usr/bin/tovilut /usr/bin/tovi-lut-converter /usr/lib/*/tovilut/libtovi_codecs.so | grep "not found"'
-in_root ls /usr/share/man/man1/tovilut.1.gz /usr/share/bash-completion/completions/tovilut \
+run() { echo "\$ $*"; in_root "$@"; }
+run tovilut --version
+run tovilut convert -p "Cube 3D Davinci" -s 17 -o /var/tmp /tmp/warm.cube
+run tovilut hald /tmp/hald.tif
+run tovilut info /tmp/hald.tif
+run env QT_QPA_PLATFORM=offscreen tovi-lut-converter --version
+run sh -c '! ldd /usr/bin/tovilut /usr/bin/tovi-lut-converter /usr/lib/*/tovilut/libtovi_codecs.so | grep "not found"'
+run ls /usr/share/man/man1/tovilut.1.gz /usr/share/bash-completion/completions/tovilut \
   /usr/share/zsh/vendor-completions/_tovilut /usr/share/fish/vendor_completions.d/tovilut.fish \
   /usr/share/applications/tovi-lut-converter.desktop
-set +x
 echo "== The package installs and runs on a clean Debian 12."

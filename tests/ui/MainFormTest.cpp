@@ -444,7 +444,7 @@ class MainFormTest : public QObject {
     QVERIFY(!Main->isVisible());
   }
 
-  // The boxes keep their specified size in the first window and grow with a
+  // The boxes keep their 210 x 169 in the first window and grow with a
   // larger one; in a window too low for them the pane scrolls, and no
   // picture ever covers a caption.
   void previewGrowsWithTheWindow_data() {
