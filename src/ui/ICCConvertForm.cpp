@@ -245,15 +245,13 @@ void TfrmICCConvert::btnConvertClick() {
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtLUTFile->text());
     TDialogConfirm confirm(Dialogs_, this);
-    if (std::filesystem::exists(output) && confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
-      return;
     TICCTransformRequest request;
     request.Profile = ToPath(edtProfile->text());
     if (QFileInfo(edtSecond->text()).isFile()) request.SecondProfile = ToPath(edtSecond->text());
     request.Invert = cbxInvert->isChecked();
-    ConvertICCToLut(Registry_, request, output, *profile, Controls->Options.EffectiveSize(),
-                    Controls->Options.SelectedBits());
-    written = true;
+    written = ConvertICCToLut(Registry_, request, output, *profile,
+                              Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
+                              confirm);
   });
   if (written) Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
 }

@@ -8,6 +8,7 @@
 #include "core/LUTFormat.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
+#include "registry/FormatTable.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -23,7 +24,7 @@ int main(int argc, char* argv[]) {
                                QStringLiteral("[FILE...]"));
   parser.process(app);
 
-  TLutRegistry& registry = LutRegistry();
+  const TLutRegistry& registry = LutRegistry();
   TQtDialogs dialogs;
   // ~/.config/tovi-lut-converter/tovi-lut-converter.conf
   QSettings settings(QStringLiteral("tovi-lut-converter"), QStringLiteral("tovi-lut-converter"));

@@ -156,3 +156,4 @@ class ICCDialogsTest : public QObject {
 
 QTEST_MAIN(ICCDialogsTest)
 #include "ICCDialogsTest.moc"
+#include "registry/FormatTable.h"
