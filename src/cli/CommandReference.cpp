@@ -30,8 +30,10 @@ std::vector<std::string> ChoicesOf(const std::string& typeName) {
 
 // --input-bits takes INPUT_BITS; a positional is named by its own name.
 std::string ValueNameOf(const CLI::Option& option) {
-  std::string name = option.get_lnames().empty() ? option.get_name(true) : option.get_lnames().front();
-  for (char& c : name) c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::string name =
+      option.get_lnames().empty() ? option.get_name(true) : option.get_lnames().front();
+  for (char& c : name)
+    c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return name;
 }
 
@@ -70,7 +72,8 @@ TCliReference DescribeCommands(const CLI::App& app) {
   reference.Program = app.get_name();
   reference.Version = TOVI_VERSION;
   reference.Root = DescribeCommand(app);
-  for (const CLI::App* command : app.get_subcommands([](const CLI::App* c) { return !Hidden(c->get_group()); }))
+  for (const CLI::App* command :
+       app.get_subcommands([](const CLI::App* c) { return !Hidden(c->get_group()); }))
     reference.Commands.push_back(DescribeCommand(*command));
   return reference;
 }

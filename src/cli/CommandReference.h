@@ -15,7 +15,7 @@ struct TCliOptionRef {
   std::vector<std::string> Long;   // without the dashes: "profile"
   std::string ValueName;           // "PROFILE", "FILE"; empty for a flag
   std::string Description;
-  std::string Default;                // shown as "(default: ...)"
+  std::string Default;               // shown as "(default: ...)"
   std::vector<std::string> Choices;  // the accepted words, when the parser lists them
   bool Required = false;
   bool Repeats = false;  // a positional that takes several values

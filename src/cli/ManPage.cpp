@@ -67,7 +67,8 @@ std::string OptionText(const TCliOptionRef& o) {
 void WriteOptions(std::ostringstream& out, const TCliCommandRef& command) {
   for (const TCliOptionRef& p : command.Positionals)
     out << ".TP\n" << PositionalSynopsis(p) << "\n" << OptionText(p) << "\n";
-  for (const TCliOptionRef& o : command.Options) out << ".TP\n" << OptionTerm(o) << "\n" << OptionText(o) << "\n";
+  for (const TCliOptionRef& o : command.Options)
+    out << ".TP\n" << OptionTerm(o) << "\n" << OptionText(o) << "\n";
 }
 
 // Blank lines of a description become paragraph breaks.
@@ -93,7 +94,8 @@ std::string ManPage(const TCliReference& r) {
   const std::string program = Literal(r.Program);
   // "Program Name: what it does." gives the NAME line "program - what it does".
   std::string summary = r.Root.Description;
-  if (const auto colon = summary.find(": "); colon != std::string::npos) summary = summary.substr(colon + 2);
+  if (const auto colon = summary.find(": "); colon != std::string::npos)
+    summary = summary.substr(colon + 2);
   if (!summary.empty() && summary.back() == '.') summary.pop_back();
 
   out << ".TH " << Upper(program) << " 1 \"\" \"" << program << " " << Literal(r.Version)
@@ -101,11 +103,13 @@ std::string ManPage(const TCliReference& r) {
   out << ".SH NAME\n" << program << " \\- " << Roff(summary) << "\n";
   out << ".SH SYNOPSIS\n";
   for (const TCliCommandRef& c : r.Commands) {
-    out << ".B " << program << "\n" << "\\fB" << Literal(c.Name) << "\\fR [\\fIOPTIONS\\fR]";
+    out << ".B " << program << "\n"
+        << "\\fB" << Literal(c.Name) << "\\fR [\\fIOPTIONS\\fR]";
     for (const TCliOptionRef& p : c.Positionals) out << " " << PositionalSynopsis(p);
     out << "\n.br\n";
   }
-  for (const TCliOptionRef& o : r.Root.Options) out << ".B " << program << "\n" << OptionTerm(o) << "\n.br\n";
+  for (const TCliOptionRef& o : r.Root.Options)
+    out << ".B " << program << "\n" << OptionTerm(o) << "\n.br\n";
   out << ".SH DESCRIPTION\n";
   WriteParagraphs(out, r.Root.Description);
   if (!r.Root.Footer.empty()) {

@@ -37,14 +37,16 @@ std::string Bash(const TCliReference& r) {
   for (const TCliCommandRef& c : r.Commands) names.push_back(c.Name);
   out << "# bash completion for " << r.Program << "\n"
       << fn << "() {\n"
-      << "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} command= words= i\n"
+      << "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} command= words= "
+         "i\n"
       << "  for ((i = 1; i < COMP_CWORD; i++)); do\n"
       << "    case ${COMP_WORDS[i]} in\n"
       << "      " << Join(names, "|") << ") command=${COMP_WORDS[i]}; break ;;\n"
       << "    esac\n"
       << "  done\n"
       << "  case $command in\n";
-  auto branch = [&](const std::string& label, const TCliCommandRef& c, const std::string& extraWords) {
+  auto branch = [&](const std::string& label, const TCliCommandRef& c,
+                    const std::string& extraWords) {
     std::vector<std::string> words;
     std::ostringstream values;
     for (const TCliOptionRef& o : c.Options) {
@@ -52,13 +54,15 @@ std::string Bash(const TCliReference& r) {
       words.insert(words.end(), dashed.begin(), dashed.end());
       if (o.ValueName.empty()) continue;
       values << "        " << Join(dashed, "|") << ") ";
-      if (!o.Choices.empty()) values << "COMPREPLY=($(compgen -W '" << ShQuoted(Join(o.Choices)) << "' -- \"$cur\")); ";
+      if (!o.Choices.empty())
+        values << "COMPREPLY=($(compgen -W '" << ShQuoted(Join(o.Choices)) << "' -- \"$cur\")); ";
       values << "return ;;\n";
     }
     out << "    " << label << ")\n";
     if (!values.str().empty()) out << "      case $prev in\n" << values.str() << "      esac\n";
     out << "      words='" << ShQuoted(Join(words)) << "'\n";
-    if (!extraWords.empty()) out << "      [[ $cur == -* ]] || words='" << ShQuoted(extraWords) << "'\n";
+    if (!extraWords.empty())
+      out << "      [[ $cur == -* ]] || words='" << ShQuoted(extraWords) << "'\n";
     out << "      ;;\n";
   };
   branch("''", r.Root, Join(names));
@@ -164,8 +168,7 @@ void FishOption(std::ostringstream& out, const std::string& head, const TCliOpti
 std::string Fish(const TCliReference& r) {
   std::ostringstream out;
   const std::string complete = "complete -c " + r.Program;
-  out << "# fish completion for " << r.Program << "\n"
-      << complete << " -f\n";
+  out << "# fish completion for " << r.Program << "\n" << complete << " -f\n";
   const std::string atTop = complete + " -n __fish_use_subcommand";
   for (const TCliOptionRef& o : r.Root.Options) FishOption(out, atTop, o);
   for (const TCliCommandRef& c : r.Commands)

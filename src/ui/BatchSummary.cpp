@@ -12,7 +12,8 @@ TConfirmAnswer TSkipCountingConfirm::Confirm(const std::string& message, bool wi
   return Inner_.Confirm(message, withNo);
 }
 
-TConfirmAnswer TSkipCountingConfirm::ConfirmOverwrite(const std::filesystem::path& file, bool withNo) {
+TConfirmAnswer TSkipCountingConfirm::ConfirmOverwrite(const std::filesystem::path& file,
+                                                      bool withNo) {
   const TConfirmAnswer answer = Inner_.ConfirmOverwrite(file, withNo);
   if (answer == TConfirmAnswer::No && Outputs_.count(file)) ++Count_.Skipped;
   return answer;

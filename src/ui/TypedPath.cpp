@@ -34,13 +34,15 @@ TTypedPath CheckTypedPath(const QString& text, TPathUse use) {
   switch (use) {
     case TPathUse::Folder:
       if (!info.exists())
-        result.Problem = QStringLiteral("The folder ") + Quoted(result.Path) + QStringLiteral(" does not exist.");
+        result.Problem = QStringLiteral("The folder ") + Quoted(result.Path) +
+                         QStringLiteral(" does not exist.");
       else if (!info.isDir())
         result.Problem = Quoted(result.Path) + QStringLiteral(" is a file, not a folder.");
       break;
     case TPathUse::OpenFile:
       if (!info.exists())
-        result.Problem = QStringLiteral("The file ") + Quoted(result.Path) + QStringLiteral(" does not exist.");
+        result.Problem =
+            QStringLiteral("The file ") + Quoted(result.Path) + QStringLiteral(" does not exist.");
       else if (info.isDir())
         result.Problem = Quoted(result.Path) + QStringLiteral(" is a folder, not a file.");
       break;
@@ -48,21 +50,24 @@ TTypedPath CheckTypedPath(const QString& text, TPathUse use) {
       if (info.isDir())
         result.Problem = Quoted(result.Path) + QStringLiteral(" is a folder, not a file.");
       else if (!QFileInfo(info.absolutePath()).isDir())
-        result.Problem = QStringLiteral("The folder ") + Quoted(QDir::toNativeSeparators(info.absolutePath())) +
+        result.Problem = QStringLiteral("The folder ") +
+                         Quoted(QDir::toNativeSeparators(info.absolutePath())) +
                          QStringLiteral(" does not exist.");
       break;
   }
   return result;
 }
 
-bool AcceptTypedPath(QLineEdit& field, TPathUse use, IDialogs& dialogs, const QString& defaultSuffix) {
+bool AcceptTypedPath(QLineEdit& field, TPathUse use, IDialogs& dialogs,
+                     const QString& defaultSuffix) {
   TTypedPath typed = CheckTypedPath(field.text(), use);
   if (!typed.Ok()) {
     dialogs.Warning(field.window(), typed.Problem);
     field.setFocus();
     return false;
   }
-  if (use == TPathUse::SaveFile && !defaultSuffix.isEmpty() && QFileInfo(typed.Path).suffix().isEmpty())
+  if (use == TPathUse::SaveFile && !defaultSuffix.isEmpty() &&
+      QFileInfo(typed.Path).suffix().isEmpty())
     typed.Path += QLatin1Char('.') + defaultSuffix;
   field.setText(typed.Path);
   return true;

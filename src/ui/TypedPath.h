@@ -22,4 +22,5 @@ class QLineEdit;
 // Checks the box's path; a problem is shown as a warning and the box takes
 // the focus. A passing path is written back cleaned, with defaultSuffix
 // appended to a file name that has none (as the save picker does).
-bool AcceptTypedPath(QLineEdit& field, TPathUse use, IDialogs& dialogs, const QString& defaultSuffix = {});
+bool AcceptTypedPath(QLineEdit& field, TPathUse use, IDialogs& dialogs,
+                     const QString& defaultSuffix = {});

@@ -6,9 +6,9 @@
 #include <QSettings>
 
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
-#include "registry/FormatTable.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -17,10 +17,12 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tovi/tovi-lut-converter.png")));
   QApplication::setDesktopFileName(QStringLiteral("tovi-lut-converter"));
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Tovi LUT Converter: convert colour look-up tables between formats."));
+  parser.setApplicationDescription(
+      QStringLiteral("Tovi LUT Converter: convert colour look-up tables between formats."));
   parser.addHelpOption();
   parser.addVersionOption();
-  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("LUT files, or folders of them, to list."),
+  parser.addPositionalArgument(QStringLiteral("files"),
+                               QStringLiteral("LUT files, or folders of them, to list."),
                                QStringLiteral("[FILE...]"));
   parser.process(app);
 

@@ -25,13 +25,16 @@ TShellRun Shell(const std::string& command) {
   return run;
 }
 
-bool Has(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+bool Has(const std::string& text, const std::string& piece) {
+  return text.find(piece) != std::string::npos;
+}
 
 class CommandReference : public TempDirTest {
  protected:
   fs::path Generate(const std::string& kind) {
     const fs::path file = Path("reference." + kind);
-    const TShellRun run = Shell(std::string(TOVILUT_EXE) + " --generate " + kind + " > '" + file.string() + "'");
+    const TShellRun run =
+        Shell(std::string(TOVILUT_EXE) + " --generate " + kind + " > '" + file.string() + "'");
     EXPECT_EQ(run.status, 0) << run.out;
     return file;
   }
@@ -58,8 +61,9 @@ TEST_F(CommandReference, BashCompletesCommandsOptionsAndChoices) {
     // COMP_WORDS as bash splits the line; a trailing space starts a new word.
     std::string line = c.line;
     const std::string words = line.back() == ' ' ? "(" + line + "\"\")" : "(" + line + ")";
-    const TShellRun run = Shell("bash -c 'source " + script.string() + "; COMP_WORDS=" + words +
-                                "; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tovilut; echo \"${COMPREPLY[*]}\"'");
+    const TShellRun run =
+        Shell("bash -c 'source " + script.string() + "; COMP_WORDS=" + words +
+              "; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tovilut; echo \"${COMPREPLY[*]}\"'");
     EXPECT_EQ(run.out, std::string(c.expected) + "\n") << c.line;
   }
   // A value of an option without a list, and file arguments, are left to
@@ -74,8 +78,8 @@ TEST_F(CommandReference, FishCompletesCommandsOptionsAndChoices) {
   if (Shell("command -v fish").status != 0) GTEST_SKIP() << "fish is not installed";
   const fs::path script = Generate("fish");
   for (const TCompletionCase& c : CompletionCases) {
-    const TShellRun run =
-        Shell("fish --no-config -c 'source " + script.string() + "; complete -C \"" + c.line + "\"'");
+    const TShellRun run = Shell("fish --no-config -c 'source " + script.string() +
+                                "; complete -C \"" + c.line + "\"'");
     std::string names;  // each answer is "word<TAB>description"
     std::size_t start = 0;
     for (std::size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
@@ -98,7 +102,8 @@ TEST_F(CommandReference, ManPageListsEveryCommandWithItsOptions) {
   const std::string page = ReadText(Generate("man"));
   EXPECT_TRUE(Has(page, ".TH TOVILUT 1 \"\" \"tovilut " TOVI_VERSION "\"")) << page;
   EXPECT_TRUE(Has(page, ".SH NAME\ntovilut \\- convert colour look-up tables between formats\n"));
-  for (const char* command : {"formats", "info", "convert", "merge", "icc2lut", "lut2icc", "hald", "apply"})
+  for (const char* command :
+       {"formats", "info", "convert", "merge", "icc2lut", "lut2icc", "hald", "apply"})
     EXPECT_TRUE(Has(page, std::string(".SS ") + command + "\n")) << command;
   EXPECT_TRUE(Has(page, "\\fB\\-p\\fR, \\fB\\-\\-profile\\fR \\fIPROFILE\\fR\n"));
   EXPECT_TRUE(Has(page, "(one of: display input link)"));
