@@ -16,6 +16,7 @@ PACKAGES=(
   libopenimageio-dev qt6-base-dev
   opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
   clang-14 libclang-rt-14-dev
+  zsh fish  # the shells the generated completions are tried in
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

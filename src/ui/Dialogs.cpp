@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QWidget>
 
 #include "core/Errors.h"
 
@@ -110,9 +111,20 @@ std::filesystem::path ToPath(const QString& text) {
   return std::filesystem::path(QDir::fromNativeSeparators(text).toStdString());
 }
 
+QStringList LutFilePatterns() {
+  return {"*.cube", "*.lut", "*.m3d", "*.3dl", "*.txt", "*.cms", "*.mga", "*.xml", "*.3dmesh", "*dat",
+          "*.alut", "*.ilut", "*.olut", "*.1dlut", "*.look", "*.cc", "*.pfl", "*.cfe", "*.dd3", "*.mlc",
+          "*.vlt", "*.bmp", "*.jpg", "*.jpeg", "*.tif", "*.tiff"};
+}
+
 QString LutFilesFilter() {
-  return QStringLiteral(
-      "LUT Files (*.cube *.lut *.m3d *.3dl *.txt *.cms *.mga *.xml *.3dmesh *dat *.alut *.ilut "
-      "*.olut *.1dlut *.look *.cc *.pfl *.cfe *.dd3 *.mlc *.vlt *.bmp *.jpg *.jpeg *.tif *.tiff);;"
-      "All Files (*)");
+  return QStringLiteral("LUT Files (") + LutFilePatterns().join(QLatin1Char(' ')) +
+         QStringLiteral(");;All Files (*)");
+}
+
+void CentreOnOwner(QWidget& window) {
+  if (!window.parentWidget()) return;
+  const QRect owner = window.parentWidget()->window()->frameGeometry();
+  const QSize frame = window.frameGeometry().size();  // move() places the frame
+  window.move(owner.center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
