@@ -101,9 +101,10 @@ def run(args, **kw):
 
 
 class Tools:
-    def __init__(self, tovilut, lut_eval, work):
+    def __init__(self, tovilut, lut_eval, work, fixtures=None):
         self.tovilut = tovilut
         self.lut_eval = lut_eval
+        self.fixtures = fixtures
         self.work = work
         shutil.rmtree(work, ignore_errors=True)
         os.makedirs(work)
