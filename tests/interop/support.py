@@ -212,8 +212,8 @@ def _split(line):
     return [c.strip() for c in line.strip().strip("|").split("|")]
 
 
-PROGRAM_ORDER = ["OpenColorIO", "FFmpeg", "LittleCMS transicc", "ArgyllCMS xicclu",
-                 "ArgyllCMS iccdump"]
+PROGRAM_ORDER = ["OpenColorIO", "FFmpeg", "LittleCMS transicc", "LittleCMS tificc",
+                 "LittleCMS jpgicc", "ArgyllCMS xicclu", "ArgyllCMS iccdump", "Python hashlib"]
 
 
 def _tidy(rows):
