@@ -13,6 +13,12 @@
 
 namespace {
 
+const std::map<std::string, TICCIntent> Intents = {
+    {"perceptual", TICCIntent::Perceptual},
+    {"relative", TICCIntent::RelativeColorimetric},
+    {"saturation", TICCIntent::Saturation},
+    {"absolute", TICCIntent::AbsoluteColorimetric}};
+
 struct TIcc2LutOptions {
   std::string Icc;
   std::string Second;
@@ -50,15 +56,11 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
     } catch (const EICCError&) {
     }
     if (profileClass == Signature("link"))
-      throw UsageError("--second cannot be used with a device link: the link is the whole transform");
+      throw UsageError(
+          "--second cannot be used with a device link: the link is the whole transform");
   }
-  const std::map<std::string, TICCIntent> intents = {
-      {"perceptual", TICCIntent::Perceptual},
-      {"relative", TICCIntent::RelativeColorimetric},
-      {"saturation", TICCIntent::Saturation},
-      {"absolute", TICCIntent::AbsoluteColorimetric}};
   TICCTransformRequest request{o.Icc, o.Second, o.Invert};
-  request.Intent = intents.at(o.Intent);
+  request.Intent = Intents.at(o.Intent);
   request.BlackPointCompensation = o.BlackPointCompensation;
   if (auto stop = GuardSingleOutput(o.Icc, o.Output, o.Overwrite)) return *stop;
   try {
@@ -79,7 +81,7 @@ TCommand AddIcc2LutCommand(CLI::App& app) {
   auto o = std::make_shared<TIcc2LutOptions>();
   cmd->add_option("ICC", o->Icc, "ICC profile")->required();
   cmd->add_option("--second", o->Second,
-                  "Second colour space profile (default: sRGB); not used with a device link");
+                  "Second colour space profile (default: sRGB); not with a device link");
   cmd->add_flag("--invert", o->Invert, "Invert the colour transformation");
   cmd->add_option("--intent", o->Intent,
                   "Rendering intent: perceptual, relative, saturation or absolute")

@@ -27,7 +27,12 @@ struct TICCColor {
 };
 
 // The ICC rendering intents, numbered as in the profile header.
-enum class TICCIntent { Perceptual = 0, RelativeColorimetric = 1, Saturation = 2, AbsoluteColorimetric = 3 };
+enum class TICCIntent {
+  Perceptual = 0,
+  RelativeColorimetric = 1,
+  Saturation = 2,
+  AbsoluteColorimetric = 3
+};
 
 class TICCService;
 

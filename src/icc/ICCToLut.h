@@ -44,7 +44,8 @@ class TICCColorTransform {
   void Translate(const TICCColor* in, TICCColor* out, std::size_t count) const;
 
  private:
-  void MakeTransform(const std::vector<const TICCProfile*>& order, const TICCTransformRequest& request);
+  void MakeTransform(const std::vector<const TICCProfile*>& order,
+                     const TICCTransformRequest& request);
 
   TICCService Service_;
   std::unique_ptr<TICCProfile> Source_;
