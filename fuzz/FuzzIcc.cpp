@@ -45,7 +45,7 @@ void RemoveDir() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   TFuzzState& s = State();
   RegisterLutFormats(s.Registry);
-  for (const TLutOutputProfile& p : s.Registry.LutOutputProfiles)
+  for (const TLutOutputProfile& p : s.Registry.LutOutputProfiles())
     if (p.Name == "Cube 3D Davinci") s.Profile = &p;
   if (!s.Profile) std::abort();
   const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();

@@ -127,9 +127,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return std::find(s.Family->Formats.begin(), s.Family->Formats.end(),
                      std::type_index(typeid(*format))) == s.Family->Formats.end();
   });
-  s.Readers.LutOutputProfiles.clear();
-  if (s.Readers.LutFormats.size() != s.Family->Formats.size()) std::abort();
-  for (const TLutOutputProfile& p : s.All.LutOutputProfiles)
+  s.Readers.LutOutputProfiles().clear();
+  if (s.Readers.FormatCount() != s.Family->Formats.size()) std::abort();
+  for (const TLutOutputProfile& p : s.All.LutOutputProfiles())
     if (p.Name == s.Family->Profile) s.Profile = &p;
   if (!s.Profile) std::abort();
   // Memory-backed when available: every input is written and read back.

@@ -9,15 +9,14 @@
 #include "cli/Commands.h"
 #include "icc/ICCToLut.h"
 #include "icc/ICCWriteLib.h"
-#include "ops/Conversion.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
-const std::map<std::string, TICCIntent> Intents = {
-    {"perceptual", TICCIntent::Perceptual},
-    {"relative", TICCIntent::RelativeColorimetric},
-    {"saturation", TICCIntent::Saturation},
-    {"absolute", TICCIntent::AbsoluteColorimetric}};
+const std::map<std::string, TICCIntent> Intents = {{"perceptual", TICCIntent::Perceptual},
+                                                   {"relative", TICCIntent::RelativeColorimetric},
+                                                   {"saturation", TICCIntent::Saturation},
+                                                   {"absolute", TICCIntent::AbsoluteColorimetric}};
 
 struct TIcc2LutOptions {
   std::string Icc;
@@ -30,6 +29,7 @@ struct TIcc2LutOptions {
   std::string Size = "default";
   std::string Bits = "default";
   bool Overwrite = false;
+  bool SkipExisting = false;
 };
 
 int RunIcc2Lut(const TIcc2LutOptions& o) {
@@ -56,17 +56,17 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
     } catch (const EICCError&) {
     }
     if (profileClass == Signature("link"))
-      throw UsageError(
+      throw EUsageError(
           "--second cannot be used with a device link: the link is the whole transform");
   }
   TICCTransformRequest request{o.Icc, o.Second, o.Invert};
   request.Intent = Intents.at(o.Intent);
   request.BlackPointCompensation = o.BlackPointCompensation;
-  if (auto stop = GuardSingleOutput(o.Icc, o.Output, o.Overwrite)) return *stop;
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    ConvertICCToLut(registry, request, o.Output, profile, size, bits);
+    if (!ConvertICCToLut(registry, request, o.Output, profile, size, bits, confirm)) return 0;
   } catch (const std::exception& e) {
-    ReportFailure(o.Icc, e.what());
+    ReportFailure(o.Icc, e);
     return 1;
   }
   std::cout << o.Icc << " -> " << o.Output << std::endl;
@@ -85,8 +85,8 @@ TCommand AddIcc2LutCommand(CLI::App& app) {
   cmd->add_flag("--invert", o->Invert, "Invert the colour transformation");
   cmd->add_option("--intent", o->Intent,
                   "Rendering intent: perceptual, relative, saturation or absolute")
-      ->transform(CLI::IsMember({"perceptual", "relative", "saturation", "absolute"},
-                                CLI::ignore_case))
+      ->transform(
+          CLI::IsMember({"perceptual", "relative", "saturation", "absolute"}, CLI::ignore_case))
       ->capture_default_str();
   cmd->add_flag("--bpc", o->BlackPointCompensation, "Black point compensation");
   cmd->add_option("-p,--profile", o->Profile,
@@ -97,6 +97,6 @@ TCommand AddIcc2LutCommand(CLI::App& app) {
       ->capture_default_str();
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();
-  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing LUT file");
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunIcc2Lut(*o); }};
 }

@@ -6,8 +6,8 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "core/LutInfo.h"
 #include "icc/ICCProfileInfo.h"
-#include "image/LutInfo.h"
 
 TCommand AddInfoCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
@@ -33,11 +33,11 @@ TCommand AddInfoCommand(CLI::App& app) {
                   std::cout << "  Format: unknown\n";
                   continue;
                 }
-                std::cout << "  Format: " << registry.LutFormats[lut.FormatIndex]->Name << "\n";
+                std::cout << "  Format: " << registry.GetLutFormat(lut.FormatIndex)->Name << "\n";
                 for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
               } catch (const std::exception& e) {
                 std::cout.flush();
-                ReportFailure(file, e.what());
+                ReportFailure(file, e);
                 status = 1;
               }
             }

@@ -19,6 +19,7 @@ struct TLut2IccOptions {
   bool CaptureOne = false;
   int Version = 4;
   bool Overwrite = false;
+  bool SkipExisting = false;
 };
 
 int RunLut2Icc(const TLut2IccOptions& o) {
@@ -31,13 +32,13 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   options.Copyright = o.Copyright;
   options.CaptureOneGamma = o.CaptureOne;
   options.Version = o.Version == 2 ? TICCVersion::V2 : TICCVersion::V4;
-  if (options.Description.empty()) throw UsageError("the description must not be empty");
-  if (options.Copyright.empty()) throw UsageError("the copyright must not be empty");
-  if (auto stop = GuardSingleOutput(o.Lut, o.Output, o.Overwrite)) return *stop;
+  if (options.Description.empty()) throw EUsageError("the description must not be empty");
+  if (options.Copyright.empty()) throw EUsageError("the copyright must not be empty");
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    ConvertLutToICC(LutRegistry(), o.Lut, o.Output, options);
+    if (!ConvertLutToICC(LutRegistry(), o.Lut, o.Output, options, confirm)) return 0;
   } catch (const std::exception& e) {
-    ReportFailure(o.Lut, e.what());
+    ReportFailure(o.Lut, e);
     return 1;
   }
   std::cout << o.Lut << " -> " << o.Output << std::endl;
@@ -63,6 +64,6 @@ TCommand AddLut2IccCommand(CLI::App& app) {
                   "ICC version: 4 (4.0), or 2 (2.4) for software that reads version 2 only")
       ->check(CLI::IsMember({2, 4}))
       ->capture_default_str();
-  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing profile");
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunLut2Icc(*o); }};
 }

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   try {
     for (const TCommand& command : commands)
       if (command.App->parsed()) return command.Run();
-  } catch (const UsageError& e) {
+  } catch (const EUsageError& e) {
     std::cerr << "tovilut: " << e.what() << std::endl;
     return 2;
   } catch (const std::exception& e) {

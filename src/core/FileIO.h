@@ -25,4 +25,5 @@ std::string ReadFilePrefix(const std::filesystem::path& fileName, std::size_t ma
 void WriteFileAtomic(const std::filesystem::path& fileName, std::string_view data);
 
 // "Cannot open file "name". reason" for the current errno.
-[[noreturn]] void RaiseFileError(const char* action, const std::filesystem::path& fileName, int err);
+[[noreturn]] void RaiseFileError(const char* action, const std::filesystem::path& fileName,
+                                 int err);

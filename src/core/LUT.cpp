@@ -46,8 +46,7 @@ void CheckCubeSize(int n) {
 
 void CheckCurveSize(int m) {
   if (m > MaxCurveSize)
-    throw ELUTSizeError(
-        "The current version cannot process 1D LUTs longer than 100000 entries.");
+    throw ELUTSizeError("The current version cannot process 1D LUTs longer than 100000 entries.");
   if (m < 2)
     throw ELUTSizeError("Invalid curve length " + std::to_string(m) +
                         ": a 1D LUT needs at least 2 entries.");
@@ -115,10 +114,14 @@ TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
 
 TLutRGB TLUT::ApplyToColor(const TLutRGB& x) const {
   switch (LutType) {
-    case lt1D: return Interpolate1D(x);
-    case lt3D: return Interpolate3D(x);
-    case lt1DThen3D: return Interpolate3D(Interpolate1D(x));
-    case ltEmpty: break;
+    case lt1D:
+      return Interpolate1D(x);
+    case lt3D:
+      return Interpolate3D(x);
+    case lt1DThen3D:
+      return Interpolate3D(Interpolate1D(x));
+    case ltEmpty:
+      break;
   }
   return x;
 }

@@ -48,7 +48,6 @@ class TLUT {
   TLutRGB& Curve(int i) { return CurveData_[static_cast<std::size_t>(i)]; }
   const TLutRGB& Curve(int i) const { return CurveData_[static_cast<std::size_t>(i)]; }
 
-  void Assign(const TLUT& source) { *this = source; }
   void ConvertFrom(const TLUT& source);
   TLutRGB ApplyToColor(const TLutRGB& x) const;
   TLutRGB Interpolate3D(const TLutRGB& x) const;

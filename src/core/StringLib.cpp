@@ -28,11 +28,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::string_view TrimLeft(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  return s;
-}
-
 std::string UpperCase(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = Upper(c);
@@ -66,14 +61,21 @@ std::string_view CutBefore(std::string_view separator, std::string_view& text) {
   return token;
 }
 
-std::size_t PosNoCase(std::string_view needle, std::string_view haystack) {
-  if (needle.size() > haystack.size()) return 0;
+std::size_t FindNoCase(std::string_view haystack, std::string_view needle) {
+  if (needle.size() > haystack.size()) return std::string_view::npos;
   for (std::size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
     std::size_t k = 0;
     while (k < needle.size() && Upper(haystack[i + k]) == Upper(needle[k])) ++k;
-    if (k == needle.size()) return i + 1;
+    if (k == needle.size()) return i;
   }
-  return 0;
+  return std::string_view::npos;
+}
+
+std::string_view KeywordValue(std::string_view line, std::string_view keyword, std::size_t skip) {
+  const std::size_t pos = FindNoCase(line, keyword);
+  if (pos == std::string_view::npos) return {};
+  const std::size_t start = pos + keyword.size() + skip;
+  return start > line.size() ? std::string_view{} : Trim(line.substr(start));
 }
 
 bool TryParseFloat(std::string_view token, double& value) {
@@ -151,10 +153,12 @@ double StrToFloatTolerant(std::string_view s) {
   return v;
 }
 
+double MaxCode(int bits) { return std::exp2(bits) - 1.0; }
+
 std::int64_t CodeValue(int bits, double value) {
   if (!(value >= 0.0)) value = 0.0;
   if (value >= 1.0) value = 1.0;
-  return static_cast<std::int64_t>(std::nearbyint((std::exp2(bits) - 1) * value));
+  return static_cast<std::int64_t>(std::nearbyint(MaxCode(bits) * value));
 }
 
 void AppendCodeValue(std::string& out, int bits, double value) {
@@ -206,8 +210,8 @@ void AppendFixed(std::string& out, int decimals, double value) {
   }
   // 15 significant digits "d.dddddddddddddde±XX": digits[0..14], exponent.
   char sci[40];
-  const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(value),
-                                 std::chars_format::scientific, 14);
+  const auto res =
+      std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 14);
   char digits[17];
   int count = 0;
   const char* p = sci;

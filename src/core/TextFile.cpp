@@ -69,13 +69,9 @@ void TTextFile::SaveToFile(const std::filesystem::path& fileName) const {
   }
 }
 
-std::string ReadFileHead(const std::filesystem::path& fileName, std::size_t n) {
-  return ReadFilePrefix(fileName, n);
-}
-
 bool MatchKeywords(const std::filesystem::path& fileName, std::string_view must,
                    std::string_view mustNot) {
-  const std::string head = UpperCase(ReadFileHead(fileName, 4096));
+  const std::string head = UpperCase(ReadFilePrefix(fileName, DetectionHeadSize));
   auto anyItem = [&](std::string_view list, bool wanted) {
     // true when some item's presence equals `wanted`
     while (!list.empty()) {

@@ -45,11 +45,11 @@ class TTextFile {
   std::string AddedBreak_ = "\n";
 };
 
-// At most n bytes from the start of the file (recognisers use 4096).
-std::string ReadFileHead(const std::filesystem::path& fileName, std::size_t n);
+// How much of a file's head the recognisers look at.
+constexpr std::size_t DetectionHeadSize = 4096;
 
 // The recogniser of most text formats: upper-cased comma-separated keywords,
 // every "must" one and none of the "mustNot" ones found anywhere in the
-// first 4096 bytes.
+// first DetectionHeadSize bytes.
 bool MatchKeywords(const std::filesystem::path& fileName, std::string_view must,
                    std::string_view mustNot);

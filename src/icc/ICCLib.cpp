@@ -171,10 +171,10 @@ std::unique_ptr<TICCTransform> TICCService::CreateTransform(
   const int in = ChannelsOf(ends.Entry), out = ChannelsOf(ends.Exit);
   cmsUInt32Number flags = cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE;
   if (blackPointCompensation) flags |= cmsFLAGS_BLACKPOINTCOMPENSATION;
-  cmsHTRANSFORM t = cmsCreateMultiprofileTransformTHR(
-      static_cast<cmsContext>(Context_), handles.data(),
-      static_cast<cmsUInt32Number>(handles.size()), Words(in), Words(out),
-      static_cast<cmsUInt32Number>(intent), flags);
+  cmsHTRANSFORM t =
+      cmsCreateMultiprofileTransformTHR(static_cast<cmsContext>(Context_), handles.data(),
+                                        static_cast<cmsUInt32Number>(handles.size()), Words(in),
+                                        Words(out), static_cast<cmsUInt32Number>(intent), flags);
   if (!t) Raise("No colour transform from " + names);
   return std::unique_ptr<TICCTransform>(new TICCTransform(t, in, out));
 }

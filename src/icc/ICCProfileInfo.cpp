@@ -25,17 +25,18 @@ std::string SignatureWord(std::uint32_t sig) {
 }
 
 std::string TagTypeName(std::uint32_t type) {
-  static const std::pair<const char*, const char*> names[] = {
-      {"mft1", "lut8"},    {"mft2", "lut16"}, {"mAB ", "lutAToB"},
-      {"mBA ", "lutBToA"}, {"mpet", "multiProcessElements"}};
+  static const std::pair<const char*, const char*> names[] = {{"mft1", "lut8"},
+                                                              {"mft2", "lut16"},
+                                                              {"mAB ", "lutAToB"},
+                                                              {"mBA ", "lutBToA"},
+                                                              {"mpet", "multiProcessElements"}};
   for (const auto& [sig, name] : names)
     if (type == Signature(sig)) return name;
   return "'" + SignatureWord(type) + "'";
 }
 
 std::string VersionText(std::uint32_t encoded) {
-  std::string text =
-      std::to_string(encoded >> 24) + "." + std::to_string((encoded >> 20) & 0xF);
+  std::string text = std::to_string(encoded >> 24) + "." + std::to_string((encoded >> 20) & 0xF);
   if (const std::uint32_t bugfix = (encoded >> 16) & 0xF) text += "." + std::to_string(bugfix);
   return text;
 }

@@ -58,6 +58,8 @@ TSaveChoice TQtDialogs::SaveFile(QWidget* parent, const QString& caption, const 
   dialog.setNameFilters(filters);
   if (filterIndex >= 0 && filterIndex < filters.size()) dialog.selectNameFilter(filters[filterIndex]);
   dialog.setDefaultSuffix(defaultSuffix);
+  // The operation that writes the file asks before replacing it, once.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   const QFileInfo info(start);
   if (!start.isEmpty() && info.isDir()) {
     dialog.setDirectory(start);
@@ -85,9 +87,16 @@ QString ErrorDisplayText(const QString& message) {
 }
 
 QString ErrorMessageOf(const std::exception& error) {
-  if (const auto* inFile = dynamic_cast<const EInFileError*>(&error))
-    return DisplayPath(inFile->File) + QStringLiteral(": ") + ToQString(error.what());
-  return ToQString(error.what());
+  const std::size_t line = ErrorLine(error);
+  QString where;
+  if (const auto* inFile = dynamic_cast<const EInFileError*>(&error)) {
+    where = DisplayPath(inFile->File);
+    if (line > 0) where += QStringLiteral(":%1").arg(line);
+    where += QStringLiteral(": ");
+  } else if (line > 0) {
+    where = QStringLiteral("Line %1: ").arg(line);
+  }
+  return where + ToQString(error.what());
 }
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }

@@ -254,11 +254,9 @@ void TfrmICCConvert::btnConvertClick() {
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtLUTFile->text());
     TDialogConfirm confirm(Dialogs_, this);
-    if (std::filesystem::exists(output) && confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
-      return;
-    ConvertICCToLut(Registry_, Request(), output, *profile, Controls->Options.EffectiveSize(),
-                    Controls->Options.SelectedBits());
-    written = true;
+    written = ConvertICCToLut(Registry_, Request(), output, *profile,
+                              Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
+                              confirm);
   });
   if (written) Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
 }

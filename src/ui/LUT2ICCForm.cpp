@@ -123,16 +123,13 @@ void TfrmLUT2ICC::btnConvertClick() {
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtICCFile->text());
     TDialogConfirm confirm(Dialogs_, this);
-    if (std::filesystem::exists(output) && confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
-      return;
     TLutProfileOptions options;
     options.Kind = static_cast<TICCProfileKind>(cbxClass->currentIndex());
     options.Description = ToUtf8(edtDescription->text());
     options.Copyright = ToUtf8(edtCopyright->text());
     options.CaptureOneGamma = cbxCaptureOne->isChecked();
     options.Version = cbxVersion->currentIndex() == 0 ? TICCVersion::V4 : TICCVersion::V2;
-    ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options);
-    written = true;
+    written = ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options, confirm);
   });
   if (!written) return;
   Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));

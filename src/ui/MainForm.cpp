@@ -213,7 +213,7 @@ void TfrmMain::lvwFilesSelectionChange() {
   RowSelectionChange(selected.isEmpty() ? nullptr : static_cast<TFileItem*>(selected.first()));
 }
 
-// Only a visible pane reads the file, with the row's depth handed over first.
+// Only a visible pane reads the file, at the row's depth.
 void TfrmMain::RowSelectionChange(TFileItem* row) {
   if (!row) {
     pnlPreview->ShowNoLut();
@@ -221,8 +221,7 @@ void TfrmMain::RowSelectionChange(TFileItem* row) {
   }
   if (!pnlPreview->isVisible()) return;
   Guarded(Dialogs_, this, [&] {
-    if (row->Entry) CopyBitsBeforeRead(Registry_, *row->Entry);
-    pnlPreview->ShowLutInfo(row->Path());
+    pnlPreview->ShowLutInfo(row->Path(), row->Entry ? ReadOptionsOf(*row->Entry) : TReadOptions{});
   });
 }
 
@@ -297,8 +296,9 @@ void TfrmMain::btnConvertClick() {
     ConvertCheckedFiles(Registry_, rows, settings, confirm, report);
   } catch (const std::exception& error) {
     progress.Hide();
-    QString text = ToQString(error.what());
-    if (!failed.empty()) text = DisplayPath(failed.string()) + QStringLiteral(": ") + text;
+    const QString text = failed.empty()
+                             ? ErrorMessageOf(error)
+                             : ErrorMessageOf(EInFileError(failed.string(), error.what(), ErrorLine(error)));
     Dialogs_.Error(this, ErrorDisplayText(text));
   }
 }
@@ -359,8 +359,9 @@ void TfrmMain::btnHaldClick() {
   if (choice.FileName.isEmpty()) return;
   HaldFileName_ = choice.FileName;
   HaldFilterIndex_ = std::clamp(choice.FilterIndex, 0, 2);
+  TDialogConfirm confirm(Dialogs_, this);
   Guarded(Dialogs_, this,
-          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_]); });
+          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_], confirm); });
 }
 
 void TfrmMain::miLut2ICCClick() {

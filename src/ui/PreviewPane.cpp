@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "image/LutInfo.h"
+#include "core/LutInfo.h"
 #include "ui/Dialogs.h"
 #include "ui/PreviewImage.h"
 
@@ -71,11 +71,12 @@ void TPreviewPane::ShowNoLut() {
 
 void TPreviewPane::SetUngraded(const QImage& picture) { imgUngraded->SetPicture(picture); }
 
-void TPreviewPane::ShowLutInfo(const std::filesystem::path& fileName) {
+void TPreviewPane::ShowLutInfo(const std::filesystem::path& fileName,
+                               const TReadOptions& options) {
   TBusyCursor busy;
   // Read into a fresh record so that a failed read leaves the pane as it was.
   TLUT record;
-  Registry_.LoadLut(fileName, record, -1);
+  Registry_.LoadLut(fileName, record, -1, options);
   PreviewRecord_ = std::move(record);
   if (PreviewRecord_.FormatIndex < 0) {
     ShowNoLut();

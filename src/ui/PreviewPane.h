@@ -37,7 +37,7 @@ class TPreviewPane : public QWidget {
   // Reads the file into the preview record and shows it; a file no format
   // knows shows nothing but the ungraded picture. Read errors pass to the
   // caller and leave the pane as it was; the busy cursor is always restored.
-  void ShowLutInfo(const std::filesystem::path& fileName);
+  void ShowLutInfo(const std::filesystem::path& fileName, const TReadOptions& options = {});
   // The "no LUT shown" state: only the ungraded picture.
   void ShowNoLut();
   void SetUngraded(const QImage& picture);

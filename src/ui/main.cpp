@@ -5,6 +5,7 @@
 #include "core/LUTFormat.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
+#include "registry/FormatTable.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -12,7 +13,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(TOVI_VERSION));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tovi/tovi-lut-converter.png")));
   QApplication::setDesktopFileName(QStringLiteral("tovi-lut-converter"));
-  TLutRegistry& registry = LutRegistry();
+  const TLutRegistry& registry = LutRegistry();
   TQtDialogs dialogs;
   TfrmMain window(registry, dialogs);
   window.show();

@@ -60,7 +60,8 @@ std::ptrdiff_t TXMLAttributes::Find(std::string_view name) const {
 }
 
 TXMLValue& TXMLAttributes::operator[](std::string_view name) {
-  if (const std::ptrdiff_t i = Find(name); i >= 0) return Items_[static_cast<std::size_t>(i)].second;
+  if (const std::ptrdiff_t i = Find(name); i >= 0)
+    return Items_[static_cast<std::size_t>(i)].second;
   Items_.emplace_back(std::string(name), TXMLValue{});
   if (Items_.size() == IndexFrom) {
     Index_ = std::make_unique<std::unordered_map<std::string, std::size_t>>();
@@ -168,8 +169,8 @@ class TXMLCutter {
     // Without a '>' the rest of the text is the tag, less its last character.
     const std::size_t gt = S.find('>');
     const std::size_t p = gt == npos ? S.size() : gt + 1;  // counted from 1
-    const bool closed = (p >= 2 && (S[p - 2] == '/' || S[p - 2] == '?')) ||
-                        (!S.empty() && S.front() == '!');
+    const bool closed =
+        (p >= 2 && (S[p - 2] == '/' || S[p - 2] == '?')) || (!S.empty() && S.front() == '!');
     std::string tag(S.substr(0, p > 0 ? p - 1 : 0));
     S.remove_prefix(p);
     if (closed && !tag.empty()) tag.pop_back();

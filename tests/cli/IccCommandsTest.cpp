@@ -9,6 +9,7 @@
 #include "core/LUTFormat.h"
 #include "icc/ICCProfilesForTests.h"
 #include "icc/ICCToLut.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -60,6 +61,31 @@ TEST_F(IccCommands, ExistingOutputNeedsOverwrite) {
   EXPECT_EQ(ReadText(Path("out.cube")), "keep me");
 }
 
+// Both commands follow --overwrite and --skip-existing as convert does, the
+// Premiere look's companion .cube included.
+TEST_F(IccCommands, OverwriteFlagsAsInConvert) {
+  WriteCube("grade.cube", 5);
+  ASSERT_EQ(Run("lut2icc grade.cube -o grade.icc --class display"), 0) << Err;
+  const struct {
+    const char* command;
+    std::vector<const char*> outputs;
+  } commands[] = {
+      {"icc2lut grade.icc -p 'Adobe Premiere Look' -o look1.look", {"look1.look", "look1.cube"}},
+      {"lut2icc grade.cube -o out.icc", {"out.icc"}},
+  };
+  for (const auto& c : commands) {
+    SCOPED_TRACE(c.command);
+    for (const char* out : c.outputs) Write(out, "keep me");
+    EXPECT_EQ(Run(c.command), 1);
+    EXPECT_NE(Err.find("--overwrite"), std::string::npos) << Err;
+    EXPECT_EQ(Run(std::string(c.command) + " --skip-existing"), 0) << Err;
+    for (const char* out : c.outputs) EXPECT_EQ(ReadText(Path(out)), "keep me") << out;
+    EXPECT_EQ(Run(std::string(c.command) + " --overwrite"), 0) << Err;
+    for (const char* out : c.outputs) EXPECT_NE(ReadText(Path(out)), "keep me") << out;
+    EXPECT_EQ(Run(std::string(c.command) + " --overwrite --skip-existing"), 2);
+  }
+}
+
 TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {
   WriteCube("grade.cube", 5);
   Write("notes.txt", "no LUT here\n");
@@ -76,9 +102,11 @@ TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {
       {"lut2icc grade.cube -o missing/grade.icc", 1, "Could not write the profile", ""},
       {"lut2icc grade.cube -o x.icc --class printer", 2, "printer", "x.icc"},
       {"lut2icc grade.cube -o x.icc --description ''", 2, "description", "x.icc"},
-      {"icc2lut junk.icc -p 'cube 3d davinci' -o x.cube", 1, "junk.icc: Cannot open the ICC profile", "x.cube"},
+      {"icc2lut junk.icc -p 'cube 3d davinci' -o x.cube", 1,
+       "junk.icc: Cannot open the ICC profile", "x.cube"},
       {"icc2lut absent.icc -p 'cube 3d davinci' -o x.cube", 1, "not found", "x.cube"},
-      {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube --invert", 1, "cannot be inverted", "x.cube"},
+      {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube --invert", 1, "cannot be inverted",
+       "x.cube"},
       {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube --second absent.icc", 1,
        "absent.icc: No such profile file.", "x.cube"},
       {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube -s 1", 2, "at least 2 points", "x.cube"},
@@ -113,14 +141,16 @@ TEST_F(IccCommands, IntentAndBlackPointCompensationOptions) {
               {"--intent Saturation --invert", TICCIntent::Saturation, false, true},
               {"--intent absolute", TICCIntent::AbsoluteColorimetric, false, false}};
   for (const auto& row : rows) {
-    ASSERT_EQ(Run("icc2lut tables.icc -p 'cube 3d davinci' -s 5 -o cli.cube --overwrite " + row.Args),
-              0)
+    ASSERT_EQ(
+        Run("icc2lut tables.icc -p 'cube 3d davinci' -s 5 -o cli.cube --overwrite " + row.Args), 0)
         << row.Args << "\n"
         << Err;
     TICCTransformRequest request{tables, {}, row.Invert};
     request.Intent = row.Intent;
     request.BlackPointCompensation = row.BPC;
-    ConvertICCToLut(LutRegistry(), request, Path("lib.cube"), ProfileNamed("Cube 3D Davinci"), 5, -1);
+    TFixedConfirm yes;
+    ConvertICCToLut(LutRegistry(), request, Path("lib.cube"), ProfileNamed("Cube 3D Davinci"), 5,
+                    -1, yes);
     EXPECT_EQ(ReadText(Path("cli.cube")), ReadText(Path("lib.cube"))) << row.Args;
   }
 }
@@ -133,15 +163,15 @@ TEST_F(IccCommands, VersionTwoProfilesAndInfo) {
   EXPECT_EQ(ReadText(Path("v2.icc")).substr(16, 8), "RGB XYZ ");
   ASSERT_EQ(Run("info v2.icc grade.cube"), 0) << Err;
   const std::string profileInfo =
-            "v2.icc\n"
-            "  Format: ICC profile\n"
-            "  Class: Display Device Profile\n"
-            "  Color space: RGB\n"
-            "  PCS: XYZ\n"
-            "  Version: 2.4\n"
-            "  Description: grade\n"
-            "  Copyright: Copyright (c)\n"
-            "  LUT-based tags: A2B0 (lut16), B2A0 (lut16)\n";
+      "v2.icc\n"
+      "  Format: ICC profile\n"
+      "  Class: Display Device Profile\n"
+      "  Color space: RGB\n"
+      "  PCS: XYZ\n"
+      "  Version: 2.4\n"
+      "  Description: grade\n"
+      "  Copyright: Copyright (c)\n"
+      "  LUT-based tags: A2B0 (lut16), B2A0 (lut16)\n";
   EXPECT_EQ(Out.substr(0, profileInfo.size()), profileInfo);
   EXPECT_EQ(Out.substr(profileInfo.size(), 28), "grade.cube\n  Format: Cube 3D");
   Write("broken.icc", std::string(36, 'x') + "acsp" + std::string(88, '\0'));

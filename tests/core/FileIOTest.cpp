@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "core/Errors.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 

@@ -30,10 +30,10 @@ inline cmsHPROFILE MatrixShaperRGB(double gamma, double black) {
   for (std::size_t i = 0; i < table.size(); ++i)
     table[i] = static_cast<cmsFloat32Number>(
         black + (1 - black) * std::pow(static_cast<double>(i) / 4095.0, gamma));
-  cmsToneCurve* curve = black == 0 ? cmsBuildGamma(nullptr, gamma)
-                                   : cmsBuildTabulatedToneCurveFloat(
-                                         nullptr, static_cast<cmsUInt32Number>(table.size()),
-                                         table.data());
+  cmsToneCurve* curve =
+      black == 0 ? cmsBuildGamma(nullptr, gamma)
+                 : cmsBuildTabulatedToneCurveFloat(
+                       nullptr, static_cast<cmsUInt32Number>(table.size()), table.data());
   cmsToneCurve* curves[3] = {curve, curve, curve};
   cmsHPROFILE h = cmsCreateRGBProfile(&white, &primaries, curves);
   cmsFreeToneCurve(curve);

@@ -13,6 +13,7 @@
 #include "icc/ICCWriteLib.h"
 #include "icc/LutToICC.h"
 #include "ops/Conversion.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ class ICCToLut : public TempDirTest {
                                    cmsUInt32Number intent, cmsUInt32Number flags) {
     std::vector<cmsHPROFILE> handles;
     for (const fs::path& f : chain)
-      handles.push_back(f.empty() ? cmsCreate_sRGBProfile() : cmsOpenProfileFromFile(f.c_str(), "r"));
+      handles.push_back(f.empty() ? cmsCreate_sRGBProfile()
+                                  : cmsOpenProfileFromFile(f.c_str(), "r"));
     cmsHTRANSFORM t = cmsCreateMultiprofileTransform(
         handles.data(), static_cast<cmsUInt32Number>(handles.size()), inType, outType, intent,
         flags | cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
@@ -182,8 +184,8 @@ TEST_F(ICCToLut, IntentAndBlackPointCompensation) {
         request.BlackPointCompensation = bpc;
         TLUT lut;
         SampleTransform(TICCColorTransform(request), true, 5, lut);
-        const std::vector<fs::path> chain = invert ? std::vector<fs::path>{tables, ""}
-                                                   : std::vector<fs::path>{"", tables};
+        const std::vector<fs::path> chain =
+            invert ? std::vector<fs::path>{tables, ""} : std::vector<fs::path>{"", tables};
         const std::vector<TICCColor> want =
             Direct(chain, grid, static_cast<cmsUInt32Number>(intent),
                    bpc ? cmsFLAGS_BLACKPOINTCOMPENSATION : 0);
@@ -337,9 +339,10 @@ TEST_F(ICCToLut, ConversionSavesThroughTheOutputProfile) {
   const TLutRegistry& registry = LutRegistry();
   const TLutOutputProfile& profile = ProfileNamed("Cube 3D Davinci");
   EXPECT_EQ(EffectiveSize(registry, profile, "150"), 99);
+  TFixedConfirm yes;
   const fs::path display = SaveRGBProfile(Path("display.icc"), cmsSigDisplayClass);
   const fs::path out = Path("display.cube");
-  ConvertICCToLut(registry, {display, {}, false}, out, profile, 17, -1);
+  ConvertICCToLut(registry, {display, {}, false}, out, profile, 17, -1, yes);
   TLUT back;
   registry.LoadLut(out, back, -1);
   EXPECT_EQ(back.LutType, lt3D);
@@ -347,7 +350,7 @@ TEST_F(ICCToLut, ConversionSavesThroughTheOutputProfile) {
 
   for (int size : {0, 1}) {
     const fs::path none = Path("none" + std::to_string(size) + ".cube");
-    EXPECT_THROW(ConvertICCToLut(registry, {display, {}, false}, none, profile, size, -1),
+    EXPECT_THROW(ConvertICCToLut(registry, {display, {}, false}, none, profile, size, -1, yes),
                  ELUTSizeError);
     EXPECT_FALSE(fs::exists(none));
     TLUT lut;
@@ -355,7 +358,7 @@ TEST_F(ICCToLut, ConversionSavesThroughTheOutputProfile) {
                  ELUTSizeError);
   }
   const fs::path junk = Write("junk.icc", "not a profile");
-  EXPECT_THROW(ConvertICCToLut(registry, {junk, {}, false}, Path("j.cube"), profile, 17, -1),
+  EXPECT_THROW(ConvertICCToLut(registry, {junk, {}, false}, Path("j.cube"), profile, 17, -1, yes),
                EICCError);
   EXPECT_FALSE(fs::exists(Path("j.cube")));
 }

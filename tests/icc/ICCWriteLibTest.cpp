@@ -67,12 +67,14 @@ TEST(ICCProfileWriter, EmptyProfileIsHeaderAndCount) {
     const char* Fields;  // version, class, colour space, PCS
     const char* ID;
   } rows[] = {
+      // clang-format off
       {TICCVersion::V4, "mntr", "04000000" "6D6E7472" "52474220" "58595A20",
        "1CA830617D7A264FA04D55D534625D4F"},
       {TICCVersion::V4, "link", "04000000" "6C696E6B" "52474220" "52474220",
        "BA89C7B9946C935A12AD01C0E5088A02"},
       {TICCVersion::V2, "mntr", "02400000" "6D6E7472" "52474220" "58595A20",
        "00000000000000000000000000000000"},
+      // clang-format on
   };
   for (const auto& row : rows) {
     TICCProfileWriter w("unused.icc", row.Version);
@@ -104,7 +106,8 @@ TEST(ICCProfileWriter, ProfileIDLeavesOutFlagsIntentAndItself) {
   std::string p = w.ProfileBytes();
   const auto id = ComputeProfileID(p);
   EXPECT_EQ(p.substr(ICCHeader::ProfileID, 16), std::string(id.begin(), id.end()));
-  for (const std::size_t field : {ICCHeader::Flags, ICCHeader::RenderingIntent, ICCHeader::ProfileID})
+  for (const std::size_t field :
+       {ICCHeader::Flags, ICCHeader::RenderingIntent, ICCHeader::ProfileID})
     p[field + 3] = '\x01';
   EXPECT_EQ(ComputeProfileID(p), id);
   p[ICCHeader::DeviceAttributes + 7] = '\x01';
@@ -178,7 +181,7 @@ TEST(ICCProfileWriter, VersionTwoTexts) {
             "0000" "00");                                 // no ScriptCode
   // clang-format on
   EXPECT_EQ(desc.substr(38), std::string(67, '\0'));
-  EXPECT_EQ(Hex(TagBody(p, "cprt")), "7465787400000000" "286329203F00");
+  EXPECT_EQ(Hex(TagBody(p, "cprt")), "7465787400000000286329203F00");  // 'text', "(c) ?"
 }
 
 TEST(ICCProfileWriter, WhitePointAndSequence) {

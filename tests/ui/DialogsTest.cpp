@@ -200,3 +200,4 @@ class DialogsTest : public QObject {
 
 QTEST_MAIN(DialogsTest)
 #include "DialogsTest.moc"
+#include "registry/FormatTable.h"

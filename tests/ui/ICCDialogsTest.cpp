@@ -145,10 +145,11 @@ class ICCDialogsTest : public QObject {
     request.Intent = TICCIntent::RelativeColorimetric;
     request.BlackPointCompensation = true;
     const QString library = Dir.path() + "/library.cube";
-    const auto& profiles = LutRegistry().LutOutputProfiles;
+    const auto& profiles = LutRegistry().LutOutputProfiles();
     const auto davinci = std::find_if(profiles.begin(), profiles.end(),
                                       [](const auto& p) { return p.Name == "Cube 3D Davinci"; });
-    ConvertICCToLut(LutRegistry(), request, ToPath(library), *davinci, 5, -1);
+    TDialogConfirm confirm(Dialogs, &dialog);  // nothing to overwrite: nothing asked
+    ConvertICCToLut(LutRegistry(), request, ToPath(library), *davinci, 5, -1, confirm);
     QCOMPARE(ReadAll(dialog.edtLUTFile->text()), ReadAll(library));
   }
 
@@ -172,3 +173,4 @@ class ICCDialogsTest : public QObject {
 
 QTEST_MAIN(ICCDialogsTest)
 #include "ICCDialogsTest.moc"
+#include "registry/FormatTable.h"

@@ -21,6 +21,7 @@
 #include "ui/PreviewPane.h"
 #include "ui/ProgressDlg.h"
 #include "ui/SetBitsPerValueForm.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
