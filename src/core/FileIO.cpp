@@ -20,6 +20,58 @@ void RaiseFileError(const char* action, const fs::path& fileName, int err) {
                    std::strerror(err));
 }
 
+TFileDescriptor& TFileDescriptor::operator=(TFileDescriptor&& other) noexcept {
+  if (this != &other) Reset(other.Release());
+  return *this;
+}
+
+int TFileDescriptor::Release() noexcept {
+  const int fd = Fd_;
+  Fd_ = -1;
+  return fd;
+}
+
+void TFileDescriptor::Reset(int fd) noexcept {
+  if (Fd_ >= 0) ::close(Fd_);
+  Fd_ = fd;
+}
+
+int TFileDescriptor::Close() noexcept {
+  const int fd = Release();
+  return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+}
+
+namespace {
+
+void RefuseIfNotRegular(const fs::path& fileName, const struct stat& st) {
+  if (S_ISREG(st.st_mode)) return;
+  if (S_ISDIR(st.st_mode)) RaiseFileError("open", fileName, EISDIR);
+  const char* kind = S_ISFIFO(st.st_mode)                          ? "a named pipe"
+                     : S_ISSOCK(st.st_mode)                        ? "a socket"
+                     : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                                   : "a special file";
+  throw EFileError("Cannot open file \"" + fileName.string() + "\". It is " + kind +
+                   ", not a regular file.");
+}
+
+}  // namespace
+
+TFileDescriptor OpenFileForReading(const fs::path& fileName, std::uint64_t* size) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0) RaiseFileError("open", fileName, errno);
+  RefuseIfNotRegular(fileName, st);
+  // Should the name be swapped for a FIFO after the check, O_NONBLOCK still
+  // returns at once and fstat refuses what was opened.
+  TFileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!fd) RaiseFileError("open", fileName, errno);
+  if (::fstat(fd.Get(), &st) != 0) RaiseFileError("open", fileName, errno);
+  RefuseIfNotRegular(fileName, st);
+  const int flags = ::fcntl(fd.Get(), F_GETFL);
+  if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
+  if (size) *size = static_cast<std::uint64_t>(st.st_size);
+  return fd;
+}
+
 namespace {
 
 // Reads up to maxBytes; an fd-owning helper so every path closes the file.

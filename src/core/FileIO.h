@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,6 +13,36 @@
 // 100-point cube written with long numbers stays far below, while a hostile
 // file of gigabytes would otherwise be held in memory whole.
 constexpr std::size_t MaxWholeFileSize = std::size_t(128) << 20;
+
+// An open file descriptor, closed when it goes.
+class TFileDescriptor {
+ public:
+  TFileDescriptor() = default;
+  explicit TFileDescriptor(int fd) noexcept : Fd_(fd) {}
+  TFileDescriptor(TFileDescriptor&& other) noexcept : Fd_(other.Release()) {}
+  TFileDescriptor& operator=(TFileDescriptor&& other) noexcept;
+  TFileDescriptor(const TFileDescriptor&) = delete;
+  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+  ~TFileDescriptor() { Reset(); }
+
+  int Get() const noexcept { return Fd_; }
+  explicit operator bool() const noexcept { return Fd_ >= 0; }
+  int Release() noexcept;
+  void Reset(int fd = -1) noexcept;
+  // Closes now and returns close()'s errno (0 when it succeeded): the last
+  // error of a write may only show here.
+  int Close() noexcept;
+
+ private:
+  int Fd_ = -1;
+};
+
+// An existing file opened for reading, with its size. Anything but a regular
+// file (a folder, a FIFO, a device, a socket) is refused with EFileError
+// before it is opened for reading, and opening never waits: a FIFO without a
+// writer would otherwise hold the program forever.
+TFileDescriptor OpenFileForReading(const std::filesystem::path& fileName,
+                                   std::uint64_t* size = nullptr);
 
 // The whole file as bytes. Raises EFileError naming the file, and
 // ELUTSizeError when it is larger than MaxWholeFileSize.

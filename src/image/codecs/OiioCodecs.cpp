@@ -3,8 +3,13 @@
 // in bands of rows into memory; the library writes the bytes to the file.
 #include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <utility>
 
 #include "image/ImageCodecs.h"
@@ -51,42 +56,141 @@ const char* CodecName(TImageFileType type) {
   return "png";
 }
 
-class TOiioCodecs final : public IImageCodecs {
- public:
-  bool ReadInfo(const std::string& fileName, TImageInfo& info, std::string& error) const override {
-    auto in = ImageInput::open(fileName);
-    if (!in) {
-      error = CodecMessage({}, "Cannot decode the picture.");
-      return false;
-    }
-    info = InfoOf(in->spec());
-    return true;
-  }
+bool Exceeds(const TImageInfo& info, const TImageLimits& limits) {
+  return info.Width <= 0 || info.Height <= 0 || info.Width > limits.MaxSide ||
+         info.Height > limits.MaxSide ||
+         static_cast<std::int64_t>(info.Width) * info.Height > limits.MaxPixels;
+}
 
-  TDecodeResult Decode(const std::string& fileName, int maxSide, std::int64_t maxPixels,
-                       TBitmap& bitmap, TImageInfo& info, std::string& error) const override {
-    auto in = ImageInput::open(fileName);
-    if (!in) {
-      error = CodecMessage({}, "Cannot decode the picture.");
+// Two readers allocate for the whole picture inside open(), before its
+// declared size can be looked at: the BMP reader expands a run-length picture
+// there, and libjpeg sets up a progressive picture's coefficient store. For
+// those the size is read from the header first; false when the file holds no
+// such header (the codec then says what is wrong).
+bool ReadBytes(int fd, std::int64_t at, unsigned char* to, std::size_t n) {
+  return ::pread(fd, to, n, at) == static_cast<ssize_t>(n);
+}
+
+bool RunLengthBmpSize(int fd, TImageInfo& info) {
+  unsigned char h[34];
+  if (!ReadBytes(fd, 0, h, sizeof h) || h[0] != 'B' || h[1] != 'M') return false;
+  auto le32 = [&](int at) {
+    return static_cast<std::uint32_t>(h[at]) | static_cast<std::uint32_t>(h[at + 1]) << 8 |
+           static_cast<std::uint32_t>(h[at + 2]) << 16 | static_cast<std::uint32_t>(h[at + 3]) << 24;
+  };
+  const std::uint32_t compression = le32(30);
+  if (le32(14) < 40 || (compression != 1 && compression != 2)) return false;  // RLE8, RLE4
+  const std::int64_t height = static_cast<std::int32_t>(le32(22));  // negative: rows top down
+  info.Width = static_cast<std::int32_t>(le32(18));
+  info.Height = static_cast<int>(std::min<std::int64_t>(std::abs(height), INT32_MAX));
+  return true;
+}
+
+bool JpegFrameSize(int fd, TImageInfo& info) {
+  unsigned char m[9];
+  std::int64_t at = 2;
+  if (!ReadBytes(fd, 0, m, 2) || m[0] != 0xFF || m[1] != 0xD8) return false;
+  // Segments up to the frame header: FF, marker, 16-bit length (itself included).
+  while (ReadBytes(fd, at, m, 4) && m[0] == 0xFF) {
+    if (m[1] == 0xFF) {  // fill byte
+      ++at;
+      continue;
+    }
+    const bool frame = m[1] >= 0xC0 && m[1] <= 0xCF && m[1] != 0xC4 && m[1] != 0xC8 && m[1] != 0xCC;
+    if (frame) {
+      if (!ReadBytes(fd, at, m, sizeof m)) return false;
+      info.Height = m[5] << 8 | m[6];
+      info.Width = m[7] << 8 | m[8];
+      return true;
+    }
+    if (m[1] == 0xDA || m[1] == 0xD9) return false;  // scan data or the end, no frame
+    at += 2 + (m[2] << 8 | m[3]);
+  }
+  return false;
+}
+
+bool SizeBeforeOpen(const TImageSource& source, TImageInfo& info) {
+  switch (source.Type) {
+    case TImageFileType::Bmp: return RunLengthBmpSize(source.Fd, info);
+    case TImageFileType::Jpeg: return JpegFrameSize(source.Fd, info);
+    case TImageFileType::Tiff:
+    case TImageFileType::Png: break;
+  }
+  return false;
+}
+
+// One picture opened by the codec of its type and by no other: handed a file
+// its own reader refuses, the codec library would try each of its readers in
+// turn, and some of them never stop reading an endless stream.
+class TPictureReader {
+ public:
+  TDecodeResult Open(const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
+                     std::string& error) {
+    if (SizeBeforeOpen(source, info) && Exceeds(info, limits)) return TDecodeResult::TooLarge;
+    const int fd = ::dup(source.Fd);
+    if (fd >= 0) File_.reset(::fdopen(fd, "rb"));
+    if (!File_) {
+      if (fd >= 0) ::close(fd);
+      error = "Cannot read the picture.";
       return TDecodeResult::Failed;
     }
-    info = InfoOf(in->spec());
-    if (info.Width <= 0 || info.Height <= 0 || info.Width > maxSide || info.Height > maxSide ||
-        static_cast<std::int64_t>(info.Width) * info.Height > maxPixels)
-      return TDecodeResult::TooLarge;
+    Proxy_ = std::make_unique<OIIO::Filesystem::IOFile>(File_.get(), OIIO::Filesystem::IOProxy::Read);
+    In_ = ImageInput::create(CodecName(source.Type));
+    if (!In_) {
+      error = CodecMessage({}, "No decoder for this picture type.");
+      return TDecodeResult::Failed;
+    }
+    ImageSpec config;
+    OIIO::Filesystem::IOProxy* proxy = Proxy_.get();
+    config.attribute("oiio:ioproxy", TypeDesc::PTR, &proxy);
+    // A grey palette would make the BMP reader announce one channel while its
+    // run-length path still writes three per pixel, past the end of the row.
+    config.attribute("bmp:monochrome_detect", 0);
+    ImageSpec spec;
+    if (!In_->open(source.FileName, spec, config)) {
+      error = CodecMessage(In_->geterror(), "Cannot decode the picture.");
+      return TDecodeResult::Failed;
+    }
+    info = InfoOf(spec);
+    return Exceeds(info, limits) ? TDecodeResult::TooLarge : TDecodeResult::Ok;
+  }
+
+  ImageInput& In() { return *In_; }
+
+ private:
+  std::unique_ptr<FILE, int (*)(FILE*)> File_{nullptr, &std::fclose};
+  std::unique_ptr<OIIO::Filesystem::IOFile> Proxy_;
+  std::unique_ptr<ImageInput> In_;  // declared last: gone before the proxy and the file
+};
+
+class TOiioCodecs final : public IImageCodecs {
+ public:
+  TDecodeResult ReadInfo(const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
+                         std::string& error) const override {
+    TPictureReader reader;
+    return reader.Open(source, limits, info, error);
+  }
+
+  TDecodeResult Decode(const TImageSource& source, const TImageLimits& limits, TBitmap& bitmap,
+                       TImageInfo& info, std::string& error) const override {
+    TPictureReader reader;
+    if (const TDecodeResult opened = reader.Open(source, limits, info, error);
+        opened != TDecodeResult::Ok)
+      return opened;
+    ImageInput& in = reader.In();
     // Grey (with or without alpha) is read into the first byte of each pixel
     // and spread afterwards; colour is read as R, G, B and turned into B, G, R.
     TBitmap decoded(info.Width, info.Height);
     const int channels = info.Channels >= 3 ? 3 : 1;
     // A damaged strip or tile can leave an error while the read still answers
     // success (the rest of the picture then comes out black): either fails.
-    if (!in->read_image(0, 0, 0, channels, TypeDesc::UINT8, decoded.Bits(), 3,
-                        static_cast<OIIO::stride_t>(decoded.Pitch())) ||
-        in->has_error()) {
-      error = CodecMessage(in->geterror(), "Cannot decode the picture.");
+    if (!in.read_image(0, 0, 0, channels, TypeDesc::UINT8, decoded.Bits(), 3,
+                       static_cast<OIIO::stride_t>(decoded.Pitch())) ||
+        in.has_error()) {
+      error = CodecMessage(in.geterror(), "Cannot decode the picture.");
       return TDecodeResult::Failed;
     }
-    in->close();
+    in.close();
     std::uint8_t* p = decoded.Bits();
     std::uint8_t* const end = p + decoded.Pitch() * static_cast<std::size_t>(info.Height);
     if (channels == 3) {
