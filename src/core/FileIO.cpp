@@ -56,14 +56,19 @@ void RefuseIfNotRegular(const fs::path& fileName, const struct stat& st) {
 
 }  // namespace
 
-TFileDescriptor OpenFileForReading(const fs::path& fileName, std::uint64_t* size) {
+void RefuseNonRegularFile(const fs::path& fileName) {
   struct stat st {};
   if (::stat(fileName.c_str(), &st) != 0) RaiseFileError("open", fileName, errno);
   RefuseIfNotRegular(fileName, st);
+}
+
+TFileDescriptor OpenFileForReading(const fs::path& fileName, std::uint64_t* size) {
+  RefuseNonRegularFile(fileName);
   // Should the name be swapped for a FIFO after the check, O_NONBLOCK still
   // returns at once and fstat refuses what was opened.
   TFileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd) RaiseFileError("open", fileName, errno);
+  struct stat st {};
   if (::fstat(fd.Get(), &st) != 0) RaiseFileError("open", fileName, errno);
   RefuseIfNotRegular(fileName, st);
   const int flags = ::fcntl(fd.Get(), F_GETFL);
@@ -74,32 +79,22 @@ TFileDescriptor OpenFileForReading(const fs::path& fileName, std::uint64_t* size
 
 namespace {
 
-// Reads up to maxBytes; an fd-owning helper so every path closes the file.
-std::string ReadUpTo(const fs::path& fileName, std::size_t maxBytes) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) RaiseFileError("open", fileName, errno);
+// Up to maxBytes from an open regular file of the given size.
+std::string ReadUpTo(const TFileDescriptor& fd, const fs::path& fileName, std::uint64_t size,
+                     std::size_t maxBytes) {
   std::string data;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    RaiseFileError("open", fileName, EISDIR);
-  }
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-    data.reserve(std::min<std::size_t>(maxBytes, static_cast<std::size_t>(st.st_size)));
+  data.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, size)));
   char buffer[1 << 16];
   while (data.size() < maxBytes) {
     const std::size_t want = std::min(sizeof buffer, maxBytes - data.size());
-    const ssize_t got = ::read(fd, buffer, want);
+    const ssize_t got = ::read(fd.Get(), buffer, want);
     if (got < 0) {
       if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      RaiseFileError("read", fileName, err);
+      RaiseFileError("read", fileName, errno);
     }
     if (got == 0) break;
     data.append(buffer, static_cast<std::size_t>(got));
   }
-  ::close(fd);
   return data;
 }
 
@@ -128,24 +123,25 @@ mode_t TargetMode(const fs::path& fileName) {
 }  // namespace
 
 std::string ReadWholeFile(const fs::path& fileName) {
-  auto tooLarge = [&](std::uintmax_t size) {
+  auto tooLarge = [&](std::uint64_t size) {
     throw ELUTSizeError("The file \"" + fileName.string() + "\" is too large for a LUT file (" +
                         std::to_string(size) + " bytes; at most " +
                         std::to_string(MaxWholeFileSize) + " are read).");
   };
-  // A regular file is refused by its size before anything is read; a pipe or
-  // device by reading one byte past the limit.
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-      static_cast<std::uintmax_t>(st.st_size) > MaxWholeFileSize)
-    tooLarge(static_cast<std::uintmax_t>(st.st_size));
-  std::string data = ReadUpTo(fileName, MaxWholeFileSize + 1);
+  // Refused by its size before anything is read; read one byte past the
+  // limit in case the file grows meanwhile.
+  std::uint64_t size = 0;
+  const TFileDescriptor fd = OpenFileForReading(fileName, &size);
+  if (size > MaxWholeFileSize) tooLarge(size);
+  std::string data = ReadUpTo(fd, fileName, size, MaxWholeFileSize + 1);
   if (data.size() > MaxWholeFileSize) tooLarge(data.size());
   return data;
 }
 
 std::string ReadFilePrefix(const fs::path& fileName, std::size_t maxBytes) {
-  return ReadUpTo(fileName, maxBytes);
+  std::uint64_t size = 0;
+  const TFileDescriptor fd = OpenFileForReading(fileName, &size);
+  return ReadUpTo(fd, fileName, size, maxBytes);
 }
 
 void WriteFileAtomic(const fs::path& fileName, std::string_view data) {

@@ -37,6 +37,11 @@ class TFileDescriptor {
   int Fd_ = -1;
 };
 
+// Raises EFileError naming the file unless it is an existing regular file.
+// The one check of every reader, for libraries that open the file by name
+// themselves (ICC profiles).
+void RefuseNonRegularFile(const std::filesystem::path& fileName);
+
 // An existing file opened for reading, with its size. Anything but a regular
 // file (a folder, a FIFO, a device, a socket) is refused with EFileError
 // before it is opened for reading, and opening never waits: a FIFO without a

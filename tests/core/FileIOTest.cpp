@@ -2,6 +2,8 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -11,6 +13,8 @@
 #include "TestSupport.h"
 #include "core/Errors.h"
 #include "core/LUTFormat.h"
+#include "icc/ICCLib.h"
+#include "image/ImageLib.h"
 
 namespace {
 
@@ -111,6 +115,57 @@ TEST_F(FileIO, AFileTooLargeForAnyLutIsRefusedBeforeItIsRead) {
   }
   fs::resize_file(huge, MaxWholeFileSize);
   EXPECT_EQ(ReadWholeFile(huge).size(), MaxWholeFileSize);
+}
+
+// A listening socket at the path, closed when it goes.
+class TSocketFile {
+ public:
+  explicit TSocketFile(const fs::path& path) : Fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = path.string();
+    if (Fd_ < 0 || name.size() >= sizeof address.sun_path) throw std::runtime_error("no socket");
+    std::copy(name.begin(), name.end(), address.sun_path);
+    if (::bind(Fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+      throw std::runtime_error("cannot bind " + name);
+  }
+  ~TSocketFile() { ::close(Fd_); }
+
+ private:
+  int Fd_;
+};
+
+TEST_F(FileIO, EveryReaderRefusesWhatIsNotARegularFile) {
+  // FIFOs are refused the same way; tests/cli runs them under a time limit.
+  const std::pair<const char*, std::function<void(const fs::path&)>> readers[] = {
+      {"whole.cube", [](const fs::path& f) { ReadWholeFile(f); }},
+      {"prefix.dat", [](const fs::path& f) { ReadFilePrefix(f, 16); }},
+      {"detected.cube", [](const fs::path& f) { TLUT lut; LutRegistry().LoadLut(f, lut, -1); }},
+      {"picture.bmp", [](const fs::path& f) { ReadImageInfo(f); }},
+      {"profile.icc", [](const fs::path& f) { TICCService().OpenProfile(f); }}};
+  std::vector<std::unique_ptr<TSocketFile>> sockets;
+  for (const auto& [name, read] : readers) {
+    const struct {
+      fs::path File;
+      const char* Message;
+    } kinds[] = {{Path("socket-" + std::string(name)), "It is a socket, not a regular file."},
+                 {Path("device-" + std::string(name)), "It is a device, not a regular file."},
+                 {Path("folder-" + std::string(name)), "Is a directory"}};
+    sockets.push_back(std::make_unique<TSocketFile>(kinds[0].File));
+    ASSERT_EQ(::symlink("/dev/zero", kinds[1].File.c_str()), 0);
+    fs::create_directory(kinds[2].File);
+    for (const auto& kind : kinds) {
+      SCOPED_TRACE(kind.File.string());
+      try {
+        read(kind.File);
+        ADD_FAILURE() << "read";
+      } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(kind.File.string() + "\". " + kind.Message),
+                  std::string::npos)
+            << e.what();
+      }
+    }
+  }
 }
 
 }  // namespace
