@@ -19,6 +19,8 @@ nice cmake --build --preset fuzz -- -j2 >/dev/null
 
 out=build-fuzz
 targets=("$@")
+# Leaks inside system libraries that are not ours to mend, each with its reason.
+export LSAN_OPTIONS="suppressions=$PWD/tools/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 if [ ${#targets[@]} -eq 0 ]; then
   for exe in "$out"/fuzz/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
 fi
