@@ -26,6 +26,10 @@ struct TImageSource {
 struct TImageLimits {
   int MaxSide = 0;
   std::int64_t MaxPixels = 0;
+  bool Allow(int width, int height) const {
+    return width > 0 && height > 0 && width <= MaxSide && height <= MaxSide &&
+           static_cast<std::int64_t>(width) * height <= MaxPixels;
+  }
 };
 
 class IImageCodecs {

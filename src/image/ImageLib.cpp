@@ -14,6 +14,7 @@
 #include "core/FileIO.h"
 #include "core/StringLib.h"
 #include "image/ImageCodecs.h"
+#include "image/PictureHeader.h"
 
 namespace fs = std::filesystem;
 
@@ -82,9 +83,7 @@ std::int64_t MaxPixelsPerByte(TImageFileType type) {
 [[noreturn]] void RaiseTooLarge(const fs::path& fileName, const TImageInfo& info,
                                 std::uint64_t fileSize) {
   const std::string size = std::to_string(info.Width) + " x " + std::to_string(info.Height);
-  if (info.Width > 0 && info.Height > 0 && info.Width <= MaxImageSide &&
-      info.Height <= MaxImageSide &&
-      static_cast<std::int64_t>(info.Width) * info.Height <= MaxImagePixels)
+  if (TImageLimits{MaxImageSide, MaxImagePixels}.Allow(info.Width, info.Height))
     throw EImageError("The picture \"" + fileName.string() + "\" is damaged: it declares " + size +
                       " pixels, more than its " + std::to_string(fileSize) + " bytes can hold.");
   throw EImageError("The picture \"" + fileName.string() + "\" is too large to load (" + size +
@@ -105,10 +104,15 @@ TImageInfo ReadPicture(const fs::path& fileName, CodecCall call) {
     throw EImageError("The file \"" + fileName.string() + "\" is too large for a picture (" +
                       std::to_string(size) + " bytes; at most " +
                       std::to_string(MaxPictureFileSize) + " are read).");
-  const TImageSource source{fd.Get(), fileName.string(), *type};
-  const TImageLimits limits{
-      MaxImageSide, std::min(MaxImagePixels, static_cast<std::int64_t>(size) * MaxPixelsPerByte(*type))};
+  const std::int64_t fileCanHold = static_cast<std::int64_t>(size) * MaxPixelsPerByte(*type);
+  const TImageLimits limits{MaxImageSide, std::min(MaxImagePixels, fileCanHold)};
+  const TPictureHeader header = ReadPictureHeader(fd.Get(), size, *type);
+  if (!header.Refusal.empty()) throw EImageError(header.Refusal);
   TImageInfo info;
+  info.Width = header.Width;
+  info.Height = header.Height;
+  if (header.SizeKnown && !limits.Allow(info.Width, info.Height)) RaiseTooLarge(fileName, info, size);
+  const TImageSource source{fd.Get(), fileName.string(), *type};
   std::string error;
   switch (call(source, limits, info, error)) {
     case TDecodeResult::Ok: return info;

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "image/ImageCodecs.h"
@@ -56,69 +56,6 @@ const char* CodecName(TImageFileType type) {
   return "png";
 }
 
-bool Exceeds(const TImageInfo& info, const TImageLimits& limits) {
-  return info.Width <= 0 || info.Height <= 0 || info.Width > limits.MaxSide ||
-         info.Height > limits.MaxSide ||
-         static_cast<std::int64_t>(info.Width) * info.Height > limits.MaxPixels;
-}
-
-// Two readers allocate for the whole picture inside open(), before its
-// declared size can be looked at: the BMP reader expands a run-length picture
-// there, and libjpeg sets up a progressive picture's coefficient store. For
-// those the size is read from the header first; false when the file holds no
-// such header (the codec then says what is wrong).
-bool ReadBytes(int fd, std::int64_t at, unsigned char* to, std::size_t n) {
-  return ::pread(fd, to, n, at) == static_cast<ssize_t>(n);
-}
-
-bool RunLengthBmpSize(int fd, TImageInfo& info) {
-  unsigned char h[34];
-  if (!ReadBytes(fd, 0, h, sizeof h) || h[0] != 'B' || h[1] != 'M') return false;
-  auto le32 = [&](int at) {
-    return static_cast<std::uint32_t>(h[at]) | static_cast<std::uint32_t>(h[at + 1]) << 8 |
-           static_cast<std::uint32_t>(h[at + 2]) << 16 | static_cast<std::uint32_t>(h[at + 3]) << 24;
-  };
-  const std::uint32_t compression = le32(30);
-  if (le32(14) < 40 || (compression != 1 && compression != 2)) return false;  // RLE8, RLE4
-  const std::int64_t height = static_cast<std::int32_t>(le32(22));  // negative: rows top down
-  info.Width = static_cast<std::int32_t>(le32(18));
-  info.Height = static_cast<int>(std::min<std::int64_t>(std::abs(height), INT32_MAX));
-  return true;
-}
-
-bool JpegFrameSize(int fd, TImageInfo& info) {
-  unsigned char m[9];
-  std::int64_t at = 2;
-  if (!ReadBytes(fd, 0, m, 2) || m[0] != 0xFF || m[1] != 0xD8) return false;
-  // Segments up to the frame header: FF, marker, 16-bit length (itself included).
-  while (ReadBytes(fd, at, m, 4) && m[0] == 0xFF) {
-    if (m[1] == 0xFF) {  // fill byte
-      ++at;
-      continue;
-    }
-    const bool frame = m[1] >= 0xC0 && m[1] <= 0xCF && m[1] != 0xC4 && m[1] != 0xC8 && m[1] != 0xCC;
-    if (frame) {
-      if (!ReadBytes(fd, at, m, sizeof m)) return false;
-      info.Height = m[5] << 8 | m[6];
-      info.Width = m[7] << 8 | m[8];
-      return true;
-    }
-    if (m[1] == 0xDA || m[1] == 0xD9) return false;  // scan data or the end, no frame
-    at += 2 + (m[2] << 8 | m[3]);
-  }
-  return false;
-}
-
-bool SizeBeforeOpen(const TImageSource& source, TImageInfo& info) {
-  switch (source.Type) {
-    case TImageFileType::Bmp: return RunLengthBmpSize(source.Fd, info);
-    case TImageFileType::Jpeg: return JpegFrameSize(source.Fd, info);
-    case TImageFileType::Tiff:
-    case TImageFileType::Png: break;
-  }
-  return false;
-}
-
 // One picture opened by the codec of its type and by no other: handed a file
 // its own reader refuses, the codec library would try each of its readers in
 // turn, and some of them never stop reading an endless stream.
@@ -126,7 +63,6 @@ class TPictureReader {
  public:
   TDecodeResult Open(const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
                      std::string& error) {
-    if (SizeBeforeOpen(source, info) && Exceeds(info, limits)) return TDecodeResult::TooLarge;
     const int fd = ::dup(source.Fd);
     if (fd >= 0) File_.reset(::fdopen(fd, "rb"));
     if (!File_) {
@@ -134,7 +70,8 @@ class TPictureReader {
       error = "Cannot read the picture.";
       return TDecodeResult::Failed;
     }
-    Proxy_ = std::make_unique<OIIO::Filesystem::IOFile>(File_.get(), OIIO::Filesystem::IOProxy::Read);
+    Proxy_ = std::make_unique<OIIO::Filesystem::IOFile>(File_.get(),
+                                                        OIIO::Filesystem::IOProxy::Read);
     In_ = ImageInput::create(CodecName(source.Type));
     if (!In_) {
       error = CodecMessage({}, "No decoder for this picture type.");
@@ -152,7 +89,7 @@ class TPictureReader {
       return TDecodeResult::Failed;
     }
     info = InfoOf(spec);
-    return Exceeds(info, limits) ? TDecodeResult::TooLarge : TDecodeResult::Ok;
+    return limits.Allow(info.Width, info.Height) ? TDecodeResult::Ok : TDecodeResult::TooLarge;
   }
 
   ImageInput& In() { return *In_; }
