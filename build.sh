@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # One entry point for people and CI on Debian 12:
 #   ./build.sh run     install what is missing, build, start the desktop program
-#   ./build.sh test    install what is missing, build, run every test, then
-#                      the tests again under ASan+UBSan, then a short fuzz run
+#   ./build.sh test    install what is missing, build (warnings as errors) and
+#                      run every test, build with Clang too, run the tests
+#                      again under ASan+UBSan, then a short fuzz run
 #   ./build.sh fuzz [SECONDS]   build and run the fuzz targets (default 600 s each)
 #   ./build.sh deps | build | bench
 set -euo pipefail
@@ -15,6 +16,7 @@ PACKAGES=(
   libopenimageio-dev qt6-base-dev
   opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
   clang-14 libclang-rt-14-dev
+  zsh fish  # the shells the generated completions are tried in
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -52,8 +54,13 @@ case "${1:-}" in
     echo "Converted example written to $out/warm.cube"
     ;;
   test)
-    deps; build
+    deps
+    # Warnings are errors here, under GCC and (built only) Clang.
+    cmake --preset default -DTOVI_WERROR=ON >/dev/null
+    cmake --build --preset default
     ctest --preset default -j2
+    cmake --preset clang >/dev/null
+    cmake --build --preset clang
     cmake --preset asan >/dev/null
     cmake --build --preset asan
     ctest --preset asan -j2 -LE interop  # the oracles check the normal build
@@ -68,7 +75,7 @@ case "${1:-}" in
     bench/run.sh
     ;;
   *)
-    sed -n '2,7p' "$0"
+    sed -n '2,8p' "$0"
     exit 2
     ;;
 esac

@@ -11,6 +11,7 @@
 #include "core/LUTFormat.h"
 #include "ops/BatchConversion.h"
 #include "ops/Conversion.h"
+#include "registry/FormatTable.h"
 
 namespace fs = std::filesystem;
 
@@ -25,7 +26,7 @@ struct TNoProgress : IProgress {
 };
 
 const TLutOutputProfile& Profile(const std::string& name) {
-  for (const auto& p : LutRegistry().LutOutputProfiles)
+  for (const auto& p : LutRegistry().LutOutputProfiles())
     if (p.Name == name) return p;
   throw std::runtime_error(name);
 }

@@ -19,13 +19,20 @@
 #include "core/LUTFormat.h"
 #include "icc/ICCLib.h"
 #include "icc/ICCToLut.h"
+#include "registry/FormatTable.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Every output replaces the one before it.
+struct TReplaceAll : IConfirm {
+  TConfirmAnswer Confirm(const std::string&, bool) override { return TConfirmAnswer::Yes; }
+};
+
 struct TFuzzState {
   TLutRegistry Registry;
+  TReplaceAll Replace;
   const TLutOutputProfile* Profile = nullptr;
   fs::path Dir;
 };
@@ -45,7 +52,7 @@ void RemoveDir() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   TFuzzState& s = State();
   RegisterLutFormats(s.Registry);
-  for (const TLutOutputProfile& p : s.Registry.LutOutputProfiles)
+  for (const TLutOutputProfile& p : s.Registry.LutOutputProfiles())
     if (p.Name == "Cube 3D Davinci") s.Profile = &p;
   if (!s.Profile) std::abort();
   const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
@@ -68,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const bool invert : {false, true}) {
     try {
-      ConvertICCToLut(s.Registry, {input, {}, invert}, s.Dir / "output.cube", *s.Profile, 9, -1);
+      ConvertICCToLut(s.Registry, {input, {}, invert}, s.Dir / "output.cube", *s.Profile, 9, -1,
+                      s.Replace);
     } catch (const EICCError&) {
     } catch (const EFileError&) {
     }

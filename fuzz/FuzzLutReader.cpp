@@ -36,6 +36,7 @@
 #include "image/ImageLib.h"
 #include "xml/CDLLib.h"
 #include "xml/LookFormats.h"
+#include "registry/FormatTable.h"
 #include "xml/XmlLutFormats.h"
 
 namespace fs = std::filesystem;
@@ -97,8 +98,8 @@ const std::vector<TFuzzFamily>& Families() {
 #endif
 
 struct TFuzzState {
-  TLutRegistry Readers;  // the family's formats, in registry order
-  TLutRegistry All;      // the full table, for the output profile
+  TLutRegistry All;               // the full table
+  std::vector<int> FamilyFormats;  // positions of the family's formats, in registry order
   const TFuzzFamily* Family = nullptr;
   const TLutOutputProfile* Profile = nullptr;
   fs::path Dir;
@@ -122,14 +123,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (f.Name == TOVI_FUZZ_FAMILY) s.Family = &f;
   if (!s.Family) std::abort();
   RegisterLutFormats(s.All);
-  RegisterLutFormats(s.Readers);
-  std::erase_if(s.Readers.LutFormats, [&](const std::unique_ptr<TLUTFormat>& format) {
-    return std::find(s.Family->Formats.begin(), s.Family->Formats.end(),
-                     std::type_index(typeid(*format))) == s.Family->Formats.end();
-  });
-  s.Readers.LutOutputProfiles.clear();
-  if (s.Readers.LutFormats.size() != s.Family->Formats.size()) std::abort();
-  for (const TLutOutputProfile& p : s.All.LutOutputProfiles)
+  for (int i = 0; i < s.All.FormatCount(); ++i) {
+    const TLUTFormat& format = *s.All.GetLutFormat(i);
+    if (format.Can(fcRead) && std::find(s.Family->Formats.begin(), s.Family->Formats.end(),
+                                        std::type_index(typeid(format))) != s.Family->Formats.end())
+      s.FamilyFormats.push_back(i);
+  }
+  if (s.FamilyFormats.size() != s.Family->Formats.size()) std::abort();
+  for (const TLutOutputProfile& p : s.All.LutOutputProfiles())
     if (p.Name == s.Family->Profile) s.Profile = &p;
   if (!s.Profile) std::abort();
   // Memory-backed when available: every input is written and read back.
@@ -149,20 +150,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path input = s.Dir / ("input." + std::string(ext));
     WriteFileAtomic(input, bytes);
     try {
-      TLUT target;
-      {
-        TLUT source;
-        s.Readers.LoadLut(input, source, -1);
-        if (source.FormatIndex < 0) continue;
-        if (is3D) {
-          target.LutType = lt3D;
-          target.SetSize3D(s.Family->Size);
-        } else {
-          target.LutType = lt1D;
-          target.SetSize1D(s.Family->Size);
+      // Detection as the registry does it, among the family's formats alone.
+      int found = -1;
+      for (int i : s.FamilyFormats) {
+        const TLUTFormat& format = *s.All.GetLutFormat(i);
+        if (format.Can(fcDetect) && format.Detect(input)) {
+          found = i;
+          break;
         }
-        target.ConvertFrom(source);
       }
+      if (found < 0) continue;
+      TLUT source;
+      s.All.LoadLut(input, source, found);
+      const TLUT target =
+          TLUT::Resampled(std::move(source), is3D ? lt3D : lt1D, s.Family->Size);
       s.All.SaveLut(s.Dir / ("output." + s.Profile->Extension), target, *s.Profile, -1);
     } catch (const ELUTError&) {
     } catch (const ELUTSizeError&) {

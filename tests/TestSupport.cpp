@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/FileIO.h"
+#include "registry/FormatTable.h"
 
 void TempDirTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -64,7 +65,7 @@ TLUT MakeCurves(int m) {
 }
 
 const TLutOutputProfile& ProfileNamed(const std::string& name) {
-  for (const auto& p : LutRegistry().LutOutputProfiles)
+  for (const auto& p : LutRegistry().LutOutputProfiles())
     if (p.Name == name) return p;
   throw std::runtime_error("no output profile named " + name);
 }

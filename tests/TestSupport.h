@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/LUT.h"
 #include "core/LUTFormat.h"
+#include "core/UserPrompt.h"
 #include "image/Bitmap.h"
 
 namespace fs = std::filesystem;
@@ -33,3 +35,15 @@ const TLutOutputProfile& ProfileNamed(const std::string& name);
 TLUT MakeCurves(int m);
 // A picture with smooth gradients and fine detail in every channel.
 TBitmap MakePicture(int width, int height);
+
+// Gives one answer to every question and keeps the files it was asked about.
+struct TFixedConfirm : IConfirm {
+  explicit TFixedConfirm(TConfirmAnswer answer = TConfirmAnswer::Yes) : Answer(answer) {}
+  TConfirmAnswer Confirm(const std::string&, bool) override { return Answer; }
+  TConfirmAnswer ConfirmOverwrite(const fs::path& file, bool) override {
+    Asked.push_back(file);
+    return Answer;
+  }
+  TConfirmAnswer Answer;
+  std::vector<fs::path> Asked;
+};

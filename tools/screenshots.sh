@@ -2,7 +2,7 @@
 # Starts the desktop program under a virtual X server and saves pictures of
 # its main window and of every dialog into a folder (default: screenshots/).
 #   tools/screenshots.sh [BUILD_DIR] [OUT_DIR]
-# Needs: xvfb (Xvfb), x11-apps or imagemagick for the whole-screen capture.
+# Needs: xvfb (Xvfb), imagemagick (or x11-apps) for the whole-screen capture.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -15,12 +15,16 @@ done
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$app" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true' EXIT
+trap 'kill "${app:-}" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; rm -rf "${config:-}"' EXIT
 sleep 1
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 
-# The program as a user starts it: the whole screen once its window is up.
-"$build/tovi-lut-converter" &
+# The program as a user starts it, with a LUT named on its command line as a
+# file manager's "Open with" does: the whole screen once its window is up. Its
+# settings go to a scratch folder, so the user's own are neither read nor
+# changed.
+config=$(mktemp -d)
+XDG_CONFIG_HOME=$config "$build/tovi-lut-converter" examples/warm.cube &
 app=$!
 sleep 3
 if command -v import >/dev/null; then

@@ -7,8 +7,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "image/ImageLib.h"
-#include "image/Preview.h"
+#include "ops/PictureGrading.h"
 
 namespace {
 
@@ -17,31 +16,19 @@ struct TApplyOptions {
   std::string Image;
   std::string Output;
   bool Overwrite = false;
+  bool SkipExisting = false;
 };
 
 int RunApply(const TApplyOptions& o) {
   const auto outputType = ImageFileTypeOf(o.Output);
   if (!outputType)
-    throw UsageError("OUTPUT must end in .png, .bmp, .jpg or .tif, not '" +
+    throw EUsageError("OUTPUT must end in .png, .bmp, .jpg or .tif, not '" +
                      FileExtension(o.Output) + "'");
-  // Each failure names the file it concerns.
-  std::string current = o.Lut;
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    TLUT lut;
-    LutRegistry().LoadLut(o.Lut, lut, -1);
-    if (lut.FormatIndex < 0) throw std::runtime_error("not a LUT file of any known format");
-    current = o.Image;
-    TBitmap picture;
-    if (ImageFileTypeOf(o.Image) == TImageFileType::Png)
-      DecodeImageFile(o.Image, picture);
-    else
-      LoadImageToBitmap(o.Image, picture);
-    if (const auto status = GuardSingleOutput(o.Image, o.Output, o.Overwrite)) return *status;
-    current = o.Output;
-    ApplyToBitmap(lut, picture);
-    SaveBitmap(o.Output, picture, *outputType);
+    GradePictureFile(LutRegistry(), o.Lut, o.Image, o.Output, *outputType, confirm);
   } catch (const std::exception& e) {
-    ReportFailure(current, e.what());
+    ReportFailure(o.Image, e);  // a file's own failure names that file
     return 1;
   }
   return 0;
@@ -56,6 +43,6 @@ TCommand AddApplyCommand(CLI::App& app) {
   cmd->add_option("IMAGE", o->Image, "Picture to grade: .png, .bmp, .jpg, .tif")->required();
   cmd->add_option("OUTPUT", o->Output, "Graded picture: .png, .bmp, .jpg (quality 100), .tif")
       ->required();
-  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing output file");
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunApply(*o); }};
 }

@@ -15,12 +15,12 @@
 #include "ops/Conversion.h"
 
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
-  const auto& profiles = registry.LutOutputProfiles;
+  const auto& profiles = registry.LutOutputProfiles();
   const int count = static_cast<int>(profiles.size());
   std::int64_t number = 0;
   if (TryParseInt64(text, number)) {
     if (number >= 0 && number < count) return static_cast<int>(number);
-    throw UsageError("no output profile number " + std::string(text) + " (0 to " +
+    throw EUsageError("no output profile number " + std::string(text) + " (0 to " +
                      std::to_string(count - 1) + "; see `tovilut formats`)");
   }
   const std::string wanted = UpperCase(text);
@@ -36,20 +36,29 @@ int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
                             : "'" + std::string(text) + "' matches several output profiles:";
   for (int i : candidates) message += "\n  " + std::to_string(i) + "  " + profiles[i].Name;
   if (candidates.empty()) message += " (see `tovilut formats`)";
-  throw UsageError(message);
+  throw EUsageError(message);
 }
 
 int ParseBits(std::string_view text) {
   if (UpperCase(text) == "DEFAULT") return -1;
   for (int bits : {8, 10, 12, 14, 16})
     if (text == std::to_string(bits)) return bits;
-  throw UsageError("bits must be default, 8, 10, 12, 14 or 16, not '" + std::string(text) + "'");
+  throw EUsageError("bits must be default, 8, 10, 12, 14 or 16, not '" + std::string(text) + "'");
 }
 
-void ReportFailure(const std::filesystem::path& file, std::string_view message) {
+void ReportFailure(const std::filesystem::path& file, std::string_view message,
+                   std::size_t line) {
   std::string text(message);
   for (std::size_t i; (i = text.find("\r\n")) != std::string::npos;) text.replace(i, 2, "\n");
-  std::cerr << file.string() << ": " << text << std::endl;
+  std::cerr << file.string();
+  if (line > 0) std::cerr << ":" << line;
+  std::cerr << ": " << text << std::endl;
+}
+
+void ReportFailure(const std::filesystem::path& file, const std::exception& error) {
+  const auto* inFile = dynamic_cast<const EInFileError*>(&error);
+  ReportFailure(inFile ? std::filesystem::path(inFile->File) : file, error.what(),
+                ErrorLine(error));
 }
 
 TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog dialog,
@@ -60,31 +69,37 @@ TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog 
   const auto& offered = options.ProfileIndices();
   const auto at = std::find(offered.begin(), offered.end(), index);
   if (at == offered.end())
-    throw UsageError("'" + registry.GetOutputProfile(index).Name + "' cannot be used here: " +
+    throw EUsageError("'" + registry.GetOutputProfile(index).Name + "' cannot be used here: " +
                      "a merge is written through a 3D profile");
   options.SelectProfile(static_cast<int>(at - offered.begin()));
   const TLutOutputProfile& profile = *options.SelectedProfile();
   if (UpperCase(size) != "DEFAULT") {
     if (!options.SizeEnabled())
-      throw UsageError("'" + profile.Name + "' always has its size of " +
+      throw EUsageError("'" + profile.Name + "' always has its size of " +
                        std::to_string(profile.DefaultSize) + "; leave out --size");
     for (char key : size)
       if (!options.TypeSizeKey(key))
-        throw UsageError("size must be 'default' or a number of at most five digits, not '" +
+        throw EUsageError("size must be 'default' or a number of at most five digits, not '" +
                          std::string(size) + "'");
   }
   const int bits = ParseBits(bitsText);
   if (bits != -1) {
     if (!options.BitsEnabled())
-      throw UsageError("'" + profile.Name + "' is always written at its own depth; leave out --bits");
+      throw EUsageError("'" + profile.Name + "' is always written at its own depth; leave out --bits");
     options.ChooseBits(BitsPositionOf(bits));
   }
   try {
     CheckProfileSize(registry, profile, options.EffectiveSize());
   } catch (const std::exception& e) {
-    throw UsageError(e.what());
+    throw EUsageError(e.what());
   }
   return options;
+}
+
+void AddOverwriteFlags(CLI::App& command, bool& overwrite, bool& skipExisting) {
+  auto* replace = command.add_flag("--overwrite", overwrite, "Replace existing output files");
+  auto* keep = command.add_flag("--skip-existing", skipExisting, "Keep existing output files");
+  replace->excludes(keep);
 }
 
 bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
@@ -105,7 +120,7 @@ TConfirmAnswer TCliConfirm::Confirm(const std::string& message, bool withNo) {
 
 TConfirmAnswer TCliConfirm::ConfirmOverwrite(const std::filesystem::path& file, bool withNo) {
   if (Overwrite) return TConfirmAnswer::Yes;
-  if (SkipExisting && withNo) return TConfirmAnswer::No;
+  if (SkipExisting) return TConfirmAnswer::No;
   if (!StdinIsTerminal())
     throw std::runtime_error(file.string() + " already exists; use --overwrite to replace it" +
                              (withNo ? " or --skip-existing to keep it" : ""));
@@ -132,20 +147,6 @@ TCliProgress::TCliProgress(bool enabled) : Bar(enabled) {
 TCliProgress::~TCliProgress() { std::signal(SIGINT, SIG_DFL); }
 
 bool TCliProgress::Cancelled() { return Interrupted != 0; }
-
-std::optional<int> GuardSingleOutput(const std::filesystem::path& input,
-                                     const std::filesystem::path& output, bool overwrite) {
-  std::error_code ec;
-  if (overwrite || !std::filesystem::exists(output, ec)) return std::nullopt;
-  if (!StdinIsTerminal()) {
-    ReportFailure(input, output.string() + " already exists; use --overwrite to replace it");
-    return 1;
-  }
-  // One file: No and Cancel both leave it alone.
-  TCliConfirm confirm(false, false);
-  if (confirm.ConfirmOverwrite(output, false) == TConfirmAnswer::Yes) return std::nullopt;
-  return 0;
-}
 
 void TProgressBar::Show(double percent, std::string_view label) {
   if (!Enabled) return;

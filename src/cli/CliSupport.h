@@ -9,12 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include <CLI/CLI.hpp>
+
 #include "core/LUTFormat.h"
 #include "core/UserPrompt.h"
 #include "ops/OutputOptions.h"
+#include "registry/FormatTable.h"
 
 // A mistake in the command line itself: exit status 2.
-class UsageError : public std::runtime_error {
+class EUsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -34,16 +37,18 @@ TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog 
                                    std::string_view bits);
 
 // "FILE: message" on stderr; a CR LF inside a message becomes a line break.
-void ReportFailure(const std::filesystem::path& file, std::string_view message);
+void ReportFailure(const std::filesystem::path& file, std::string_view message,
+                   std::size_t line = 0);
+// The same for an error: "FILE:LINE: message" when it carries a line, and
+// against its own file when it names one (EInFileError).
+void ReportFailure(const std::filesystem::path& file, const std::exception& error);
+
+// --overwrite and --skip-existing, which exclude each other: the flags of
+// every command that writes.
+void AddOverwriteFlags(CLI::App& command, bool& overwrite, bool& skipExisting);
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();
-
-// Before writing the one output of a command: nothing when the command may go
-// on; otherwise the exit status to stop with (1 after reporting a refusal
-// against `input`, 0 when the user declined on the terminal).
-std::optional<int> GuardSingleOutput(const std::filesystem::path& input,
-                                     const std::filesystem::path& output, bool overwrite);
 
 // A one-line progress bar on stderr, drawn only when it is a terminal.
 class TProgressBar {
@@ -59,7 +64,8 @@ class TProgressBar {
 };
 
 // Answers overwrite questions from --overwrite / --skip-existing, else by a
-// prompt on a terminal; without one, an existing file is refused.
+// prompt on a terminal; without one, an existing file is refused. Every
+// command that writes asks through one of these.
 class TCliConfirm : public IConfirm {
  public:
   TCliConfirm(bool overwrite, bool skipExisting) : Overwrite(overwrite), SkipExisting(skipExisting) {}

@@ -56,7 +56,7 @@ int RunConvert(const TConvertOptions& o) {
   settings.Bits = options.SelectedBits();
   settings.OnError = [&](const TLutFileRow& row, const std::exception& error) {
     progress.Pause();
-    ReportFailure(row.Path(), error.what());
+    ReportFailure(row.Path(), error);
     failed.push_back(row.Path().string());
     return o.KeepGoing;
   };
@@ -96,9 +96,7 @@ TCommand AddConvertCommand(CLI::App& app) {
                   "Bits per value assumed when reading integer codes: default (from the file), "
                   "8, 10, 12, 14, 16")
       ->capture_default_str();
-  auto* overwrite = cmd->add_flag("--overwrite", o->Overwrite, "Replace existing output files");
-  auto* skip = cmd->add_flag("--skip-existing", o->SkipExisting, "Keep existing output files");
-  overwrite->excludes(skip);
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   cmd->add_flag("--keep-going", o->KeepGoing, "Go on after a file fails");
   cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
   cmd->add_option("FILE", o->Files, "LUT files to convert")->required();

@@ -3,22 +3,22 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
-#include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 TCommand AddFormatsCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("formats", "List the LUT formats and the output profiles");
   return {cmd, [] {
             const TLutRegistry& registry = LutRegistry();
             std::printf("Formats, in detection order:\n");
-            for (std::size_t i = 0; i < registry.LutFormats.size(); ++i) {
-              const TLUTFormat& f = *registry.LutFormats[i];
-              std::printf("  %2zu  %-36s %s\n", i, f.Name.c_str(), f.Is3D ? "3D" : "1D");
+            for (int i = 0; i < registry.FormatCount(); ++i) {
+              const TLUTFormat& f = *registry.GetLutFormat(i);
+              std::printf("  %2d  %-36s %s\n", i, f.Name.c_str(), f.Is3D ? "3D" : "1D");
             }
             std::printf("\nOutput profiles (convert -p NUMBER or NAME):\n");
             std::printf("  %2s  %-52s %-9s %-4s %6s %5s  %s\n", "#", "Name", "Extension", "Kind",
                         "Size", "Bits", "Selectable");
-            for (std::size_t i = 0; i < registry.LutOutputProfiles.size(); ++i) {
-              const TLutOutputProfile& p = registry.LutOutputProfiles[i];
+            for (std::size_t i = 0; i < registry.LutOutputProfiles().size(); ++i) {
+              const TLutOutputProfile& p = registry.LutOutputProfiles()[i];
               const std::string bits = p.DefaultBits ? std::to_string(p.DefaultBits) : "-";
               std::string selectable = p.SizeSelectable ? "size" : "";
               if (p.BitsSelectable) selectable += selectable.empty() ? "bits" : ", bits";

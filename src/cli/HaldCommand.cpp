@@ -13,6 +13,7 @@ namespace {
 struct THaldOptions {
   std::string File;
   bool Overwrite = false;
+  bool SkipExisting = false;
 };
 
 int RunHald(const THaldOptions& o) {
@@ -20,13 +21,14 @@ int RunHald(const THaldOptions& o) {
   if (FileExtension(file).empty()) file += ".tif";
   const auto type = ImageFileTypeOf(file);
   if (!type || *type == TImageFileType::Png)
-    throw UsageError("a Hald image is written as .bmp, .jpg or .tif, not '" +
+    throw EUsageError("a Hald image is written as .bmp, .jpg or .tif, not '" +
                      FileExtension(file) + "'");
-  if (const auto status = GuardSingleOutput(file, file, o.Overwrite)) return *status;
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    std::cout << GenerateHaldImage(file, *type).string() << std::endl;
+    const std::filesystem::path written = GenerateHaldImage(file, *type, confirm);
+    if (!written.empty()) std::cout << written.string() << std::endl;
   } catch (const std::exception& e) {
-    ReportFailure(file, e.what());
+    ReportFailure(file, e);
     return 1;
   }
   return 0;
@@ -39,6 +41,6 @@ TCommand AddHaldCommand(CLI::App& app) {
       "hald", "Write the identity Hald image; grade it and read it back as a 32-point LUT");
   auto o = std::make_shared<THaldOptions>();
   cmd->add_option("FILE", o->File, "Image to write: .bmp, .jpg (quality 100) or .tif")->required();
-  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing file");
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunHald(*o); }};
 }

@@ -6,7 +6,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "icc/ICCToLut.h"
-#include "ops/Conversion.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -19,6 +19,7 @@ struct TIcc2LutOptions {
   std::string Size = "default";
   std::string Bits = "default";
   bool Overwrite = false;
+  bool SkipExisting = false;
 };
 
 int RunIcc2Lut(const TIcc2LutOptions& o) {
@@ -35,11 +36,13 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
     ReportFailure(o.Second, "No such profile file.");
     return 1;
   }
-  if (auto stop = GuardSingleOutput(o.Icc, o.Output, o.Overwrite)) return *stop;
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    ConvertICCToLut(registry, {o.Icc, o.Second, o.Invert}, o.Output, profile, size, bits);
+    if (!ConvertICCToLut(registry, {o.Icc, o.Second, o.Invert}, o.Output, profile, size, bits,
+                         confirm))
+      return 0;
   } catch (const std::exception& e) {
-    ReportFailure(o.Icc, e.what());
+    ReportFailure(o.Icc, e);
     return 1;
   }
   std::cout << o.Icc << " -> " << o.Output << std::endl;
@@ -64,6 +67,6 @@ TCommand AddIcc2LutCommand(CLI::App& app) {
       ->capture_default_str();
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();
-  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing LUT file");
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunIcc2Lut(*o); }};
 }

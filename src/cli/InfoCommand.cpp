@@ -5,7 +5,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "image/LutInfo.h"
+#include "core/LutInfo.h"
 
 TCommand AddInfoCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("info", "Show the format, kind, size and comments of LUT files");
@@ -23,11 +23,11 @@ TCommand AddInfoCommand(CLI::App& app) {
                   std::cout << "  Format: unknown\n";
                   continue;
                 }
-                std::cout << "  Format: " << registry.LutFormats[lut.FormatIndex]->Name << "\n";
+                std::cout << "  Format: " << registry.GetLutFormat(lut.FormatIndex)->Name << "\n";
                 for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
               } catch (const std::exception& e) {
                 std::cout.flush();
-                ReportFailure(file, e.what());
+                ReportFailure(file, e);
                 status = 1;
               }
             }

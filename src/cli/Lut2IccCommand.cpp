@@ -18,6 +18,7 @@ struct TLut2IccOptions {
   std::string Copyright = "Copyright (c)";
   bool CaptureOne = false;
   bool Overwrite = false;
+  bool SkipExisting = false;
 };
 
 int RunLut2Icc(const TLut2IccOptions& o) {
@@ -29,13 +30,13 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   options.Description = o.Description.value_or(DefaultProfileDescription(o.Lut));
   options.Copyright = o.Copyright;
   options.CaptureOneGamma = o.CaptureOne;
-  if (options.Description.empty()) throw UsageError("the description must not be empty");
-  if (options.Copyright.empty()) throw UsageError("the copyright must not be empty");
-  if (auto stop = GuardSingleOutput(o.Lut, o.Output, o.Overwrite)) return *stop;
+  if (options.Description.empty()) throw EUsageError("the description must not be empty");
+  if (options.Copyright.empty()) throw EUsageError("the copyright must not be empty");
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    ConvertLutToICC(LutRegistry(), o.Lut, o.Output, options);
+    if (!ConvertLutToICC(LutRegistry(), o.Lut, o.Output, options, confirm)) return 0;
   } catch (const std::exception& e) {
-    ReportFailure(o.Lut, e.what());
+    ReportFailure(o.Lut, e);
     return 1;
   }
   std::cout << o.Lut << " -> " << o.Output << std::endl;
@@ -57,6 +58,6 @@ TCommand AddLut2IccCommand(CLI::App& app) {
   cmd->add_option("--copyright", o->Copyright, "Profile copyright")->capture_default_str();
   cmd->add_flag("--capture-one", o->CaptureOne,
                 "Decode device values with gamma 1.8 (Adjust Gamma for Capture One)");
-  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing profile");
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunLut2Icc(*o); }};
 }

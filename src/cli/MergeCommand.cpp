@@ -30,11 +30,8 @@ int RunMerge(const TMergeOptions& o) {
       std::cerr << "tovilut: nothing written" << std::endl;
       return 1;
     }
-  } catch (const EInFileError& e) {
-    ReportFailure(e.File, e.what());
-    return 1;
   } catch (const std::exception& e) {
-    ReportFailure(o.Output, e.what());
+    ReportFailure(o.Output, e);
     return 1;
   }
   std::cout << MergeSuccessMessage << std::endl;

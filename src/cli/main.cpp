@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/CliSupport.h"
+#include "cli/CommandReference.h"
 #include "cli/Commands.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
                                           AddConvertCommand(app), AddMergeCommand(app),
                                           AddIcc2LutCommand(app), AddLut2IccCommand(app),
                                           AddHaldCommand(app), AddApplyCommand(app)};
+  AddGenerateOption(app);
+  // Set after the commands, which would otherwise inherit it.
+  app.footer("Exit status: 0 when every file succeeded, 1 when any failed, 2 for a usage error.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -21,6 +25,8 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
+  } catch (const CLI::Success&) {
+    return 0;
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return 2;
@@ -28,7 +34,7 @@ int main(int argc, char** argv) {
   try {
     for (const TCommand& command : commands)
       if (command.App->parsed()) return command.Run();
-  } catch (const UsageError& e) {
+  } catch (const EUsageError& e) {
     std::cerr << "tovilut: " << e.what() << std::endl;
     return 2;
   } catch (const std::exception& e) {

@@ -88,22 +88,26 @@ TFileDescriptor OpenFileForReading(const fs::path& fileName, std::uint64_t* size
 
 namespace {
 
-// Up to maxBytes from an open regular file of the given size.
+// Up to maxBytes from an open regular file of the given size, read straight
+// into the string, in one read as a rule (one byte more than the size shows
+// at once when the file has grown).
 std::string ReadUpTo(const TFileDescriptor& fd, const fs::path& fileName, std::uint64_t size,
                      std::size_t maxBytes) {
   std::string data;
-  data.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, size)));
-  char buffer[1 << 16];
-  while (data.size() < maxBytes) {
-    const std::size_t want = std::min(sizeof buffer, maxBytes - data.size());
-    const ssize_t got = ::read(fd.Get(), buffer, want);
+  const std::size_t expected =
+      static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, size + 1));
+  std::size_t filled = 0;
+  while (filled < maxBytes) {
+    if (filled == data.size()) data.resize(std::min(maxBytes, std::max(expected, 2 * filled)));
+    const ssize_t got = ::read(fd.Get(), data.data() + filled, data.size() - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
       RaiseFileError("read", fileName, errno);
     }
     if (got == 0) break;
-    data.append(buffer, static_cast<std::size_t>(got));
+    filled += static_cast<std::size_t>(got);
   }
+  data.resize(filled);
   return data;
 }
 

@@ -111,4 +111,5 @@ void WriteFileAtomic(const std::filesystem::path& fileName, std::string_view dat
                      TReplace replace = TReplace::Allow);
 
 // "Cannot open file "name". reason" for the current errno.
-[[noreturn]] void RaiseFileError(const char* action, const std::filesystem::path& fileName, int err);
+[[noreturn]] void RaiseFileError(const char* action, const std::filesystem::path& fileName,
+                                 int err);

@@ -1,46 +1,63 @@
 #include "core/GenericLutFormat.h"
 
-void TGenericLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  IndexR = IndexG = IndexB = Counter4 = 0;
-  LutSize = -1;
-  ValueScale = -1;
-  Complete = false;
-  TTextFile text;
-  text.LoadFromFile(fileName);
+#include "core/StringLib.h"
+
+void TLutParser::Parse(const TTextFile& text, TLUT& lut) {
   Lines = &text;
+  std::size_t lineNumber = 0;
   try {
     ReadHeader(text);
-    for (std::size_t i = 0; i < text.Count(); ++i) ReadLine(text[i], lut);
+    for (std::size_t i = 0; i < text.Count(); ++i) {
+      const std::string_view line = Trim(text[i]);
+      if (line.empty()) continue;
+      lineNumber = i + 1;
+      ReadLine(line, lut);
+    }
+  } catch (EContentError& e) {
+    Lines = nullptr;
+    if (e.Line == 0) e.Line = lineNumber;
+    throw;
   } catch (...) {
     Lines = nullptr;
     throw;
   }
   Lines = nullptr;
+}
+
+std::string_view TLutParser::CommentText(std::string_view line) { return Trim(line.substr(1)); }
+
+void TGenericLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
+                             const TReadOptions& options) const {
+  TTextFile text;
+  text.LoadFromFile(fileName);
+  const std::unique_ptr<TLutParser> parser = NewParser(fileName, options);
+  parser->Parse(text, lut);
   // The kind and size are stored before the completeness check, so an
   // incomplete file leaves them set when the error is raised.
   if (Is3D) {
     lut.LutType = lt3D;
-    lut.SetSize3D(LutSize);
+    lut.SetSize3D(parser->LutSize);
   } else {
     lut.LutType = lt1D;
-    lut.SetSize1D(LutSize);
+    lut.SetSize1D(parser->LutSize);
   }
-  if (!Complete) throw ELUTError("Incomplete file.");
+  if (!parser->Complete) throw ELUTError("Incomplete file.");
+  parser->Finish(lut);
 }
 
-void TGenericLutFormat::DeclareCubeSize(TLUT& lut, int n) {
+void TLutParser::DeclareCubeSize(TLUT& lut, int n) {
   CheckCubeSize(n);
   LutSize = n;
   lut.SetSize3D(n);
 }
 
-void TGenericLutFormat::DeclareCurveSize(TLUT& lut, int m) {
+void TLutParser::DeclareCurveSize(TLUT& lut, int m) {
   CheckCurveSize(m);
   LutSize = m;
   lut.SetSize1D(m);
 }
 
-void TGenericLutFormat::StoreNodeRedFastest(TLUT& lut, const TLutRGB& rgb) {
+void TLutParser::StoreNodeRedFastest(TLUT& lut, const TLutRGB& rgb) {
   if (Complete || LutSize < 1) return;
   lut.Cube(IndexR, IndexG, IndexB) = rgb;
   if (++IndexR < LutSize) return;
@@ -50,7 +67,7 @@ void TGenericLutFormat::StoreNodeRedFastest(TLUT& lut, const TLutRGB& rgb) {
   if (++IndexB >= LutSize) Complete = true;
 }
 
-void TGenericLutFormat::StoreNodeBlueFastest(TLUT& lut, const TLutRGB& rgb) {
+void TLutParser::StoreNodeBlueFastest(TLUT& lut, const TLutRGB& rgb) {
   if (Complete || LutSize < 1) return;
   lut.Cube(IndexR, IndexG, IndexB) = rgb;
   if (++IndexB < LutSize) return;
@@ -60,8 +77,8 @@ void TGenericLutFormat::StoreNodeBlueFastest(TLUT& lut, const TLutRGB& rgb) {
   if (++IndexR >= LutSize) Complete = true;
 }
 
-void TGenericLutFormat::StoreCurveEntry(TLUT& lut, const TLutRGB& rgb) {
+void TLutParser::StoreCurveEntry(TLUT& lut, const TLutRGB& rgb) {
   if (Complete || LutSize < 1) return;
-  lut.Curve(Counter4) = rgb;
-  if (++Counter4 >= LutSize) Complete = true;
+  lut.Curve(EntryIndex) = rgb;
+  if (++EntryIndex >= LutSize) Complete = true;
 }

@@ -1,24 +1,41 @@
-// The base of the line-oriented text formats. Read loads the file, gives the
-// subclass one look at the whole text (ReadHeader), then every line in order
-// (ReadLine), stores the kind and size found, and insists on complete data.
-// Subclasses keep their parse state in the fields below, reset per read.
+// The base of the line-oriented text formats. Read loads the file and makes a
+// parser for this one read (NewParser); the parser gets one look at the whole
+// text (ReadHeader), then every non-blank line in order, trimmed (ReadLine).
+// The format then stores the kind and size found, insists on complete data,
+// and lets the parser finish the record. Any content error raised while a line
+// is read carries that line's number.
 #pragma once
+
+#include <memory>
+#include <string_view>
 
 #include "core/LUTFormat.h"
 #include "core/TextFile.h"
 
-class TGenericLutFormat : public TLUTFormat {
+// The state of one read of a text format.
+class TLutParser {
  public:
-  using TLUTFormat::TLUTFormat;
+  explicit TLutParser(const TReadOptions& options) : Options(options) {}
+  virtual ~TLutParser() = default;
+  TLutParser(const TLutParser&) = delete;
+  TLutParser& operator=(const TLutParser&) = delete;
 
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+  // Feed the whole text: the header look, then every non-blank line.
+  void Parse(const TTextFile& text, TLUT& lut);
+  // Called once the record holds complete data of the format's kind.
+  virtual void Finish(TLUT& lut) { (void)lut; }
+
+  int LutSize = -1;  // declared cube size or curve length; -1 while unknown
+  bool Complete = false;
 
  protected:
   virtual void ReadHeader(const TTextFile& lines) { (void)lines; }
-  virtual void ReadLine(std::string_view line, TLUT& lut) {
-    (void)line;
-    (void)lut;
-  }
+  // A non-blank line, without leading and trailing blanks.
+  virtual void ReadLine(std::string_view line, TLUT& lut) = 0;
+
+  static bool IsComment(std::string_view line) { return !line.empty() && line.front() == '#'; }
+  // The comment's text: what follows the "#", trimmed.
+  static std::string_view CommentText(std::string_view line);
 
   // Take a declared size: checked against the record's limits before any
   // data is stored, then the record's storage of that kind is made ready.
@@ -30,15 +47,28 @@ class TGenericLutFormat : public TLUTFormat {
   void StoreNodeRedFastest(TLUT& lut, const TLutRGB& rgb);
   // Store one node in file order blue fastest, green, red slowest.
   void StoreNodeBlueFastest(TLUT& lut, const TLutRGB& rgb);
-  // Store the next curve entry (Counter4) and set Complete after the last one.
+  // Store the next curve entry (at EntryIndex) and set Complete after the last one.
   void StoreCurveEntry(TLUT& lut, const TLutRGB& rgb);
 
+  const TReadOptions& Options;
   int IndexR = 0;
   int IndexG = 0;
   int IndexB = 0;
-  int Counter4 = 0;
-  int LutSize = -1;     // declared cube size or curve length; -1 while unknown
-  int ValueScale = -1;  // the format's integer scale (bits or maximum code)
-  bool Complete = false;
-  const TTextFile* Lines = nullptr;  // only during Read
+  int EntryIndex = 0;  // the next curve entry
+  int CodeScale = -1;  // the format's integer scale (bits or maximum code); -1 while unknown
+  const TTextFile* Lines = nullptr;  // the whole text, during Parse
+};
+
+class TGenericLutFormat : public TLUTFormat {
+ public:
+  TGenericLutFormat(std::string name, bool is3D,
+                    unsigned capabilities = fcRead | fcWrite | fcDetect)
+      : TLUTFormat(std::move(name), is3D, capabilities) {}
+
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
+
+ protected:
+  virtual std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                                const TReadOptions& options) const = 0;
 };

@@ -46,8 +46,7 @@ void CheckCubeSize(int n) {
 
 void CheckCurveSize(int m) {
   if (m > MaxCurveSize)
-    throw ELUTSizeError(
-        "The current version cannot process 1D LUTs longer than 100000 entries.");
+    throw ELUTSizeError("The current version cannot process 1D LUTs longer than 100000 entries.");
   if (m < 2)
     throw ELUTSizeError("Invalid curve length " + std::to_string(m) +
                         ": a 1D LUT needs at least 2 entries.");
@@ -115,10 +114,14 @@ TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
 
 TLutRGB TLUT::ApplyToColor(const TLutRGB& x) const {
   switch (LutType) {
-    case lt1D: return Interpolate1D(x);
-    case lt3D: return Interpolate3D(x);
-    case lt1DThen3D: return Interpolate3D(Interpolate1D(x));
-    case ltEmpty: break;
+    case lt1D:
+      return Interpolate1D(x);
+    case lt3D:
+      return Interpolate3D(x);
+    case lt1DThen3D:
+      return Interpolate3D(Interpolate1D(x));
+    case ltEmpty:
+      break;
   }
   return x;
 }
@@ -176,6 +179,28 @@ void TLUT::FillIdentity3D() {
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
       for (int b = 0; b < n; ++b) Cube(r, g, b) = {r / s, g / s, b / s};
+}
+
+TLUT TLUT::Resampled(TLUT&& source, TLutType type, int size) {
+  TLUT target;
+  target.LutType = type;
+  if (type == lt3D && source.LutType == lt3D && source.Size3D_ == size) {
+    target.Size3D_ = size;
+    target.CubeData_ = std::move(source.CubeData_);
+  } else if (type == lt1D && source.LutType == lt1D && source.Size1D_ == size) {
+    target.Size1D_ = size;
+    target.CurveData_ = std::move(source.CurveData_);
+  } else {
+    if (type == lt3D) {
+      target.SetSize3D(size);
+    } else {
+      target.SetSize1D(size);
+    }
+    target.ConvertFrom(source);
+    return target;
+  }
+  target.Comments = std::move(source.Comments);
+  return target;
 }
 
 void TLUT::ConvertFrom(const TLUT& source) {

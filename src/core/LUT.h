@@ -48,8 +48,10 @@ class TLUT {
   TLutRGB& Curve(int i) { return CurveData_[static_cast<std::size_t>(i)]; }
   const TLutRGB& Curve(int i) const { return CurveData_[static_cast<std::size_t>(i)]; }
 
-  void Assign(const TLUT& source) { *this = source; }
   void ConvertFrom(const TLUT& source);
+  // The source in the kind (lt1D or lt3D) and size asked for, as ConvertFrom
+  // makes it; a source that already has them is taken over, not copied.
+  static TLUT Resampled(TLUT&& source, TLutType type, int size);
   TLutRGB ApplyToColor(const TLutRGB& x) const;
   TLutRGB Interpolate3D(const TLutRGB& x) const;
   TLutRGB Interpolate1D(const TLutRGB& x) const;

@@ -1,61 +1,74 @@
 #include "core/LUTFormat.h"
 
+// The base refuses what a format has not declared; the registry never asks
+// a format for what it cannot do, so reaching these is a programming error.
+bool TLUTFormat::Detect(const std::filesystem::path&) const { return false; }
+
+void TLUTFormat::Read(const std::filesystem::path&, TLUT&, const TReadOptions&) const {
+  throw std::logic_error("the format \"" + Name + "\" cannot be read");
+}
+
+void TLUTFormat::Write(const std::filesystem::path&, const TLUT&, const TWriteContext&) const {
+  throw std::logic_error("the format \"" + Name + "\" cannot be written");
+}
+
 void TLutRegistry::AddOutputProfile(std::string name, std::string extension, int formatIndex,
                                     int defaultSize, int defaultBits, bool sizeSelectable,
                                     bool bitsSelectable) {
-  LutOutputProfiles.push_back({std::move(name), std::move(extension), formatIndex, defaultSize,
-                               defaultBits, sizeSelectable, bitsSelectable});
+  LutOutputProfiles_.push_back({std::move(name), std::move(extension), formatIndex, defaultSize,
+                                defaultBits, sizeSelectable, bitsSelectable});
 }
 
 int TLutRegistry::IndexOf(const std::type_info& formatClass) const {
-  for (std::size_t i = 0; i < LutFormats.size(); ++i)
-    if (typeid(*LutFormats[i]) == formatClass) return static_cast<int>(i);
+  for (std::size_t i = 0; i < LutFormats_.size(); ++i)
+    if (typeid(*LutFormats_[i]) == formatClass) return static_cast<int>(i);
   throw std::logic_error(std::string("format class not registered: ") + formatClass.name());
 }
 
-TLUTFormat* TLutRegistry::GetLutFormat(int index) const {
-  if (index < 0 || index >= static_cast<int>(LutFormats.size())) return nullptr;
-  return LutFormats[static_cast<std::size_t>(index)].get();
+const TLUTFormat* TLutRegistry::GetLutFormat(int index) const {
+  if (index < 0 || index >= FormatCount()) return nullptr;
+  return LutFormats_[static_cast<std::size_t>(index)].get();
 }
 
-TLUTFormat& TLutRegistry::ProfileFormat(const TLutOutputProfile& profile) const {
-  return *LutFormats.at(static_cast<std::size_t>(profile.FormatIndex));
+const TLUTFormat& TLutRegistry::ProfileFormat(const TLutOutputProfile& profile) const {
+  return *LutFormats_.at(static_cast<std::size_t>(profile.FormatIndex));
 }
 
 int TLutRegistry::DetectLutFormat(const std::filesystem::path& fileName) const {
-  for (std::size_t i = 0; i < LutFormats.size(); ++i)
-    if (LutFormats[i]->Detect(fileName)) return static_cast<int>(i);
+  for (std::size_t i = 0; i < LutFormats_.size(); ++i) {
+    const TLUTFormat& format = *LutFormats_[i];
+    if (format.Can(fcDetect) && format.Detect(fileName)) return static_cast<int>(i);
+  }
   return -1;
 }
 
-void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut,
-                           int formatIndex) const {
+void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int formatIndex,
+                           const TReadOptions& options) const {
   lut.Comments.clear();
-  if (formatIndex != -1) {
-    TLUTFormat* format = GetLutFormat(formatIndex);
-    if (!format) throw std::out_of_range("no LUT format at position " + std::to_string(formatIndex));
-    format->Read(fileName, lut);
-    lut.FormatIndex = formatIndex;
-    return;
-  }
   lut.FormatIndex = -1;
-  const int found = DetectLutFormat(fileName);
-  if (found < 0) return;
-  LutFormats[static_cast<std::size_t>(found)]->Read(fileName, lut);
-  lut.FormatIndex = found;
+  if (formatIndex == -1) {
+    formatIndex = DetectLutFormat(fileName);
+    if (formatIndex < 0) return;
+  }
+  const TLUTFormat* format = GetLutFormat(formatIndex);
+  if (!format) throw std::out_of_range("no LUT format at position " + std::to_string(formatIndex));
+  if (!format->Can(fcRead)) throw ELUTError("Unknown LUT format.");
+  format->Read(fileName, lut, options);
+  lut.FormatIndex = formatIndex;
 }
 
 void TLutRegistry::SaveLut(const std::filesystem::path& fileName, const TLUT& lut,
-                           const TLutOutputProfile& profile, int bits) const {
-  if (bits == -1) bits = profile.DefaultBits;
-  ProfileFormat(profile).Write(fileName, lut, bits);
+                           const TLutOutputProfile& profile, int bits, IConfirm* confirm) const {
+  const TLUTFormat& format = ProfileFormat(profile);
+  if (!format.Can(fcWrite))
+    throw std::logic_error("the profile \"" + profile.Name + "\" cannot be written");
+  format.Write(fileName, lut, {bits == -1 ? profile.DefaultBits : bits, confirm});
 }
 
-TLutRegistry& LutRegistry() {
-  static TLutRegistry registry = [] {
-    TLutRegistry r;
-    RegisterLutFormats(r);
-    return r;
-  }();
-  return registry;
+void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size) {
+  if (registry.ProfileFormat(profile).Is3D) {
+    CheckCubeSize(size);
+  } else {
+    CheckCurveSize(size);
+  }
 }

@@ -1,6 +1,10 @@
 // The format interface and the registry of formats and output profiles.
 // A format's position in the registry is its number everywhere: detection
 // order, a record's FormatIndex, a profile's FormatIndex.
+//
+// Formats are const and re-entrant: whatever a caller chooses for one read
+// or write travels in the call, and a reader keeps its parse state in an
+// object of its own, so one registry serves every thread.
 #pragma once
 
 #include <filesystem>
@@ -11,24 +15,50 @@
 
 #include "core/Errors.h"
 #include "core/LUT.h"
+#include "core/UserPrompt.h"
+
+// What the caller chooses for one read.
+struct TReadOptions {
+  // Bits per value a reader of integer codes assumes; -1: work it out.
+  int InputBits = -1;
+};
+
+// What the caller chooses for one write.
+struct TWriteContext {
+  int Bits = 0;  // bits per value; 0: the format's own number style
+  // Asked before a writer replaces a file it writes beside its target (the
+  // Premiere look's .cube). Without one, such a file is never replaced.
+  IConfirm* Confirm = nullptr;
+};
+
+// What a format can do; a format without a capability keeps the base's
+// refusal instead of an empty override.
+enum TFormatCapability : unsigned {
+  fcRead = 1,    // Read fills a record
+  fcWrite = 2,   // Write creates a file; only such formats may back a profile
+  fcDetect = 4,  // Detect can recognise a file by its content or name
+};
 
 class TLUTFormat {
  public:
-  TLUTFormat(std::string name, bool is3D) : Name(std::move(name)), Is3D(is3D) {}
+  TLUTFormat(std::string name, bool is3D, unsigned capabilities)
+      : Name(std::move(name)), Is3D(is3D), Capabilities(capabilities) {}
   virtual ~TLUTFormat() = default;
 
-  std::string Name;
-  bool Is3D;
-  // Bits per value a reader of integer codes assumes; -1: work it out.
-  int InputBits = -1;
+  const std::string Name;
+  const bool Is3D;
+  const unsigned Capabilities;
+  bool Can(TFormatCapability capability) const { return (Capabilities & capability) != 0; }
 
   // The file is in this format. A readable file of another format gives
   // false; a file that cannot be opened raises EFileError.
-  virtual bool Detect(const std::filesystem::path& fileName) = 0;
+  virtual bool Detect(const std::filesystem::path& fileName) const;
   // Fill the record: data, LutType, the size of its kind, comment lines.
-  virtual void Read(const std::filesystem::path& fileName, TLUT& lut) = 0;
+  virtual void Read(const std::filesystem::path& fileName, TLUT& lut,
+                    const TReadOptions& options) const;
   // Create or replace the file; the record already has the profile's kind and size.
-  virtual void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) = 0;
+  virtual void Write(const std::filesystem::path& fileName, const TLUT& lut,
+                     const TWriteContext& context) const;
 };
 
 struct TLutOutputProfile {
@@ -41,43 +71,52 @@ struct TLutOutputProfile {
   bool BitsSelectable = false;
 };
 
-// The two ordered lists. A value: code that wants parallel reads makes its
-// own registry, since a format object serves one read at a time.
+// The two ordered lists, filled once by the registration table and only
+// read afterwards.
 class TLutRegistry {
  public:
-  std::vector<std::unique_ptr<TLUTFormat>> LutFormats;
-  std::vector<TLutOutputProfile> LutOutputProfiles;
-
   template <typename TFormat>
   void AddFormat() {
-    LutFormats.push_back(std::make_unique<TFormat>());
+    LutFormats_.push_back(std::make_unique<const TFormat>());
   }
   // Profiles name their format by class, so positions follow the table.
   template <typename TFormat>
-  void AddOutputProfile(std::string name, std::string extension, int defaultSize,
-                        int defaultBits, bool sizeSelectable, bool bitsSelectable) {
-    AddOutputProfile(std::move(name), std::move(extension), IndexOf(typeid(TFormat)),
-                     defaultSize, defaultBits, sizeSelectable, bitsSelectable);
+  void AddOutputProfile(std::string name, std::string extension, int defaultSize, int defaultBits,
+                        bool sizeSelectable, bool bitsSelectable) {
+    AddOutputProfile(std::move(name), std::move(extension), IndexOf(typeid(TFormat)), defaultSize,
+                     defaultBits, sizeSelectable, bitsSelectable);
   }
-  void AddOutputProfile(std::string name, std::string extension, int formatIndex,
-                        int defaultSize, int defaultBits, bool sizeSelectable,
-                        bool bitsSelectable);
+  void AddOutputProfile(std::string name, std::string extension, int formatIndex, int defaultSize,
+                        int defaultBits, bool sizeSelectable, bool bitsSelectable);
+
+  int FormatCount() const { return static_cast<int>(LutFormats_.size()); }
+  const std::vector<TLutOutputProfile>& LutOutputProfiles() const { return LutOutputProfiles_; }
 
   // The position of the format of exactly this class; throws if absent.
   int IndexOf(const std::type_info& formatClass) const;
-  TLUTFormat* GetLutFormat(int index) const;
-  const TLutOutputProfile& GetOutputProfile(int index) const { return LutOutputProfiles.at(index); }
+  // nullptr outside the list.
+  const TLUTFormat* GetLutFormat(int index) const;
+  const TLutOutputProfile& GetOutputProfile(int index) const {
+    return LutOutputProfiles_.at(index);
+  }
   // The format a profile writes through.
-  TLUTFormat& ProfileFormat(const TLutOutputProfile& profile) const;
+  const TLUTFormat& ProfileFormat(const TLutOutputProfile& profile) const;
 
+  // The first format that can detect the file and does; -1 when none.
   int DetectLutFormat(const std::filesystem::path& fileName) const;
-  void LoadLut(const std::filesystem::path& fileName, TLUT& lut, int formatIndex) const;
+  // Read through the given format, or the detected one (formatIndex -1); a
+  // file that no format recognises leaves FormatIndex at -1.
+  void LoadLut(const std::filesystem::path& fileName, TLUT& lut, int formatIndex,
+               const TReadOptions& options = {}) const;
+  // Write through the profile's format; bits -1 means the profile's default.
   void SaveLut(const std::filesystem::path& fileName, const TLUT& lut,
-               const TLutOutputProfile& profile, int bits) const;
+               const TLutOutputProfile& profile, int bits, IConfirm* confirm = nullptr) const;
+
+ private:
+  std::vector<std::unique_ptr<const TLUTFormat>> LutFormats_;
+  std::vector<TLutOutputProfile> LutOutputProfiles_;
 };
 
-// The registration table: every format and every output profile, in order.
-void RegisterLutFormats(TLutRegistry& registry);
-
-// The program's registry, filled on first use.
-TLutRegistry& LutRegistry();
+// Refuse a size that a LUT of the profile's kind cannot hold or resample
+// (ELUTSizeError), before anything is read or written.
+void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size);

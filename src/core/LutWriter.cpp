@@ -35,11 +35,10 @@ void AddNodes(TTextFile& text, const TLUT& lut, TNodeOrder order, TColumns colum
               std::size_t bytesPerLine, AppendTriple append) {
   const std::size_t n = static_cast<std::size_t>(lut.Size3D() > 0 ? lut.Size3D() : 0);
   text.Reserve(n * n * n, n * n * n * bytesPerLine);
-  std::string line;
   ForEachNode(lut, order, [&](const TLutRGB& rgb) {
-    line.clear();
-    append(line, columns == TColumns::RGB ? rgb : TLutRGB{rgb.B, rgb.G, rgb.R});
-    text.Add(line);
+    text.AddFilled([&](std::string& line) {
+      append(line, columns == TColumns::RGB ? rgb : TLutRGB{rgb.B, rgb.G, rgb.R});
+    });
   });
 }
 

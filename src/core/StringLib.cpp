@@ -28,11 +28,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::string_view TrimLeft(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  return s;
-}
-
 std::string UpperCase(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = Upper(c);
@@ -66,14 +61,21 @@ std::string_view CutBefore(std::string_view separator, std::string_view& text) {
   return token;
 }
 
-std::size_t PosNoCase(std::string_view needle, std::string_view haystack) {
-  if (needle.size() > haystack.size()) return 0;
+std::size_t FindNoCase(std::string_view haystack, std::string_view needle) {
+  if (needle.size() > haystack.size()) return std::string_view::npos;
   for (std::size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
     std::size_t k = 0;
     while (k < needle.size() && Upper(haystack[i + k]) == Upper(needle[k])) ++k;
-    if (k == needle.size()) return i + 1;
+    if (k == needle.size()) return i;
   }
-  return 0;
+  return std::string_view::npos;
+}
+
+std::string_view KeywordValue(std::string_view line, std::string_view keyword, std::size_t skip) {
+  const std::size_t pos = FindNoCase(line, keyword);
+  if (pos == std::string_view::npos) return {};
+  const std::size_t start = pos + keyword.size() + skip;
+  return start > line.size() ? std::string_view{} : Trim(line.substr(start));
 }
 
 bool TryParseFloat(std::string_view token, double& value) {
@@ -118,7 +120,48 @@ bool ParseTriple(std::string_view line, bool skipFirst, Convert number, double& 
 
 }  // namespace
 
+namespace {
+
+// One finite number at p, from_chars style, with the optional "+" that the
+// number syntax allows; the end of what was read, or nullptr.
+const char* ReadFinite(const char* p, const char* end, double& value) {
+  if (end - p > 1 && p[0] == '+' && p[1] != '-' && p[1] != '+') ++p;
+  const auto [stop, ec] = std::from_chars(p, end, value);
+  if (ec != std::errc() || stop == p || !std::isfinite(value)) return nullptr;
+  return stop;
+}
+
+// The common shape of a data line, "a b c" with one tab, space or comma
+// after each of the first two numbers, read in one pass. Where it answers
+// true the token walk gives the same three numbers; anything else is left
+// to that walk.
+bool ParseFloatTripleFast(std::string_view line, double& a, double& b, double& c) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  while (p < end && IsBlank(*p)) ++p;
+  while (end > p && IsBlank(end[-1])) --end;
+  double* out[3] = {&a, &b, &c};
+  for (int k = 0; k < 3; ++k) {
+    p = ReadFinite(p, end, *out[k]);
+    if (!p) return false;
+    if (k == 2) return p == end;
+    if (p == end || !IsSeparator(*p)) return false;
+    ++p;
+    while (p < end && IsBlank(*p)) ++p;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool ParseFloatTriple(std::string_view line, double& a, double& b, double& c) {
+  double x, y, z;
+  if (ParseFloatTripleFast(line, x, y, z)) {
+    a = x;
+    b = y;
+    c = z;
+    return true;
+  }
   return ParseTriple(line, false, TryParseFloat, a, b, c);
 }
 
@@ -151,10 +194,12 @@ double StrToFloatTolerant(std::string_view s) {
   return v;
 }
 
+double MaxCode(int bits) { return std::exp2(bits) - 1.0; }
+
 std::int64_t CodeValue(int bits, double value) {
   if (!(value >= 0.0)) value = 0.0;
   if (value >= 1.0) value = 1.0;
-  return static_cast<std::int64_t>(std::nearbyint((std::exp2(bits) - 1) * value));
+  return static_cast<std::int64_t>(std::nearbyint(MaxCode(bits) * value));
 }
 
 void AppendCodeValue(std::string& out, int bits, double value) {
@@ -206,8 +251,8 @@ void AppendFixed(std::string& out, int decimals, double value) {
   }
   // 15 significant digits "d.dddddddddddddde±XX": digits[0..14], exponent.
   char sci[40];
-  const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(value),
-                                 std::chars_format::scientific, 14);
+  const auto res =
+      std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 14);
   char digits[17];
   int count = 0;
   const char* p = sci;

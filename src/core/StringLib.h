@@ -9,7 +9,6 @@
 
 // Without leading and trailing blanks (spaces and control characters).
 std::string_view Trim(std::string_view s);
-std::string_view TrimLeft(std::string_view s);
 std::string UpperCase(std::string_view s);  // ASCII only
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 
@@ -18,8 +17,17 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 std::string_view CutToken(std::string_view& text);
 // Cut the text before the first occurrence of the separator (whole text if absent).
 std::string_view CutBefore(std::string_view separator, std::string_view& text);
-// 1-based position of needle in haystack, ignoring ASCII case; 0 if absent.
-std::size_t PosNoCase(std::string_view needle, std::string_view haystack);
+// Position of needle in haystack, ignoring ASCII case; npos if absent.
+std::size_t FindNoCase(std::string_view haystack, std::string_view needle);
+inline bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
+  return FindNoCase(haystack, needle) != std::string_view::npos;
+}
+// The value after a keyword found anywhere in the line (ignoring case):
+// the text from `skip` characters past the keyword's end, trimmed; empty when
+// the keyword is absent or the line ends first. skip 1 passes over the one
+// separator that some formats put after the keyword, whatever it is.
+std::string_view KeywordValue(std::string_view line, std::string_view keyword,
+                              std::size_t skip = 0);
 
 // A finite decimal number: optional sign, optional exponent, "." only.
 bool TryParseFloat(std::string_view token, double& value);
@@ -39,6 +47,9 @@ int StrToInt(std::string_view s);
 // Accepts "." or "," as the decimal separator; an empty text is 0. Raises
 // EConvertError for anything else that is not a finite number.
 double StrToFloatTolerant(std::string_view s);
+
+// The largest code at a bit depth: 2^bits - 1.
+double MaxCode(int bits);
 
 // The integer code of a normalised value at a bit depth: clamped to 0..1,
 // times 2^bits - 1, rounded half to even. The one rule of every integer writer.

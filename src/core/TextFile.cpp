@@ -1,5 +1,8 @@
 #include "core/TextFile.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "core/StringLib.h"
@@ -10,18 +13,31 @@ void TTextFile::SetText(std::string text) {
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   Storage_ = std::move(text);
   Joined_ = false;
+  const char* const data = Storage_.data();
   const std::size_t size = Storage_.size();
+  // Most files have LF line ends alone, which memchr finds fastest; a CR
+  // anywhere sends the whole text through the careful walk.
+  const bool hasCR = std::memchr(data, '\r', size) != nullptr;
+  auto nextBreak = [&](std::size_t from) -> std::size_t {
+    if (!hasCR) {
+      const void* lf = std::memchr(data + from, '\n', size - from);
+      return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : size;
+    }
+    while (from < size && data[from] != '\r' && data[from] != '\n') ++from;
+    return from;
+  };
+  // Room for lines of 16 bytes or more on average; pages reserved and never
+  // used cost nothing, and shorter lines only make the index grow.
+  Spans_.reserve(std::min(MaxTextLines, size / 16 + 1));
   std::size_t start = 0;
-  for (std::size_t i = 0; i < size; ++i) {
-    const char c = Storage_[i];
-    if (c != '\r' && c != '\n') continue;
+  for (std::size_t i = nextBreak(0); i < size; i = nextBreak(start)) {
     if (Spans_.size() == MaxTextLines) {
       Clear();
       throw ELUTSizeError("The text has more than " + std::to_string(MaxTextLines) +
                           " lines: no LUT file holds that many.");
     }
     Spans_.emplace_back(start, i - start);
-    if (c == '\r' && i + 1 < size && Storage_[i + 1] == '\n') ++i;
+    if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') ++i;
     start = i + 1;
   }
   if (start < size) Spans_.emplace_back(start, size - start);
@@ -32,10 +48,17 @@ void TTextFile::LoadFromFile(const std::filesystem::path& fileName) {
 }
 
 void TTextFile::Add(std::string_view line) {
+  AddFilled([&](std::string& out) { out.append(line); });
+}
+
+std::size_t TTextFile::BeginAdd() {
   if (Joined_ && Spans_.empty()) AddedBreak_ = LineBreak;
   Joined_ = Joined_ && AddedBreak_ == LineBreak;
-  Spans_.emplace_back(Storage_.size(), line.size());
-  Storage_.append(line);
+  return Storage_.size();
+}
+
+void TTextFile::EndAdd(std::size_t start) {
+  Spans_.emplace_back(start, Storage_.size() - start);
   Storage_.append(AddedBreak_);
 }
 
@@ -69,13 +92,9 @@ void TTextFile::SaveToFile(const std::filesystem::path& fileName) const {
   }
 }
 
-std::string ReadFileHead(const std::filesystem::path& fileName, std::size_t n) {
-  return ReadFilePrefix(fileName, n);
-}
-
 bool MatchKeywords(const std::filesystem::path& fileName, std::string_view must,
                    std::string_view mustNot) {
-  const std::string head = UpperCase(ReadFileHead(fileName, 4096));
+  const std::string head = UpperCase(ReadFilePrefix(fileName, DetectionHeadSize));
   auto anyItem = [&](std::string_view list, bool wanted) {
     // true when some item's presence equals `wanted`
     while (!list.empty()) {

@@ -32,11 +32,21 @@ class TTextFile {
     return std::string_view(Storage_).substr(Spans_[i].first, Spans_[i].second);
   }
   void Add(std::string_view line);
+  // Add a line that fill(std::string&) appends in place, with no copy.
+  template <typename Fill>
+  void AddFilled(Fill&& fill) {
+    const std::size_t start = BeginAdd();
+    fill(Storage_);
+    EndAdd(start);
+  }
   // Room for that many more lines of about that many bytes in all.
   void Reserve(std::size_t lines, std::size_t bytes);
   void Clear();
 
  private:
+  std::size_t BeginAdd();
+  void EndAdd(std::size_t start);
+
   // Loaded text, or the added lines each followed by AddedBreak_: a file
   // built by Add is then saved without another copy.
   std::string Storage_;
@@ -45,11 +55,11 @@ class TTextFile {
   std::string AddedBreak_ = "\n";
 };
 
-// At most n bytes from the start of the file (recognisers use 4096).
-std::string ReadFileHead(const std::filesystem::path& fileName, std::size_t n);
+// How much of a file's head the recognisers look at.
+constexpr std::size_t DetectionHeadSize = 4096;
 
 // The recogniser of most text formats: upper-cased comma-separated keywords,
 // every "must" one and none of the "mustNot" ones found anywhere in the
-// first 4096 bytes.
+// first DetectionHeadSize bytes.
 bool MatchKeywords(const std::filesystem::path& fileName, std::string_view must,
                    std::string_view mustNot);

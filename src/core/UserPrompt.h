@@ -23,6 +23,12 @@ class IConfirm {
   }
 };
 
+// The one overwrite rule of every operation that writes a file: a file that
+// does not exist yet is written (Yes); an existing one is asked about, with
+// Yes/No/Cancel when withNo (a batch goes on after No), else Yes/Cancel.
+// Anything but Yes means the file is left as it is.
+TConfirmAnswer ConfirmWrite(IConfirm& confirm, const std::filesystem::path& file, bool withNo);
+
 // Progress of a long operation: a window with a bar and a Cancel button, a
 // bar on a terminal, or nothing at all.
 class IProgress {

@@ -33,6 +33,7 @@
 
 #include "core/LutWriter.h"
 #include "core/StringLib.h"
+#include "formats/CubeInputRange.h"
 
 namespace {
 
@@ -40,92 +41,189 @@ bool HasExtension(const std::filesystem::path& fileName, std::string_view upperE
   return UpperCase(fileName.extension().string()) == upperExt;
 }
 
-// The text after a keyword found anywhere in the line, trimmed.
-std::string_view AfterKeyword(std::string_view line, std::string_view keyword) {
-  const std::size_t pos = PosNoCase(keyword, line);
-  return pos ? Trim(line.substr(pos - 1 + keyword.size())) : std::string_view{};
-}
-
 void AddSizeLine(TTextFile& text, std::string_view keyword, int size) {
   text.Add(std::string(keyword) + " " + std::to_string(size));
 }
+
+// --- Cube 3D parser ----------------------------------------------------------
+
+class TCube3DParser : public TLutParser {
+ public:
+  TCube3DParser(const TCube3DLutFormat& format, const TReadOptions& options)
+      : TLutParser(options), Format(format) {}
+
+  void Finish(TLUT& lut) override {
+    if (!Format.ReadsShaperAndRanges) return;
+    if (Shaper) {
+      lut.LutType = lt1DThen3D;
+      if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain)
+        ApplyRangeToCurveInput(lut, *r);
+      if (Keywords.Range3D) ApplyRangeToCubeInput(lut, *Keywords.Range3D);
+    } else if (const auto& r = Keywords.Range3D ? Keywords.Range3D : Keywords.Domain) {
+      ApplyRangeToCubeInput(lut, *r);
+    }
+  }
+
+ protected:
+  void ReadHeader(const TTextFile& lines) override {
+    if (!Format.ReadsShaperAndRanges) return;
+    Keywords = ScanCubeKeywords(lines);
+    Shaper = Keywords.Size1D != -1 && Keywords.Size3D != -1;
+  }
+
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (Shaper) {
+      ReadShaperLine(line, lut);
+      return;
+    }
+    if (LutSize == -1) {
+      ParseHeaderLine(line, lut);
+      if (LutSize != -1) return;  // that was the size line
+    }
+    if (IsComment(line) || LutSize == -1 || Complete) return;
+    double r, g, b;
+    if (ParseFloatTriple(line, r, g, b)) {
+      const double d = Format.ValueDivisor;
+      StoreNodeRedFastest(lut, {r / d, g / d, b / d});
+    }
+  }
+
+  virtual void ParseHeaderLine(std::string_view line, TLUT& lut) {
+    if (IsComment(line)) {
+      lut.Comments.emplace_back(CommentText(line));
+    } else if (ContainsNoCase(line, "LUT_3D_SIZE")) {
+      DeclareCubeSize(lut, StrToInt(KeywordValue(line, "LUT_3D_SIZE")));
+    }
+  }
+
+ private:
+  void ReadShaperLine(std::string_view line, TLUT& lut) {
+    if (LutSize == -1) {  // both sizes are known from the scan; check them before storing
+      DeclareCurveSize(lut, Keywords.Size1D);
+      DeclareCubeSize(lut, Keywords.Size3D);
+    }
+    if (Complete) return;
+    if (IsComment(line)) {
+      if (!SeenData) lut.Comments.emplace_back(CommentText(line));
+      return;
+    }
+    double r, g, b;
+    if (!ParseFloatTriple(line, r, g, b)) return;
+    SeenData = true;
+    if (EntryIndex < lut.Size1D()) {
+      lut.Curve(EntryIndex++) = {r, g, b};
+    } else {
+      StoreNodeRedFastest(lut, {r, g, b});
+    }
+  }
+
+  const TCube3DLutFormat& Format;
+  TCubeKeywords Keywords;
+  bool Shaper = false;
+  bool SeenData = false;
+};
+
+// --- Cube 3D Truelight parser -------------------------------------------------
+
+class TTruelightParser : public TCube3DParser {
+ public:
+  using TCube3DParser::TCube3DParser;
+
+  void Finish(TLUT& lut) override {
+    if (!HasInput) return;
+    if (InputRead < InputLength) throw ELUTError("Incomplete file.");
+    const double top = lut.Size3D() - 1;
+    for (int i = 0; i < InputLength; ++i) {
+      TLutRGB& c = lut.Curve(i);
+      c = {c.R / top, c.G / top, c.B / top};
+    }
+    lut.LutType = lt1DThen3D;
+  }
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (StartsWithNoCase(line, "# lutLength")) {
+      InputLength = StrToInt(KeywordValue(line, "# lutLength"));
+      return;
+    }
+    if (StartsWithNoCase(line, "# InputLUT")) {
+      if (InputLength == -1)
+        throw ELUTError("The Truelight input curve has no \"# lutLength\" line.");
+      CheckCurveSize(InputLength);  // before any entry is stored
+      lut.SetSize1D(InputLength);
+      InInput = HasInput = true;
+      return;
+    }
+    if (StartsWithNoCase(line, "# Cube")) InInput = false;
+    if (!InInput) {
+      TCube3DParser::ReadLine(line, lut);
+      return;
+    }
+    double r, g, b;
+    if (InputRead < InputLength && ParseFloatTriple(line, r, g, b))
+      lut.Curve(InputRead++) = {r, g, b};
+  }
+
+  void ParseHeaderLine(std::string_view line, TLUT& lut) override {
+    // Only "# width N N N" counts; the first of the three numbers is the size.
+    if (!ContainsNoCase(line, "# width")) return;
+    std::string_view rest = KeywordValue(line, "# width");
+    DeclareCubeSize(lut, StrToInt(CutBefore(" ", rest)));
+  }
+
+ private:
+  // The optional "# InputLUT" section: a curve into the cube's index range.
+  int InputLength = -1;  // from "# lutLength"
+  int InputRead = 0;
+  bool InInput = false;
+  bool HasInput = false;
+};
+
+// --- Cube 1D parser -----------------------------------------------------------
+
+class TCube1DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+  void Finish(TLUT& lut) override {
+    if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain)
+      ApplyRangeToCurveInput(lut, *r);
+  }
+
+ protected:
+  void ReadHeader(const TTextFile& lines) override { Keywords = ScanCubeKeywords(lines); }
+
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) {
+      lut.Comments.emplace_back(CommentText(line));  // kept wherever they stand
+    } else if (ContainsNoCase(line, "LUT_1D_SIZE")) {
+      if (LutSize == -1) DeclareCurveSize(lut, StrToInt(KeywordValue(line, "LUT_1D_SIZE")));
+    } else if (LutSize != -1 && !Complete) {
+      double r, g, b;
+      if (ParseFloatTriple(line, r, g, b)) StoreCurveEntry(lut, {r, g, b});
+    }
+  }
+
+ private:
+  TCubeKeywords Keywords;
+};
 
 }  // namespace
 
 // --- Cube 3D ---------------------------------------------------------------
 
-bool TCube3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TCube3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   if (HasExtension(fileName, ".VLT")) return false;
   return MatchKeywords(fileName, "LUT_3D_SIZE", "NUCODA_3D_CUBE,LUT_3D_VERSION");
 }
 
-void TCube3DLutFormat::ReadHeader(const TTextFile& lines) {
-  Shaper = false;
-  SeenData = false;
-  if (!ReadsShaperAndRanges) return;
-  Keywords = ScanCubeKeywords(lines);
-  Shaper = Keywords.Size1D != -1 && Keywords.Size3D != -1;
+std::unique_ptr<TLutParser> TCube3DLutFormat::NewParser(const std::filesystem::path&,
+                                                        const TReadOptions& options) const {
+  return std::make_unique<TCube3DParser>(*this, options);
 }
 
-void TCube3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  TGenericLutFormat::Read(fileName, lut);
-  if (!ReadsShaperAndRanges) return;
-  if (Shaper) {
-    lut.LutType = lt1DThen3D;
-    if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) ApplyRangeToCurveInput(lut, *r);
-    if (Keywords.Range3D) ApplyRangeToCubeInput(lut, *Keywords.Range3D);
-  } else if (const auto& r = Keywords.Range3D ? Keywords.Range3D : Keywords.Domain) {
-    ApplyRangeToCubeInput(lut, *r);
-  }
-}
-
-void TCube3DLutFormat::ReadShaperLine(std::string_view line, TLUT& lut) {
-  if (LutSize == -1) {  // both sizes are known from the scan; check them before storing
-    DeclareCurveSize(lut, Keywords.Size1D);
-    DeclareCubeSize(lut, Keywords.Size3D);
-  }
-  line = Trim(line);
-  if (line.empty() || Complete) return;
-  if (line.front() == '#') {
-    if (!SeenData) lut.Comments.emplace_back(Trim(line.substr(1)));
-    return;
-  }
-  double r, g, b;
-  if (!ParseFloatTriple(line, r, g, b)) return;
-  SeenData = true;
-  if (Counter4 < lut.Size1D()) {
-    lut.Curve(Counter4++) = {r, g, b};
-  } else {
-    StoreNodeRedFastest(lut, {r, g, b});
-  }
-}
-
-void TCube3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  if (Shaper) {
-    ReadShaperLine(line, lut);
-    return;
-  }
-  line = Trim(line);
-  if (line.empty()) return;
-  if (LutSize == -1) {
-    ParseHeaderLine(line, lut);
-    if (LutSize != -1) return;  // that was the size line
-  }
-  if (line.front() == '#' || LutSize == -1 || Complete) return;
-  double r, g, b;
-  if (ParseFloatTriple(line, r, g, b))
-    StoreNodeRedFastest(lut, {r / ValueDivisor, g / ValueDivisor, b / ValueDivisor});
-}
-
-void TCube3DLutFormat::ParseHeaderLine(std::string_view line, TLUT& lut) {
-  if (line.front() == '#') {
-    lut.Comments.emplace_back(Trim(line.substr(1)));
-  } else if (PosNoCase("LUT_3D_SIZE", line)) {
-    DeclareCubeSize(lut, StrToInt(AfterKeyword(line, "LUT_3D_SIZE")));
-  }
-}
-
-void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                             const TWriteContext&) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
@@ -137,57 +235,17 @@ void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
 
 // --- Cube 3D Truelight -----------------------------------------------------
 
-bool TCube3DTruelightLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TCube3DTruelightLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "iDims,oDims,width", "NUCODA_3D_CUBE");
 }
 
-void TCube3DTruelightLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  InputLength = -1;
-  InputRead = 0;
-  InInput = HasInput = false;
-  TCube3DLutFormat::Read(fileName, lut);
-  if (!HasInput) return;
-  if (InputRead < InputLength) throw ELUTError("Incomplete file.");
-  const double top = lut.Size3D() - 1;
-  for (int i = 0; i < InputLength; ++i) {
-    TLutRGB& c = lut.Curve(i);
-    c = {c.R / top, c.G / top, c.B / top};
-  }
-  lut.LutType = lt1DThen3D;
-}
-
-void TCube3DTruelightLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  const std::string_view t = Trim(line);
-  if (StartsWithNoCase(t, "# lutLength")) {
-    InputLength = StrToInt(AfterKeyword(t, "# lutLength"));
-    return;
-  }
-  if (StartsWithNoCase(t, "# InputLUT")) {
-    if (InputLength == -1)
-      throw ELUTError("The Truelight input curve has no \"# lutLength\" line.");
-    CheckCurveSize(InputLength);  // before any entry is stored
-    lut.SetSize1D(InputLength);
-    InInput = HasInput = true;
-    return;
-  }
-  if (StartsWithNoCase(t, "# Cube")) InInput = false;
-  if (!InInput) {
-    TCube3DLutFormat::ReadLine(line, lut);
-    return;
-  }
-  double r, g, b;
-  if (InputRead < InputLength && ParseFloatTriple(t, r, g, b)) lut.Curve(InputRead++) = {r, g, b};
-}
-
-void TCube3DTruelightLutFormat::ParseHeaderLine(std::string_view line, TLUT& lut) {
-  // Only "# width N N N" counts; the first of the three numbers is the size.
-  if (!PosNoCase("# width", line)) return;
-  std::string_view rest = AfterKeyword(line, "# width");
-  DeclareCubeSize(lut, StrToInt(CutBefore(" ", rest)));
+std::unique_ptr<TLutParser> TCube3DTruelightLutFormat::NewParser(
+    const std::filesystem::path&, const TReadOptions& options) const {
+  return std::make_unique<TTruelightParser>(*this, options);
 }
 
 void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      int) {
+                                      const TWriteContext&) const {
   const std::string n = std::to_string(lut.Size3D());
   TTextFile text;
   text.Add("# Truelight Cube v2.0");
@@ -204,11 +262,12 @@ void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, con
 
 // --- FSI CFE ---------------------------------------------------------------
 
-bool TFSI_CFE_3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TFSI_CFE_3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "LUT_3D_SIZE,LUT_3D_VERSION", "NUCODA_3D_CUBE");
 }
 
-void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                 const TWriteContext&) const {
   TTextFile text;
   text.Add("LUT_3D_AUTHOR Tovi LUT Converter");
   text.Add("LUT_3D_MODEL CM240");
@@ -221,12 +280,13 @@ void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TL
 
 // --- Panasonic VLT ---------------------------------------------------------
 
-bool TPanasonic3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TPanasonic3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "LUT_3D_SIZE", "NUCODA_3D_CUBE,LUT_3D_VERSION") &&
          HasExtension(fileName, ".VLT");
 }
 
-void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                  const TWriteContext&) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
@@ -249,31 +309,17 @@ void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const T
 
 // --- Cube 1D ---------------------------------------------------------------
 
-bool TCube1DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TCube1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "LUT_1D_SIZE", "NUCODA_3D_CUBE");
 }
 
-void TCube1DLutFormat::ReadHeader(const TTextFile& lines) { Keywords = ScanCubeKeywords(lines); }
-
-void TCube1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  TGenericLutFormat::Read(fileName, lut);
-  if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) ApplyRangeToCurveInput(lut, *r);
+std::unique_ptr<TLutParser> TCube1DLutFormat::NewParser(const std::filesystem::path&,
+                                                        const TReadOptions& options) const {
+  return std::make_unique<TCube1DParser>(options);
 }
 
-void TCube1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty()) return;
-  if (line.front() == '#') {
-    lut.Comments.emplace_back(Trim(line.substr(1)));  // kept wherever they stand
-  } else if (PosNoCase("LUT_1D_SIZE", line)) {
-    if (LutSize == -1) DeclareCurveSize(lut, StrToInt(AfterKeyword(line, "LUT_1D_SIZE")));
-  } else if (LutSize != -1 && !Complete) {
-    double r, g, b;
-    if (ParseFloatTriple(line, r, g, b)) StoreCurveEntry(lut, {r, g, b});
-  }
-}
-
-void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                             const TWriteContext&) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);

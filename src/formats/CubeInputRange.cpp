@@ -38,36 +38,45 @@ void CheckOrder(const TInputRange& range, const TRangeLine& where) {
 
 double Unmap(double x, double min, double max) { return (x - min) / (max - min); }
 
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
 }  // namespace
 
 TCubeKeywords ScanCubeKeywords(const TTextFile& lines) {
   TCubeKeywords k;
   std::optional<TRangeLine> domainLine;
-  for (std::size_t i = 0; i < lines.Count(); ++i) {
-    const std::string_view line = Trim(lines[i]);
-    if (line.empty() || line.front() == '#') continue;
-    auto keyword = [&](std::string_view word) {
-      return StartsWithNoCase(line, word) &&
-             (line.size() == word.size() || static_cast<unsigned char>(line[word.size()]) <= ' ');
-    };
-    const TRangeLine at{i, line};
-    if (keyword("LUT_1D_SIZE")) {
-      if (k.Size1D == -1) k.Size1D = StrToInt(line.substr(11));
-    } else if (keyword("LUT_3D_SIZE")) {
-      if (k.Size3D == -1) k.Size3D = StrToInt(line.substr(11));
-    } else if (keyword("DOMAIN_MIN") || keyword("DOMAIN_MAX")) {
-      double v[3];
-      ReadNumbers(line.substr(10), v, 3, i, line);
-      if (!k.Domain) k.Domain = TInputRange{};
-      (StartsWithNoCase(line, "DOMAIN_MIN") ? k.Domain->Min : k.Domain->Max) = {v[0], v[1], v[2]};
-      domainLine = at;
-    } else if (keyword("LUT_1D_INPUT_RANGE") || keyword("LUT_3D_INPUT_RANGE")) {
-      double v[2];
-      ReadNumbers(line.substr(18), v, 2, i, line);
-      const TInputRange range{{v[0], v[0], v[0]}, {v[1], v[1], v[1]}};
-      CheckOrder(range, at);
-      (StartsWithNoCase(line, "LUT_1D") ? k.Range1D : k.Range3D) = range;
+  std::size_t i = 0;
+  try {
+    for (; i < lines.Count(); ++i) {
+      const std::string_view line = Trim(lines[i]);
+      // Every keyword starts with a letter; data lines (nearly all) do not.
+      if (line.empty() || !IsAsciiLetter(line.front())) continue;
+      auto keyword = [&](std::string_view word) {
+        return StartsWithNoCase(line, word) &&
+               (line.size() == word.size() || static_cast<unsigned char>(line[word.size()]) <= ' ');
+      };
+      const TRangeLine at{i, line};
+      if (keyword("LUT_1D_SIZE")) {
+        if (k.Size1D == -1) k.Size1D = StrToInt(line.substr(11));
+      } else if (keyword("LUT_3D_SIZE")) {
+        if (k.Size3D == -1) k.Size3D = StrToInt(line.substr(11));
+      } else if (keyword("DOMAIN_MIN") || keyword("DOMAIN_MAX")) {
+        double v[3];
+        ReadNumbers(line.substr(10), v, 3, i, line);
+        if (!k.Domain) k.Domain = TInputRange{};
+        (StartsWithNoCase(line, "DOMAIN_MIN") ? k.Domain->Min : k.Domain->Max) = {v[0], v[1], v[2]};
+        domainLine = at;
+      } else if (keyword("LUT_1D_INPUT_RANGE") || keyword("LUT_3D_INPUT_RANGE")) {
+        double v[2];
+        ReadNumbers(line.substr(18), v, 2, i, line);
+        const TInputRange range{{v[0], v[0], v[0]}, {v[1], v[1], v[1]}};
+        CheckOrder(range, at);
+        (StartsWithNoCase(line, "LUT_1D") ? k.Range1D : k.Range3D) = range;
+      }
     }
+  } catch (EContentError& e) {
+    if (e.Line == 0) e.Line = i + 1;  // the scanned line, as the parser numbers lines
+    throw;
   }
   if (k.Domain) CheckOrder(*k.Domain, *domainLine);
   return k;

@@ -17,8 +17,8 @@ struct TInputRange {
 };
 
 struct TCubeKeywords {
-  int Size1D = -1;  // the first LUT_1D_SIZE line's value, -1 without one
-  int Size3D = -1;  // the first LUT_3D_SIZE line's value, -1 without one
+  int Size1D = -1;                     // the first LUT_1D_SIZE line's value, -1 without one
+  int Size3D = -1;                     // the first LUT_3D_SIZE line's value, -1 without one
   std::optional<TInputRange> Domain;   // DOMAIN_MIN / DOMAIN_MAX: the file's input
   std::optional<TInputRange> Range1D;  // LUT_1D_INPUT_RANGE
   std::optional<TInputRange> Range3D;  // LUT_3D_INPUT_RANGE

@@ -39,6 +39,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/FileIO.h"
 #include "core/LutWriter.h"
 #include "core/StringLib.h"
 
@@ -50,47 +51,84 @@ int CubeRoot(double count) {
   return root > MaxCubeSize ? MaxCubeSize + 1 : static_cast<int>(root);
 }
 
+class TDavinciDatParser : public TLutParser {
+ public:
+  TDavinciDatParser(bool hasSizeKeyword, const TReadOptions& options)
+      : TLutParser(options), HasSizeKeyword(hasSizeKeyword) {}
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) return;
+    double b, g, r;
+    if (LutSize == -1) {
+      if (HasSizeKeyword) {
+        if (ContainsNoCase(line, "3DLUTSIZE"))
+          DeclareCubeSize(lut, StrToInt(KeywordValue(line, "3DLUTSIZE", 1)));
+        return;
+      }
+      std::size_t nodes = 0;
+      for (std::size_t i = 0; i < Lines->Count(); ++i)
+        if (ParseFloatTriple((*Lines)[i], b, g, r)) ++nodes;
+      if (nodes == 0) throw ELUTError("Incomplete file.");
+      DeclareCubeSize(lut, CubeRoot(static_cast<double>(nodes)));
+      // This line is already a node.
+    }
+    if (!Complete && ParseFloatTriple(line, b, g, r)) StoreNodeRedFastest(lut, {r, g, b});
+  }
+
+ private:
+  // The file declares its size; otherwise it is the cube root of the node count.
+  const bool HasSizeKeyword;
+};
+
+// CodeScale holds the maximum code, from the "out" line.
+class TPandoraParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) return;
+    if (LutSize == -1 && line.starts_with("in ")) {
+      DeclareCubeSize(lut, CubeRoot(StrToInt(Trim(line.substr(3)))));
+      return;
+    }
+    if (CodeScale == -1 && line.starts_with("out ")) {
+      const int range = StrToInt(Trim(line.substr(4)));
+      if (range < 2)
+        throw ELUTError("Invalid code range " + std::to_string(range) +
+                        ": the \"out\" line needs at least 2 codes.");
+      CodeScale = range - 1;
+      return;
+    }
+    if (LutSize == -1 || CodeScale == -1 || Complete) return;
+    double r, g, b;
+    if (ParseIntTriple(line, CodeScale, true, r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
+  }
+};
+
 }  // namespace
 
 // --- DaVinci DAT -----------------------------------------------------------
 
-bool TDavinciDat3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TDavinciDat3DLutFormat::NewParser(const std::filesystem::path& fileName,
+                                                              const TReadOptions& options) const {
+  return std::make_unique<TDavinciDatParser>(MatchKeywords(fileName, "3DLUTSIZE", ""), options);
+}
+
+bool TDavinciDat3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   if (MatchKeywords(fileName, "3DLUTSIZE", "")) return true;
   if (UpperCase(fileName.extension().string()) != ".DAT") return false;
   TTextFile head;
-  head.SetText(ReadFileHead(fileName, 4096));
+  head.SetText(ReadFilePrefix(fileName, DetectionHeadSize));
   double a, b, c;
   for (std::size_t i = 0; i < head.Count(); ++i)
     if (ParseFloatTriple(head[i], a, b, c)) return true;
   return false;
 }
 
-void TDavinciDat3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  HasSizeKeyword = MatchKeywords(fileName, "3DLUTSIZE", "");
-  TGenericLutFormat::Read(fileName, lut);
-}
-
-void TDavinciDat3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  double b, g, r;
-  if (LutSize == -1) {
-    if (HasSizeKeyword) {
-      if (const std::size_t pos = PosNoCase("3DLUTSIZE", line))
-        DeclareCubeSize(lut, StrToInt(Trim(line.substr(std::min(line.size(), pos - 1 + 10)))));
-      return;
-    }
-    std::size_t nodes = 0;
-    for (std::size_t i = 0; i < Lines->Count(); ++i)
-      if (ParseFloatTriple((*Lines)[i], b, g, r)) ++nodes;
-    if (nodes == 0) throw ELUTError("Incomplete file.");
-    DeclareCubeSize(lut, CubeRoot(static_cast<double>(nodes)));
-    // This line is already a node.
-  }
-  if (!Complete && ParseFloatTriple(line, b, g, r)) StoreNodeRedFastest(lut, {r, g, b});
-}
-
-void TDavinciDat3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TDavinciDat3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                   const TWriteContext&) const {
   TTextFile text;
   text.Add("3DLUTSIZE " + std::to_string(lut.Size3D()));
   text.Add("");
@@ -100,32 +138,18 @@ void TDavinciDat3DLutFormat::Write(const std::filesystem::path& fileName, const 
 
 // --- Pandora ---------------------------------------------------------------
 
-bool TPandora3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TPandora3DLutFormat::NewParser(const std::filesystem::path&,
+                                                           const TReadOptions& options) const {
+  return std::make_unique<TPandoraParser>(options);
+}
+
+bool TPandora3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "channel 3d,format lut", "");
 }
 
-void TPandora3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  if (LutSize == -1 && line.starts_with("in ")) {
-    DeclareCubeSize(lut, CubeRoot(StrToInt(Trim(line.substr(3)))));
-    return;
-  }
-  if (ValueScale == -1 && line.starts_with("out ")) {
-    const int range = StrToInt(Trim(line.substr(4)));
-    if (range < 2)
-      throw ELUTError("Invalid code range " + std::to_string(range) +
-                      ": the \"out\" line needs at least 2 codes.");
-    ValueScale = range - 1;
-    return;
-  }
-  if (LutSize == -1 || ValueScale == -1 || Complete) return;
-  double r, g, b;
-  if (ParseIntTriple(line, ValueScale, true, r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
-}
-
 void TPandora3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                int bits) {
+                                const TWriteContext& context) const {
+  const int bits = context.Bits;
   const std::int64_t n = lut.Size3D();
   TTextFile text;
   text.Add("#HEADER");

@@ -8,24 +8,23 @@
 class TDavinciDat3DLutFormat : public TGenericLutFormat {
  public:
   TDavinciDat3DLutFormat() : TGenericLutFormat("Davinci DAT 3D", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
-
-  // The file declares its size; otherwise it is the cube root of the node count.
-  bool HasSizeKeyword = false;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
 class TPandora3DLutFormat : public TGenericLutFormat {
  public:
   TPandora3DLutFormat() : TGenericLutFormat("Pandora 3D, Technicolor", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  // ValueScale holds the maximum code, from the "out" line.
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };

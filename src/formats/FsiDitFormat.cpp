@@ -47,17 +47,18 @@ std::uint32_t Code(double v) {
 
 unsigned char FsiDitHeaderChecksum(const unsigned char* header) {
   unsigned char sum = 0;  // byte 127 starts at 0 and takes itself in last
-  for (std::size_t i = 0; i + 1 < HeaderSize; ++i) sum = static_cast<unsigned char>(sum + header[i]);
+  for (std::size_t i = 0; i + 1 < HeaderSize; ++i)
+    sum = static_cast<unsigned char>(sum + header[i]);
   return static_cast<unsigned char>(sum + sum);
 }
 
-bool TFSI_DIT_3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TFSI_DIT_3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   const std::string head = ReadFilePrefix(fileName, HeaderSize);
-  return head.size() >= 4 &&
-         GetLE32(reinterpret_cast<const unsigned char*>(head.data())) == Magic;
+  return head.size() >= 4 && GetLE32(reinterpret_cast<const unsigned char*>(head.data())) == Magic;
 }
 
-void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
+                                const TReadOptions&) const {
   const std::size_t words = std::size_t(CubeSize) * CubeSize * CubeSize;
   const std::string data = ReadFilePrefix(fileName, HeaderSize + 4 * words);
   if (data.size() < HeaderSize + 4 * words) throw ELUTError("Incomplete file.");
@@ -73,7 +74,8 @@ void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut
       }
 }
 
-void TFSI_DIT_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TFSI_DIT_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                 const TWriteContext&) const {
   const int n = lut.Size3D() > 0 ? lut.Size3D() : 0;
   std::string file(HeaderSize + 4 * std::size_t(n) * n * n, '\0');
   auto* header = reinterpret_cast<unsigned char*>(file.data());

@@ -6,10 +6,13 @@
 
 class TFSI_DIT_3DLutFormat : public TLUTFormat {
  public:
-  TFSI_DIT_3DLutFormat() : TLUTFormat("FSI DIT (Flanders Scientific) 3D", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TFSI_DIT_3DLutFormat()
+      : TLUTFormat("FSI DIT (Flanders Scientific) 3D", true, fcRead | fcWrite | fcDetect) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };
 
 // The header checksum: byte 127 accumulates bytes 0..127 in order, itself

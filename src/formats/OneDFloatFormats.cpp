@@ -82,6 +82,66 @@ void AddFixedLines(TTextFile& text, const TLUT& lut, double scale, int decimals)
   }
 }
 
+class TFilmlight1DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    // The length stands in a comment line, so it is looked for before comments are skipped.
+    if (LutSize == -1 && ContainsNoCase(line, "lutLength")) {
+      DeclareCurveSize(lut, StrToInt(KeywordValue(line, "lutLength", 1)));
+      return;
+    }
+    if (IsComment(line) || LutSize == -1 || Complete) return;
+    double r, g, b;
+    if (ParseFloatTriple(line, r, g, b)) StoreCurveEntry(lut, {r, g, b});
+  }
+};
+
+class TColorFrontOSD1DParser : public TCountedCurveParser {
+ public:
+  using TCountedCurveParser::TCountedCurveParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT&) override {
+    if (IsComment(line)) return;
+    BeginTable();
+    double r, g, b;
+    if (ParseFloatTriple(line, r, g, b)) AppendEntry({r, g, b});
+  }
+};
+
+class TBlackmagic1DParser : public TCountedCurveParser {
+ public:
+  using TCountedCurveParser::TCountedCurveParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT&) override {
+    if (!StartsLikeNumber(line)) return;
+    BeginTable();
+    double r, g, b;
+    if (ParseFloatTriple(line, r, g, b)) AppendEntry({r / 1000, g / 1000, b / 1000});
+  }
+};
+
+class TDavinciLut1DParser : public TCountedCurveParser {
+ public:
+  TDavinciLut1DParser(double maxCode, const TReadOptions& options)
+      : TCountedCurveParser(options), MaxTableCode(maxCode) {}
+
+ protected:
+  void ReadLine(std::string_view line, TLUT&) override {
+    if (IsComment(line)) return;
+    BeginTable();
+    double r, g, b;
+    if (ParseIntTripleLoose(line, MaxTableCode, r, g, b)) AppendEntry({r, g, b});
+  }
+
+ private:
+  const double MaxTableCode;
+};
+
 }  // namespace
 
 bool ParseIntTripleLoose(std::string_view line, double maxCode, double& r, double& g, double& b) {
@@ -98,24 +158,17 @@ bool ParseIntTripleLoose(std::string_view line, double maxCode, double& r, doubl
 
 // --- Filmlight Truelight 1D ------------------------------------------------
 
-bool TFilmlight1DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TFilmlight1DLutFormat::NewParser(const std::filesystem::path&,
+                                                             const TReadOptions& options) const {
+  return std::make_unique<TFilmlight1DParser>(options);
+}
+
+bool TFilmlight1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "iDims,lutLength", "");
 }
 
-void TFilmlight1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty()) return;
-  // The length stands in a comment line, so it is looked for before comments are skipped.
-  if (LutSize == -1 && PosNoCase("lutLength", line)) {
-    DeclareCurveSize(lut, StrToInt(TextAfterKeyword(line, "lutLength", 10)));
-    return;
-  }
-  if (line.front() == '#' || LutSize == -1 || Complete) return;
-  double r, g, b;
-  if (ParseFloatTriple(line, r, g, b)) StoreCurveEntry(lut, {r, g, b});
-}
-
-void TFilmlight1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TFilmlight1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                  const TWriteContext&) const {
   TTextFile text;
   text.Add("# Truelight Cube v2.0");
   text.Add("# lutLength " + std::to_string(lut.Size1D()));
@@ -131,7 +184,7 @@ void TFilmlight1DLutFormat::Write(const std::filesystem::path& fileName, const T
 // --- Nucoda 1D -------------------------------------------------------------
 
 void TNucoda1DLutWriterFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                     int) {
+                                     const TWriteContext&) const {
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 2");
   text.Add("");
@@ -145,20 +198,17 @@ void TNucoda1DLutWriterFormat::Write(const std::filesystem::path& fileName, cons
 
 // --- Colorfront OSD 1D -----------------------------------------------------
 
-bool TColorFrontOSD1DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TColorFrontOSD1DLutFormat::NewParser(
+    const std::filesystem::path&, const TReadOptions& options) const {
+  return std::make_unique<TColorFrontOSD1DParser>(options);
+}
+
+bool TColorFrontOSD1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return UpperExtension(fileName) == ".1DLUT";
 }
 
-void TColorFrontOSD1DLutFormat::ReadLine(std::string_view line, TLUT&) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  BeginTable();
-  double r, g, b;
-  if (ParseFloatTriple(line, r, g, b)) AppendEntry({r, g, b});
-}
-
 void TColorFrontOSD1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      int) {
+                                      const TWriteContext&) const {
   TTextFile text;
   AddFixedLines(text, lut, 1.0, 6);
   text.SaveToFile(fileName);
@@ -166,19 +216,17 @@ void TColorFrontOSD1DLutFormat::Write(const std::filesystem::path& fileName, con
 
 // --- Blackmagic HDLink 1D --------------------------------------------------
 
-bool TBlackmagic1DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TBlackmagic1DLutFormat::NewParser(const std::filesystem::path&,
+                                                              const TReadOptions& options) const {
+  return std::make_unique<TBlackmagic1DParser>(options);
+}
+
+bool TBlackmagic1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "HDLINK", "");
 }
 
-void TBlackmagic1DLutFormat::ReadLine(std::string_view line, TLUT&) {
-  line = Trim(line);
-  if (!StartsLikeNumber(line)) return;
-  BeginTable();
-  double r, g, b;
-  if (ParseFloatTriple(line, r, g, b)) AppendEntry({r / 1000, g / 1000, b / 1000});
-}
-
-void TBlackmagic1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TBlackmagic1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                   const TWriteContext&) const {
   TTextFile text;
   text.Add("R\tG\tB - HDLINK GAMMA TABLE");
   AddFixedLines(text, lut, 1000.0, 2);
@@ -187,18 +235,15 @@ void TBlackmagic1DLutFormat::Write(const std::filesystem::path& fileName, const 
 
 // --- DaVinci Resolve ilut / olut -------------------------------------------
 
-void TDavinciLut1DLutFormat::ReadLine(std::string_view line, TLUT&) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  BeginTable();
-  double r, g, b;
-  if (ParseIntTripleLoose(line, MaxCode, r, g, b)) AppendEntry({r, g, b});
+std::unique_ptr<TLutParser> TDavinciLut1DLutFormat::NewParser(const std::filesystem::path&,
+                                                              const TReadOptions& options) const {
+  return std::make_unique<TDavinciLut1DParser>(MaxTableCode, options);
 }
 
-bool TDavinciILut1DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TDavinciILut1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return UpperExtension(fileName) == ".ILUT" && MatchKeywords(fileName, "", "<IRIDAScript>");
 }
 
-bool TDavinciOLut1DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TDavinciOLut1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return UpperExtension(fileName) == ".OLUT";
 }

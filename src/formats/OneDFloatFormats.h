@@ -8,64 +8,69 @@
 class TFilmlight1DLutFormat : public TGenericLutFormat {
  public:
   TFilmlight1DLutFormat() : TGenericLutFormat("Filmlight Truelight 1D", false) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
 // Written only: the file is a Nucoda cube file, which the Nucoda 3D format reads.
-class TNucoda1DLutWriterFormat : public TGenericLutFormat {
+class TNucoda1DLutWriterFormat : public TLUTFormat {
  public:
-  TNucoda1DLutWriterFormat() : TGenericLutFormat("Nucoda 1D", false) {}
-  bool Detect(const std::filesystem::path&) override { return false; }
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TNucoda1DLutWriterFormat() : TLUTFormat("Nucoda 1D", false, fcWrite) {}
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };
 
-class TColorFrontOSD1DLutFormat : public TCountedCurveFormat {
+class TColorFrontOSD1DLutFormat : public TGenericLutFormat {
  public:
-  TColorFrontOSD1DLutFormat() : TCountedCurveFormat("Colorfront OSD 1D", false) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TColorFrontOSD1DLutFormat() : TGenericLutFormat("Colorfront OSD 1D", false) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
-class TBlackmagic1DLutFormat : public TCountedCurveFormat {
+class TBlackmagic1DLutFormat : public TGenericLutFormat {
  public:
-  TBlackmagic1DLutFormat() : TCountedCurveFormat("Blackmagic HDLink 1D", false) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TBlackmagic1DLutFormat() : TGenericLutFormat("Blackmagic HDLink 1D", false) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
-// Read only: lines of three integer codes at a fixed maximum; Write does nothing.
-class TDavinciLut1DLutFormat : public TCountedCurveFormat {
+// Read only: lines of three integer codes at a fixed maximum.
+class TDavinciLut1DLutFormat : public TGenericLutFormat {
  public:
-  void Write(const std::filesystem::path&, const TLUT&, int) override {}
+  const double MaxTableCode;
 
  protected:
   TDavinciLut1DLutFormat(std::string name, double maxCode)
-      : TCountedCurveFormat(std::move(name), false), MaxCode(maxCode) {}
-  void ReadLine(std::string_view line, TLUT& lut) override;
-
-  const double MaxCode;
+      : TGenericLutFormat(std::move(name), false, fcRead | fcDetect), MaxTableCode(maxCode) {}
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
 class TDavinciILut1DLutFormat : public TDavinciLut1DLutFormat {
  public:
   TDavinciILut1DLutFormat() : TDavinciLut1DLutFormat("DaVinci Resolve ilut 1D", 16383) {}
-  bool Detect(const std::filesystem::path& fileName) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
 };
 
 class TDavinciOLut1DLutFormat : public TDavinciLut1DLutFormat {
  public:
   TDavinciOLut1DLutFormat() : TDavinciLut1DLutFormat("DaVinci Resolve olut 1D", 4095) {}
-  bool Detect(const std::filesystem::path& fileName) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
 };
 
 // Three integer codes divided by maxCode; unlike ParseIntTriple, anything

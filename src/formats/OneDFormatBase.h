@@ -1,6 +1,5 @@
-// Pieces shared by the 1D text formats: the base of the formats whose table
-// is as long as the entries read (no declared length), and the header-field
-// cut that several of them use.
+// Pieces shared by the 1D text formats: the parser of the formats whose table
+// is as long as the entries read (no declared length).
 #pragma once
 
 #include <string_view>
@@ -11,10 +10,10 @@
 // The record's storage is sized to the data, but these files only tell their
 // length at the end, so entries are gathered here and handed to the record
 // once the count is known. LutSize counts them (-1 until the table begins).
-class TCountedCurveFormat : public TGenericLutFormat {
+class TCountedCurveParser : public TLutParser {
  public:
-  using TGenericLutFormat::TGenericLutFormat;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+  using TLutParser::TLutParser;
+  void Finish(TLUT& lut) override;
 
  protected:
   // The table has begun: from here on the file counts as complete.
@@ -25,9 +24,3 @@ class TCountedCurveFormat : public TGenericLutFormat {
  private:
   std::vector<TLutRGB> Entries;
 };
-
-// The trimmed text that starts `skip` characters after the start of the
-// keyword in the line (the keyword and its separator); empty when the line
-// ends before that.
-std::string_view TextAfterKeyword(std::string_view line, std::string_view keyword,
-                                  std::size_t skip);

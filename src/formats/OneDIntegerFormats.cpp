@@ -58,8 +58,6 @@
 
 namespace {
 
-double MaxCode(int bits) { return std::exp2(bits) - 1; }
-
 bool IsDigits(std::string_view s) {
   if (s.empty()) return false;
   for (char c : s)
@@ -84,35 +82,154 @@ void AddCodeTripleLines(TTextFile& text, const TLUT& lut, int bits) {
   }
 }
 
+// CodeScale holds the bits of the "LUT12" / "LUT16" header.
+class TLustre1DParser : public TCountedCurveParser {
+ public:
+  using TCountedCurveParser::TCountedCurveParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT&) override {
+    if (IsComment(line)) return;
+    if (CodeScale == -1) {
+      LutSize = 0;  // whatever stood before the header is not part of the table
+      if (line == "LUT16") {
+        CodeScale = 16;
+      } else if (line == "LUT12") {
+        CodeScale = 12;
+      } else if (line.size() > 3 && line.substr(0, 3) == "LUT" && IsDigits(line.substr(3))) {
+        throw ELUTError("Unsupported bit depth in the header \"" + std::string(line) +
+                        "\": only LUT12 and LUT16 can be read.");
+      }
+      return;
+    }
+    Complete = true;
+    double r, g, b;
+    if (ParseIntTriple(line, MaxCode(CodeScale), true, r, g, b)) AppendEntry({r, g, b});
+  }
+};
+
+// CodeScale holds the divisor, length - 1.
+class TCodex1DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) {
+      if (LutSize == -1) lut.Comments.emplace_back(CommentText(line));
+      return;
+    }
+    if (LutSize == -1) {
+      if (!ContainsNoCase(line, "LUT:")) return;
+      // "LUT: <channels> <length>"; the fields start after the keyword and one separator.
+      std::string_view rest = KeywordValue(line, "LUT:", 1);
+      ChannelCount = StrToInt(Trim(CutToken(rest)));
+      DeclareCurveSize(lut, StrToInt(Trim(rest)));
+      CodeScale = LutSize - 1;
+      Channel = 1;
+      return;
+    }
+    if (Complete) return;
+    std::int64_t code = 0;
+    if (!TryParseInt64(line, code)) return;
+    const double v = static_cast<double>(code) / CodeScale;
+    TLutRGB& entry = lut.Curve(EntryIndex);
+    if (ChannelCount == 1) {
+      entry = {v, v, v};
+      if (++EntryIndex >= LutSize) Complete = true;
+      return;
+    }
+    (Channel == 1 ? entry.R : Channel == 2 ? entry.G : entry.B) = v;
+    if (++EntryIndex < LutSize) return;
+    EntryIndex = 0;
+    if (++Channel > 3) Complete = true;
+  }
+
+ private:
+  int ChannelCount = 0;  // as the header gives it; 1 means one curve for all three
+  int Channel = 1;       // the channel being filled: 1 red, 2 green, 3 blue
+};
+
+// CodeScale holds the maximum code of the gMax line.
+class TQuantel1DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) return;
+    if (LutSize == -1 && ContainsNoCase(line, "gSize")) {
+      DeclareCurveSize(lut, StrToInt(KeywordValue(line, "gSize", 1)));
+      return;
+    }
+    if (CodeScale == -1 && ContainsNoCase(line, "gMax")) {
+      const std::string_view field = KeywordValue(line, "gMax", 1);
+      const int maxCode = StrToInt(field);
+      // Codes are divided by it: zero or less would make every value meaningless.
+      if (maxCode < 1)
+        throw ELUTError("Invalid maximum code " + std::string(field) + " in the gMax line.");
+      CodeScale = maxCode;
+      return;
+    }
+    if (LutSize == -1 || CodeScale == -1 || Complete) return;
+    double r, g, b;
+    if (ParseIntTriple(line, CodeScale, false, r, g, b)) StoreCurveEntry(lut, {r, g, b});
+  }
+};
+
+// CodeScale holds the bit depth line's value.
+class TFusion1DParser : public TCountedCurveParser {
+ public:
+  using TCountedCurveParser::TCountedCurveParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT&) override {
+    if (IsComment(line)) return;
+    if (CodeScale == -1) {
+      // The first line holding a lone integer is the bit depth ("F5LT" is not).
+      std::int64_t bits = 0;
+      if (!TryParseInt64(line, bits)) return;
+      if (bits < 1 || bits > 32)
+        throw ELUTError("Unsupported bit depth " + std::string(line) +
+                        ": 1 to 32 bits can be read.");
+      CodeScale = static_cast<int>(bits);
+      LutSize = 0;
+      return;
+    }
+    Complete = true;
+    // index R index G index B: the index fields are passed over unread.
+    const double maxCode = MaxCode(CodeScale);
+    std::string_view s = line;
+    double rgb[3];
+    for (int k = 0; k < 3; ++k) {
+      CutToken(s);
+      s = Trim(s);
+      const std::string_view field = k < 2 ? Trim(CutToken(s)) : s;
+      std::int64_t code = 0;
+      if (!TryParseInt64(field, code)) return;
+      rgb[k] = static_cast<double>(code) / maxCode;
+      s = Trim(s);
+    }
+    AppendEntry({rgb[0], rgb[1], rgb[2]});
+  }
+};
+
 }  // namespace
 
 // --- Autodesk Lustre 1D ----------------------------------------------------
 
-bool TLustre1DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TLustre1DLutFormat::NewParser(const std::filesystem::path&,
+                                                          const TReadOptions& options) const {
+  return std::make_unique<TLustre1DParser>(options);
+}
+
+bool TLustre1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "LUT16", "") || MatchKeywords(fileName, "LUT12", "");
 }
 
-void TLustre1DLutFormat::ReadLine(std::string_view line, TLUT&) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  if (ValueScale == -1) {
-    LutSize = 0;  // whatever stood before the header is not part of the table
-    if (line == "LUT16") {
-      ValueScale = 16;
-    } else if (line == "LUT12") {
-      ValueScale = 12;
-    } else if (line.size() > 3 && line.substr(0, 3) == "LUT" && IsDigits(line.substr(3))) {
-      throw ELUTError("Unsupported bit depth in the header \"" + std::string(line) +
-                      "\": only LUT12 and LUT16 can be read.");
-    }
-    return;
-  }
-  Complete = true;
-  double r, g, b;
-  if (ParseIntTriple(line, MaxCode(ValueScale), true, r, g, b)) AppendEntry({r, g, b});
-}
-
-void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                               const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   text.Add("LUT" + std::to_string(bits));
   text.Add("");
@@ -130,50 +247,18 @@ void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 
 // --- Codex 1D, Scratch 1D --------------------------------------------------
 
-bool TCodex1DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TCodex1DLutFormat::NewParser(const std::filesystem::path&,
+                                                         const TReadOptions& options) const {
+  return std::make_unique<TCodex1DParser>(options);
+}
+
+bool TCodex1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "LUT:", "");
 }
 
-void TCodex1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  ChannelCount = 0;
-  Channel = 1;
-  TGenericLutFormat::Read(fileName, lut);
-}
-
-void TCodex1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty()) return;
-  if (line.front() == '#') {
-    if (LutSize == -1) lut.Comments.emplace_back(Trim(line.substr(1)));
-    return;
-  }
-  if (LutSize == -1) {
-    if (!PosNoCase("LUT:", line)) return;
-    // "LUT: <channels> <length>"; the fields start after the keyword and one separator.
-    std::string_view rest = TextAfterKeyword(line, "LUT:", 5);
-    ChannelCount = StrToInt(Trim(CutToken(rest)));
-    DeclareCurveSize(lut, StrToInt(Trim(rest)));
-    ValueScale = LutSize - 1;
-    Channel = 1;
-    return;
-  }
-  if (Complete) return;
-  std::int64_t code = 0;
-  if (!TryParseInt64(line, code)) return;
-  const double v = static_cast<double>(code) / ValueScale;
-  TLutRGB& entry = lut.Curve(Counter4);
-  if (ChannelCount == 1) {
-    entry = {v, v, v};
-    if (++Counter4 >= LutSize) Complete = true;
-    return;
-  }
-  (Channel == 1 ? entry.R : Channel == 2 ? entry.G : entry.B) = v;
-  if (++Counter4 < LutSize) return;
-  Counter4 = 0;
-  if (++Channel > 3) Complete = true;
-}
-
-void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                              const TWriteContext& context) const {
+  const int bits = context.Bits;
   const int n = lut.Size1D();
   TTextFile text;
   text.Add(ConvertedByLine);
@@ -181,38 +266,25 @@ void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
   text.Add("LUT: 3 " + std::to_string(n));
   text.Add("");
   for (double TLutRGB::*channel : {&TLutRGB::R, &TLutRGB::G, &TLutRGB::B})
-    for (int i = 0; i < n; ++i) text.Add(std::to_string(UnclampedCode(bits, lut.Curve(i).*channel)));
+    for (int i = 0; i < n; ++i)
+      text.Add(std::to_string(UnclampedCode(bits, lut.Curve(i).*channel)));
   text.SaveToFile(fileName);
 }
 
 // --- Quantel 1D ------------------------------------------------------------
 
-bool TQuantel1DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TQuantel1DLutFormat::NewParser(const std::filesystem::path&,
+                                                           const TReadOptions& options) const {
+  return std::make_unique<TQuantel1DParser>(options);
+}
+
+bool TQuantel1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "table type,gMax,gSize", "");
 }
 
-void TQuantel1DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  if (LutSize == -1 && PosNoCase("gSize", line)) {
-    DeclareCurveSize(lut, StrToInt(TextAfterKeyword(line, "gSize", 6)));
-    return;
-  }
-  if (ValueScale == -1 && PosNoCase("gMax", line)) {
-    const std::string_view field = TextAfterKeyword(line, "gMax", 5);
-    const int maxCode = StrToInt(field);
-    // Codes are divided by it: zero or less would make every value meaningless.
-    if (maxCode < 1)
-      throw ELUTError("Invalid maximum code " + std::string(field) + " in the gMax line.");
-    ValueScale = maxCode;
-    return;
-  }
-  if (LutSize == -1 || ValueScale == -1 || Complete) return;
-  double r, g, b;
-  if (ParseIntTriple(line, ValueScale, false, r, g, b)) StoreCurveEntry(lut, {r, g, b});
-}
-
-void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   text.Add("table type\t2");
   text.Add("");
@@ -227,41 +299,18 @@ void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLU
 
 // --- Fusion 1D -------------------------------------------------------------
 
-bool TFusion1DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TFusion1DLutFormat::NewParser(const std::filesystem::path&,
+                                                          const TReadOptions& options) const {
+  return std::make_unique<TFusion1DParser>(options);
+}
+
+bool TFusion1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "F5LT", "");
 }
 
-void TFusion1DLutFormat::ReadLine(std::string_view line, TLUT&) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  if (ValueScale == -1) {
-    // The first line holding a lone integer is the bit depth ("F5LT" is not).
-    std::int64_t bits = 0;
-    if (!TryParseInt64(line, bits)) return;
-    if (bits < 1 || bits > 32)
-      throw ELUTError("Unsupported bit depth " + std::string(line) + ": 1 to 32 bits can be read.");
-    ValueScale = static_cast<int>(bits);
-    LutSize = 0;
-    return;
-  }
-  Complete = true;
-  // index R index G index B: the index fields are passed over unread.
-  const double maxCode = MaxCode(ValueScale);
-  std::string_view s = line;
-  double rgb[3];
-  for (int k = 0; k < 3; ++k) {
-    CutToken(s);
-    s = Trim(s);
-    const std::string_view field = k < 2 ? Trim(CutToken(s)) : s;
-    std::int64_t code = 0;
-    if (!TryParseInt64(field, code)) return;
-    rgb[k] = static_cast<double>(code) / maxCode;
-    s = Trim(s);
-  }
-  AppendEntry({rgb[0], rgb[1], rgb[2]});
-}
-
-void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                               const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   text.Add("F5LT");
   text.Add("");
@@ -285,7 +334,9 @@ void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 
 // --- Cine-tal 1D and Shake 1D ----------------------------------------------
 
-void TCinetal1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TCinetal1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   AddCodeTripleLines(text, lut, bits);
   text.SaveToFile(fileName);

@@ -4,59 +4,63 @@
 
 #include "formats/OneDFormatBase.h"
 
-class TLustre1DLutFormat : public TCountedCurveFormat {
+class TLustre1DLutFormat : public TGenericLutFormat {
  public:
-  TLustre1DLutFormat() : TCountedCurveFormat("Autodesk Lustre 1D", false) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TLustre1DLutFormat() : TGenericLutFormat("Autodesk Lustre 1D", false) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
 class TCodex1DLutFormat : public TGenericLutFormat {
  public:
   TCodex1DLutFormat() : TGenericLutFormat("Codex 1D, Scratch 1D", false) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
-
-  int ChannelCount = 0;  // as the header gives it; 1 means one curve for all three
-  int Channel = 1;       // the channel being filled: 1 red, 2 green, 3 blue
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
 class TQuantel1DLutFormat : public TGenericLutFormat {
  public:
   TQuantel1DLutFormat() : TGenericLutFormat("Quantel 1D", false) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
-class TFusion1DLutFormat : public TCountedCurveFormat {
+class TFusion1DLutFormat : public TGenericLutFormat {
  public:
-  TFusion1DLutFormat() : TCountedCurveFormat("Fusion 1D", false) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TFusion1DLutFormat() : TGenericLutFormat("Fusion 1D", false) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
 // Written only: nothing in the file tells it apart, so it is never detected.
-class TCinetal1DLutFormat : public TGenericLutFormat {
+class TCinetal1DLutFormat : public TLUTFormat {
  public:
   TCinetal1DLutFormat() : TCinetal1DLutFormat("Cine-tal 1D") {}
-  bool Detect(const std::filesystem::path&) override { return false; }
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  explicit TCinetal1DLutFormat(std::string name) : TGenericLutFormat(std::move(name), false) {}
+  explicit TCinetal1DLutFormat(std::string name) : TLUTFormat(std::move(name), false, fcWrite) {}
 };
 
 // The same table under another name and other profile defaults.

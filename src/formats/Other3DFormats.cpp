@@ -49,40 +49,218 @@
 
 namespace {
 
-// The text after a keyword found anywhere in the line, trimmed ("" if absent).
-std::string_view AfterKeyword(std::string_view line, std::string_view keyword) {
-  const std::size_t pos = PosNoCase(keyword, line);
-  return pos ? Trim(line.substr(pos - 1 + keyword.size())) : std::string_view{};
-}
-
 // The cube size of a file that gives its entry count: the nearest integer
 // cube root (an exact cube's root is never a tie).
 int CubeRootSize(double entries) { return static_cast<int>(std::nearbyint(std::cbrt(entries))); }
+
+// The depth Codex files are read at, whatever the file holds.
+constexpr int CodexCodeBits = 12;
+// Length of the identity ramp the Nucoda writer puts before the cube.
+constexpr int NucodaRampLength = 4096;
+
+class TCodex3DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) {
+      lut.Comments.emplace_back(CommentText(line));
+    } else if (LutSize == -1 && ContainsNoCase(line, "LUT3D:")) {
+      DeclareCubeSize(lut, StrToInt(KeywordValue(line, "LUT3D:")));
+    } else {
+      // The "R G B" caption and any line of another shape fail to parse here.
+      double r, g, b;
+      if (ParseIntTriple(line, MaxCode(CodexCodeBits), false, r, g, b))
+        StoreNodeBlueFastest(lut, {r, g, b});
+    }
+  }
+};
+
+class TLuther3DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (LutSize == -1 && ContainsNoCase(line, "elements =")) {
+      DeclareCubeSize(lut, CubeRootSize(StrToInt(KeywordValue(line, "elements ="))));
+    } else if (!IsComment(line)) {
+      double r, g, b;
+      if (ParseIntTriple(line, 1023.0, false, r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
+    }
+  }
+};
+
+// CodeScale holds the maximum code.
+class TQuantel3DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) return;
+    if (LutSize == -1 && line.starts_with("vertices")) {
+      DeclareCubeSize(lut, StrToInt(Trim(line.substr(8))));
+    } else if (CodeScale == -1 && line.starts_with("max value")) {
+      const int maxCode = StrToInt(Trim(line.substr(9)));
+      // Every value is divided by it: zero or less would fill the cube with
+      // infinities or flipped signs.
+      if (maxCode < 1)
+        throw ELUTError("Invalid max value " + std::to_string(maxCode) +
+                        ": it must be at least 1.");
+      CodeScale = maxCode;
+    } else if (LutSize != -1 && CodeScale != -1) {
+      // "cube data", "R G B" and the order lines fail to parse here.
+      double r, g, b;
+      if (ParseIntTriple(line, CodeScale, false, r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
+    }
+  }
+};
+
+class TColorFrontOSD3DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadHeader(const TTextFile& lines) override {
+    double a, b, c;
+    for (std::size_t i = 0; i < lines.Count(); ++i)
+      if (ParseFloatTriple(lines[i], a, b, c)) ++DataLineCount;
+  }
+
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) return;
+    // Without a single data line the size stays unknown and the read ends as
+    // incomplete, which is what a stray file with this extension deserves.
+    if (LutSize == -1 && DataLineCount > 0)
+      DeclareCubeSize(lut, CubeRootSize(static_cast<double>(DataLineCount)));
+    double b, g, r;
+    if (ParseFloatTriple(line, b, g, r)) StoreNodeRedFastest(lut, {r, g, b});
+  }
+
+ private:
+  std::size_t DataLineCount = 0;  // lines of three numbers: the size is their cube root
+};
+
+class TNucoda3DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+  // The format has recorded a plain cube; the parts found decide the kind.
+  void Finish(TLUT& lut) override {
+    if (HasCurve) lut.LutType = HasCube ? lt1DThen3D : lt1D;
+  }
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) return;
+    if (ContainsNoCase(line, "NUCODA_3D_CUBE")) {
+      // The version is whatever follows the keyword and its separator.
+      Version = StrToInt(KeywordValue(line, "NUCODA_3D_CUBE", 1));
+    } else if (ContainsNoCase(line, "LUT_1D_SIZE")) {
+      if (!HasCurve) {
+        const int m = StrToInt(KeywordValue(line, "LUT_1D_SIZE"));
+        CheckCurveSize(m);
+        lut.SetSize1D(m);
+        CurveLength = m;
+        HasCurve = true;
+      }
+    } else if (ContainsNoCase(line, "LUT_3D_SIZE")) {
+      if (!HasCube) {
+        DeclareCubeSize(lut, StrToInt(KeywordValue(line, "LUT_3D_SIZE")));
+        HasCube = true;
+      }
+    } else {
+      double r, g, b;
+      if (!ParseFloatTriple(line, r, g, b)) return;  // TITLE and the like
+      if (HasCurve && EntryIndex < CurveLength) {
+        const double scale = Version == 1 ? 33.0 : 1.0;
+        lut.Curve(EntryIndex++) = {r / scale, g / scale, b / scale};
+      } else if (HasCube && IndexB < LutSize) {
+        // Red fastest; once blue has passed the last plane, further lines are
+        // left alone instead of wrapping over the cube.
+        lut.Cube(IndexR, IndexG, IndexB) = {r, g, b};
+        if (++IndexR == LutSize) {
+          IndexR = 0;
+          if (++IndexG == LutSize) {
+            IndexG = 0;
+            ++IndexB;
+          }
+        }
+      }
+    }
+    // Complete only when every declared part is filled, so a truncated file is
+    // refused rather than read with a zeroed tail.
+    Complete = (HasCurve || HasCube) && (!HasCurve || EntryIndex == CurveLength) &&
+               (!HasCube || IndexB == LutSize);
+  }
+
+ private:
+  int CurveLength = 0;  // declared curve length; EntryIndex counts the entries read
+  int Version = 0;      // the number after NUCODA_3D_CUBE; 1 scales curve values by 1/33
+  bool HasCurve = false;
+  bool HasCube = false;
+};
+
+// Two size lines (each keyword on a line of its own, followed by its number),
+// then the curve, then the cube; the rest of the file is not read.
+class TMatchLightParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+  void Finish(TLUT& lut) override { lut.LutType = lt1DThen3D; }
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (Complete) return;
+    if (CurveLength == -1 || CubeSize == -1) {
+      if (ContainsNoCase(line, "lutS")) {
+        const int m = StrToInt(KeywordValue(line, "lutS"));
+        CheckCurveSize(m);
+        CurveLength = m;
+      }
+      if (ContainsNoCase(line, "cubeS")) {
+        const int n = StrToInt(KeywordValue(line, "cubeS"));
+        CheckCubeSize(n);
+        CubeSize = n;
+      }
+      if (CurveLength != -1 && CubeSize != -1) {
+        lut.SetSize1D(CurveLength);
+        DeclareCubeSize(lut, CubeSize);
+      }
+      return;
+    }
+    double r, g, b;
+    if (!ParseFloatTriple(line, r, g, b)) return;
+    if (EntryIndex < CurveLength) {
+      lut.Curve(EntryIndex++) = {r / 15.0, g / 15.0, b / 15.0};
+    } else {
+      StoreNodeBlueFastest(lut, {r, g, b});
+    }
+  }
+
+ private:
+  int CurveLength = -1;
+  int CubeSize = -1;
+};
 
 }  // namespace
 
 // --- Codex 3D --------------------------------------------------------------
 
-bool TCodex3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TCodex3DLutFormat::NewParser(const std::filesystem::path&,
+                                                         const TReadOptions& options) const {
+  return std::make_unique<TCodex3DParser>(options);
+}
+
+bool TCodex3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "Lut3D:", "");
 }
 
-void TCodex3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty()) return;
-  if (line.front() == '#') {
-    lut.Comments.emplace_back(Trim(line.substr(1)));
-  } else if (LutSize == -1 && PosNoCase("LUT3D:", line)) {
-    DeclareCubeSize(lut, StrToInt(AfterKeyword(line, "LUT3D:")));
-  } else {
-    // The "R G B" caption and any line of another shape fail to parse here.
-    double r, g, b;
-    if (ParseIntTriple(line, std::exp2(CodeBits) - 1, false, r, g, b))
-      StoreNodeBlueFastest(lut, {r, g, b});
-  }
-}
-
-void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                              const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   text.Add("Lut3D: " + std::to_string(lut.Size3D()));
   text.Add("");
@@ -93,22 +271,18 @@ void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
 
 // --- Luther 3D -------------------------------------------------------------
 
-bool TLuther3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TLuther3DLutFormat::NewParser(const std::filesystem::path&,
+                                                          const TReadOptions& options) const {
+  return std::make_unique<TLuther3DParser>(options);
+}
+
+bool TLuther3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "channels: c3", "");
 }
 
-void TLuther3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty()) return;
-  if (LutSize == -1 && PosNoCase("elements =", line)) {
-    DeclareCubeSize(lut, CubeRootSize(StrToInt(AfterKeyword(line, "elements ="))));
-  } else if (line.front() != '#') {
-    double r, g, b;
-    if (ParseIntTriple(line, 1023.0, false, r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
-  }
-}
-
-void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                               const TWriteContext& context) const {
+  const int bits = context.Bits;
   const long long n = lut.Size3D();
   TTextFile text;
   text.Add("#channels: c3");
@@ -119,30 +293,18 @@ void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 
 // --- Quantel 3D ------------------------------------------------------------
 
-bool TQuantel3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TQuantel3DLutFormat::NewParser(const std::filesystem::path&,
+                                                           const TReadOptions& options) const {
+  return std::make_unique<TQuantel3DParser>(options);
+}
+
+bool TQuantel3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "max value,vertices", "");
 }
 
-void TQuantel3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  if (LutSize == -1 && line.starts_with("vertices")) {
-    DeclareCubeSize(lut, StrToInt(Trim(line.substr(8))));
-  } else if (ValueScale == -1 && line.starts_with("max value")) {
-    const int maxCode = StrToInt(Trim(line.substr(9)));
-    // Every value is divided by it: zero or less would fill the cube with
-    // infinities or flipped signs.
-    if (maxCode < 1)
-      throw ELUTError("Invalid max value " + std::to_string(maxCode) + ": it must be at least 1.");
-    ValueScale = maxCode;
-  } else if (LutSize != -1 && ValueScale != -1) {
-    // "cube data", "R G B" and the order lines fail to parse here.
-    double r, g, b;
-    if (ParseIntTriple(line, ValueScale, false, r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
-  }
-}
-
-void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   text.Add("max value " + std::to_string(CodeValue(bits, 1.0)));
   text.Add("vertices " + std::to_string(lut.Size3D()));
@@ -157,29 +319,17 @@ void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLU
 
 // --- Colorfront OSD 3D -----------------------------------------------------
 
-bool TColorFrontOSD3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TColorFrontOSD3DLutFormat::NewParser(
+    const std::filesystem::path&, const TReadOptions& options) const {
+  return std::make_unique<TColorFrontOSD3DParser>(options);
+}
+
+bool TColorFrontOSD3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return UpperCase(fileName.extension().string()) == ".3DMESH";
 }
 
-void TColorFrontOSD3DLutFormat::ReadHeader(const TTextFile& lines) {
-  DataLineCount = 0;
-  double a, b, c;
-  for (std::size_t i = 0; i < lines.Count(); ++i)
-    if (ParseFloatTriple(lines[i], a, b, c)) ++DataLineCount;
-}
-
-void TColorFrontOSD3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  // Without a single data line the size stays unknown and the read ends as
-  // incomplete, which is what a stray file with this extension deserves.
-  if (LutSize == -1 && DataLineCount > 0)
-    DeclareCubeSize(lut, CubeRootSize(static_cast<double>(DataLineCount)));
-  double b, g, r;
-  if (ParseFloatTriple(line, b, g, r)) StoreNodeRedFastest(lut, {r, g, b});
-}
-
-void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
+void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                      const TWriteContext&) const {
   TTextFile text;
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::BGR);
   text.SaveToFile(fileName);
@@ -187,68 +337,18 @@ void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, con
 
 // --- Nucoda 3D -------------------------------------------------------------
 
-bool TNucoda3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TNucoda3DLutFormat::NewParser(const std::filesystem::path&,
+                                                          const TReadOptions& options) const {
+  return std::make_unique<TNucoda3DParser>(options);
+}
+
+bool TNucoda3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "NUCODA_3D_CUBE", "");
 }
 
-void TNucoda3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  // Version too: a file without the keyword line must not inherit the scale
-  // of the file read before it.
-  CurveLength = 0;
-  Version = 0;
-  HasCurve = HasCube = false;
-  TGenericLutFormat::Read(fileName, lut);
-  // The driver has recorded a plain cube; the parts found decide the kind.
-  if (HasCurve) lut.LutType = HasCube ? lt1DThen3D : lt1D;
-}
-
-void TNucoda3DLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty() || line.front() == '#') return;
-  if (const std::size_t pos = PosNoCase("NUCODA_3D_CUBE", line)) {
-    // The version is whatever follows the keyword and its separator.
-    const std::size_t start = pos - 1 + std::string_view("NUCODA_3D_CUBE").size() + 1;
-    Version = StrToInt(Trim(start < line.size() ? line.substr(start) : std::string_view{}));
-  } else if (PosNoCase("LUT_1D_SIZE", line)) {
-    if (!HasCurve) {
-      const int m = StrToInt(AfterKeyword(line, "LUT_1D_SIZE"));
-      CheckCurveSize(m);
-      lut.SetSize1D(m);
-      CurveLength = m;
-      HasCurve = true;
-    }
-  } else if (PosNoCase("LUT_3D_SIZE", line)) {
-    if (!HasCube) {
-      DeclareCubeSize(lut, StrToInt(AfterKeyword(line, "LUT_3D_SIZE")));
-      HasCube = true;
-    }
-  } else {
-    double r, g, b;
-    if (!ParseFloatTriple(line, r, g, b)) return;  // TITLE and the like
-    if (HasCurve && Counter4 < CurveLength) {
-      const double scale = Version == 1 ? 33.0 : 1.0;
-      lut.Curve(Counter4++) = {r / scale, g / scale, b / scale};
-    } else if (HasCube && IndexB < LutSize) {
-      // Red fastest; once blue has passed the last plane, further lines are
-      // left alone instead of wrapping over the cube.
-      lut.Cube(IndexR, IndexG, IndexB) = {r, g, b};
-      if (++IndexR == LutSize) {
-        IndexR = 0;
-        if (++IndexG == LutSize) {
-          IndexG = 0;
-          ++IndexB;
-        }
-      }
-    }
-  }
-  // Complete only when every declared part is filled, so a truncated file is
-  // refused rather than read with a zeroed tail.
-  Complete = (HasCurve || HasCube) && (!HasCurve || Counter4 == CurveLength) &&
-             (!HasCube || IndexB == LutSize);
-}
-
-void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int) {
-  const int ramp = WriteCurveLength;
+void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                               const TWriteContext&) const {
+  const int ramp = NucodaRampLength;
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 1");
   text.Add("");
@@ -272,51 +372,11 @@ void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 
 // --- MatchLight 3D Cube ----------------------------------------------------
 
-bool TMatchLight3DLutFormat::Detect(const std::filesystem::path& fileName) {
+std::unique_ptr<TLutParser> TMatchLight3DLutFormat::NewParser(const std::filesystem::path&,
+                                                              const TReadOptions& options) const {
+  return std::make_unique<TMatchLightParser>(options);
+}
+
+bool TMatchLight3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "lutS,cubeS", "");
-}
-
-std::string_view TMatchLight3DLutFormat::TakeLine() {
-  if (LineCursor >= Lines->Count()) throw ELUTError("Incomplete file.");
-  return (*Lines)[LineCursor++];
-}
-
-void TMatchLight3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  IndexR = IndexG = IndexB = Counter4 = 0;
-  LutSize = ValueScale = -1;
-  Complete = false;
-  LineCursor = 0;
-  CurveLength = CubeSize = -1;
-  TTextFile text;
-  text.LoadFromFile(fileName);
-  Lines = &text;
-  try {
-    // Each size keyword stands on a line of its own, followed by its number.
-    while (CurveLength == -1 || CubeSize == -1) {
-      const std::string_view line = TakeLine();
-      if (const std::size_t pos = PosNoCase("lutS", line)) {
-        const int m = StrToInt(Trim(line.substr(pos - 1 + 4)));
-        CheckCurveSize(m);
-        CurveLength = m;
-      }
-      if (const std::size_t pos = PosNoCase("cubeS", line)) {
-        const int n = StrToInt(Trim(line.substr(pos - 1 + 5)));
-        CheckCubeSize(n);
-        CubeSize = n;
-      }
-    }
-    lut.SetSize1D(CurveLength);
-    DeclareCubeSize(lut, CubeSize);
-    double r, g, b;
-    while (Counter4 < CurveLength)
-      if (ParseFloatTriple(TakeLine(), r, g, b))
-        lut.Curve(Counter4++) = {r / 15.0, g / 15.0, b / 15.0};
-    while (!Complete)
-      if (ParseFloatTriple(TakeLine(), r, g, b)) StoreNodeBlueFastest(lut, {r, g, b});
-  } catch (...) {
-    Lines = nullptr;
-    throw;
-  }
-  Lines = nullptr;
-  lut.LutType = lt1DThen3D;
 }

@@ -24,7 +24,7 @@
 //   node whose largest code exceeds the current maximum by a factor m raises
 //   the depth by ceil(m) - 1, not by a logarithm: with codes rising along the
 //   blue axis it settles on the file's depth, and files read the way they
-//   always have. A user's bits-per-colour setting (InputBits) replaces it.
+//   always have. A user's bits-per-colour setting (the read's InputBits) replaces it.
 // - Only the number of values on the shaper line matters (it is the cube
 //   size), so a first numeric line of three integers is taken as a shaper of
 //   a 3-point cube. The writer's shaper always spans 0..1023 whatever the depth.
@@ -49,8 +49,6 @@ namespace {
 // keeps a stray huge number from overflowing it.
 constexpr int MaxScanBits = 64;
 
-double MaxCode(int bits) { return std::exp2(bits) - 1.0; }
-
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 // The number of blank-separated tokens when every one is an integer, else -1.
@@ -69,53 +67,94 @@ int CountIntegerTokens(std::string_view line) {
   return count;
 }
 
+// The 3DL codes' depth (CodeScale) is worked out from the whole text unless
+// the read options give it.
+class T3dlParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadHeader(const TTextFile& lines) override {
+    if (Options.InputBits != -1) {
+      CodeScale = Options.InputBits;
+      return;
+    }
+    CodeScale = 10;
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+      double r, g, b;
+      if (!ParseIntTriple(lines[i], MaxCode(CodeScale), false, r, g, b)) continue;
+      const double m = std::max({r, g, b});
+      if (m > 1.0)
+        CodeScale = static_cast<int>(std::min<double>(MaxScanBits, CodeScale + std::ceil(m) - 1.0));
+    }
+  }
+
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (IsComment(line)) {
+      lut.Comments.emplace_back(CommentText(line));
+      return;
+    }
+    if (LutSize == -1) {
+      // The input-shaper line: its value count is the cube size; the line is
+      // consumed even when it does not qualify.
+      if (line.front() >= '0' && line.front() <= '9') {
+        const int count = CountIntegerTokens(line);
+        if (count != -1) DeclareCubeSize(lut, count);
+      }
+      return;
+    }
+    if (Complete) return;
+    double r, g, b;
+    if (ParseIntTriple(line, MaxCode(CodeScale), false, r, g, b))
+      StoreNodeBlueFastest(lut, {r, g, b});
+  }
+};
+
+class TLustre3DParser : public TLutParser {
+ public:
+  using TLutParser::TLutParser;
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
+    if (Complete || IsComment(line) || ContainsNoCase(line, "3DMESH")) return;
+    if (ContainsNoCase(line, "Mesh")) {
+      if (LutSize != -1) return;
+      // "Mesh a b": the text after "Mesh" and one separator, split at a space.
+      std::string_view rest = KeywordValue(line, "Mesh", 1);
+      const int a = StrToInt(Trim(CutBefore(" ", rest)));
+      const int b = StrToInt(Trim(rest));
+      if (b < 1 || b > MaxScanBits)
+        throw ELUTError("Invalid bit depth " + std::to_string(b) + " in the Mesh line.");
+      // 2^a + 1 points; exponents outside 0..30 land beyond the limits.
+      DeclareCubeSize(lut, a < 0 ? 1 : a > 30 ? MaxCubeSize + 1 : (1 << a) + 1);
+      MaxMeshCode = MaxCode(b);
+      return;
+    }
+    if (LutSize == -1) return;
+    double r, g, bl;
+    if (ParseIntTriple(line, MaxMeshCode, false, r, g, bl)) StoreNodeBlueFastest(lut, {r, g, bl});
+  }
+
+ private:
+  double MaxMeshCode = 4095.0;
+};
+
 }  // namespace
 
 // --- 3DL -------------------------------------------------------------------
 
-bool T3dlLutFormat::Detect(const std::filesystem::path& fileName) {
+bool T3dlLutFormat::Detect(const std::filesystem::path& fileName) const {
   return UpperCase(fileName.extension().string()) == ".3DL";
 }
 
-void T3dlLutFormat::ReadHeader(const TTextFile& lines) {
-  if (InputBits != -1) {
-    ValueScale = InputBits;
-    return;
-  }
-  ValueScale = 10;
-  for (std::size_t i = 0; i < lines.Count(); ++i) {
-    double r, g, b;
-    if (!ParseIntTriple(lines[i], MaxCode(ValueScale), false, r, g, b)) continue;
-    const double m = std::max({r, g, b});
-    if (m > 1.0)
-      ValueScale = static_cast<int>(
-          std::min<double>(MaxScanBits, ValueScale + std::ceil(m) - 1.0));
-  }
+std::unique_ptr<TLutParser> T3dlLutFormat::NewParser(const std::filesystem::path&,
+                                                     const TReadOptions& options) const {
+  return std::make_unique<T3dlParser>(options);
 }
 
-void T3dlLutFormat::ReadLine(std::string_view line, TLUT& lut) {
-  line = Trim(line);
-  if (line.empty()) return;
-  if (line.front() == '#') {
-    lut.Comments.emplace_back(Trim(line.substr(1)));
-    return;
-  }
-  if (LutSize == -1) {
-    // The input-shaper line: its value count is the cube size; the line is
-    // consumed even when it does not qualify.
-    if (line.front() >= '0' && line.front() <= '9') {
-      const int count = CountIntegerTokens(line);
-      if (count != -1) DeclareCubeSize(lut, count);
-    }
-    return;
-  }
-  if (Complete) return;
-  double r, g, b;
-  if (ParseIntTriple(line, MaxCode(ValueScale), false, r, g, b))
-    StoreNodeBlueFastest(lut, {r, g, b});
-}
-
-void T3dlLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void T3dlLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                          const TWriteContext& context) const {
+  const int bits = context.Bits;
   const int n = lut.Size3D();
   TTextFile text;
   AddCommentLines(text, lut);
@@ -133,44 +172,18 @@ void T3dlLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
 
 // --- Autodesk Lustre 3D ----------------------------------------------------
 
-bool TLustre3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TLustre3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "3DMESH", "");
 }
 
-void TLustre3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  IndexR = IndexG = IndexB = Counter4 = 0;
-  LutSize = -1;
-  Complete = false;
-  double maxCode = 4095.0;
-  TTextFile text;
-  text.LoadFromFile(fileName);
-  for (std::size_t i = 0; i < text.Count() && !Complete; ++i) {
-    const std::string_view line = Trim(text[i]);
-    if (line.empty() || line.front() == '#' || PosNoCase("3DMESH", line)) continue;
-    if (const std::size_t pos = PosNoCase("Mesh", line)) {
-      if (LutSize != -1) continue;
-      // "Mesh a b": the text after "Mesh" and one separator, split at a space.
-      std::string_view rest = Trim(line.substr(std::min(line.size(), pos - 1 + 5)));
-      const int a = StrToInt(Trim(CutBefore(" ", rest)));
-      const int b = StrToInt(Trim(rest));
-      if (b < 1 || b > MaxScanBits)
-        throw ELUTError("Invalid bit depth " + std::to_string(b) + " in the Mesh line.");
-      // 2^a + 1 points; exponents outside 0..30 land beyond the limits.
-      DeclareCubeSize(lut, a < 0 ? 1 : a > 30 ? MaxCubeSize + 1 : (1 << a) + 1);
-      maxCode = MaxCode(b);
-      continue;
-    }
-    if (LutSize == -1) continue;
-    double r, g, bl;
-    if (ParseIntTriple(line, maxCode, false, r, g, bl)) StoreNodeBlueFastest(lut, {r, g, bl});
-  }
-  lut.LutType = lt3D;
-  lut.SetSize3D(LutSize);
-  if (!Complete) throw ELUTError("Incomplete file.");
+std::unique_ptr<TLutParser> TLustre3DLutFormat::NewParser(const std::filesystem::path&,
+                                                          const TReadOptions& options) const {
+  return std::make_unique<TLustre3DParser>(options);
 }
 
 void TLustre3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                               int bits) {
+                               const TWriteContext& context) const {
+  const int bits = context.Bits;
   // The mesh line can only describe 2^a + 1 points per axis (33 gives 5).
   const int n = lut.Size3D();
   int a = 0;

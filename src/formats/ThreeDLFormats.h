@@ -8,21 +8,25 @@
 class T3dlLutFormat : public TGenericLutFormat {
  public:
   T3dlLutFormat() : TGenericLutFormat("3DL", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 
  protected:
-  // Works out the bit depth of the codes (ValueScale) unless InputBits gives it.
-  void ReadHeader(const TTextFile& lines) override;
-  void ReadLine(std::string_view line, TLUT& lut) override;
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };
 
+// The size and depth come from the mesh line, and reading stops at the last
+// node, before the trailer.
 class TLustre3DLutFormat : public TGenericLutFormat {
  public:
   TLustre3DLutFormat() : TGenericLutFormat("Autodesk Lustre 3D", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  // Its own driver: the size and depth come from the mesh line, and reading
-  // stops at the last node, before the trailer.
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
+
+ protected:
+  std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,
+                                        const TReadOptions& options) const override;
 };

@@ -5,7 +5,6 @@
 
 #include "core/Errors.h"
 #include "icc/ICCWriteLib.h"
-#include "ops/Conversion.h"
 
 namespace {
 
@@ -117,13 +116,15 @@ void TransformBitmap(const TICCColorTransform& transform, std::span<std::uint8_t
   }
 }
 
-void ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& request,
+bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& request,
                      const std::filesystem::path& output, const TLutOutputProfile& profile,
-                     int size, int bits) {
+                     int size, int bits, IConfirm& confirm) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
+  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
   const TICCColorTransform transform(request);
   TLUT lut;
   SampleTransform(transform, is3D, size, lut);
-  registry.SaveLut(output, lut, profile, bits);
+  registry.SaveLut(output, lut, profile, bits, &confirm);
+  return true;
 }

@@ -180,7 +180,7 @@ void NormaliseLutForProfile(TLUT& lut) {
   resampled.ConvertFrom(lut);
   resampled.FormatIndex = lut.FormatIndex;
   resampled.Comments = lut.Comments;
-  lut.Assign(resampled);
+  lut = resampled;
 }
 
 void BuildLutProfile(TICCProfileWriter& w, const TLUT& lut, const TLutProfileOptions& options,
@@ -224,11 +224,14 @@ void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
   if (!SaveAndFree(writer, &reason)) throw EFileError("Could not write the profile. " + reason);
 }
 
-void ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
-                     const std::filesystem::path& output, const TLutProfileOptions& options) {
+bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
+                     const std::filesystem::path& output, const TLutProfileOptions& options,
+                     IConfirm& confirm, const TReadOptions& readOptions) {
+  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
   TLUT lut;
-  registry.LoadLut(lutFile, lut, -1);
+  registry.LoadLut(lutFile, lut, -1, readOptions);
   if (lut.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
   NormaliseLutForProfile(lut);
   WriteLutProfile(output, lut, options);
+  return true;
 }

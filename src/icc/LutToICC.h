@@ -61,6 +61,8 @@ void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
 
 // Reads the LUT file (format found by its content), normalises and writes the
 // profile. A file that no format recognises is an ELUTError; nothing is
-// written then.
-void ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
-                     const std::filesystem::path& output, const TLutProfileOptions& options);
+// written then, nor when the output exists and the confirmation does not
+// answer Yes (false then).
+bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
+                     const std::filesystem::path& output, const TLutProfileOptions& options,
+                     IConfirm& confirm, const TReadOptions& readOptions = {});

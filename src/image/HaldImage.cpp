@@ -74,7 +74,9 @@ TBitmap GenerateHaldBitmap() {
   return bitmap;
 }
 
-fs::path SaveBitmapAs(const TBitmap& bitmap, fs::path fileName, TImageFileType type) {
+namespace {
+
+fs::path WithTypeExtension(fs::path fileName, TImageFileType type) {
   if (FileExtension(fileName).empty()) {
     switch (type) {
       case TImageFileType::Bmp: fileName += ".bmp"; break;
@@ -83,12 +85,21 @@ fs::path SaveBitmapAs(const TBitmap& bitmap, fs::path fileName, TImageFileType t
       case TImageFileType::Png: fileName += ".png"; break;
     }
   }
+  return fileName;
+}
+
+}  // namespace
+
+fs::path SaveBitmapAs(const TBitmap& bitmap, fs::path fileName, TImageFileType type) {
+  fileName = WithTypeExtension(std::move(fileName), type);
   SaveBitmap(fileName, bitmap, type);
   return fileName;
 }
 
-fs::path GenerateHaldImage(const fs::path& fileName, TImageFileType type) {
-  return SaveBitmapAs(GenerateHaldBitmap(), fileName, type);
+fs::path GenerateHaldImage(const fs::path& fileName, TImageFileType type, IConfirm& confirm) {
+  const fs::path target = WithTypeExtension(fileName, type);
+  if (ConfirmWrite(confirm, target, false) != TConfirmAnswer::Yes) return {};
+  return SaveBitmapAs(GenerateHaldBitmap(), target, type);
 }
 
 TBitmap ObsIdentityStrip() {
@@ -103,14 +114,15 @@ TBitmap ObsIdentityStrip() {
   return strip;
 }
 
-bool THaldImage3DLutFormat::Detect(const fs::path& fileName) {
+bool THaldImage3DLutFormat::Detect(const fs::path& fileName) const {
   if (!HasHaldExtension(fileName)) return false;
   if (!IsHaldShape(ReadImageInfo(fileName))) return false;
   TBitmap bitmap;
   return IsHaldShape(LoadImageToBitmap(fileName, bitmap));
 }
 
-void THaldImage3DLutFormat::Read(const fs::path& fileName, TLUT& lut) {
+void THaldImage3DLutFormat::Read(const fs::path& fileName, TLUT& lut,
+                                 const TReadOptions&) const {
   TBitmap bitmap;
   LoadImageToBitmap(fileName, bitmap);
   // A read asked for by format number skips detection, so any picture may
@@ -127,7 +139,8 @@ void THaldImage3DLutFormat::Read(const fs::path& fileName, TLUT& lut) {
   });
 }
 
-void TOBS3DLutFormat::Write(const fs::path& fileName, const TLUT& lut, int /*bits*/) {
+void TOBS3DLutFormat::Write(const fs::path& fileName, const TLUT& lut,
+                            const TWriteContext&) const {
   TBitmap strip = ObsIdentityStrip();
   ApplyToBitmap(lut, strip);
   SaveBitmap(fileName, strip, TImageFileType::Png);

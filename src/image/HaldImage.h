@@ -23,8 +23,10 @@ TBitmap GenerateHaldBitmap();
 std::filesystem::path SaveBitmapAs(const TBitmap& bitmap, std::filesystem::path fileName,
                                    TImageFileType type);
 
-// Generate the identity Hald picture and save it with SaveBitmapAs.
-std::filesystem::path GenerateHaldImage(const std::filesystem::path& fileName, TImageFileType type);
+// Generate the identity Hald picture and save it with SaveBitmapAs, asking
+// before an existing file is replaced; an empty path when nothing was written.
+std::filesystem::path GenerateHaldImage(const std::filesystem::path& fileName, TImageFileType type,
+                                        IConfirm& confirm);
 
 // The 512 x 512 strip before any LUT: red = x mod 64, green = y mod 64,
 // blue = (y div 64) * 8 + x div 64, each level L as round(L / 63 * 255).
@@ -34,17 +36,16 @@ TBitmap ObsIdentityStrip();
 // only: it has no output profile.
 class THaldImage3DLutFormat : public TLUTFormat {
  public:
-  THaldImage3DLutFormat() : TLUTFormat("Hald Image", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path&, const TLUT&, int) override {}
+  THaldImage3DLutFormat() : TLUTFormat("Hald Image", true, fcRead | fcDetect) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
 };
 
 // The PNG strip. Write only: no file is ever detected as this format.
 class TOBS3DLutFormat : public TLUTFormat {
  public:
-  TOBS3DLutFormat() : TLUTFormat("OBS 3D", true) {}
-  bool Detect(const std::filesystem::path&) override { return false; }
-  void Read(const std::filesystem::path&, TLUT&) override {}
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TOBS3DLutFormat() : TLUTFormat("OBS 3D", true, fcWrite) {}
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };

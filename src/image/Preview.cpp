@@ -5,7 +5,7 @@
 
 #include "image/ImageLib.h"
 #include "image/ImageResize2.h"
-#include "image/LutInfo.h"
+#include "core/LutInfo.h"
 
 void ApplyToBitmap(const TLUT& lut, TBitmap& bitmap) {
   lut.ApplyToBGR8(bitmap.Bits(), static_cast<std::size_t>(bitmap.Width()) * bitmap.Height());

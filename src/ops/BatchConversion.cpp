@@ -1,7 +1,6 @@
 #include "ops/BatchConversion.h"
 
 #include "ops/Conversion.h"
-#include "ops/WriterConfirm.h"
 
 namespace {
 
@@ -21,22 +20,21 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
   CheckProfileSize(registry, profile, settings.Size);
   progress.Begin("Convertion...", "The selected files are being converted. Please wait...");
   TProgressScope scope{progress};
-  TWriterConfirmScope writerQuestions(registry, confirm);
   const std::size_t n = rows.size();  // all rows, so the bar may stop short of 100
   for (std::size_t i = 0; i < n; ++i) {
     const TLutFileRow& row = rows[i];
     if (!row.Checked) continue;
     try {
-      const std::filesystem::path output = OutputPathFor(settings.OutputFolder, row.FileName, profile);
-      if (std::filesystem::exists(output)) {
-        const TConfirmAnswer answer = confirm.ConfirmOverwrite(output, true);
-        if (answer == TConfirmAnswer::No) continue;
-        if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
-      }
+      const std::filesystem::path output =
+          OutputPathFor(settings.OutputFolder, row.FileName, profile);
+      const TConfirmAnswer answer = ConfirmWrite(confirm, output, true);
+      if (answer == TConfirmAnswer::No) continue;
+      if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;
-      if (row.Entry) CopyBitsBeforeRead(registry, *row.Entry);
-      ConvertLutFile(registry, row.Path(), output, profile, settings.Size, settings.Bits);
+      const TReadOptions readOptions = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
+      ConvertLutFile(registry, row.Path(), output, profile, settings.Size, settings.Bits,
+                     readOptions, &confirm);
       if (settings.OnConverted) settings.OnConverted(row, output);
     } catch (const std::exception& error) {
       if (!settings.OnError || !settings.OnError(row, error)) throw;

@@ -8,16 +8,10 @@ int BitsPositionOf(int bitsPerValue) {
   return 0;
 }
 
-void CopyBitsBeforeRead(const TLutRegistry& registry, const TLutFileEntry& entry) {
-  if (TLUTFormat* format = registry.GetLutFormat(entry.FormatIndex))
-    format->InputBits = entry.BitsPerValue;
-}
+TReadOptions ReadOptionsOf(const TLutFileEntry& entry) { return {entry.BitsPerValue}; }
 
-void LoadLutWithDetectedBits(const TLutRegistry& registry, const std::filesystem::path& file,
-                             TLUT& lut) {
-  const int index = registry.DetectLutFormat(file);
-  if (index < 0) throw ELUTError("Unknown LUT format.");
-  registry.GetLutFormat(index)->InputBits = -1;
-  lut.Comments.clear();
-  registry.LoadLut(file, lut, index);
+void LoadLutFile(const TLutRegistry& registry, const std::filesystem::path& file, TLUT& lut,
+                 const TReadOptions& options) {
+  registry.LoadLut(file, lut, -1, options);
+  if (lut.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
 }

@@ -1,5 +1,5 @@
 // The per-file bits override: the depth a listed file's integer codes are
-// read at, handed to its format just before every read that starts from the
+// read at, passed in the read options of every read that starts from the
 // list. Reads that do not start from the list use the format's own detection.
 #pragma once
 
@@ -17,10 +17,10 @@ struct TLutFileEntry {
 // SelectedBits (ops/Conversion.h).
 int BitsPositionOf(int bitsPerValue);
 
-// Copy the entry's depth into its format before a read that starts from a row.
-void CopyBitsBeforeRead(const TLutRegistry& registry, const TLutFileEntry& entry);
+// The read options of a read that starts from a row.
+TReadOptions ReadOptionsOf(const TLutFileEntry& entry);
 
-// Detect and read a file with the format's own depth detection (InputBits
-// -1). A file no format recognises is an ELUTError.
-void LoadLutWithDetectedBits(const TLutRegistry& registry, const std::filesystem::path& file,
-                             TLUT& lut);
+// Detect and read a file (by default with the format's own depth
+// detection). A file no format recognises is an ELUTError.
+void LoadLutFile(const TLutRegistry& registry, const std::filesystem::path& file, TLUT& lut,
+                 const TReadOptions& options = {});

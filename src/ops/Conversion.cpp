@@ -1,6 +1,7 @@
 #include "ops/Conversion.h"
 
 #include "core/StringLib.h"
+#include "ops/BitsOverride.h"
 
 int SelectedBits(int position) {
   static constexpr int bits[] = {-1, 8, 10, 12, 14, 16};
@@ -20,39 +21,20 @@ int EffectiveSize(const TLutRegistry& registry, const TLutOutputProfile& profile
 }
 
 std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
-                                    const std::string& fileName,
-                                    const TLutOutputProfile& profile) {
+                                    const std::string& fileName, const TLutOutputProfile& profile) {
   const std::size_t dot = fileName.rfind('.');
   const std::string stem = dot == std::string::npos ? fileName : fileName.substr(0, dot);
   return folder / (stem + "." + profile.Extension);
 }
 
-void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size) {
-  if (registry.ProfileFormat(profile).Is3D) {
-    CheckCubeSize(size);
-  } else {
-    CheckCurveSize(size);
-  }
-}
-
 void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
-                    const std::filesystem::path& output, const TLutOutputProfile& profile,
-                    int size, int bits) {
+                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
+                    int bits, const TReadOptions& readOptions, IConfirm* confirm) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
-  TLUT target;
-  {  // the source is released before the output is built
-    TLUT source;
-    registry.LoadLut(input, source, -1);
-    if (source.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
-    if (is3D) {
-      target.LutType = lt3D;
-      target.SetSize3D(size);
-    } else {
-      target.LutType = lt1D;
-      target.SetSize1D(size);
-    }
-    target.ConvertFrom(source);
-  }
-  registry.SaveLut(output, target, profile, bits);
+  TLUT source;
+  LoadLutFile(registry, input, source, readOptions);
+  const TLUT target = TLUT::Resampled(std::move(source), is3D ? lt3D : lt1D, size);
+  source = TLUT();  // released before the output is built
+  registry.SaveLut(output, target, profile, bits, confirm);
 }

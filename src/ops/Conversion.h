@@ -19,19 +19,15 @@ int SelectedBits(int position);
 int EffectiveSize(const TLutRegistry& registry, const TLutOutputProfile& profile,
                   std::string_view sizeText);
 
-// Refuse a size that a LUT of the profile's kind cannot hold or resample
-// (ELUTSizeError), before anything is read or written.
-void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size);
-
 // folder / file name with its extension (after the last ".") replaced by the
 // profile's; a name without one gets it appended: grade.cube -> grade.swto.xml.
 std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
-                                    const std::string& fileName,
-                                    const TLutOutputProfile& profile);
+                                    const std::string& fileName, const TLutOutputProfile& profile);
 
 // Read the input (format detected from the content), resample it into the
 // profile's kind at the given size, and write it with the given bits (-1:
-// the profile's default). A file no format recognises is an ELUTError.
+// the profile's default). A file no format recognises is an ELUTError. The
+// confirmation answers a writer's questions about files beside its output.
 void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
-                    const std::filesystem::path& output, const TLutOutputProfile& profile,
-                    int size, int bits);
+                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
+                    int bits, const TReadOptions& readOptions = {}, IConfirm* confirm = nullptr);

@@ -1,7 +1,6 @@
 #include "ops/LutMerge.h"
 
 #include "ops/BitsOverride.h"
-#include "ops/WriterConfirm.h"
 
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
                  TLUT& target) {
@@ -10,9 +9,9 @@ void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem
   TLUT work;
   for (const std::filesystem::path& file : files) {
     try {
-      LoadLutWithDetectedBits(registry, file, work);
+      LoadLutFile(registry, file, work);
     } catch (const std::exception& e) {
-      throw EInFileError(file.string(), e.what());
+      throw EInFileError(file.string(), e.what(), ErrorLine(e));
     }
     for (int r = 0; r < n; ++r)
       for (int g = 0; g < n; ++g)
@@ -24,15 +23,12 @@ bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesyst
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                    int bits, IConfirm& confirm) {
   CheckCubeSize(size);
-  if (std::filesystem::exists(output) &&
-      confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
-    return false;
+  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
   TLUT target;
   target.LutType = lt3D;
   target.SetSize3D(size);
   ComposeLuts(registry, files, target);
-  TWriterConfirmScope writerQuestions(registry, confirm);
-  registry.SaveLut(output, target, profile, bits);
+  registry.SaveLut(output, target, profile, bits, &confirm);
   return true;
 }
 

@@ -17,8 +17,9 @@ const std::vector<std::string> CurveLengths = {"Default", "1024",  "2048",  "409
 
 TOutputOptions::TOutputOptions(const TLutRegistry& registry, TOptionsDialog dialog)
     : Registry_(registry), Dialog_(dialog), SizeItems_(CubeSizes(dialog)) {
-  for (std::size_t i = 0; i < registry.LutOutputProfiles.size(); ++i)
-    if (dialog != TOptionsDialog::Merge || registry.ProfileFormat(registry.LutOutputProfiles[i]).Is3D)
+  for (std::size_t i = 0; i < registry.LutOutputProfiles().size(); ++i)
+    if (dialog != TOptionsDialog::Merge ||
+        registry.ProfileFormat(registry.LutOutputProfiles()[i]).Is3D)
       ProfileIndices_.push_back(static_cast<int>(i));
 }
 

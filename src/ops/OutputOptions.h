@@ -20,7 +20,6 @@ class TOutputOptions {
   std::vector<std::string> ProfileNames() const;
   // Choose by list position (-1: none); resets size and bits as a format change does.
   void SelectProfile(int listPosition);
-  int SelectedPosition() const { return Selected_; }
   const TLutOutputProfile* SelectedProfile() const;
 
   bool SizeEnabled() const { return SizeEnabled_; }

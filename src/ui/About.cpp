@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/Dialogs.h"
+
 TAboutForm::TAboutForm(QWidget* owner, const QString& programName)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint) {
@@ -57,8 +59,5 @@ QFont TAboutForm::TitleFontFor(const QString& text) {
 
 void TAboutForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (parentWidget()) {
-    const QRect owner = parentWidget()->window()->frameGeometry();
-    move(owner.center() - QPoint(width() / 2, height() / 2));
-  }
+  CentreOnOwner(*this);
 }

@@ -10,12 +10,12 @@
 
 #include "ui/Dialogs.h"
 #include "ui/PathDialog.h"
+#include "ui/TypedPath.h"
 
 TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidget* owner)
     : TOptionDialog(owner), Dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("Convertion Settings"));
-  edtOutFolder = new QLineEdit(ToQString(LastOutputFolder()), this);
-  edtOutFolder->setReadOnly(true);
+  edtOutFolder = new QLineEdit(ToQString(LastOutputFolder()), this);  // typed or picked
   btnSelectFolder = new QPushButton(QStringLiteral("..."), this);
   btnSelectFolder->setToolTip(QStringLiteral("Select the output folder"));
   btnSelectFolder->setFixedWidth(32);
@@ -61,7 +61,7 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   connect(btnSelectFolder, &QPushButton::clicked, this, &TfrmConvert::btnSelectFolderClick);
   connect(edtOutFolder, &QLineEdit::textChanged, this, &TfrmConvert::UpdateConvertButton);
   connect(Controls, &TOutputOptionControls::FormatChanged, this, &TfrmConvert::UpdateConvertButton);
-  connect(btnConvert, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnConvert, &QPushButton::clicked, this, &TfrmConvert::btnConvertClick);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
   UpdateConvertButton();
   Controls->cbxOutFormat->setFocus();
@@ -69,7 +69,6 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
 
 void TfrmConvert::showEvent(QShowEvent* event) {
   TOptionDialog::showEvent(event);
-  CentreOverOwner();
   Controls->cbxOutFormat->setFocus();
 }
 
@@ -84,4 +83,10 @@ void TfrmConvert::btnSelectFolderClick() {
 
 void TfrmConvert::UpdateConvertButton() {
   btnConvert->setEnabled(SelectedProfile() != nullptr && !edtOutFolder->text().isEmpty());
+}
+
+void TfrmConvert::btnConvertClick() {
+  if (!AcceptTypedPath(*edtOutFolder, TPathUse::Folder, Dialogs_)) return;
+  LastOutputFolder() = ToUtf8(edtOutFolder->text());
+  accept();
 }

@@ -27,6 +27,7 @@ class TfrmConvert : public TOptionDialog {
 
  private:
   void btnSelectFolderClick();
+  void btnConvertClick();
   void UpdateConvertButton();
 
   IDialogs& Dialogs_;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QWidget>
 
 #include "core/Errors.h"
 
@@ -58,6 +59,8 @@ TSaveChoice TQtDialogs::SaveFile(QWidget* parent, const QString& caption, const 
   dialog.setNameFilters(filters);
   if (filterIndex >= 0 && filterIndex < filters.size()) dialog.selectNameFilter(filters[filterIndex]);
   dialog.setDefaultSuffix(defaultSuffix);
+  // The operation that writes the file asks before replacing it, once.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   const QFileInfo info(start);
   if (!start.isEmpty() && info.isDir()) {
     dialog.setDirectory(start);
@@ -85,9 +88,16 @@ QString ErrorDisplayText(const QString& message) {
 }
 
 QString ErrorMessageOf(const std::exception& error) {
-  if (const auto* inFile = dynamic_cast<const EInFileError*>(&error))
-    return DisplayPath(inFile->File) + QStringLiteral(": ") + ToQString(error.what());
-  return ToQString(error.what());
+  const std::size_t line = ErrorLine(error);
+  QString where;
+  if (const auto* inFile = dynamic_cast<const EInFileError*>(&error)) {
+    where = DisplayPath(inFile->File);
+    if (line > 0) where += QStringLiteral(":%1").arg(line);
+    where += QStringLiteral(": ");
+  } else if (line > 0) {
+    where = QStringLiteral("Line %1: ").arg(line);
+  }
+  return where + ToQString(error.what());
 }
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
@@ -101,9 +111,20 @@ std::filesystem::path ToPath(const QString& text) {
   return std::filesystem::path(QDir::fromNativeSeparators(text).toStdString());
 }
 
+QStringList LutFilePatterns() {
+  return {"*.cube", "*.lut", "*.m3d", "*.3dl", "*.txt", "*.cms", "*.mga", "*.xml", "*.3dmesh", "*dat",
+          "*.alut", "*.ilut", "*.olut", "*.1dlut", "*.look", "*.cc", "*.pfl", "*.cfe", "*.dd3", "*.mlc",
+          "*.vlt", "*.bmp", "*.jpg", "*.jpeg", "*.tif", "*.tiff"};
+}
+
 QString LutFilesFilter() {
-  return QStringLiteral(
-      "LUT Files (*.cube *.lut *.m3d *.3dl *.txt *.cms *.mga *.xml *.3dmesh *dat *.alut *.ilut "
-      "*.olut *.1dlut *.look *.cc *.pfl *.cfe *.dd3 *.mlc *.vlt *.bmp *.jpg *.jpeg *.tif *.tiff);;"
-      "All Files (*)");
+  return QStringLiteral("LUT Files (") + LutFilePatterns().join(QLatin1Char(' ')) +
+         QStringLiteral(");;All Files (*)");
+}
+
+void CentreOnOwner(QWidget& window) {
+  if (!window.parentWidget()) return;
+  const QRect owner = window.parentWidget()->window()->frameGeometry();
+  const QSize frame = window.frameGeometry().size();  // move() places the frame
+  window.move(owner.center() - QPoint(frame.width() / 2, frame.height() / 2));
 }

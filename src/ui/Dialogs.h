@@ -64,8 +64,13 @@ class TQtDialogs : public IDialogs {
   int Run(QDialog& dialog) override;
 };
 
-// The file filter of every LUT file chooser.
+// The file filter of every LUT file chooser, and its patterns alone (the
+// files of a folder dropped onto the list or named on the command line).
 QString LutFilesFilter();
+QStringList LutFilePatterns();
+
+// Puts a window at the centre of its owner's window, as every dialog opens.
+void CentreOnOwner(QWidget& window);
 
 // The library's questions answered through IDialogs.
 class TDialogConfirm : public IConfirm {

@@ -18,17 +18,12 @@
 #include "ops/LutMerge.h"
 #include "ui/Dialogs.h"
 #include "ui/PreviewPane.h"
+#include "ui/TypedPath.h"
 
 namespace {
 
 const QString DefaultSecond = QStringLiteral("sRGB (Default)");
 const QString ProfileFilter = QStringLiteral("ICC Profiles (*.icc *icm);;All Files (*)");
-
-// The folder of the last profile chosen, for both profile choosers, for the run.
-QString& LastProfileFolder() {
-  static QString folder;
-  return folder;
-}
 
 QPushButton* BrowseButton(QWidget* parent, const QString& hint) {
   auto* button = new QPushButton(QStringLiteral("..."), parent);
@@ -40,22 +35,24 @@ QPushButton* BrowseButton(QWidget* parent, const QString& hint) {
 
 }  // namespace
 
+QString& LastProfileFolder() {
+  static QString folder;
+  return folder;
+}
+
 TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, const QImage& testImage,
                                QWidget* owner)
     : TOptionDialog(owner), Registry_(registry), Dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("ICC Profile to LUT Conversion"));
-  edtProfile = new QLineEdit(this);
-  edtProfile->setReadOnly(true);
+  edtProfile = new QLineEdit(this);  // typed or picked, as are the other path boxes
   btnSelectProfile = BrowseButton(this, QStringLiteral("Select the ICC profile to convert"));
   lblProfileType = new QLabel(this);
   lblSecond = new QLabel(this);
   edtSecond = new QLineEdit(DefaultSecond, this);
-  edtSecond->setReadOnly(true);
   btnSelectSecond = BrowseButton(this, QString());
   cbxInvert = new QCheckBox(QStringLiteral("Invert colors transformation"), this);
   Controls = new TOutputOptionControls(registry, TOptionsDialog::IccToLut, this);
   edtLUTFile = new QLineEdit(this);
-  edtLUTFile->setReadOnly(true);
   edtLUTFile->setEnabled(false);
   btnSelectLUT = BrowseButton(this, QStringLiteral("Select the destination LUT file name"));
   btnSelectLUT->setEnabled(false);
@@ -120,13 +117,17 @@ TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, 
   connect(btnSelectLUT, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectLUTClick);
   connect(btnConvert, &QPushButton::clicked, this, &TfrmICCConvert::btnConvertClick);
   connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-  connect(edtProfile, &QLineEdit::textChanged, this, &TfrmICCConvert::NameOutputAfterProfile);
+  connect(edtProfile, &QLineEdit::textChanged, this, &TfrmICCConvert::UpdateConvertButton);
   connect(edtLUTFile, &QLineEdit::textChanged, this, &TfrmICCConvert::NameOutputAfterProfile);
-}
-
-void TfrmICCConvert::showEvent(QShowEvent* event) {
-  TOptionDialog::showEvent(event);
-  PlaceAtOwnerClientOrigin();
+  // A typed profile is taken up as a picked one once the box is left.
+  connect(edtProfile, &QLineEdit::editingFinished, this, [this] {
+    const TTypedPath typed = CheckTypedPath(edtProfile->text(), TPathUse::OpenFile);
+    if (typed.Ok() && typed.Path != LoadedProfile_) LoadProfile(typed.Path);
+  });
+  connect(edtSecond, &QLineEdit::editingFinished, this, [this] {
+    if (CheckTypedPath(edtSecond->text(), TPathUse::OpenFile).Ok() && !edtProfile->text().isEmpty())
+      Guarded(Dialogs_, this, [&] { RefreshPreview(); });
+  });
 }
 
 bool TfrmICCConvert::eventFilter(QObject* watched, QEvent* event) {
@@ -142,8 +143,13 @@ void TfrmICCConvert::btnSelectProfileClick() {
   const QString file = Dialogs_.OpenFile(this, QString(), LastProfileFolder(), ProfileFilter);
   if (file.isEmpty()) return;
   LastProfileFolder() = QFileInfo(file).absolutePath();
+  LoadProfile(QDir::toNativeSeparators(file));
+}
+
+void TfrmICCConvert::LoadProfile(const QString& file) {
+  LoadedProfile_ = file;
   Guarded(Dialogs_, this, [&] {
-    edtProfile->setText(QDir::toNativeSeparators(file));
+    edtProfile->setText(file);
     cbxInvert->setChecked(false);
     const std::uint32_t profileClass = ReadProfileClass(ToPath(file));
     lblProfileType->setText(QStringLiteral("Profile Type: ") + ToQString(ProfileClassName(profileClass)));
@@ -153,6 +159,7 @@ void TfrmICCConvert::btnSelectProfileClick() {
     lblSecond->setText(ToQString(SecondProfileCaption(profileClass)));
     RefreshPreview();
   });
+  NameOutputAfterProfile();
 }
 
 void TfrmICCConvert::btnSelectSecondClick() {
@@ -229,19 +236,22 @@ void TfrmICCConvert::RefreshPreview() {
 void TfrmICCConvert::btnConvertClick() {
   const TLutOutputProfile* profile = Controls->Options.SelectedProfile();
   if (!profile) return;
+  if (!AcceptTypedPath(*edtProfile, TPathUse::OpenFile, Dialogs_)) return;
+  if (!edtSecond->isHidden() && edtSecond->text() != DefaultSecond &&
+      !AcceptTypedPath(*edtSecond, TPathUse::OpenFile, Dialogs_))
+    return;
+  if (!AcceptTypedPath(*edtLUTFile, TPathUse::SaveFile, Dialogs_, ToQString(profile->Extension))) return;
   bool written = false;
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtLUTFile->text());
     TDialogConfirm confirm(Dialogs_, this);
-    if (std::filesystem::exists(output) && confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
-      return;
     TICCTransformRequest request;
     request.Profile = ToPath(edtProfile->text());
     if (QFileInfo(edtSecond->text()).isFile()) request.SecondProfile = ToPath(edtSecond->text());
     request.Invert = cbxInvert->isChecked();
-    ConvertICCToLut(Registry_, request, output, *profile, Controls->Options.EffectiveSize(),
-                    Controls->Options.SelectedBits());
-    written = true;
+    written = ConvertICCToLut(Registry_, request, output, *profile,
+                              Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
+                              confirm);
   });
   if (written) Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
 }

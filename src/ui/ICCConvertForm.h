@@ -40,11 +40,11 @@ class TfrmICCConvert : public TOptionDialog {
   QPushButton* btnClose;
 
  protected:
-  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void btnSelectProfileClick();
+  void LoadProfile(const QString& file);  // as picked: its class, the second space, the preview
   void btnSelectSecondClick();
   void cbxInvertClick();
   void imgTestClick();
@@ -57,4 +57,8 @@ class TfrmICCConvert : public TOptionDialog {
 
   const TLutRegistry& Registry_;
   IDialogs& Dialogs_;
+  QString LoadedProfile_;
 };
+
+// The folder of the last ICC profile chosen, for both profile choosers.
+QString& LastProfileFolder();

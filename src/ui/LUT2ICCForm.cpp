@@ -15,6 +15,7 @@
 
 #include "icc/LutToICC.h"
 #include "ui/Dialogs.h"
+#include "ui/TypedPath.h"
 
 namespace {
 
@@ -33,11 +34,9 @@ TfrmLUT2ICC::TfrmLUT2ICC(const TLutRegistry& registry, IDialogs& dialogs, QWidge
       Registry_(registry),
       Dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("LUT to ICC Profile Conversion"));
-  edtLutFile = new QLineEdit(this);
-  edtLutFile->setReadOnly(true);
+  edtLutFile = new QLineEdit(this);  // typed or picked, as is the profile box
   btnSelectLut = BrowseButton(this, QStringLiteral("Select the LUT file to convert"));
   edtICCFile = new QLineEdit(this);
-  edtICCFile->setReadOnly(true);
   btnSelectICC = BrowseButton(this, QStringLiteral("Select the destination ICC profile file"));
   cbxClass = new QComboBox(this);
   cbxClass->addItems({QStringLiteral("Display"), QStringLiteral("Input"), QStringLiteral("Device Link")});
@@ -84,11 +83,11 @@ TfrmLUT2ICC::TfrmLUT2ICC(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
   for (QLineEdit* field : {edtLutFile, edtICCFile, edtDescription, edtCopyright})
     connect(field, &QLineEdit::textChanged, this, &TfrmLUT2ICC::UpdateConvertButton);
-}
-
-void TfrmLUT2ICC::showEvent(QShowEvent* event) {
-  TOptionDialog::showEvent(event);
-  PlaceAtOwnerClientOrigin();
+  // A typed LUT file names the profile and its description as a picked one does.
+  connect(edtLutFile, &QLineEdit::editingFinished, this, [this] {
+    const TTypedPath typed = CheckTypedPath(edtLutFile->text(), TPathUse::OpenFile);
+    if (typed.Ok() && typed.Path != ChosenLut_) ChooseLut(typed.Path);
+  });
 }
 
 void TfrmLUT2ICC::UpdateConvertButton() {
@@ -98,9 +97,13 @@ void TfrmLUT2ICC::UpdateConvertButton() {
 
 void TfrmLUT2ICC::btnSelectLutClick() {
   const QString file = Dialogs_.OpenFile(this, QString(), QString(), LutFilesFilter());
-  if (file.isEmpty()) return;
+  if (!file.isEmpty()) ChooseLut(QDir::toNativeSeparators(file));
+}
+
+void TfrmLUT2ICC::ChooseLut(const QString& file) {
+  ChosenLut_ = file;
   const QFileInfo info(file);
-  edtLutFile->setText(QDir::toNativeSeparators(file));
+  edtLutFile->setText(file);
   if (edtICCFile->text().isEmpty())
     edtICCFile->setText(QDir::toNativeSeparators(info.path() + QLatin1Char('/') + info.completeBaseName() +
                                                  QStringLiteral(".icc")));
@@ -115,19 +118,19 @@ void TfrmLUT2ICC::btnSelectICCClick() {
 }
 
 void TfrmLUT2ICC::btnConvertClick() {
+  if (!AcceptTypedPath(*edtLutFile, TPathUse::OpenFile, Dialogs_) ||
+      !AcceptTypedPath(*edtICCFile, TPathUse::SaveFile, Dialogs_, QStringLiteral("icc")))
+    return;
   bool written = false;
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtICCFile->text());
     TDialogConfirm confirm(Dialogs_, this);
-    if (std::filesystem::exists(output) && confirm.ConfirmOverwrite(output, false) != TConfirmAnswer::Yes)
-      return;
     TLutProfileOptions options;
     options.Kind = static_cast<TICCProfileKind>(cbxClass->currentIndex());
     options.Description = ToUtf8(edtDescription->text());
     options.Copyright = ToUtf8(edtCopyright->text());
     options.CaptureOneGamma = cbxCaptureOne->isChecked();
-    ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options);
-    written = true;
+    written = ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options, confirm);
   });
   if (!written) return;
   Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));

@@ -27,15 +27,14 @@ class TfrmLUT2ICC : public TOptionDialog {
   QPushButton* btnConvert;
   QPushButton* btnClose;
 
- protected:
-  void showEvent(QShowEvent* event) override;
-
  private:
   void btnSelectLutClick();
+  void ChooseLut(const QString& file);  // fills the profile name and description
   void btnSelectICCClick();
   void btnConvertClick();
   void UpdateConvertButton();
 
   const TLutRegistry& Registry_;
   IDialogs& Dialogs_;
+  QString ChosenLut_;
 };

@@ -14,6 +14,7 @@
 
 #include "ops/LutMerge.h"
 #include "ui/Dialogs.h"
+#include "ui/TypedPath.h"
 
 namespace {
 
@@ -98,8 +99,7 @@ TfrmJoinLut::TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
   lbxFiles->Files = std::move(files);
   lbxFiles->ShowFiles();
   Controls = new TOutputOptionControls(registry, TOptionsDialog::Merge, this);
-  edtLUTFile = new QLineEdit(this);
-  edtLUTFile->setReadOnly(true);
+  edtLUTFile = new QLineEdit(this);  // typed or picked
   edtLUTFile->setEnabled(false);
   btnSelectFile = new QPushButton(QStringLiteral("..."), this);
   btnSelectFile->setToolTip(QStringLiteral("Select the destination LUT file name"));
@@ -143,12 +143,8 @@ TfrmJoinLut::TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
   connect(Controls, &TOutputOptionControls::FormatChanged, this, &TfrmJoinLut::cbxOutFormatChange);
   connect(btnSelectFile, &QPushButton::clicked, this, &TfrmJoinLut::btnSelectFileClick);
   connect(btnSave, &QPushButton::clicked, this, &TfrmJoinLut::btnSaveClick);
+  connect(edtLUTFile, &QLineEdit::textChanged, this, &TfrmJoinLut::UpdateSaveButton);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TfrmJoinLut::showEvent(QShowEvent* event) {
-  TOptionDialog::showEvent(event);
-  CentreOverOwner();
 }
 
 void TfrmJoinLut::cbxOutFormatChange() {
@@ -157,6 +153,11 @@ void TfrmJoinLut::cbxOutFormatChange() {
   btnSelectFile->setEnabled(profile != nullptr);
   if (profile && !edtLUTFile->text().isEmpty())
     edtLUTFile->setText(DisplayPath(WithProfileExtension(ToPath(edtLUTFile->text()).string(), *profile)));
+  UpdateSaveButton();
+}
+
+void TfrmJoinLut::UpdateSaveButton() {
+  btnSave->setEnabled(Controls->Options.SelectedProfile() && !edtLUTFile->text().isEmpty());
 }
 
 void TfrmJoinLut::btnSelectFileClick() {
@@ -169,12 +170,12 @@ void TfrmJoinLut::btnSelectFileClick() {
   if (choice.FileName.isEmpty()) return;
   edtLUTFile->setText(QDir::toNativeSeparators(choice.FileName));
   LastOutputFolder() = ToUtf8(QDir::toNativeSeparators(QFileInfo(choice.FileName).absolutePath()));
-  btnSave->setEnabled(true);
 }
 
 void TfrmJoinLut::btnSaveClick() {
   const TLutOutputProfile* profile = Controls->Options.SelectedProfile();
   if (!profile) return;
+  if (!AcceptTypedPath(*edtLUTFile, TPathUse::SaveFile, Dialogs_, ToQString(profile->Extension))) return;
   bool saved = false;
   Guarded(Dialogs_, this, [&] {
     TDialogConfirm confirm(Dialogs_, this);

@@ -49,13 +49,11 @@ class TfrmJoinLut : public TOptionDialog {
   QPushButton* btnSave;
   QPushButton* btnCancel;
 
- protected:
-  void showEvent(QShowEvent* event) override;
-
  private:
   void cbxOutFormatChange();
   void btnSelectFileClick();
   void btnSaveClick();
+  void UpdateSaveButton();
 
   const TLutRegistry& Registry_;
   IDialogs& Dialogs_;

@@ -2,28 +2,36 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <set>
 
 #include "image/HaldImage.h"
+#include "ops/Conversion.h"
 #include "ui/About.h"
+#include "ui/BatchSummary.h"
 #include "ui/ConvertForm.h"
 #include "ui/Dialogs.h"
+#include "ui/FileDrop.h"
 #include "ui/ICCConvertForm.h"
 #include "ui/LUT2ICCForm.h"
 #include "ui/LutJoinForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
 #include "ui/ProgressDlg.h"
+#include "ui/Settings.h"
 #include "ui/SetBitsPerValueForm.h"
 
 namespace {
@@ -39,8 +47,8 @@ std::filesystem::path TFileItem::Path() const {
   return ToPath(text(colFolder)) / ToPath(text(colFileName));
 }
 
-TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs)
-    : QMainWindow(nullptr), Registry_(registry), Dialogs_(dialogs) {
+TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* settings)
+    : QMainWindow(nullptr), Registry_(registry), Dialogs_(dialogs), Settings_(settings) {
   InitUiResources();
   setWindowTitle(ProgramTitle);
   setWindowIcon(QIcon(QStringLiteral(":/tovi/tovi-lut-converter.png")));
@@ -77,6 +85,7 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs)
                            s->standardIcon(QStyle::SP_MessageBoxInformation));
   for (QToolButton* b : {sbnPreview, btnLoadPreview, btnAbout}) toolbar->addWidget(b);
   btnAdd->setShortcut(QKeySequence::Open);
+  btnConvert->setShortcut(Qt::CTRL | Qt::Key_Return);
   btnConvert->setEnabled(false);
   btnMerge->setEnabled(false);
 
@@ -93,7 +102,9 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs)
   lvwFiles->setRootIsDecorated(false);
   lvwFiles->setSortingEnabled(false);
   lvwFiles->header()->setSectionsClickable(false);
-  lvwFiles->setSelectionMode(QAbstractItemView::SingleSelection);
+  // A click selects one row; Ctrl and Shift select several for Delete and
+  // the bits override.
+  lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lvwFiles->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -108,15 +119,22 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs)
   miDelete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   lvwFiles->addAction(miDelete);  // the Delete key works without opening the menu
   miClearList = pmnFiles->addAction(QStringLiteral("Clear List"));
+  acQuit = new QAction(QStringLiteral("Quit"), this);
+  acQuit->setShortcut(Qt::CTRL | Qt::Key_Q);  // not every desktop binds QKeySequence::Quit
+  addAction(acQuit);
 
   pnlPreview = new TPreviewPane(registry, this);
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(lvwFiles, 1);
-  layout->addWidget(pnlPreview);
+  // The preview takes a quarter of the width, and never less than its own
+  // smallest width (all it gets in the window's first size).
+  layout->addWidget(lvwFiles, 3);
+  layout->addWidget(pnlPreview, 1);
   setCentralWidget(central);
+  new TFileDrop(lvwFiles->viewport(), [this](const QStringList& paths) { AddPaths(paths); });
+  new TFileDrop(pnlPreview, [this](const QStringList& paths) { LoadPreviewFile(paths.first()); });
 
   connect(btnAdd, &QToolButton::clicked, this, &TfrmMain::btnAddClick);
   connect(btnConvert, &QToolButton::clicked, this, &TfrmMain::btnConvertClick);
@@ -136,6 +154,39 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs)
   connect(lvwFiles, &QTreeWidget::itemChanged, this, &TfrmMain::lvwFilesItemChanged);
   connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::lvwFilesSelectionChange);
   connect(lvwFiles, &QWidget::customContextMenuRequested, this, &TfrmMain::lvwFilesContextPopup);
+  connect(acQuit, &QAction::triggered, this, &QWidget::close);
+  RestoreSettings();
+}
+
+void TfrmMain::RestoreSettings() {
+  if (!Settings_) return;
+  const TRemembered r = ReadRemembered(*Settings_);
+  LastAddFolder_ = r.AddFolder;
+  LastPreviewFolder_ = r.PreviewFolder;
+  LastOutputFolder() = ToUtf8(r.OutputFolder);
+  LastProfileFolder() = r.ProfileFolder;
+  OutputChoice_ = r.Output;
+  if (!r.Geometry.isEmpty()) restoreGeometry(r.Geometry);
+  pnlPreview->setVisible(r.PreviewShown);
+  sbnPreview->setChecked(r.PreviewShown);
+}
+
+void TfrmMain::SaveSettings() {
+  if (!Settings_) return;
+  TRemembered r;
+  r.AddFolder = LastAddFolder_;
+  r.PreviewFolder = LastPreviewFolder_;
+  r.OutputFolder = ToQString(LastOutputFolder());
+  r.ProfileFolder = LastProfileFolder();
+  r.Output = OutputChoice_;
+  r.Geometry = saveGeometry();
+  r.PreviewShown = !pnlPreview->isHidden();
+  WriteRemembered(*Settings_, r);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  SaveSettings();
+  QMainWindow::closeEvent(event);
 }
 
 QToolButton* TfrmMain::AddToolButton(const QString& caption, const QString& hint, const QIcon& icon) {
@@ -164,9 +215,32 @@ std::vector<TLutFileRow> TfrmMain::BatchRows() const {
 }
 
 void TfrmMain::btnAddClick() {
-  QStringList files = Dialogs_.OpenFiles(this, LastAddFolder_, LutFilesFilter());
+  const QStringList files = Dialogs_.OpenFiles(this, LastAddFolder_, LutFilesFilter());
   if (files.isEmpty()) return;
   LastAddFolder_ = QDir::toNativeSeparators(QFileInfo(files.first()).absolutePath());
+  AddFiles(files);
+}
+
+void TfrmMain::AddPaths(const QStringList& paths) {
+  QStringList files;
+  for (const QString& path : paths) {
+    const QFileInfo info(path);
+    if (!info.isDir()) {
+      files << info.absoluteFilePath();
+      continue;
+    }
+    // What the add-files dialog shows in that folder with its LUT filter.
+    const QDir folder(info.absoluteFilePath());
+    for (const QString& name : folder.entryList(LutFilePatterns(), QDir::Files | QDir::Readable))
+      files << folder.absoluteFilePath(name);
+  }
+  if (paths.isEmpty()) return;
+  const QFileInfo first(paths.first());
+  LastAddFolder_ = QDir::toNativeSeparators(first.isDir() ? first.absoluteFilePath() : first.absolutePath());
+  if (!files.isEmpty()) AddFiles(files);
+}
+
+void TfrmMain::AddFiles(QStringList files) {
   std::sort(files.begin(), files.end(),
             [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
   Guarded(Dialogs_, this, [&] {
@@ -177,8 +251,8 @@ void TfrmMain::btnAddClick() {
       item->setText(colFileName, info.fileName());
       item->setText(colFolder, QDir::toNativeSeparators(info.absolutePath()));
       if (found >= 0) {
-        item->setText(colFormat, ToQString(Registry_.GetLutFormat(found)->Name));
         item->Entry = TLutFileEntry{-1, found};
+        ShowRowFormat(item);
         item->setCheckState(colFileName, Qt::Checked);
       } else {
         item->setText(colFormat, QStringLiteral("unknown"));
@@ -189,6 +263,20 @@ void TfrmMain::btnAddClick() {
     }
   });
   UpdateButtons();
+}
+
+// The format's name, and the depth its codes are read at when the user set one.
+void TfrmMain::ShowRowFormat(TFileItem* row) {
+  QString caption = ToQString(Registry_.GetLutFormat(row->Entry->FormatIndex)->Name);
+  if (row->Entry->BitsPerValue > 0) caption += QStringLiteral(" (%1 bit)").arg(row->Entry->BitsPerValue);
+  row->setText(colFormat, caption);
+}
+
+QList<TFileItem*> TfrmMain::SelectedRows() const {
+  QList<TFileItem*> rows;
+  for (int i = 0; i < RowCount(); ++i)
+    if (Row(i)->isSelected()) rows << Row(i);
+  return rows;
 }
 
 void TfrmMain::UpdateButtons() {
@@ -208,12 +296,15 @@ void TfrmMain::lvwFilesItemChanged(QTreeWidgetItem* item) {
   }
 }
 
+// With several rows selected, the preview follows the one clicked last.
 void TfrmMain::lvwFilesSelectionChange() {
-  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
-  RowSelectionChange(selected.isEmpty() ? nullptr : static_cast<TFileItem*>(selected.first()));
+  auto* current = static_cast<TFileItem*>(lvwFiles->currentItem());
+  if (current && current->isSelected()) return RowSelectionChange(current);
+  const QList<TFileItem*> selected = SelectedRows();
+  RowSelectionChange(selected.isEmpty() ? nullptr : selected.first());
 }
 
-// Only a visible pane reads the file, with the row's depth handed over first.
+// Only a visible pane reads the file, at the row's depth.
 void TfrmMain::RowSelectionChange(TFileItem* row) {
   if (!row) {
     pnlPreview->ShowNoLut();
@@ -221,8 +312,7 @@ void TfrmMain::RowSelectionChange(TFileItem* row) {
   }
   if (!pnlPreview->isVisible()) return;
   Guarded(Dialogs_, this, [&] {
-    if (row->Entry) CopyBitsBeforeRead(Registry_, *row->Entry);
-    pnlPreview->ShowLutInfo(row->Path());
+    pnlPreview->ShowLutInfo(row->Path(), row->Entry ? ReadOptionsOf(*row->Entry) : TReadOptions{});
   });
 }
 
@@ -248,12 +338,16 @@ void TfrmMain::miUncheckAllClick() {
 }
 
 void TfrmMain::miDeleteClick() {
-  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
+  const QList<TFileItem*> selected = SelectedRows();
   if (selected.isEmpty()) return;
   const int index = lvwFiles->indexOfTopLevelItem(selected.first());
-  delete lvwFiles->takeTopLevelItem(index);
+  {
+    // One preview update for the row selected afterwards, not one per row.
+    const QSignalBlocker quiet(lvwFiles);
+    qDeleteAll(selected);
+  }
   UpdateButtons();
-  if (RowCount() == 0) return;
+  if (RowCount() == 0) return lvwFilesSelectionChange();
   QTreeWidgetItem* next = lvwFiles->topLevelItem(std::min(index, RowCount() - 1));
   lvwFiles->setCurrentItem(next);
   next->setSelected(true);
@@ -265,42 +359,61 @@ void TfrmMain::miClearListClick() {
   btnMerge->setEnabled(false);
 }
 
+// Sets the depth of every selected recognised row; unknown files have none.
+// The dialog shows the rows' depth when they share one.
 void TfrmMain::miSetBitsClick() {
-  const QList<QTreeWidgetItem*> selected = lvwFiles->selectedItems();
-  if (selected.isEmpty()) return;
-  auto* row = static_cast<TFileItem*>(selected.first());
-  if (!row->Entry) return;  // an unknown file has no depth to set
-  TfrmSetBitsPerValue dialog(row->Entry->BitsPerValue, this);
+  QList<TFileItem*> rows;
+  for (TFileItem* row : SelectedRows())
+    if (row->Entry) rows << row;
+  if (rows.isEmpty()) return;
+  int shown = rows.first()->Entry->BitsPerValue;
+  for (const TFileItem* row : rows)
+    if (row->Entry->BitsPerValue != shown) shown = -1;
+  TfrmSetBitsPerValue dialog(shown, this);
   if (Dialogs_.Run(dialog) != QDialog::Accepted) return;
-  row->Entry->BitsPerValue = dialog.BitsPerValue();
-  RowSelectionChange(row);
+  for (TFileItem* row : rows) {
+    row->Entry->BitsPerValue = dialog.BitsPerValue();
+    ShowRowFormat(row);
+  }
+  lvwFilesSelectionChange();
 }
 
 void TfrmMain::btnConvertClick() {
   TfrmConvert dialog(Registry_, Dialogs_, this);
+  if (Settings_) dialog.Controls->Restore(OutputChoice_);
   if (Dialogs_.Run(dialog) != QDialog::Accepted || !dialog.SelectedProfile()) return;
+  if (Settings_) OutputChoice_ = dialog.Controls->Choice();
   TBatchSettings settings;
   settings.OutputFolder = ToPath(dialog.edtOutFolder->text());
   settings.Profile = dialog.SelectedProfile();
   settings.Size = dialog.Controls->Options.EffectiveSize();
   settings.Bits = dialog.Controls->Options.SelectedBits();
   std::filesystem::path failed;
+  TBatchCount count;
   settings.OnError = [&](const TLutFileRow& row, const std::exception&) {
     failed = row.Path();
+    ++count.Failed;
     return false;  // the first error ends the batch
   };
+  settings.OnConverted = [&](const TLutFileRow&, const std::filesystem::path&) { ++count.Converted; };
   const std::vector<TLutFileRow> rows = BatchRows();
+  std::set<std::filesystem::path> outputs;
+  for (const TLutFileRow& row : rows)
+    if (row.Checked) outputs.insert(OutputPathFor(settings.OutputFolder, row.FileName, *settings.Profile));
   TfrmProgress progress(this);
   TProgressWindowReport report(progress);
-  TDialogConfirm confirm(Dialogs_, this);
+  TDialogConfirm dialogConfirm(Dialogs_, this);
+  TSkipCountingConfirm confirm(dialogConfirm, count, std::move(outputs));
   try {
-    ConvertCheckedFiles(Registry_, rows, settings, confirm, report);
+    count.Cancelled = ConvertCheckedFiles(Registry_, rows, settings, confirm, report) == TBatchResult::Cancelled;
   } catch (const std::exception& error) {
     progress.Hide();
-    QString text = ToQString(error.what());
-    if (!failed.empty()) text = DisplayPath(failed.string()) + QStringLiteral(": ") + text;
+    const QString text = failed.empty()
+                             ? ErrorMessageOf(error)
+                             : ErrorMessageOf(EInFileError(failed.string(), error.what(), ErrorLine(error)));
     Dialogs_.Error(this, ErrorDisplayText(text));
   }
+  statusBar()->showMessage(BatchSummaryText(count));
 }
 
 void TfrmMain::btnMergeClick() {
@@ -322,9 +435,7 @@ void TfrmMain::sbnPreviewClick() {
 }
 
 bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
-  const QString file = Dialogs_.OpenFile(
-      parent, QString(), LastPreviewFolder_,
-      QStringLiteral("Pictures (*.bmp *.jpg *.jpeg *.tif *.tiff);;All Files (*)"));
+  const QString file = Dialogs_.OpenFile(parent, QString(), LastPreviewFolder_, PreviewPicturesFilter());
   if (file.isEmpty()) return false;
   LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
   bool loaded = false;
@@ -333,6 +444,14 @@ bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
     loaded = true;
   });
   return loaded;
+}
+
+void TfrmMain::LoadPreviewFile(const QString& file) {
+  LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+  Guarded(Dialogs_, this, [&] {
+    pnlPreview->SetUngraded(LoadPreviewPicture(ToPath(file)));
+    lvwFilesSelectionChange();
+  });
 }
 
 void TfrmMain::btnLoadPreviewClick() {
@@ -359,8 +478,9 @@ void TfrmMain::btnHaldClick() {
   if (choice.FileName.isEmpty()) return;
   HaldFileName_ = choice.FileName;
   HaldFilterIndex_ = std::clamp(choice.FilterIndex, 0, 2);
+  TDialogConfirm confirm(Dialogs_, this);
   Guarded(Dialogs_, this,
-          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_]); });
+          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_], confirm); });
 }
 
 void TfrmMain::miLut2ICCClick() {

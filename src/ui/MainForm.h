@@ -8,10 +8,12 @@
 
 #include "core/LUTFormat.h"
 #include "ops/BatchConversion.h"
+#include "ui/OptionControls.h"
 
 class IDialogs;
 class QAction;
 class QMenu;
+class QSettings;
 class QToolButton;
 class QTreeWidget;
 class TPreviewPane;
@@ -27,7 +29,9 @@ class TfrmMain : public QMainWindow {
   Q_OBJECT
 
  public:
-  TfrmMain(const TLutRegistry& registry, IDialogs& dialogs);
+  // With a settings store the window remembers between runs what
+  // ui/Settings.h lists; without one it remembers nothing.
+  TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* settings = nullptr);
 
   TFileItem* Row(int index) const;
   int RowCount() const;
@@ -38,6 +42,12 @@ class TfrmMain : public QMainWindow {
   // The picture chooser of the preview, shared with the ICC dialog's test
   // image: answers false when cancelled or when the picture cannot be read.
   bool ChoosePreviewPicture(QWidget* parent, QImage& picture);
+  // Files and folders named on the command line or dropped onto the list,
+  // added as "Add LUTs" adds files; a folder brings its files that the LUT
+  // file filter shows.
+  void AddPaths(const QStringList& paths);
+  // A picture dropped onto the preview: it becomes the ungraded picture.
+  void LoadPreviewFile(const QString& file);
 
   QTreeWidget* lvwFiles;
   TPreviewPane* pnlPreview;
@@ -58,6 +68,7 @@ class TfrmMain : public QMainWindow {
   QAction* miSetBits;
   QAction* miDelete;
   QAction* miClearList;
+  QAction* acQuit;
 
   void btnAddClick();
   void btnConvertClick();
@@ -75,8 +86,17 @@ class TfrmMain : public QMainWindow {
   void miDeleteClick();
   void miClearListClick();
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   QToolButton* AddToolButton(const QString& caption, const QString& hint, const QIcon& icon);
+  // Sorted without regard to case, recognised, appended (the end of "Add LUTs").
+  void AddFiles(QStringList files);
+  void ShowRowFormat(TFileItem* row);
+  QList<TFileItem*> SelectedRows() const;
+  void RestoreSettings();
+  void SaveSettings();
   void lvwFilesItemChanged(QTreeWidgetItem* item);
   void lvwFilesSelectionChange();
   void lvwFilesContextPopup(const QPoint& pos);
@@ -89,4 +109,6 @@ class TfrmMain : public QMainWindow {
   QString LastPreviewFolder_;
   QString HaldFileName_ = QStringLiteral("HaldImage");
   int HaldFilterIndex_ = 2;  // TIFF
+  QSettings* Settings_;
+  TOutputChoice OutputChoice_;  // remembered only with a settings store
 };

@@ -25,16 +25,9 @@ bool TOptionDialog::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TOptionDialog::CentreOverOwner() {
-  if (!parentWidget()) return;
-  const QRect owner = parentWidget()->window()->frameGeometry();
-  move(owner.center() - QPoint(width() / 2, height() / 2));
-}
-
-void TOptionDialog::PlaceAtOwnerClientOrigin() {
-  if (!parentWidget()) return;
-  QWidget* owner = parentWidget()->window();
-  move(owner->mapToGlobal(QPoint(0, 0)));
+void TOptionDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  CentreOnOwner(*this);
 }
 
 TOutputOptionControls::TOutputOptionControls(const TLutRegistry& registry, TOptionsDialog kind,
@@ -70,6 +63,26 @@ void TOutputOptionControls::Refresh() {
   cbxDimSize->setEditText(ToQString(Options.SizeText()));
   cbxBits->setEnabled(Options.BitsEnabled());
   cbxBits->setCurrentIndex(Options.BitsPosition());
+}
+
+TOutputChoice TOutputOptionControls::Choice() const {
+  TOutputChoice choice;
+  if (Options.SelectedProfile()) choice.Profile = cbxOutFormat->currentText();
+  choice.Size = ToQString(Options.SizeText());
+  choice.BitsPosition = Options.BitsPosition();
+  return choice;
+}
+
+void TOutputOptionControls::Restore(const TOutputChoice& choice) {
+  const int position = choice.Profile.isEmpty() ? -1 : cbxOutFormat->findText(choice.Profile);
+  if (position < 0) return;
+  cbxOutFormat->setCurrentIndex(position);
+  if (Options.SizeEnabled() && choice.Size != ToQString(Options.SizeText())) {
+    Options.PressSizeDelete();
+    for (const QChar c : choice.Size) Options.TypeSizeKey(c.unicode() < 128 ? static_cast<char>(c.unicode()) : '?');
+  }
+  if (Options.BitsEnabled()) Options.ChooseBits(choice.BitsPosition);
+  Refresh();
 }
 
 void TOutputOptionControls::cbxOutFormatChange(int index) {

@@ -1,10 +1,12 @@
 // What the conversion, merge and ICC-to-LUT dialogs share: the Alt key
-// swallowed before any control sees it, and the output format, size and bits
-// controls bound to the library's options model (the rules live there).
+// swallowed before any control sees it, the place they open at, and the
+// output format, size and bits controls bound to the library's options model
+// (the rules live there).
 #pragma once
 
 #include <QDialog>
 #include <QObject>
+#include <QString>
 
 #include "ops/OutputOptions.h"
 
@@ -19,10 +21,16 @@ class TOptionDialog : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  // Centre over the owner window; or put the top-left corner at the top-left
-  // corner of the owner's client area.
-  void CentreOverOwner();
-  void PlaceAtOwnerClientOrigin();
+  // Every option dialog opens centred over the main window.
+  void showEvent(QShowEvent* event) override;
+};
+
+// The choice a user made in the controls, by profile name so that it
+// survives profiles added between runs.
+struct TOutputChoice {
+  QString Profile;  // empty: none chosen
+  QString Size = QStringLiteral("Default");
+  int BitsPosition = 0;
 };
 
 class TOutputOptionControls : public QObject {
@@ -38,6 +46,10 @@ class TOutputOptionControls : public QObject {
 
   // Shows the model in the controls.
   void Refresh();
+  TOutputChoice Choice() const;
+  // Chooses as the user would: the profile first, then a size and bits the
+  // profile lets the user choose; what the rules refuse is left at Default.
+  void Restore(const TOutputChoice& choice);
 
  signals:
   void FormatChanged();

@@ -1,5 +1,6 @@
 #include "ui/PreviewImage.h"
 
+#include "image/ImageLib.h"
 #include "image/Preview.h"
 
 static void InitResourcesOnce() { Q_INIT_RESOURCE(resources); }
@@ -49,7 +50,17 @@ QImage BuiltInPreviewImage() {
 }
 
 QImage LoadPreviewPicture(const std::filesystem::path& fileName) {
-  return ToImage(LoadPreviewImage(fileName));
+  constexpr int scale = 3;
+  TBitmap bitmap;
+  DecodeImageFile(fileName, bitmap);
+  FitToBox(bitmap, scale * PictureBoxWidth, scale * PictureBoxHeight);
+  return ToImage(bitmap);
+}
+
+QString PreviewPicturesFilter() {
+  return QStringLiteral(
+      "Pictures (*.bmp *.jpg *.jpeg *.tif *.tiff *.png *.exr *.dpx *.cin *.tga *.webp *.gif *.hdr "
+      "*.psd *.jp2 *.j2k *.ppm *.pgm *.pnm *.sgi *.rgb *.iff *.ico);;All Files (*)");
 }
 
 QImage ApplyLutToPicture(const TLUT& lut, const QImage& picture) {

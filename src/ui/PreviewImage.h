@@ -16,7 +16,11 @@ constexpr int PictureBoxHeight = 169;
 void InitUiResources();
 // The built-in photograph shown until the user loads another.
 QImage BuiltInPreviewImage();
-// The picture file reduced to fit the picture box; decoding errors raise.
+// Any picture the codecs read, whatever its extension, reduced to fit three
+// times the picture box (so a grown preview still shows it sharp); decoding
+// errors raise.
 QImage LoadPreviewPicture(const std::filesystem::path& fileName);
+// The file filter of the picture chooser.
+QString PreviewPicturesFilter();
 // The picture passed through the LUT, every pixel at 8 bits in and out.
 QImage ApplyLutToPicture(const TLUT& lut, const QImage& picture);

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
-#include "image/LutInfo.h"
+#include "core/LutInfo.h"
 #include "ui/Dialogs.h"
 #include "ui/PreviewImage.h"
 
@@ -40,17 +42,27 @@ void TPictureBox::paintEvent(QPaintEvent* event) {
 
 TPreviewPane::TPreviewPane(const TLutRegistry& registry, QWidget* parent)
     : QWidget(parent), Registry_(registry) {
-  setFixedWidth(250);
-  lblUngraded = new QLabel(QStringLiteral("Ungraded"), this);
-  imgUngraded = new TPictureBox(this);
+  setMinimumWidth(MinimumWidth);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  Scroller_ = new QScrollArea(this);
+  Scroller_->setFrameShape(QFrame::NoFrame);
+  Scroller_->setWidgetResizable(true);
+  Scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* content = new QWidget(Scroller_);
+  lblUngraded = new QLabel(QStringLiteral("Ungraded"), content);
+  imgUngraded = new TPictureBox(content);
   imgUngraded->SetPicture(BuiltInPreviewImage());
-  lblApplied = new QLabel(QStringLiteral("LUT Applied"), this);
-  imgApplied = new TPictureBox(this);
-  lblComments = new QLabel(QStringLiteral("Comments"), this);
-  memInfo = new QPlainTextEdit(this);
+  lblApplied = new QLabel(QStringLiteral("LUT Applied"), content);
+  imgApplied = new TPictureBox(content);
+  lblComments = new QLabel(QStringLiteral("Comments"), content);
+  memInfo = new QPlainTextEdit(content);
   memInfo->setReadOnly(true);
   memInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  auto* layout = new QVBoxLayout(this);
+  memInfo->setMinimumHeight(60);
+  // Drops belong to the pane (a picture dropped onto it), not to the memo.
+  memInfo->setAcceptDrops(false);
+  memInfo->viewport()->setAcceptDrops(false);
+  auto* layout = new QVBoxLayout(content);
   layout->setContentsMargins(8, 6, 8, 6);
   layout->addWidget(lblUngraded);
   layout->addWidget(imgUngraded, 0, Qt::AlignHCenter);
@@ -59,7 +71,27 @@ TPreviewPane::TPreviewPane(const TLutRegistry& registry, QWidget* parent)
   layout->addWidget(lblComments);
   layout->addWidget(memInfo, 1);
   layout->addStretch(0);
+  Scroller_->setWidget(content);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(Scroller_);
   ShowNoLut();
+}
+
+void TPreviewPane::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FitBoxes();
+}
+
+// The boxes keep the side room they have in the narrowest pane, which holds
+// a vertical scroll bar too, so a scroll bar coming or going never changes
+// their size.
+void TPreviewPane::FitBoxes() {
+  const int room = width() - (MinimumWidth - PictureBoxWidth);
+  const int w = std::max(PictureBoxWidth, room);
+  const QSize box(w, w * PictureBoxHeight / PictureBoxWidth);
+  imgUngraded->setFixedSize(box);
+  imgApplied->setFixedSize(box);
 }
 
 void TPreviewPane::ShowNoLut() {
@@ -71,11 +103,12 @@ void TPreviewPane::ShowNoLut() {
 
 void TPreviewPane::SetUngraded(const QImage& picture) { imgUngraded->SetPicture(picture); }
 
-void TPreviewPane::ShowLutInfo(const std::filesystem::path& fileName) {
+void TPreviewPane::ShowLutInfo(const std::filesystem::path& fileName,
+                               const TReadOptions& options) {
   TBusyCursor busy;
   // Read into a fresh record so that a failed read leaves the pane as it was.
   TLUT record;
-  Registry_.LoadLut(fileName, record, -1);
+  Registry_.LoadLut(fileName, record, -1, options);
   PreviewRecord_ = std::move(record);
   if (PreviewRecord_.FormatIndex < 0) {
     ShowNoLut();

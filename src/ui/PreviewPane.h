@@ -11,8 +11,10 @@
 #include "core/LUTFormat.h"
 
 class QPlainTextEdit;
+class QScrollArea;
 
 // Shows its picture scaled to fit, the aspect ratio kept (for display only).
+// The box is 210 x 169 unless its owner sizes it otherwise.
 class TPictureBox : public QLabel {
   Q_OBJECT
 
@@ -28,16 +30,22 @@ class TPictureBox : public QLabel {
   QImage Picture_;
 };
 
+// The pane grows with the window: its picture boxes take its width, keeping
+// the 210 x 169 shape, and never get smaller than that. When the window is too
+// low for them, the pane scrolls rather than letting pictures and captions
+// overlap.
 class TPreviewPane : public QWidget {
   Q_OBJECT
 
  public:
   TPreviewPane(const TLutRegistry& registry, QWidget* parent);
 
+  static constexpr int MinimumWidth = 250;
+
   // Reads the file into the preview record and shows it; a file no format
   // knows shows nothing but the ungraded picture. Read errors pass to the
   // caller and leave the pane as it was; the busy cursor is always restored.
-  void ShowLutInfo(const std::filesystem::path& fileName);
+  void ShowLutInfo(const std::filesystem::path& fileName, const TReadOptions& options = {});
   // The "no LUT shown" state: only the ungraded picture.
   void ShowNoLut();
   void SetUngraded(const QImage& picture);
@@ -51,7 +59,13 @@ class TPreviewPane : public QWidget {
   QLabel* lblComments;
   QPlainTextEdit* memInfo;
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  void FitBoxes();
+
   const TLutRegistry& Registry_;
   TLUT PreviewRecord_;
+  QScrollArea* Scroller_;
 };

@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "ui/Dialogs.h"
+
 namespace {
 
 double DaysSinceEpoch() {
@@ -60,10 +62,7 @@ void TfrmProgress::Show(const QString& caption, const QString& text) {
   DisableOtherWindows();
   setModal(false);
   show();
-  if (parentWidget()) {
-    const QRect owner = parentWidget()->window()->frameGeometry();
-    move(owner.center() - rect().center());
-  }
+  CentreOnOwner(*this);
 }
 
 void TfrmProgress::Hide() {

@@ -8,6 +8,7 @@
 
 #include "ops/BitsOverride.h"
 #include "ops/Conversion.h"
+#include "ui/Dialogs.h"
 
 TfrmSetBitsPerValue::TfrmSetBitsPerValue(int bitsPerValue, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -42,9 +43,6 @@ int TfrmSetBitsPerValue::BitsPerValue() const { return SelectedBits(cbxBits->cur
 
 void TfrmSetBitsPerValue::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (parentWidget()) {
-    const QRect owner = parentWidget()->window()->frameGeometry();
-    move(owner.center() - QPoint(width() / 2, height() / 2));
-  }
+  CentreOnOwner(*this);
   cbxBits->setFocus();
 }

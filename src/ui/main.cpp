@@ -1,8 +1,12 @@
-// tovi-lut-converter: the desktop program.
+// tovi-lut-converter: the desktop program. Files and folders named on its
+// command line (as the desktop entry's %F passes them) open in the list.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
+#include <QSettings>
 
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
 
@@ -12,9 +16,22 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(TOVI_VERSION));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tovi/tovi-lut-converter.png")));
   QApplication::setDesktopFileName(QStringLiteral("tovi-lut-converter"));
-  TLutRegistry& registry = LutRegistry();
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Tovi LUT Converter: convert colour look-up tables between formats."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("files"),
+                               QStringLiteral("LUT files, or folders of them, to list."),
+                               QStringLiteral("[FILE...]"));
+  parser.process(app);
+
+  const TLutRegistry& registry = LutRegistry();
   TQtDialogs dialogs;
-  TfrmMain window(registry, dialogs);
+  // ~/.config/tovi-lut-converter/tovi-lut-converter.conf
+  QSettings settings(QStringLiteral("tovi-lut-converter"), QStringLiteral("tovi-lut-converter"));
+  TfrmMain window(registry, dialogs, &settings);
   window.show();
+  window.AddPaths(parser.positionalArguments());
   return app.exec();
 }

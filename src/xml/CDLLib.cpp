@@ -47,7 +47,8 @@ void ReadTriple(const TXMLNode& sop, std::string_view name, float& r, float& g, 
   b = ParseCDLNumber(CutToken(text));
   // A decimal comma splits numbers; the text left over is how that shows.
   if (!Trim(text).empty())
-    throw EConvertError("'" + std::string(all) + "' is not a list of three numbers with '.' as "
+    throw EConvertError("'" + std::string(all) +
+                        "' is not a list of three numbers with '.' as "
                         "the decimal separator");
 }
 
@@ -70,8 +71,8 @@ void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl) {
   ReadTriple(sop, "Power", cdl.PowerR, cdl.PowerG, cdl.PowerB);
   cdl.Saturation = 1;
   if (correction.HasNode("SATNode") && correction.NodeByName("SATNode").HasNode("Saturation"))
-    cdl.Saturation =
-        static_cast<float>(correction.NodeByName("SATNode").NodeByName("Saturation").Value.AsFloat());
+    cdl.Saturation = static_cast<float>(
+        correction.NodeByName("SATNode").NodeByName("Saturation").Value.AsFloat());
 }
 
 void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR, float& outG,
@@ -87,11 +88,12 @@ void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR,
   outB = static_cast<float>(pb * sat + grey);
 }
 
-bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) {
+bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
 }
 
-void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut) {
+void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut,
+                           const TReadOptions&) const {
   TCDLCorrection cdl;
   ReadCDLFile(fileName, cdl);
   lut.Comments.push_back("Name: " + cdl.Id);
@@ -107,5 +109,3 @@ void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut) {
         lut.Cube(r, g, b) = {outR, outG, outB};
       }
 }
-
-void TASC_CDL_Format::Write(const std::filesystem::path&, const TLUT&, int) {}

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/GenericLutFormat.h"
+#include "core/LUTFormat.h"
 
 struct TCDLCorrection {
   float SlopeR = 1, OffsetR = 0, PowerR = 1;
@@ -27,11 +27,10 @@ void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR,
               float& outB);
 
 // Read only: no output profile writes it.
-class TASC_CDL_Format : public TGenericLutFormat {
+class TASC_CDL_Format : public TLUTFormat {
  public:
-  TASC_CDL_Format() : TGenericLutFormat("ASC CDL", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  // Does nothing: there is nothing of a LUT that a correction could hold.
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TASC_CDL_Format() : TLUTFormat("ASC CDL", true, fcRead | fcDetect) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
 };

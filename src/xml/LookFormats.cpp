@@ -114,28 +114,30 @@ double ReadHexFloat(std::string_view text, std::size_t& pos) {
 
 // --- SpeedGrade look -------------------------------------------------------
 
-bool TSpeedgradeLook3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TSpeedgradeLook3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "<look>,<shaders", "");
 }
 
-void TSpeedgradeLook3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
-  LutSize = 0;
+void TSpeedgradeLook3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
+                                      const TReadOptions&) const {
+  int n = 0;
   TXMLNode xml;
   xml.LoadXMLFile(fileName);
   std::string_view data;
   if (xml.HasNode("look") && xml.NodeByName("look").HasNode("lut")) {
     const TXMLNode& table = xml.NodeByName("look").NodeByName("lut");
     std::string_view size = table.NodeByName("size").Value.Text;
-    if (!size.empty() && size.front() == '"') size = size.substr(1, size.size() >= 2 ? size.size() - 2 : 0);
-    LutSize = StrToInt(size);
+    if (!size.empty() && size.front() == '"')
+      size = size.substr(1, size.size() >= 2 ? size.size() - 2 : 0);
+    n = StrToInt(size);
     data = table.NodeByName("data").Value.Text;
   }
-  if (LutSize == 0) {
+  if (n == 0) {
     lut.LutType = ltEmpty;
     return;
   }
-  const int n = LutSize;
-  DeclareCubeSize(lut, n);
+  CheckCubeSize(n);
+  lut.SetSize3D(n);
   const std::size_t nodes = static_cast<std::size_t>(n) * n * n;
   if (CountHexDigits(data) < nodes * 3 * 8) throw ELUTError("Incomplete file.");
   std::size_t pos = 0;
@@ -151,7 +153,7 @@ void TSpeedgradeLook3DLutFormat::Read(const std::filesystem::path& fileName, TLU
 }
 
 void TSpeedgradeLook3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                       int) {
+                                       const TWriteContext&) const {
   TTextFile text;
   AddShaderHead(text);
   AddShaderTail(text);
@@ -186,22 +188,18 @@ std::filesystem::path LookCubePath(const std::filesystem::path& lookFile) {
   return std::filesystem::path(lookFile).replace_extension(".cube");
 }
 
-bool TSpeedgradeLook3DLutV2Format::Detect(const std::filesystem::path&) { return false; }
-
-void TSpeedgradeLook3DLutV2Format::Read(const std::filesystem::path&, TLUT&) {}
-
 void TSpeedgradeLook3DLutV2Format::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                         int) {
+                                         const TWriteContext& context) const {
   const std::filesystem::path cube = LookCubePath(fileName);
   std::error_code ec;
   if (std::filesystem::exists(cube, ec)) {
-    if (!Confirm)
+    if (!context.Confirm)
       throw EFileError("The look's LUT file \"" + cube.string() +
                        "\" already exists and nobody was asked to overwrite it; nothing was "
                        "written.");
-    if (Confirm->ConfirmOverwrite(cube, true) != TConfirmAnswer::Yes) return;
+    if (context.Confirm->ConfirmOverwrite(cube, true) != TConfirmAnswer::Yes) return;
   }
-  TCube3DLutFormat().Write(cube, lut, -1);
+  TCube3DLutFormat().Write(cube, lut, {});
   TTextFile text;
   AddShaderHead(text);
   text.Add("          <LUT>\"" + cube.filename().string() + "\"</LUT>");

@@ -6,36 +6,32 @@
 #include <string>
 #include <string_view>
 
-#include "core/GenericLutFormat.h"
-#include "core/UserPrompt.h"
+#include "core/LUTFormat.h"
 
-class TSpeedgradeLook3DLutFormat : public TGenericLutFormat {
+class TSpeedgradeLook3DLutFormat : public TLUTFormat {
  public:
-  TSpeedgradeLook3DLutFormat() : TGenericLutFormat("Adobe SpeedGrade Look 3D", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
+  TSpeedgradeLook3DLutFormat()
+      : TLUTFormat("Adobe SpeedGrade Look 3D", true, fcRead | fcWrite | fcDetect) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
   // A look without a LUT reads as ltEmpty.
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
   // Bits are ignored: values are written as 32-bit floats.
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };
 
-// Write only: Detect refuses every file (a Premiere look reads as a
-// SpeedGrade look without a LUT) and Read does nothing.
-class TSpeedgradeLook3DLutV2Format : public TGenericLutFormat {
+// Write only: a Premiere look reads as a SpeedGrade look without a LUT.
+class TSpeedgradeLook3DLutV2Format : public TLUTFormat {
  public:
-  TSpeedgradeLook3DLutV2Format() : TGenericLutFormat("Adobe Primeire Look", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
+  TSpeedgradeLook3DLutV2Format() : TLUTFormat("Adobe Primeire Look", true, fcWrite) {}
   // Writes the LUT as a .cube beside the look (through the Cube 3D format),
-  // then the look naming it. An existing .cube is replaced only when Confirm
-  // answers Yes to the overwrite question; any other answer writes neither
-  // file and returns normally. Without Confirm, an existing .cube raises
-  // EFileError and nothing is written.
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
-
-  // Who answers the overwrite question for the .cube; set before writing,
-  // as InputBits is set before reading.
-  IConfirm* Confirm = nullptr;
+  // then the look naming it. An existing .cube is replaced only when the
+  // context's Confirm answers Yes to the overwrite question; any other answer
+  // writes neither file and returns normally. Without Confirm, an existing
+  // .cube raises EFileError and nothing is written.
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };
 
 // The .cube a Premiere look at this path refers to.

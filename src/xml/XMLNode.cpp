@@ -88,7 +88,8 @@ void TXMLAttributes::Index(std::size_t i) {
 }
 
 TXMLValue& TXMLAttributes::operator[](std::string_view name) {
-  if (const std::ptrdiff_t i = Find(name); i >= 0) return Items_[static_cast<std::size_t>(i)].second;
+  if (const std::ptrdiff_t i = Find(name); i >= 0)
+    return Items_[static_cast<std::size_t>(i)].second;
   Items_.emplace_back(std::string(name), TXMLValue{});
   if (Items_.size() >= IndexFrom) {
     if (Index_ && 2 * Items_.size() <= Index_->size()) {
@@ -200,8 +201,8 @@ class TXMLCutter {
     // Without a '>' the rest of the text is the tag, less its last character.
     const std::size_t gt = S.find('>');
     const std::size_t p = gt == npos ? S.size() : gt + 1;  // counted from 1
-    const bool closed = (p >= 2 && (S[p - 2] == '/' || S[p - 2] == '?')) ||
-                        (!S.empty() && S.front() == '!');
+    const bool closed =
+        (p >= 2 && (S[p - 2] == '/' || S[p - 2] == '?')) || (!S.empty() && S.front() == '!');
     std::string_view tag = S.substr(0, p > 0 ? p - 1 : 0);
     S.remove_prefix(p);
     if (closed && !tag.empty()) tag.remove_suffix(1);

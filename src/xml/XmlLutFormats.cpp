@@ -43,6 +43,7 @@
 
 #include <cmath>
 
+#include "core/GenericLutFormat.h"
 #include "core/LutWriter.h"
 #include "core/StringLib.h"
 #include "xml/XMLNode.h"
@@ -51,12 +52,23 @@ std::string XmlEscaped(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '\'': out += "&apos;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -69,30 +81,48 @@ std::string LutName(const std::filesystem::path& fileName) {
   return XmlEscaped(fileName.stem().string());
 }
 
-}  // namespace
+// The data of both cube formats: one element's text of "r g b" code lines,
+// blue index fastest. Lines that are not three integers are skipped, lines
+// beyond the last node ignored, and too few raise "Incomplete file.".
+class TCodeLinesParser : public TLutParser {
+ public:
+  TCodeLinesParser(double maxCode, const TReadOptions& options)
+      : TLutParser(options), MaxLineCode(maxCode) {}
 
-void TXmlCodeCubeFormat::ReadCodeLines(std::string_view text, double maxCode, TLUT& lut) {
-  IndexR = IndexG = IndexB = 0;
-  Complete = false;
-  while (!text.empty() && !Complete) {
-    const std::size_t end = text.find_first_of("\r\n");
-    const std::string_view line = Trim(text.substr(0, end));
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  // Fill the cube of n points per axis (checked first) from the text.
+  void Fill(TLUT& lut, int n, std::string_view data) {
+    DeclareCubeSize(lut, n);
+    TTextFile text;
+    text.SetText(std::string(data));
+    Parse(text, lut);
+    lut.LutType = lt3D;
+    if (!Complete) throw ELUTError("Incomplete file.");
+  }
+
+ protected:
+  void ReadLine(std::string_view line, TLUT& lut) override {
     double r, g, b;
-    if (!line.empty() && ParseIntTriple(line, maxCode, false, r, g, b))
+    if (!Complete && ParseIntTriple(line, MaxLineCode, false, r, g, b))
       StoreNodeBlueFastest(lut, {r, g, b});
   }
-  lut.LutType = lt3D;
-  if (!Complete) throw ELUTError("Incomplete file.");
-}
+
+ private:
+  const double MaxLineCode;
+};
+
+// S.two codes are read at this depth whatever the file was written at.
+constexpr int StwoCodeBits = 10;
+
+}  // namespace
 
 // --- Clipster 3D -----------------------------------------------------------
 
-bool TClipster3DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TClipster3DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "<LUT3D", "");
 }
 
-void TClipster3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+void TClipster3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
+                                const TReadOptions& options) const {
   TXMLNode xml;
   xml.LoadXMLFile(fileName);
   TXMLNode& root = xml.NodeByName("LUT3D");
@@ -100,20 +130,20 @@ void TClipster3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut
   if (Trim(size.Text).empty())
     throw ELUTError("The LUT3D element declares no size (its N attribute is missing).");
   const TXMLValue& depth = root.Attributes["BitDepth"];
-  ValueScale = depth.AsInt32();
-  if (ValueScale < 1 || ValueScale > 32)
+  const int bits = depth.AsInt32();
+  if (bits < 1 || bits > 32)
     throw ELUTError("Invalid BitDepth '" + depth.Text + "': expected 1 to 32 bits.");
   const int n = size.AsInt32();
   lut.Comments.push_back("Name: " + root.Attributes["name"].Text);
-  DeclareCubeSize(lut, n);
-  ReadCodeLines(root.NodeByName("values").Value.Text, std::exp2(ValueScale) - 1, lut);
+  TCodeLinesParser(MaxCode(bits), options).Fill(lut, n, root.NodeByName("values").Value.Text);
 }
 
 void TClipster3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                 int bits) {
+                                 const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
-  text.Add("<LUT3D name='" + LutName(fileName) + "'" + " N='" + std::to_string(lut.Size3D()) +
-           "'" + " BitDepth='" + std::to_string(bits) + "'>");
+  text.Add("<LUT3D name='" + LutName(fileName) + "'" + " N='" + std::to_string(lut.Size3D()) + "'" +
+           " BitDepth='" + std::to_string(bits) + "'>");
   text.Add("<values>");
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.Add("</values>");
@@ -123,11 +153,12 @@ void TClipster3DLutFormat::Write(const std::filesystem::path& fileName, const TL
 
 // --- S.two 1D --------------------------------------------------------------
 
-bool TStwo1DLutFormat::Detect(const std::filesystem::path& fileName) {
+bool TStwo1DLutFormat::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "<lut,<data>,<elem", "");
 }
 
-void TStwo1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
+void TStwo1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
+                            const TReadOptions&) const {
   TXMLNode xml;
   xml.LoadXMLFile(fileName);
   TXMLNode& data = xml.NodeByName("lut").NodeByName("data");
@@ -136,8 +167,9 @@ void TStwo1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
   };
   int count = 0;
   for (std::size_t i = 0; i < data.ChildCount(); ++i) count += isEntry(data.Child(i)) ? 1 : 0;
-  DeclareCurveSize(lut, count);  // refuses more entries than a curve holds
-  const double maxCode = std::exp2(ValueScale) - 1;
+  CheckCurveSize(count);  // refuses more entries than a curve holds
+  lut.SetSize1D(count);
+  const double maxCode = MaxCode(StwoCodeBits);
   int index = 0;
   for (std::size_t i = 0; i < data.ChildCount(); ++i) {
     TXMLNode& entry = data.Child(i);
@@ -149,7 +181,9 @@ void TStwo1DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut) {
   lut.LutType = lt1D;
 }
 
-void TStwo1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TStwo1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                             const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   text.Add("<?xml version=\"1.0\"?>");
   text.Add("<lut name=\"" + LutName(fileName) + "\">");
@@ -173,11 +207,12 @@ void TStwo1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
 
 // --- PixelFarm PFClean 3D --------------------------------------------------
 
-bool TPFClean3D_Format::Detect(const std::filesystem::path& fileName) {
+bool TPFClean3D_Format::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "<lut,<maximum>,<cube>", "");
 }
 
-void TPFClean3D_Format::Read(const std::filesystem::path& fileName, TLUT& lut) {
+void TPFClean3D_Format::Read(const std::filesystem::path& fileName, TLUT& lut,
+                             const TReadOptions& options) const {
   TXMLNode xml;
   xml.LoadXMLFile(fileName);
   TXMLNode& root = xml.NodeByName("lut");
@@ -187,11 +222,12 @@ void TPFClean3D_Format::Read(const std::filesystem::path& fileName, TLUT& lut) {
   if (maxCode < 1)
     throw ELUTError("Invalid maximum code '" + maximum.Text + "': expected 1 or more.");
   const std::string_view data = root.NodeByName("cube").Value.Text;
-  DeclareCubeSize(lut, n);
-  ReadCodeLines(data, static_cast<double>(maxCode), lut);
+  TCodeLinesParser(static_cast<double>(maxCode), options).Fill(lut, n, data);
 }
 
-void TPFClean3D_Format::Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) {
+void TPFClean3D_Format::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                              const TWriteContext& context) const {
+  const int bits = context.Bits;
   TTextFile text;
   text.Add("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
   text.Add("<lut type=\"ascii\">");

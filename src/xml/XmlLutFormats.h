@@ -3,43 +3,36 @@
 // goes through the forgiving XML reader; writing emits fixed lines.
 #pragma once
 
-#include "core/GenericLutFormat.h"
+#include "core/LUTFormat.h"
 
-// What the two cube formats share: their data is one element's text of
-// "r g b" code lines, blue index fastest.
-class TXmlCodeCubeFormat : public TGenericLutFormat {
+class TClipster3DLutFormat : public TLUTFormat {
  public:
-  using TGenericLutFormat::TGenericLutFormat;
-
- protected:
-  // Fill the cube of the declared size from the lines of text (codes up to
-  // maxCode); lines that are not three integers are skipped, lines beyond
-  // the last node ignored, and too few raise "Incomplete file.".
-  void ReadCodeLines(std::string_view text, double maxCode, TLUT& lut);
+  TClipster3DLutFormat() : TLUTFormat("Clipster 3D", true, fcRead | fcWrite | fcDetect) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };
 
-class TClipster3DLutFormat : public TXmlCodeCubeFormat {
+class TStwo1DLutFormat : public TLUTFormat {
  public:
-  TClipster3DLutFormat() : TXmlCodeCubeFormat("Clipster 3D", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TStwo1DLutFormat() : TLUTFormat("S.two 1D", false, fcRead | fcWrite | fcDetect) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };
 
-class TStwo1DLutFormat : public TGenericLutFormat {
+class TPFClean3D_Format : public TLUTFormat {
  public:
-  TStwo1DLutFormat() : TGenericLutFormat("S.two 1D", false) { ValueScale = 10; }
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
-};
-
-class TPFClean3D_Format : public TXmlCodeCubeFormat {
- public:
-  TPFClean3D_Format() : TXmlCodeCubeFormat("PixelFarm PFClean 3D", true) {}
-  bool Detect(const std::filesystem::path& fileName) override;
-  void Read(const std::filesystem::path& fileName, TLUT& lut) override;
-  void Write(const std::filesystem::path& fileName, const TLUT& lut, int bits) override;
+  TPFClean3D_Format() : TLUTFormat("PixelFarm PFClean 3D", true, fcRead | fcWrite | fcDetect) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
 };
 
 // The text with & < > ' " written as entity references, for names put into

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -54,6 +55,31 @@ TEST_F(IccCommands, ExistingOutputNeedsOverwrite) {
   Write("out.cube", "keep me");
   EXPECT_EQ(Run("icc2lut grade.icc -p 'cube 3d davinci' -o out.cube"), 1);
   EXPECT_EQ(ReadText(Path("out.cube")), "keep me");
+}
+
+// Both commands follow --overwrite and --skip-existing as convert does, the
+// Premiere look's companion .cube included.
+TEST_F(IccCommands, OverwriteFlagsAsInConvert) {
+  WriteCube("grade.cube", 5);
+  ASSERT_EQ(Run("lut2icc grade.cube -o grade.icc --class display"), 0) << Err;
+  const struct {
+    const char* command;
+    std::vector<const char*> outputs;
+  } commands[] = {
+      {"icc2lut grade.icc -p 'Adobe Premiere Look' -o look1.look", {"look1.look", "look1.cube"}},
+      {"lut2icc grade.cube -o out.icc", {"out.icc"}},
+  };
+  for (const auto& c : commands) {
+    SCOPED_TRACE(c.command);
+    for (const char* out : c.outputs) Write(out, "keep me");
+    EXPECT_EQ(Run(c.command), 1);
+    EXPECT_NE(Err.find("--overwrite"), std::string::npos) << Err;
+    EXPECT_EQ(Run(std::string(c.command) + " --skip-existing"), 0) << Err;
+    for (const char* out : c.outputs) EXPECT_EQ(ReadText(Path(out)), "keep me") << out;
+    EXPECT_EQ(Run(std::string(c.command) + " --overwrite"), 0) << Err;
+    for (const char* out : c.outputs) EXPECT_NE(ReadText(Path(out)), "keep me") << out;
+    EXPECT_EQ(Run(std::string(c.command) + " --overwrite --skip-existing"), 2);
+  }
 }
 
 TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {

@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
       Q(first) + " " + Q(DataFile("cube/bad/size_101.cube")) + " " + Q(last);
   TRun run = Run("convert -q -p 'cube 3d davinci' -o " + Q(out) + " " + files);
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Has(run.err, "size_101.cube: The current version cannot process LUTs more than "
+  EXPECT_TRUE(Has(run.err, "size_101.cube:1: The current version cannot process LUTs more than "
                            "100x100x100.\nIn general")) << run.err;
   EXPECT_TRUE(fs::exists(out / "first.cube"));
   EXPECT_FALSE(fs::exists(out / "size_101.cube"));
@@ -138,6 +139,29 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
   run = Run("convert -p 'cube 3d davinci' -o " + Q(Path("no/such/folder")) + " " + Q(first));
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
+}
+
+// Errors from a line of text name it, in every command that reads LUTs.
+TEST_F(Tovilut, ErrorsNameTheirLine) {
+  const std::string bad = Q(Write("bad.cube", "# grade\nTITLE \"x\"\nLUT_3D_SIZE abc\n0 0 0\n"));
+  const std::string quantel = Q(Write("q.txt", "table type\t2\ngMax\t0\ngSize\t2\n"));
+  fs::create_directory(Path("out"));
+  const struct {
+    std::string args;
+    const char* message;
+  } cases[] = {
+      {"info " + bad, "bad.cube:3: 'abc' is not a valid integer value"},
+      {"convert -p 'cube 3d davinci' -o " + Q(Path("out")) + " " + bad,
+       "bad.cube:3: 'abc' is not a valid integer value"},
+      {"merge -p 'cube 3d davinci' -o " + Q(Path("m.cube")) + " " + bad,
+       "bad.cube:3: 'abc' is not a valid integer value"},
+      {"info " + quantel, "q.txt:2: Invalid maximum code 0 in the gMax line."},
+  };
+  for (const auto& c : cases) {
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.status, 1) << c.args;
+    EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
+  }
 }
 
 TEST_F(Tovilut, HaldImageGradedByApplyReadsBackAsTheLut) {
@@ -182,7 +206,7 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
       {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("out.gif")), 2, "OUTPUT must end in"},
       {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")), 1, "--overwrite"},
       {"apply " + Q(Write("notes.txt", "hi\n")) + " " + Q(Path("h.bmp")) + " " + Q(Path("o.png")), 1,
-       "notes.txt: not a LUT file"},
+       "notes.txt: Unknown LUT format."},
       {"apply " + lut + " " + Q(Write("pic.gif", "GIF89a")) + " " + Q(Path("o.png")), 1,
        "pic.gif: Unknown picture file extension (.gif)"},
   };

@@ -18,6 +18,7 @@
 #include "core/LUTFormat.h"
 #include "icc/ICCLib.h"
 #include "image/ImageLib.h"
+#include "registry/FormatTable.h"
 
 namespace {
 

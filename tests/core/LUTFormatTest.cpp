@@ -1,6 +1,7 @@
 #include "core/LUTFormat.h"
 
 #include "TestSupport.h"
+#include "registry/FormatTable.h"
 
 using Registry = TempDirTest;
 
@@ -23,32 +24,31 @@ TEST_F(Registry, MissingFileRaisesTheOpenError) {
 TEST_F(Registry, GetLutFormatOutsideTheListIsNone) {
   const TLutRegistry& r = LutRegistry();
   EXPECT_EQ(r.GetLutFormat(-1), nullptr);
-  EXPECT_EQ(r.GetLutFormat(static_cast<int>(r.LutFormats.size())), nullptr);
+  EXPECT_EQ(r.GetLutFormat(static_cast<int>(r.FormatCount())), nullptr);
   EXPECT_NE(r.GetLutFormat(0), nullptr);
 }
 
 TEST_F(Registry, SaveLutPassesTheProfileDefaultBitsForDefault) {
   // A format that only records the bits it was asked to write with.
+  static int written = 0;
   struct TSpyFormat : TLUTFormat {
-    TSpyFormat() : TLUTFormat("Spy", true) {}
-    bool Detect(const fs::path&) override { return false; }
-    void Read(const fs::path&, TLUT&) override {}
-    void Write(const fs::path&, const TLUT&, int bits) override { Bits = bits; }
-    int Bits = 0;
+    TSpyFormat() : TLUTFormat("Spy", true, fcWrite) {}
+    void Write(const fs::path&, const TLUT&, const TWriteContext& context) const override {
+      written = context.Bits;
+    }
   };
   TLutRegistry r;
   r.AddFormat<TSpyFormat>();
   r.AddOutputProfile<TSpyFormat>("spy", "spy", 17, 12, false, false);
-  auto& spy = static_cast<TSpyFormat&>(*r.LutFormats[0]);
   r.SaveLut(Path("x.spy"), TLUT{}, r.GetOutputProfile(0), -1);
-  EXPECT_EQ(spy.Bits, 12);
+  EXPECT_EQ(written, 12);
   r.SaveLut(Path("x.spy"), TLUT{}, r.GetOutputProfile(0), 10);
-  EXPECT_EQ(spy.Bits, 10);
+  EXPECT_EQ(written, 10);
 }
 
 TEST_F(Registry, ProfilesPointAtTheirFormatByClass) {
   const TLutRegistry& r = LutRegistry();
-  for (const TLutOutputProfile& p : r.LutOutputProfiles) {
+  for (const TLutOutputProfile& p : r.LutOutputProfiles()) {
     ASSERT_NE(r.GetLutFormat(p.FormatIndex), nullptr) << p.Name;
     EXPECT_FALSE(p.Extension.empty()) << p.Name;
     EXPECT_GE(p.DefaultSize, 2) << p.Name;

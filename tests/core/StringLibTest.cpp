@@ -71,7 +71,7 @@ TEST(FormatFixed, FifteenDigitsThenHalvesAwayFromZero) {
   for (const Case& c : cases) EXPECT_EQ(FormatFixed(c.decimals, c.value), c.text) << c.value;
 }
 
-TEST(Tokens, CutTokenCutBeforePosNoCase) {
+TEST(Tokens, CutTokenCutBeforeAndKeywords) {
   std::string_view text = "a,b c";
   EXPECT_EQ(CutToken(text), "a");
   EXPECT_EQ(text, "b c");
@@ -81,8 +81,12 @@ TEST(Tokens, CutTokenCutBeforePosNoCase) {
   text = "key = value = x";
   EXPECT_EQ(CutBefore(" = ", text), "key");
   EXPECT_EQ(text, "value = x");
-  EXPECT_EQ(PosNoCase("size", "LUT_3D_SIZE 3"), 8u);
-  EXPECT_EQ(PosNoCase("x", "abc"), 0u);
+  EXPECT_EQ(FindNoCase("LUT_3D_SIZE 3", "size"), 7u);
+  EXPECT_EQ(FindNoCase("abc", "x"), std::string_view::npos);
+  EXPECT_EQ(KeywordValue("lut_3d_size  17 ", "LUT_3D_SIZE"), "17");
+  EXPECT_EQ(KeywordValue("gSize:1024", "gSize", 1), "1024");  // one separator passed over
+  EXPECT_EQ(KeywordValue("gSize", "gSize", 1), "");
+  EXPECT_EQ(KeywordValue("no keyword", "gSize"), "");
 }
 
 TEST(Numbers, StrToIntAndTolerantFloat) {

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ class CubeFormats : public TempDirTest {
  protected:
   std::string FormatName(const fs::path& file) {
     const int i = LutRegistry().DetectLutFormat(file);
-    return i < 0 ? "unknown" : LutRegistry().LutFormats[i]->Name;
+    return i < 0 ? "unknown" : LutRegistry().GetLutFormat(i)->Name;
   }
   TLUT Load(const fs::path& file) {
     TLUT lut;
@@ -17,7 +18,7 @@ class CubeFormats : public TempDirTest {
     return lut;
   }
   const TLutOutputProfile& Profile(const std::string& name) {
-    for (const auto& p : LutRegistry().LutOutputProfiles)
+    for (const auto& p : LutRegistry().LutOutputProfiles())
       if (p.Name == name) return p;
     throw std::runtime_error("no profile " + name);
   }

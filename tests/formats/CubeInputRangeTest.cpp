@@ -8,8 +8,9 @@
 
 #include "TestSupport.h"
 #include "core/StringLib.h"
-#include "image/LutInfo.h"
+#include "core/LutInfo.h"
 #include "ops/Conversion.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ TEST_F(CubeRanges, ShaperCubeReadsAsCurvesThenCubeInEitherOrder) {
 
   // Baked into a 33-point cube, each node is the shaper then the cube at that node.
   const TLutOutputProfile* davinci = nullptr;
-  for (const auto& p : LutRegistry().LutOutputProfiles)
+  for (const auto& p : LutRegistry().LutOutputProfiles())
     if (p.Name == "Cube 3D Davinci") davinci = &p;
   ConvertLutFile(LutRegistry(), a, Path("baked.cube"), *davinci, 33, -1);
   const TLUT baked = Load(Path("baked.cube"));

@@ -6,6 +6,7 @@
 #include "core/Errors.h"
 #include "core/LUTFormat.h"
 #include "formats/FsiDitFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST_F(DatPandoraTest, DatColumnsAreBlueGreenRedWithRedFastest) {
   TDavinciDat3DLutFormat format;
   TLUT lut;
   format.Read(Write("a.dat", "# not kept\n3DLUTSIZE 2\n\n0.1, 0.2,0.3\n" + Triples(8).substr(Triples(1).size())),
-              lut);
+              lut, {});
   EXPECT_TRUE(lut.Comments.empty());
   ASSERT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Cube(0, 0, 0), (TLutRGB{0.3, 0.2, 0.1}));
@@ -65,9 +66,9 @@ TEST_F(DatPandoraTest, DatSizeWithoutKeywordIsTheCubeRootOfTheTriples) {
     TLUT lut;
     const fs::path file = Write("n.dat", "title line\n" + Triples(c.Triples, "\t"));
     if (c.Size == 0) {
-      EXPECT_EQ(ErrorOf([&] { format.Read(file, lut); }), "Incomplete file.");
+      EXPECT_EQ(ErrorOf([&] { format.Read(file, lut, {}); }), "Incomplete file.");
     } else {
-      format.Read(file, lut);
+      format.Read(file, lut, {});
       ASSERT_EQ(lut.Size3D(), c.Size);
       const int last = c.Size - 1;
       EXPECT_DOUBLE_EQ(lut.Cube(last, last, last).R, (c.Size * c.Size * c.Size - 1) / 10.0);
@@ -89,7 +90,7 @@ TEST_F(DatPandoraTest, DatBadFiles) {
     TDavinciDat3DLutFormat format;
     TLUT lut;
     const fs::path file = Write("bad.dat", text);
-    EXPECT_NE(ErrorOf([&] { format.Read(file, lut); }).find(message), std::string::npos);
+    EXPECT_NE(ErrorOf([&] { format.Read(file, lut, {}); }).find(message), std::string::npos);
     EXPECT_LE(lut.Size3D(), 2);
   }
 }
@@ -101,7 +102,7 @@ TEST_F(DatPandoraTest, DatWriterPrintsBlueGreenRedUnclamped) {
   lut.Cube(1, 0, 0) = {1, 0.5, 0};
   lut.Cube(0, 1, 0) = {1.25, -0.0001, 0.0078125};
   TDavinciDat3DLutFormat format;
-  format.Write(Path("out.dat"), lut, 12);
+  format.Write(Path("out.dat"), lut, {12});
   EXPECT_EQ(ReadText(Path("out.dat")),
             "3DLUTSIZE 2\n\n"
             "0.000000 0.000000 0.000000\n"
@@ -117,7 +118,7 @@ TEST_F(DatPandoraTest, DatAndPandoraDetection) {
   const int dat = registry.IndexOf(typeid(TDavinciDat3DLutFormat));
   const int pandora = registry.IndexOf(typeid(TPandora3DLutFormat));
   TLUT dit = MakeCube(64);
-  TFSI_DIT_3DLutFormat().Write(Path("monitor.dat"), dit, 10);
+  TFSI_DIT_3DLutFormat().Write(Path("monitor.dat"), dit, {10});
   const std::tuple<const char*, std::string, int> cases[] = {
       {"keyword.txt", "3dlutsize 2\n" + Triples(8), dat},
       {"plain.dat", "title\n" + Triples(8), dat},
@@ -147,7 +148,7 @@ TEST_F(DatPandoraTest, PandoraIndexColumnBlueFastestAndCodeRange) {
   TLUT lut;
   format.Read(Write("a.m3d", PandoraHead + "  in 8\nout 1024\n\nformat lut\n\nvalues\tred\tgreen\tblue\n" +
                                  Entries(8) + "8\t9\t9\t9\n"),
-              lut);
+              lut, {});
   EXPECT_TRUE(lut.Comments.empty());
   ASSERT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Cube(0, 0, 1), (TLutRGB{1 / 1023.0, 2 / 1023.0, 3 / 1023.0}));
@@ -181,10 +182,10 @@ TEST_F(DatPandoraTest, PandoraSizesAndBadFiles) {
     TLUT lut;
     const fs::path file = Write("p.m3d", PandoraHead + c.Text);
     if (c.Message) {
-      EXPECT_NE(ErrorOf([&] { format.Read(file, lut); }).find(c.Message), std::string::npos);
+      EXPECT_NE(ErrorOf([&] { format.Read(file, lut, {}); }).find(c.Message), std::string::npos);
       EXPECT_NE(lut.Size3D(), 101);
     } else {
-      format.Read(file, lut);
+      format.Read(file, lut, {});
       EXPECT_EQ(lut.Size3D(), c.Size);
     }
   }
@@ -197,7 +198,7 @@ TEST_F(DatPandoraTest, PandoraWriterAtSixteenBits) {
   lut.FillIdentity3D();
   lut.Cube(1, 1, 1) = {1.2, 0.5, -0.1};
   TPandora3DLutFormat format;
-  format.Write(Path("out.m3d"), lut, 16);
+  format.Write(Path("out.m3d"), lut, {16});
   EXPECT_EQ(ReadText(Path("out.m3d")),
             "#HEADER\n#type: 3D cube file\n#format: 1.00\n"
             "#comment: Converted by Tovi LUT Converter\n#END\n\n"
@@ -205,7 +206,7 @@ TEST_F(DatPandoraTest, PandoraWriterAtSixteenBits) {
             "0\t0\t0\t0\n1\t0\t0\t65535\n2\t0\t65535\t0\n3\t0\t65535\t65535\n"
             "4\t65535\t0\t0\n5\t65535\t0\t65535\n6\t65535\t65535\t0\n7\t65535\t32768\t0\n");
   TLUT back;
-  format.Read(Path("out.m3d"), back);
+  format.Read(Path("out.m3d"), back, {});
   EXPECT_EQ(back.Cube(1, 0, 1), (TLutRGB{1, 0, 1}));
   EXPECT_EQ(back.Cube(1, 1, 1), (TLutRGB{1, 32768 / 65535.0, 0}));
 }

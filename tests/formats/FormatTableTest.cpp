@@ -1,5 +1,6 @@
 // The registration table, whole: every format at its position with its name
 // and kind, then every output profile in order with all its fields.
+#include <set>
 #include <typeinfo>
 
 #include "TestSupport.h"
@@ -14,6 +15,7 @@
 #include "xml/CDLLib.h"
 #include "xml/LookFormats.h"
 #include "xml/XmlLutFormats.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -63,14 +65,35 @@ TEST(FormatTable, AllFormatsInDetectionOrder) {
       {typeid(TOBS3DLutFormat), "OBS 3D", true},
   };
   const TLutRegistry& r = LutRegistry();
-  ASSERT_EQ(r.LutFormats.size(), std::size(rows));
+  ASSERT_EQ(r.FormatCount(), std::size(rows));
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    const TLUTFormat& f = *r.LutFormats[i];
+    const TLUTFormat& f = *r.GetLutFormat(i);
     EXPECT_TRUE(typeid(f) == rows[i].Class) << i;
     EXPECT_EQ(f.Name, rows[i].Name) << i;
     EXPECT_EQ(f.Is3D, rows[i].Is3D) << i;
-    EXPECT_EQ(f.InputBits, -1) << i;
   }
+}
+
+// What each format can do, and the two rules the registry relies on: every
+// profile writes through a format that can write, and detection only ever
+// lands on a format that can read.
+TEST(FormatTable, CapabilitiesFitTheProfilesAndDetection) {
+  const TLutRegistry& r = LutRegistry();
+  const std::set<std::string> readOnly = {"MatchLight 3D Cube", "ASC CDL", "DaVinci Resolve ilut 1D",
+                                          "DaVinci Resolve olut 1D", "Hald Image"};
+  const std::set<std::string> writeOnly = {"Cine-tal 1D", "Shake 1D", "Nucoda 1D",
+                                           "Adobe Primeire Look", "OBS 3D"};
+  for (int i = 0; i < r.FormatCount(); ++i) {
+    const TLUTFormat& f = *r.GetLutFormat(i);
+    SCOPED_TRACE(f.Name);
+    EXPECT_EQ(f.Can(fcRead), !writeOnly.contains(f.Name));
+    EXPECT_EQ(f.Can(fcWrite), !readOnly.contains(f.Name));
+    EXPECT_EQ(f.Can(fcDetect), f.Can(fcRead));
+  }
+  for (const TLutOutputProfile& p : r.LutOutputProfiles()) EXPECT_TRUE(r.ProfileFormat(p).Can(fcWrite)) << p.Name;
+  // A format that cannot write refuses loudly rather than writing nothing.
+  const TLUTFormat& cdl = *r.GetLutFormat(r.IndexOf(typeid(TASC_CDL_Format)));
+  EXPECT_THROW(cdl.Write(fs::temp_directory_path() / "never.cdl", TLUT{}, {}), std::logic_error);
 }
 
 TEST(FormatTable, AllOutputProfilesInListOrder) {
@@ -112,9 +135,9 @@ TEST(FormatTable, AllOutputProfilesInListOrder) {
       {"Shake 1D", "txt", 23, 65536, 16, false, false},
   };
   const TLutRegistry& r = LutRegistry();
-  ASSERT_EQ(r.LutOutputProfiles.size(), std::size(rows));
+  ASSERT_EQ(r.LutOutputProfiles().size(), std::size(rows));
   for (std::size_t i = 0; i < std::size(rows); ++i) {
-    const TLutOutputProfile &p = r.LutOutputProfiles[i], &want = rows[i];
+    const TLutOutputProfile &p = r.LutOutputProfiles()[i], &want = rows[i];
     EXPECT_EQ(p.Name, want.Name) << i;
     EXPECT_EQ(p.Extension, want.Extension) << i;
     EXPECT_EQ(p.FormatIndex, want.FormatIndex) << i;

@@ -21,7 +21,7 @@ TEST_F(FsiDit, LayoutChecksumsAndPackedWords) {
   lut.Cube(1, 0, 0) = {2.0, -1.0, 1.5};  // out of range: clamped, no spill
   TFSI_DIT_3DLutFormat format;
   const fs::path file = Path("monitor.bin");
-  format.Write(file, lut, 10);
+  format.Write(file, lut, {10});
   const std::string data = ReadText(file);
   ASSERT_EQ(data.size(), 1048704u);
   EXPECT_EQ(Word(data, 0), 0x42340299u);
@@ -39,7 +39,7 @@ TEST_F(FsiDit, LayoutChecksumsAndPackedWords) {
 
   EXPECT_TRUE(format.Detect(file));  // by magic, whatever the extension
   TLUT back;
-  format.Read(file, back);
+  format.Read(file, back, {});
   EXPECT_EQ(back.Cube(0, 0, 0), (TLutRGB{1.0, 0.5, 0.0}));
   EXPECT_EQ(back.Cube(1, 0, 0).R, 1023 / 1008.0);
 }
@@ -56,7 +56,7 @@ TEST_F(FsiDit, ShortFileIsIncompleteAndOtherFilesAreNotDetected) {
   const fs::path file = Write("short.dat", std::string("\x99\x02\x34\x42", 4) + std::string(500, 'x'));
   EXPECT_TRUE(format.Detect(file));
   TLUT lut;
-  EXPECT_THROW(format.Read(file, lut), ELUTError);
+  EXPECT_THROW(format.Read(file, lut, {}), ELUTError);
   EXPECT_FALSE(format.Detect(Write("tiny.dat", "\x99\x02")));
   EXPECT_FALSE(format.Detect(DataFile("cube/identity_2.cube")));
 }

@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 inline TLUT Curves(const std::vector<TLutRGB>& entries) {
   TLUT lut;
@@ -30,7 +31,7 @@ inline void ExpectReadFails(const fs::path& file, const BadFileCase& c) {
   SCOPED_TRACE(c.Fault);
   TLUT lut;
   try {
-    c.Format.Read(file, lut);
+    c.Format.Read(file, lut, {});
     ADD_FAILURE() << "read without error";
   } catch (const std::exception& e) {
     EXPECT_EQ(std::string(typeid(e).name()), c.Error.name());

@@ -4,6 +4,7 @@
 
 #include "OneDFormatTestSupport.h"
 #include "core/Errors.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ TEST_F(OneDIntegerFormats, WritersProduceTheirExactText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Format.Name);
     const fs::path file = Path("out.txt");
-    c.Format.Write(file, Sample, 10);
+    c.Format.Write(file, Sample, {10});
     EXPECT_EQ(ReadText(file), c.Expected);
   }
 }
@@ -47,7 +48,7 @@ TEST_F(OneDIntegerFormats, WritersProduceTheirExactText) {
 TEST_F(OneDIntegerFormats, ProfilesWriteAtTheirDefaultDepth) {
   // Bits "Default" (-1) become the profile's depth: the Lustre header names it.
   const TLutRegistry& registry = LutRegistry();
-  for (const TLutOutputProfile& p : registry.LutOutputProfiles) {
+  for (const TLutOutputProfile& p : registry.LutOutputProfiles()) {
     if (p.Name != "Autodesk Lustre 1D") continue;
     registry.SaveLut(Path("out.lut"), Curves({{0, 0, 0}, {1, 1, 1}}), p, -1);
     EXPECT_EQ(ReadText(Path("out.lut")).substr(0, 6), "LUT16\n");
@@ -88,7 +89,7 @@ TEST_F(OneDIntegerFormats, ReadersFollowTheirHeaderAndDataRules) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.What);
     TLUT lut;
-    c.Format.Read(Write("in.txt", c.Content), lut);
+    c.Format.Read(Write("in.txt", c.Content), lut, {});
     EXPECT_EQ(lut.LutType, lt1D);
     ASSERT_EQ(lut.Size1D(), c.Size);
     for (const auto& [i, rgb] : c.Entries) ExpectEntry(lut, i, rgb);

@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ const std::map<std::string, TLutType> ReadBackType = {
 int ReaderIndex(const TLutRegistry& registry, const TLutOutputProfile& profile) {
   const auto it = ReadBackAs.find(profile.Name);
   if (it == ReadBackAs.end()) return profile.FormatIndex;
-  for (std::size_t i = 0; i < registry.LutFormats.size(); ++i)
-    if (registry.LutFormats[i]->Name == it->second) return static_cast<int>(i);
+  for (std::size_t i = 0; i < registry.FormatCount(); ++i)
+    if (registry.GetLutFormat(i)->Name == it->second) return static_cast<int>(i);
   return -1;
 }
 
@@ -107,7 +108,7 @@ TEST_P(RoundTrip, WriteDetectReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllProfiles, RoundTrip,
-    ::testing::Range(0, static_cast<int>(LutRegistry().LutOutputProfiles.size())),
+    ::testing::Range(0, static_cast<int>(LutRegistry().LutOutputProfiles().size())),
     [](const ::testing::TestParamInfo<int>& info) {
       std::string name = std::to_string(info.param) + "_" + LutRegistry().GetOutputProfile(info.param).Name;
       for (char& c : name)

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "core/Errors.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -64,10 +65,9 @@ TEST_F(ThreeDLTest, BitDepthIsWorkedOutFromTheCodesUnlessGiven) {
   for (const DepthCase& c : cases) {
     SCOPED_TRACE(c.Name);
     T3dlLutFormat format;
-    format.InputBits = c.InputBits;
     TLUT lut;
     format.Read(Write("depth.3dl", "# depth\n" + Shaper(c.Size) + Nodes(c.Size, c.Step, c.MaxCode)),
-                lut);
+                lut, {c.InputBits});
     ASSERT_EQ(lut.Size3D(), c.Size);
     const int last = c.Size - 1;
     EXPECT_DOUBLE_EQ(lut.Cube(last, last, last).B, c.MaxCode / c.Divisor);  // never clamped
@@ -85,7 +85,7 @@ TEST_F(ThreeDLTest, CommentsShaperAndNodeOrder) {
       "5 5 5\n";  // beyond the cube: ignored
   T3dlLutFormat format;
   TLUT lut;
-  format.Read(Write("order.3dl", text), lut);
+  format.Read(Write("order.3dl", text), lut, {});
   EXPECT_EQ(lut.Comments, (std::vector<std::string>{"graded", ""}));
   EXPECT_EQ(lut.LutType, lt3D);
   ASSERT_EQ(lut.Size3D(), 2);
@@ -115,7 +115,7 @@ TEST_F(ThreeDLTest, BadFilesAreRefusedBeforeDataIsStored) {
     T3dlLutFormat format;
     TLUT lut;
     const fs::path file = Write("bad.3dl", c.Text);
-    EXPECT_NE(ErrorOf([&] { format.Read(file, lut); }).find(c.Message),
+    EXPECT_NE(ErrorOf([&] { format.Read(file, lut, {}); }).find(c.Message),
               std::string::npos);
     EXPECT_LE(lut.Size3D(), 3);
   }
@@ -125,7 +125,7 @@ TEST_F(ThreeDLTest, HugeCodesDoNotOverflowTheDepthScan) {
   T3dlLutFormat format;
   TLUT lut;
   const std::string big = "9000000000000000000 9000000000000000000 9000000000000000000\n";
-  format.Read(Write("huge.3dl", Shaper(2) + big + big + Nodes(2, 1, 1, 6)), lut);
+  format.Read(Write("huge.3dl", Shaper(2) + big + big + Nodes(2, 1, 1, 6)), lut, {});
   ASSERT_EQ(lut.Size3D(), 2);
   EXPECT_GT(lut.Cube(0, 0, 0).R, 0.0);
   EXPECT_LE(lut.Cube(0, 0, 0).R, 1.0);
@@ -147,19 +147,19 @@ TEST_F(ThreeDLTest, WritesCommentsShaperAndCodes) {
   lut.Comments = {"graded", ""};
   T3dlLutFormat format;
   const fs::path file = Path("out.3dl");
-  format.Write(file, lut, 12);
+  format.Write(file, lut, {12});
   EXPECT_EQ(ReadText(file),
             "# graded\n"
             "# \n"
             "# Converted by Tovi LUT Converter\n"
             "0 1023\n"
             "0 0 0\n4095 0 2048\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n4095 4095 4095\n");
-  format.Write(file, lut, 10);
+  format.Write(file, lut, {10});
   EXPECT_NE(ReadText(file).find("\n1023 0 512\n"), std::string::npos);
 
   // Reading it back keeps the fixed line as a comment, so it doubles on the next write.
   TLUT back;
-  format.Read(file, back);
+  format.Read(file, back, {});
   EXPECT_EQ(back.Comments.back(), "Converted by Tovi LUT Converter");
 }
 
@@ -173,7 +173,7 @@ TEST_F(ThreeDLTest, ShaperAlwaysSpansTenBits) {
   for (const auto& [n, shaper] : cases) {
     TLUT lut = MakeCube(n);
     T3dlLutFormat format;
-    format.Write(Path("s.3dl"), lut, 16);
+    format.Write(Path("s.3dl"), lut, {16});
     const std::string text = ReadText(Path("s.3dl"));
     EXPECT_EQ(text.substr(text.find('\n') + 1, shaper.size() + 1), shaper + "\n");
   }
@@ -199,7 +199,7 @@ TEST_F(ThreeDLTest, DetectionByExtensionWithLustreFirst) {
 
 TEST_F(ThreeDLTest, DolbyFileReadsBackUnderA3dlName) {
   const TLutRegistry& registry = LutRegistry();
-  const auto& profiles = registry.LutOutputProfiles;
+  const auto& profiles = registry.LutOutputProfiles();
   const auto dolby = std::find_if(profiles.begin(), profiles.end(),
                                   [](const TLutOutputProfile& p) { return p.Name == "Dolby DD3"; });
   ASSERT_NE(dolby, profiles.end());
@@ -219,7 +219,7 @@ TEST_F(ThreeDLTest, LustreMeshGivesSizeAndDepthAndTheTrailerIsNotRead) {
   TLUT lut;
   format.Read(Write("mesh.lut", "# comment\n3DMESH\nMesh 4 10\n" + Shaper(17) +
                                     Nodes(17, 64, 1023) + "\nLUT8\ngamma 1.0\n"),
-              lut);
+              lut, {});
   EXPECT_TRUE(lut.Comments.empty());
   ASSERT_EQ(lut.Size3D(), 17);
   EXPECT_EQ(lut.Cube(16, 1, 16), (TLutRGB{1, 64 / 1023.0, 1}));
@@ -246,7 +246,7 @@ TEST_F(ThreeDLTest, LustreBadFiles) {
     TLustre3DLutFormat format;
     TLUT lut;
     const fs::path file = Write("bad.lut", c.Text);
-    EXPECT_NE(ErrorOf([&] { format.Read(file, lut); }).find(c.Message),
+    EXPECT_NE(ErrorOf([&] { format.Read(file, lut, {}); }).find(c.Message),
               std::string::npos);
     EXPECT_LE(lut.Size3D(), 2);
   }
@@ -259,7 +259,7 @@ TEST_F(ThreeDLTest, LustreSecondMeshLineDoesNotResizeTheCube) {
   nodes.insert(middle, "Mesh 0 12\n");
   TLustre3DLutFormat format;
   TLUT lut;
-  format.Read(Write("twice.lut", "3DMESH\nMesh 1 12\n" + nodes), lut);
+  format.Read(Write("twice.lut", "3DMESH\nMesh 1 12\n" + nodes), lut, {});
   ASSERT_EQ(lut.Size3D(), 3);
   EXPECT_EQ(lut.Cube(2, 2, 2), (TLutRGB{1, 1, 1}));
 }
@@ -267,17 +267,17 @@ TEST_F(ThreeDLTest, LustreSecondMeshLineDoesNotResizeTheCube) {
 TEST_F(ThreeDLTest, LustreWriter) {
   TLustre3DLutFormat format;
   const fs::path file = Path("out.lut");
-  format.Write(file, TwoPointCube(), 12);
+  format.Write(file, TwoPointCube(), {12});
   EXPECT_EQ(ReadText(file),
             "\n# Converted by Tovi LUT Converter\n\n3DMESH\nMesh 0 12\n\n"
             "0 0 0\n4095 0 2048\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n4095 4095 4095\n"
             "\nLUT8\ngamma 1.0\n");
-  format.Write(file, MakeCube(33), 12);
+  format.Write(file, MakeCube(33), {12});
   EXPECT_NE(ReadText(file).find("\nMesh 5 12\n"), std::string::npos);
-  format.Write(file, MakeCube(17), 16);
+  format.Write(file, MakeCube(17), {16});
   EXPECT_NE(ReadText(file).find("\nMesh 4 16\n"), std::string::npos);
   // A size the mesh line cannot describe is refused, and the file is kept.
-  EXPECT_THROW(format.Write(file, MakeCube(32), 12), ELUTError);
+  EXPECT_THROW(format.Write(file, MakeCube(32), {12}), ELUTError);
   EXPECT_NE(ReadText(file).find("\nMesh 4 16\n"), std::string::npos);
 }
 

@@ -11,6 +11,7 @@
 #include "icc/ICCWriteLib.h"
 #include "icc/LutToICC.h"
 #include "ops/Conversion.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -194,9 +195,10 @@ TEST_F(ICCToLut, ConversionSavesThroughTheOutputProfile) {
   const TLutRegistry& registry = LutRegistry();
   const TLutOutputProfile& profile = ProfileNamed("Cube 3D Davinci");
   EXPECT_EQ(EffectiveSize(registry, profile, "150"), 99);
+  TFixedConfirm yes;
   const fs::path display = SaveRGBProfile(Path("display.icc"), cmsSigDisplayClass);
   const fs::path out = Path("display.cube");
-  ConvertICCToLut(registry, {display, {}, false}, out, profile, 17, -1);
+  ConvertICCToLut(registry, {display, {}, false}, out, profile, 17, -1, yes);
   TLUT back;
   registry.LoadLut(out, back, -1);
   EXPECT_EQ(back.LutType, lt3D);
@@ -204,7 +206,7 @@ TEST_F(ICCToLut, ConversionSavesThroughTheOutputProfile) {
 
   for (int size : {0, 1}) {
     const fs::path none = Path("none" + std::to_string(size) + ".cube");
-    EXPECT_THROW(ConvertICCToLut(registry, {display, {}, false}, none, profile, size, -1),
+    EXPECT_THROW(ConvertICCToLut(registry, {display, {}, false}, none, profile, size, -1, yes),
                  ELUTSizeError);
     EXPECT_FALSE(fs::exists(none));
     TLUT lut;
@@ -212,7 +214,7 @@ TEST_F(ICCToLut, ConversionSavesThroughTheOutputProfile) {
                  ELUTSizeError);
   }
   const fs::path junk = Write("junk.icc", "not a profile");
-  EXPECT_THROW(ConvertICCToLut(registry, {junk, {}, false}, Path("j.cube"), profile, 17, -1),
+  EXPECT_THROW(ConvertICCToLut(registry, {junk, {}, false}, Path("j.cube"), profile, 17, -1, yes),
                EICCError);
   EXPECT_FALSE(fs::exists(Path("j.cube")));
 }

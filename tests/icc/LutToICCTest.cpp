@@ -13,6 +13,7 @@
 #include "icc/ICCLib.h"
 #include "icc/ICCTestSupport.h"
 #include "icc/ICCToLut.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -350,7 +351,8 @@ TEST_F(LutToICCFiles, ConvertsALutFile) {
   const fs::path out = Path("grade.icc");
   TLutProfileOptions o;
   o.Kind = TICCProfileKind::DeviceLink;
-  ConvertLutToICC(LutRegistry(), lutFile, out, o);
+  TFixedConfirm yes;
+  ConvertLutToICC(LutRegistry(), lutFile, out, o, yes);
   const std::string p = ReadWholeFile(out);
   EXPECT_EQ(BE32(p, 0), p.size());
   EXPECT_EQ(Lut16(p, "A2B0").Grid, 5);
@@ -359,14 +361,15 @@ TEST_F(LutToICCFiles, ConvertsALutFile) {
 TEST_F(LutToICCFiles, FailuresWriteNothing) {
   const fs::path junk = Write("notes.txt", "nothing a LUT format knows\n");
   const fs::path out = Path("out.icc");
-  EXPECT_THROW(ConvertLutToICC(LutRegistry(), junk, out, {}), ELUTError);
+  TFixedConfirm yes;
+  EXPECT_THROW(ConvertLutToICC(LutRegistry(), junk, out, {}, yes), ELUTError);
   EXPECT_FALSE(fs::exists(out));
 
   const fs::path lutFile = Path("grade.cube");
   LutRegistry().SaveLut(lutFile, MakeCube(3), ProfileNamed("Cube 3D Davinci"), -1);
   const fs::path nowhere = Path("missing") / "out.icc";
   try {
-    ConvertLutToICC(LutRegistry(), lutFile, nowhere, {});
+    ConvertLutToICC(LutRegistry(), lutFile, nowhere, {}, yes);
     ADD_FAILURE() << "no error";
   } catch (const EFileError& e) {
     EXPECT_NE(std::string(e.what()).find("Could not write the profile"), std::string::npos);

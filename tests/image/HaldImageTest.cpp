@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "image/ImageTestSupport.h"
 #include "image/Preview.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -30,9 +31,10 @@ TEST_F(HaldImage, GeneratedPixelsAndPositions) {
 }
 
 TEST_F(HaldImage, UntouchedImagesReadBackNearTheIdentity) {
-  TLutRegistry& registry = LutRegistry();
+  const TLutRegistry& registry = LutRegistry();
+  TFixedConfirm yes;
   for (TImageFileType type : {TImageFileType::Bmp, TImageFileType::Tiff, TImageFileType::Jpeg}) {
-    const fs::path file = GenerateHaldImage(Path("HaldImage"), type);
+    const fs::path file = GenerateHaldImage(Path("HaldImage"), type, yes);
     SCOPED_TRACE(file.string());
     TLUT lut;
     registry.LoadLut(file, lut, -1);
@@ -129,7 +131,7 @@ TEST_F(HaldImage, SaveAppendsTheTypesExtensionOnlyWhenThereIsNone) {
 TEST_F(HaldImage, StripOfAnEmptyRecordIsTheIdentity) {
   TLUT empty;
   empty.LutType = ltEmpty;
-  TOBS3DLutFormat().Write(Path("identity.png"), empty, 8);
+  TOBS3DLutFormat().Write(Path("identity.png"), empty, {8});
   TBitmap strip;
   DecodeImageFile(Path("identity.png"), strip);
   ASSERT_EQ(strip.Width(), 512);
@@ -146,7 +148,7 @@ TEST_F(HaldImage, StripOfAnEmptyRecordIsTheIdentity) {
 
 TEST_F(HaldImage, StripThroughTheOutputProfileCarriesTheLut) {
   const TLutRegistry& registry = LutRegistry();
-  const auto& profiles = registry.LutOutputProfiles;
+  const auto& profiles = registry.LutOutputProfiles();
   const auto it = std::find_if(profiles.begin(), profiles.end(), [](const TLutOutputProfile& p) {
     return p.Name == "Open Broadcaster Software 3D PNG";
   });

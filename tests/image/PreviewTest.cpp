@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "image/ImageLib.h"
+#include "registry/FormatTable.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include "core/LUT.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {

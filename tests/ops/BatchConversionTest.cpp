@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "ops/Conversion.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ class Batch : public TempDirTest {
     for (const char* f : {"in/a/one.cube", "in/a/two.cube", "in/a/three.cube", "in/b/one.cube"})
       Write(f, cube);
     Write("in/a/bad.cube", ReadText(DataFile("cube/bad/truncated_cube.cube")));
-    for (const auto& p : LutRegistry().LutOutputProfiles)
+    for (const auto& p : LutRegistry().LutOutputProfiles())
       if (p.Name == "Cube 3D Davinci") Settings.Profile = &p;
     Settings.OutputFolder = Path("out");
     Settings.Size = 5;
@@ -127,12 +128,22 @@ TEST_F(Batch, AWriteFaultStopsTheBatchAndLeavesNoTemporaryFile) {
   EXPECT_TRUE(fs::is_empty(Path("out/two.cube")));
 }
 
-TEST_F(Batch, RowsHandTheirDepthToTheirFormatAndSizesBelowTwoAreRefused) {
-  TLutFileRow row = Row("in/a", "one.cube");
+TEST_F(Batch, RowsAreReadAtTheirDepthAndSizesBelowTwoAreRefused) {
+  // A 3DL of 10-bit codes whose depth the row sets to 12 bits: a quarter of the values.
+  Write("in/a/codes.3dl", "0 1023\n0 0 0\n0 0 1023\n0 1023 0\n0 1023 1023\n"
+                          "1023 0 0\n1023 0 1023\n1023 1023 0\n1023 1023 1023\n");
+  TLutFileRow row = Row("in/a", "codes.3dl");
   row.Entry->BitsPerValue = 12;
+  Settings.Size = 2;
   ConvertCheckedFiles(LutRegistry(), {row}, Settings, Confirm, Progress);
-  EXPECT_EQ(LutRegistry().GetLutFormat(1)->InputBits, 12);
-  LutRegistry().GetLutFormat(1)->InputBits = -1;
+  TLUT back;
+  LutRegistry().LoadLut(Path("out/codes.cube"), back, -1);
+  EXPECT_NEAR(back.Cube(1, 1, 1).R, 1023.0 / 4095, 1e-6);
+  // The next read without a depth works the depth out again: nothing carried over.
+  TFixedConfirm yes;
+  ConvertCheckedFiles(LutRegistry(), {Row("in/a", "codes.3dl")}, Settings, yes, Progress);
+  LutRegistry().LoadLut(Path("out/codes.cube"), back, -1);
+  EXPECT_NEAR(back.Cube(1, 1, 1).R, 1.0, 1e-6);
 
   Settings.Size = 1;
   EXPECT_THROW(ConvertCheckedFiles(LutRegistry(), {Row("in/a", "two.cube")}, Settings, Confirm,

@@ -6,13 +6,14 @@
 #include <csignal>
 
 #include "TestSupport.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
 class Conversion : public TempDirTest {
  protected:
   const TLutOutputProfile& Profile(const std::string& name) {
-    for (const auto& p : LutRegistry().LutOutputProfiles)
+    for (const auto& p : LutRegistry().LutOutputProfiles())
       if (p.Name == name) return p;
     throw std::runtime_error("no profile " + name);
   }

@@ -1,6 +1,7 @@
 #include "ops/LutMerge.h"
 
 #include "TestSupport.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ struct TAnswer : IConfirm {
 class Merge : public TempDirTest {
  protected:
   const TLutOutputProfile& Profile(const std::string& name) {
-    for (const auto& p : LutRegistry().LutOutputProfiles)
+    for (const auto& p : LutRegistry().LutOutputProfiles())
       if (p.Name == name) return p;
     throw std::runtime_error("no profile " + name);
   }

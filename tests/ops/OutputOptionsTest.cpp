@@ -1,6 +1,7 @@
 #include "ops/OutputOptions.h"
 
 #include "TestSupport.h"
+#include "registry/FormatTable.h"
 
 namespace {
 

@@ -87,6 +87,34 @@ class DialogsTest : public QObject {
     QCOMPARE(again.edtOutFolder->text(), dialog.edtOutFolder->text());
   }
 
+  // The folder box takes typing and pasting, with the picker's check that
+  // the folder exists.
+  void convertDialogTakesATypedFolder_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("warning");
+    QTemporaryDir dir;
+    const QString tmp = QDir::tempPath();
+    QTest::newRow("missing") << tmp + "/no/such/folder" << "The folder \"" + tmp + "/no/such/folder\" does not exist.";
+    QTest::newRow("relative") << "out" << "\"out\" is not a full path.";
+    QTest::newRow("a file") << QString(TOVI_TEST_DATA "/cube/identity_2.cube")
+                            << "\"" TOVI_TEST_DATA "/cube/identity_2.cube\" is a file, not a folder.";
+    QTest::newRow("pasted address") << "file://" + tmp + "/" << QString();
+    QTest::newRow("pasted in quotes") << "'" + tmp + "'" << QString();
+  }
+  void convertDialogTakesATypedFolder() {
+    QFETCH(QString, typed);
+    QFETCH(QString, warning);
+    TfrmConvert dialog(LutRegistry(), Dialogs, nullptr);
+    dialog.show();
+    Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+    QVERIFY(!dialog.edtOutFolder->isReadOnly());
+    QTest::keyClicks(dialog.edtOutFolder, typed);
+    dialog.btnConvert->click();
+    QCOMPARE(Dialogs.Warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
+    QCOMPARE(dialog.result(), int(warning.isEmpty() ? QDialog::Accepted : QDialog::Rejected));
+    if (warning.isEmpty()) QCOMPARE(QString::fromStdString(LastOutputFolder()), QDir::tempPath());
+  }
+
   void sizeFieldTakesDigitsOnly() {
     TfrmConvert dialog(LutRegistry(), Dialogs, nullptr);
     dialog.show();
@@ -171,6 +199,23 @@ class DialogsTest : public QObject {
     QVERIFY(second.isVisible());
   }
 
+  void mergeTakesATypedFileName() {
+    QTemporaryDir dir;
+    TfrmJoinLut dialog(LutRegistry(), Dialogs, {WriteCube(dir.path(), "a.cube", 0.5).toStdString()}, nullptr);
+    dialog.show();
+    Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+    QTest::keyClicks(dialog.edtLUTFile, dir.path() + "/missing/look");
+    QVERIFY(dialog.btnSave->isEnabled());
+    dialog.btnSave->click();
+    QCOMPARE(Dialogs.Warnings.size(), 1);
+    QVERIFY(dialog.isVisible());
+    dialog.edtLUTFile->setText(dir.path() + "/look");  // no extension: the profile's, as the picker adds
+    dialog.btnSave->click();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(dialog.edtLUTFile->text(), QDir::toNativeSeparators(dir.path() + "/look.cube"));
+    QVERIFY(QFile::exists(dir.path() + "/look.cube"));
+  }
+
   void mergeFormatChangeReplacesTheExtension() {
     TfrmJoinLut dialog(LutRegistry(), Dialogs, {}, nullptr);
     Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
@@ -200,3 +245,4 @@ class DialogsTest : public QObject {
 
 QTEST_MAIN(DialogsTest)
 #include "DialogsTest.moc"
+#include "registry/FormatTable.h"

@@ -110,7 +110,50 @@ class ICCDialogsTest : public QObject {
     }
     QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
   }
+
+  // Typed rather than picked: the profile is read once the box is left, and
+  // a LUT name without an extension gets the profile's.
+  void typedPathsWorkAsPickedOnes() {
+    const QString link = WriteProfile(2, "typed");
+    TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    dialog.show();
+    QTest::keyClicks(dialog.edtProfile, link);
+    emit dialog.edtProfile->editingFinished();
+    QCOMPARE(dialog.lblProfileType->text(), QStringLiteral("Profile Type: Device Link Profile"));
+    dialog.Controls->cbxOutFormat->setCurrentIndex(dialog.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+    dialog.edtLUTFile->setText(Dir.path() + "/typed-out");
+    dialog.btnConvert->click();
+    QVERIFY2(Dialogs.Errors.isEmpty() && Dialogs.Warnings.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QVERIFY(QFile::exists(Dir.path() + "/typed-out.cube"));
+
+    TfrmLUT2ICC toIcc(LutRegistry(), Dialogs, nullptr);
+    toIcc.edtLutFile->setText(Dir.path() + "/nothing.cube");
+    emit toIcc.edtLutFile->editingFinished();
+    QVERIFY(toIcc.edtICCFile->text().isEmpty());  // no such file: nothing filled in
+    toIcc.edtICCFile->setText(Dir.path() + "/x.icc");
+    toIcc.edtDescription->setText("x");
+    toIcc.btnConvert->click();
+    QCOMPARE(Dialogs.Warnings, QStringList{"The file \"" + Dir.path() + "/nothing.cube\" does not exist."});
+    toIcc.edtICCFile->clear();
+    toIcc.edtLutFile->setText(WriteCube(Dir.path(), "grade.cube"));
+    emit toIcc.edtLutFile->editingFinished();
+    QCOMPARE(toIcc.edtICCFile->text(), QDir::toNativeSeparators(Dir.path() + "/grade.icc"));
+    QCOMPARE(toIcc.edtDescription->text(), QStringLiteral("grade"));
+  }
+
+  void dialogsOpenCentredOnTheMainWindow() {
+    QWidget owner;
+    owner.setGeometry(300, 200, 881, 640);
+    owner.show();
+    TfrmICCConvert toLut(LutRegistry(), Dialogs, BuiltInPreviewImage(), &owner);
+    TfrmLUT2ICC toIcc(LutRegistry(), Dialogs, &owner);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&toLut, &toIcc}) {
+      dialog->show();
+      QVERIFY((dialog->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <= 2);
+    }
+  }
 };
 
 QTEST_MAIN(ICCDialogsTest)
 #include "ICCDialogsTest.moc"
+#include "registry/FormatTable.h"

@@ -1,6 +1,9 @@
 // The main window driven as a user would, with every message box, picker and
 // dialog answered by the script.
 #include <QComboBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +17,7 @@
 #include "ops/OutputOptions.h"
 #include "ui/ConvertForm.h"
 #include "ui/MainForm.h"
+#include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
 #include "ui/SetBitsPerValueForm.h"
 
@@ -30,6 +34,23 @@ QByteArray TenBit3dl() {
         text += QByteArray::number(r * 1023) + ' ' + QByteArray::number(g * 1023) + ' ' +
                 QByteArray::number(b * 1023) + '\n';
   return text;
+}
+
+// A drag from a file manager dropped onto a widget: enter, then drop, as Qt
+// delivers them (a real drag needs a real pointer, which the tests have not).
+// Answers whether the widget took the drop.
+bool DropFiles(QWidget* target, const QStringList& paths, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  data.setUrls(urls);
+  const QPoint at = target->rect().center();
+  QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
 }
 
 }  // namespace
@@ -66,10 +87,12 @@ class MainFormTest : public QObject {
   }
 
  private slots:
-  void init() {
+  void init() { Open(); }
+  // A window as the program opens it; with a store, one that remembers.
+  void Open(QSettings* settings = nullptr) {
     Dialogs = TScriptedDialogs();
     LastOutputFolder().clear();
-    Main = std::make_unique<TfrmMain>(LutRegistry(), Dialogs);
+    Main = std::make_unique<TfrmMain>(LutRegistry(), Dialogs, settings);
     Main->show();
     Main->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Main.get()));
@@ -163,14 +186,18 @@ class MainFormTest : public QObject {
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("aReplaced");
     QTest::addColumn<bool>("bWritten");
-    QTest::newRow("Yes") << int(TConfirmAnswer::Yes) << true << true;
-    QTest::newRow("No skips that file") << int(TConfirmAnswer::No) << false << true;
-    QTest::newRow("Cancel ends the batch") << int(TConfirmAnswer::Cancel) << false << false;
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("Yes") << int(TConfirmAnswer::Yes) << true << true << "2 converted, 0 skipped, 0 failed.";
+    QTest::newRow("No skips that file") << int(TConfirmAnswer::No) << false << true
+                                        << "1 converted, 1 skipped, 0 failed.";
+    QTest::newRow("Cancel ends the batch") << int(TConfirmAnswer::Cancel) << false << false
+                                           << "0 converted, 0 skipped, 0 failed, cancelled.";
   }
   void conversionAsksBeforeOverwriting() {
     QFETCH(int, answer);
     QFETCH(bool, aReplaced);
     QFETCH(bool, bWritten);
+    QFETCH(QString, summary);
     QTemporaryDir in, out;
     Add({WriteCube(in.path(), "a.cube", 0.5), WriteCube(in.path(), "b.cube")});
     WriteText(out.path(), "a.cube", "old\n");
@@ -186,6 +213,7 @@ class MainFormTest : public QObject {
     if (bWritten) QVERIFY(ReadAll(out.path() + "/b.cube").contains("LUT_3D_SIZE 5"));
     QCOMPARE(QString::fromStdString(LastOutputFolder()), out.path());
     QVERIFY(Main->isEnabled());  // the progress window gave the window back
+    QCOMPARE(Main->statusBar()->currentMessage(), summary);
   }
 
   void conversionStopsAtAnUnreadableFile() {
@@ -200,6 +228,18 @@ class MainFormTest : public QObject {
     QVERIFY(QFile::exists(out.path() + "/a.cube"));
     QVERIFY(!QFile::exists(out.path() + "/b.cube") && !QFile::exists(out.path() + "/c.cube"));
     QVERIFY(Main->isEnabled());
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 1 failed."));
+  }
+
+  void errorsShowTheirLine() {
+    QTemporaryDir in, out;
+    const QString bad = WriteText(in.path(), "bad.cube", "# grade\n\nLUT_3D_SIZE abc\n0 0 0\n");
+    Add({bad});
+    ScriptConvert(out.path(), "Cube 3D Davinci");
+    Main->btnConvertClick();
+    QCOMPARE(Dialogs.Errors.size(), 1);
+    QCOMPARE(Dialogs.Errors[0], QDir::toNativeSeparators(bad) +
+                                    QStringLiteral(":3: 'abc' is not a valid integer value."));
   }
 
   void selectingARowShowsItsLut() {
@@ -262,13 +302,187 @@ class MainFormTest : public QObject {
     QVERIFY(Dialogs.Errors.isEmpty());
     TLUT back;
     LutRegistry().LoadLut(ToPath(name + ".bmp"), back, -1);
-    QCOMPARE(QString::fromStdString(LutRegistry().LutFormats[back.FormatIndex]->Name),
+    QCOMPARE(QString::fromStdString(LutRegistry().GetLutFormat(back.FormatIndex)->Name),
              QStringLiteral("Hald Image"));
     QCOMPARE(back.Cube(1, 0, 31).R, 8.0 / 255.0);
     Main->btnHaldClick();  // cancelled: nothing more is written
     QCOMPARE(QDir(Dir.path()).entryList({"hald*"}, QDir::Files).size(), 1);
   }
+
+  // What main() hands over from its command line: files, relative ones too,
+  // and folders, whose files the LUT filter shows are added.
+  void commandLineFilesAndFoldersOpenInTheList() {
+    const QString folder = Dir.path() + "/looks";
+    QDir().mkpath(folder + "/old");
+    WriteCube(folder, "b.cube");
+    WriteText(folder, "a.3dl", TenBit3dl());
+    WriteText(folder, "readme.md", "not offered by the filter\n");
+    WriteCube(folder + "/old", "deep.cube");  // subfolders are not entered
+    WriteCube(Dir.path(), "single.cube");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(Dir.path());
+    Main->AddPaths({"single.cube", folder});
+    QDir::setCurrent(before);
+    QCOMPARE(Main->RowCount(), 3);
+    QCOMPARE(Text(0, 0), QStringLiteral("a.3dl"));
+    QCOMPARE(Text(0, 1), QStringLiteral("3DL"));
+    QCOMPARE(Text(1, 0), QStringLiteral("b.cube"));
+    QCOMPARE(Text(2, 0), QStringLiteral("single.cube"));
+    QCOMPARE(Text(2, 2), QDir::toNativeSeparators(Dir.path()));
+    QVERIFY(Checked(0) && Checked(1) && Checked(2));
+    QVERIFY(Dialogs.Errors.isEmpty());
+  }
+
+  void droppedFilesAndFoldersJoinTheListAndAPictureThePreview() {
+    const QString folder = Dir.path() + "/dropped";
+    QDir().mkpath(folder);
+    WriteCube(folder, "x.cube");
+    WriteCube(folder, "y.cube");
+    const QString notes = WriteText(Dir.path(), "notes.txt", "hello\n");
+    QWidget* list = Main->lvwFiles->viewport();
+    QVERIFY(DropFiles(list, {notes, folder}));
+    QCOMPARE(Main->RowCount(), 3);
+    QCOMPARE(Text(0, 0), QStringLiteral("x.cube"));
+    QCOMPARE(Text(2, 0), QStringLiteral("notes.txt"));
+    QCOMPARE(Text(2, 1), QStringLiteral("unknown"));
+    // A move is never accepted: the file manager would delete the original.
+    QVERIFY(!DropFiles(list, {notes}, Qt::MoveAction));
+    QCOMPARE(Main->RowCount(), 3);
+    // Any picture the codecs read becomes the ungraded picture, a PNG too.
+    QImage png(64, 48, QImage::Format_RGB888);
+    png.fill(Qt::darkCyan);
+    QVERIFY(png.save(Dir.path() + "/frame.png"));
+    Select(0);
+    const QImage before = Main->pnlPreview->imgApplied->Picture();
+    QVERIFY(DropFiles(Main->pnlPreview, {Dir.path() + "/frame.png"}));
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(Main->pnlPreview->Ungraded().size(), QSize(64, 48));
+    QVERIFY(Main->pnlPreview->imgApplied->Picture() != before);
+    // The picture chooser opens where that picture came from.
+    Main->btnLoadPreviewClick();
+    QCOMPARE(Dialogs.LastOpenFolder, QDir::toNativeSeparators(Dir.path()));
+  }
+
+  void settingsComeBackInASecondWindow() {
+    QTemporaryDir store, in, out;
+    QSettings settings(store.filePath("tovi.conf"), QSettings::IniFormat);
+    Open(&settings);
+    Main->resize(1000, 700);
+    Main->sbnPreviewClick();  // hidden
+    Add({WriteCube(in.path(), "a.cube")});
+    ScriptConvert(out.path(), "Cube 3D Davinci", "33");
+    Main->btnConvertClick();
+    QVERIFY(QFile::exists(out.path() + "/a.cube"));
+    Main->close();
+
+    Open(&settings);  // also forgets the output folder of the run
+    QCOMPARE(Main->size(), QSize(1000, 700));
+    QVERIFY(Main->pnlPreview->isHidden() && !Main->sbnPreview->isChecked());
+    Add({});
+    QCOMPARE(Dialogs.LastOpenFolder, QDir::toNativeSeparators(in.path()));
+    Add({WriteCube(in.path(), "b.cube")});
+    QString profile, size, folder;
+    Dialogs.RunHandlers.push_back([&](QDialog& d) {
+      auto& dialog = static_cast<TfrmConvert&>(d);
+      profile = dialog.Controls->cbxOutFormat->currentText();
+      size = dialog.Controls->cbxDimSize->currentText();
+      folder = dialog.edtOutFolder->text();
+      return int(QDialog::Rejected);
+    });
+    Main->btnConvertClick();
+    QCOMPARE(profile, QStringLiteral("Cube 3D Davinci"));
+    QCOMPARE(size, QStringLiteral("33"));
+    QCOMPARE(folder, out.path());
+    Main.reset();  // before the store it points to goes
+  }
+
+  void severalRowsTakeOneDeleteAndOneBitsOverride() {
+    Add({WriteText(Dir.path(), "a.3dl", TenBit3dl()), WriteCube(Dir.path(), "b.cube"),
+         WriteText(Dir.path(), "c.3dl", TenBit3dl()), WriteText(Dir.path(), "d.txt", "notes\n")});
+    Select(0);
+    QTest::mouseClick(Main->lvwFiles->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      Main->lvwFiles->visualItemRect(Main->Row(2)).center());
+    Main->Row(3)->setSelected(true);  // unknown: no depth to set, and no message
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      auto& dialog = static_cast<TfrmSetBitsPerValue&>(d);
+      dialog.cbxBits->setCurrentIndex(dialog.cbxBits->findText("12"));
+      dialog.btnOK->click();
+      return dialog.result();
+    });
+    Main->miSetBitsClick();
+    QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 12);
+    QCOMPARE(Main->Row(2)->Entry->BitsPerValue, 12);
+    QCOMPARE(Main->Row(1)->Entry->BitsPerValue, -1);
+    QCOMPARE(Text(0, 1), QStringLiteral("3DL (12 bit)"));
+    QCOMPARE(Text(1, 1), QStringLiteral("Cube 3D"));
+    QCOMPARE(Main->pnlPreview->PreviewRecord().Cube(1, 1, 1).R, 1023.0 / 4095.0);  // the current row, c.3dl
+    QVERIFY(Dialogs.Informations.isEmpty());
+    // Back to Default: the row shows the format alone again.
+    Main->Row(3)->setSelected(false);
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      auto& dialog = static_cast<TfrmSetBitsPerValue&>(d);
+      [&] { QCOMPARE(dialog.cbxBits->currentText(), QStringLiteral("12")); }();  // shared by both rows
+      dialog.cbxBits->setCurrentIndex(0);
+      dialog.btnOK->click();
+      return dialog.result();
+    });
+    Main->miSetBitsClick();
+    QCOMPARE(Text(2, 1), QStringLiteral("3DL"));
+    // Delete takes every selected row; the row after the first of them is selected.
+    Main->Row(3)->setSelected(true);
+    Main->miDeleteClick();
+    QCOMPARE(Main->RowCount(), 1);
+    QCOMPARE(Text(0, 0), QStringLiteral("b.cube"));
+    QVERIFY(Main->Row(0)->isSelected());
+  }
+
+  void keyboardShortcuts() {
+    Add({WriteCube(Dir.path(), "a.cube")});
+    Dialogs.OpenFilesAnswers.push_back({WriteCube(Dir.path(), "b.cube")});
+    // A toolbar button's shortcut presses it as a click would: shortly after.
+    QTest::keyClick(Main.get(), Qt::Key_O, Qt::ControlModifier);
+    QTRY_COMPARE(Main->RowCount(), 2);
+    bool converting = false;
+    Dialogs.RunHandlers.push_back([&](QDialog& d) {
+      converting = qobject_cast<TfrmConvert*>(&d) != nullptr;
+      return int(QDialog::Rejected);
+    });
+    QTest::keyClick(Main.get(), Qt::Key_Return, Qt::ControlModifier);
+    QTRY_VERIFY(converting);
+    Main->activateWindow();  // back from the dialog (Delete is tried with the list above)
+    QVERIFY(QTest::qWaitForWindowActive(Main.get()));
+    QTest::keyClick(Main.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!Main->isVisible());
+  }
+
+  // The boxes keep their 210 x 169 in the first window and grow with a
+  // larger one; in a window too low for them the pane scrolls, and no
+  // picture ever covers a caption.
+  void previewGrowsWithTheWindow_data() {
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<int>("boxWidth");
+    QTest::newRow("first size") << QSize(881, 640) << 210;
+    QTest::newRow("smallest") << QSize(400, 200) << 210;
+    QTest::newRow("large") << QSize(1600, 1000) << 360;
+  }
+  void previewGrowsWithTheWindow() {
+    QFETCH(QSize, window);
+    QFETCH(int, boxWidth);
+    Add({WriteCube(Dir.path(), "a.cube")});
+    Select(0);
+    Main->resize(window);
+    QApplication::processEvents();
+    TPreviewPane* pane = Main->pnlPreview;
+    QCOMPARE(pane->imgUngraded->width(), boxWidth);
+    QCOMPARE(pane->imgApplied->height(), boxWidth * 169 / 210);
+    QWidget* parts[] = {pane->lblUngraded, pane->imgUngraded, pane->lblApplied, pane->imgApplied,
+                        pane->lblComments, pane->memInfo};
+    for (int i = 1; i < 6; ++i)
+      QVERIFY2(parts[i]->geometry().top() >= parts[i - 1]->geometry().bottom(), qPrintable(QString::number(i)));
+    QVERIFY(pane->imgApplied->geometry().right() < pane->width());
+  }
 };
 
 QTEST_MAIN(MainFormTest)
 #include "MainFormTest.moc"
+#include "registry/FormatTable.h"

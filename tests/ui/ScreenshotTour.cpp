@@ -21,6 +21,7 @@
 #include "ui/PreviewPane.h"
 #include "ui/ProgressDlg.h"
 #include "ui/SetBitsPerValueForm.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -52,6 +53,36 @@ int main(int argc, char* argv[]) {
   main.btnAddClick();
   main.lvwFiles->setCurrentItem(main.Row(2));  // warm.cube
   Save(main, out, "main-window");
+
+  // A larger window: the preview grows; a bits override shows in its row;
+  // the status bar sums up the last batch.
+  const QString grade = WriteText(dir.path(), "grade.3dl", "0 1023\n0 0 0\n0 0 1023\n0 1023 0\n0 1023 1023\n"
+                                  "1023 0 0\n1023 0 1023\n1023 1023 0\n1023 1023 1023\n");
+  main.AddPaths({grade});
+  main.lvwFiles->setCurrentItem(main.Row(3));
+  dialogs.RunHandlers.push_back([](QDialog& d) {
+    auto& dialog = static_cast<TfrmSetBitsPerValue&>(d);
+    dialog.cbxBits->setCurrentIndex(dialog.cbxBits->findText("12"));
+    dialog.btnOK->click();
+    return dialog.result();
+  });
+  main.miSetBitsClick();
+  const QString converted = dir.path() + "/converted";
+  QDir().mkpath(converted);
+  dialogs.FolderAnswers.push_back(converted);
+  dialogs.RunHandlers.push_back([](QDialog& d) {
+    auto& dialog = static_cast<TfrmConvert&>(d);
+    dialog.btnSelectFolder->click();
+    dialog.Controls->cbxOutFormat->setCurrentIndex(dialog.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+    dialog.btnConvert->click();
+    return dialog.result();
+  });
+  main.btnConvertClick();
+  main.lvwFiles->setCurrentItem(main.Row(2));
+  main.Row(3)->setSelected(true);
+  main.resize(1400, 900);
+  Save(main, out, "main-window-large");
+  main.resize(881, 640);
 
   TfrmConvert convert(LutRegistry(), dialogs, &main);
   convert.edtOutFolder->setText(QDir::toNativeSeparators(dir.path()));

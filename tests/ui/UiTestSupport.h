@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 
+#include "registry/FormatTable.h"
 #include "ui/Dialogs.h"
 
 class TScriptedDialogs : public IDialogs {

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "core/Errors.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ class CDLTest : public TempDirTest {
     TASC_CDL_Format format;
     EXPECT_TRUE(format.Detect(file));
     TLUT lut;
-    format.Read(file, lut);
+    format.Read(file, lut, {});
     return lut;
   }
 };

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "core/Errors.h"
 #include "core/LUTFormat.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ TEST_F(LookFormats, SpeedGradeDataLinesAndClosingQuote) {
     cube.SetSize3D(c.size);
     cube.FillIdentity3D();
     const fs::path file = Path("g" + std::to_string(c.size) + ".look");
-    format.Write(file, cube, 16);
+    format.Write(file, cube, {16});
     const auto lines = Lines(ReadText(file));
     const std::size_t dataLines = c.fullLines + (c.lastDigits < 64 ? 1 : 0);
     ASSERT_EQ(lines.size(), 16 + dataLines + 3) << c.size;
@@ -85,7 +86,7 @@ TEST_F(LookFormats, SpeedGradeDataLinesAndClosingQuote) {
     EXPECT_EQ(lines[16 + dataLines + 2], "</look>");
 
     TLUT back;
-    format.Read(file, back);
+    format.Read(file, back, {});
     ASSERT_EQ(back.LutType, lt3D);
     ASSERT_EQ(back.Size3D(), c.size);
     EXPECT_EQ(back.Cube(c.size - 1, 1, 0).R, 1.0);
@@ -107,7 +108,7 @@ TEST_F(LookFormats, SpeedGradeReadingRules) {
   std::string data;
   for (int i = 0; i < 8; ++i) data += "0000803f 0000003f\n00000000 ";
   TLUT lut;
-  format.Read(Write("a.look", Look("<lut><size>2</size><data>" + data + "</data></lut>")), lut);
+  format.Read(Write("a.look", Look("<lut><size>2</size><data>" + data + "</data></lut>")), lut, {});
   ASSERT_EQ(lut.LutType, lt3D);
   EXPECT_EQ(lut.Cube(1, 1, 1), (TLutRGB{1.0, 0.5, 0.0}));
 
@@ -129,7 +130,7 @@ TEST_F(LookFormats, SpeedGradeReadingRules) {
     TLUT record;
     std::string outcome;
     try {
-      format.Read(Write("b.look", c.text), record);
+      format.Read(Write("b.look", c.text), record, {});
       outcome = record.LutType == ltEmpty ? "empty" : "read";
     } catch (const std::exception& e) {
       outcome = e.what();
@@ -156,7 +157,7 @@ TEST_F(LookFormats, PremiereLookWritesItsCubeBeside) {
   TSpeedgradeLook3DLutV2Format premiere;
   const TLUT cube = MakeCube(32);
   const fs::path look = Path("grade.look");
-  premiere.Write(look, cube, 0);
+  premiere.Write(look, cube, {0});
   const auto lines = Lines(ReadText(look));
   ASSERT_EQ(lines.size(), 15u);
   EXPECT_EQ(lines[9], "      <parameters>");
@@ -168,7 +169,7 @@ TEST_F(LookFormats, PremiereLookWritesItsCubeBeside) {
   const TLutRegistry& registry = LutRegistry();
   TLUT back;
   registry.LoadLut(Path("grade.cube"), back, -1);
-  EXPECT_EQ(registry.LutFormats[back.FormatIndex]->Name, "Cube 3D");
+  EXPECT_EQ(registry.GetLutFormat(back.FormatIndex)->Name, "Cube 3D");
   EXPECT_EQ(back.Size3D(), 32);
   EXPECT_NEAR(back.Cube(31, 5, 9).G, cube.Cube(31, 5, 9).G, 5e-7);
   EXPECT_FALSE(premiere.Detect(look));
@@ -183,14 +184,13 @@ TEST_F(LookFormats, PremiereLookAsksBeforeReplacingTheCube) {
   const fs::path cube = Write("grade.cube", "precious");
 
   // Nobody to ask: refused, nothing written.
-  EXPECT_THROW(premiere.Write(look, MakeCube(4), 0), EFileError);
+  EXPECT_THROW(premiere.Write(look, MakeCube(4), {0}), EFileError);
   EXPECT_EQ(ReadText(cube), "precious");
   EXPECT_FALSE(fs::exists(look));
 
   for (const TConfirmAnswer declined : {TConfirmAnswer::No, TConfirmAnswer::Cancel}) {
     TScriptedConfirm confirm({declined});
-    premiere.Confirm = &confirm;
-    premiere.Write(look, MakeCube(4), 0);
+    premiere.Write(look, MakeCube(4), {0, &confirm});
     EXPECT_EQ(confirm.Questions, std::vector<std::string>{"The " + cube.string() +
                                                           " file is already exist. Are you sure want you to overwrite it?"});
     EXPECT_EQ(ReadText(cube), "precious");
@@ -198,8 +198,7 @@ TEST_F(LookFormats, PremiereLookAsksBeforeReplacingTheCube) {
   }
 
   TScriptedConfirm yes({TConfirmAnswer::Yes});
-  premiere.Confirm = &yes;
-  premiere.Write(look, MakeCube(4), 0);
+  premiere.Write(look, MakeCube(4), {0, &yes});
   EXPECT_NE(ReadText(cube).find("LUT_3D_SIZE 4"), std::string::npos);
   EXPECT_TRUE(fs::exists(look));
 }

@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/LUTFormat.h"
 #include "core/StringLib.h"
+#include "registry/FormatTable.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ int IndexOf() {
 std::string ErrorOf(TLUTFormat& format, const fs::path& file) {
   TLUT lut;
   try {
-    format.Read(file, lut);
+    format.Read(file, lut, {});
   } catch (const std::exception& e) {
     return e.what();
   }
@@ -72,7 +73,7 @@ TEST_F(XmlLutFormats, WrittenLinesAndNodeOrder) {
   TLUT cube = MakeCube(17);
   cube.Cube(0, 0, 1) = {0.5, 1.7, -0.1};
   TClipster3DLutFormat clipster;
-  clipster.Write(Path("my grade.txt"), cube, 16);
+  clipster.Write(Path("my grade.txt"), cube, {16});
   const auto lines = Lines(ReadText(Path("my grade.txt")));
   ASSERT_EQ(lines.size(), 17u * 17 * 17 + 4);
   EXPECT_EQ(lines[0], "<LUT3D name='my grade' N='17' BitDepth='16'>");
@@ -85,14 +86,14 @@ TEST_F(XmlLutFormats, WrittenLinesAndNodeOrder) {
   EXPECT_EQ(lines.back(), "</LUT3D>");
 
   // A name that would end the tag early is written as entities.
-  clipster.Write(Path("a>b.txt"), cube, 16);
+  clipster.Write(Path("a>b.txt"), cube, {16});
   EXPECT_EQ(Lines(ReadText(Path("a>b.txt")))[0], "<LUT3D name='a&gt;b' N='17' BitDepth='16'>");
   TLUT back;
-  clipster.Read(Path("a>b.txt"), back);
+  clipster.Read(Path("a>b.txt"), back, {});
   EXPECT_EQ(back.Size3D(), 17);
 
   TPFClean3D_Format pfclean;
-  pfclean.Write(Path("p.pfl"), MakeCube(2), 8);
+  pfclean.Write(Path("p.pfl"), MakeCube(2), {8});
   const auto pfl = Lines(ReadText(Path("p.pfl")));
   ASSERT_EQ(pfl.size(), 8u + 7);
   EXPECT_EQ(pfl[0], "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
@@ -109,7 +110,7 @@ TEST_F(XmlLutFormats, WrittenLinesAndNodeOrder) {
   curves.Curve(0) = {0.0, 0.5, 1.0};
   curves.Curve(1) = {1.0, 1.0, 1.0};
   TStwo1DLutFormat stwo;
-  stwo.Write(Path("grade.swto.xml"), curves, 10);
+  stwo.Write(Path("grade.swto.xml"), curves, {10});
   EXPECT_EQ(ReadText(Path("grade.swto.xml")),
             "<?xml version=\"1.0\"?>\n<lut name=\"grade.swto\">\n<data>\n"
             "<elem r=\"0\" g=\"512\" b=\"1023\"/>\n<elem r=\"1023\" g=\"1023\" b=\"1023\"/>\n"
@@ -158,7 +159,7 @@ TEST_F(XmlLutFormats, StwoEntryCountLimits) {
   };
   TStwo1DLutFormat stwo;
   TLUT lut;
-  stwo.Read(Write("a.xml", document(1024, "Elem")), lut);
+  stwo.Read(Write("a.xml", document(1024, "Elem")), lut, {});
   ASSERT_EQ(lut.Size1D(), 1024);
   EXPECT_EQ(lut.Curve(1023).R, 1.0);
   EXPECT_EQ(ErrorOf(stwo, Write("b.xml", document(100001, "elem"))),

@@ -1,4 +1,4 @@
-#include "image/LutInfo.h"
+#include "core/LutInfo.h"
 
 std::vector<std::string> LutInfoLines(const TLUT& lut) {
   std::vector<std::string> lines;
@@ -10,8 +10,8 @@ std::vector<std::string> LutInfoLines(const TLUT& lut) {
       lines = {"Type: 3D", "Dimension: " + std::to_string(lut.Size3D())};
       break;
     case lt1DThen3D:
-      lines = {"Type: 1D & 3D", "Dimension: " + std::to_string(lut.Size1D()) + " & " +
-                                    std::to_string(lut.Size3D())};
+      lines = {"Type: 1D & 3D",
+               "Dimension: " + std::to_string(lut.Size1D()) + " & " + std::to_string(lut.Size3D())};
       break;
     case ltEmpty:
       lines = {"No LUT data."};

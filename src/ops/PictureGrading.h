@@ -1,0 +1,19 @@
+// `apply`: a picture file graded with a LUT file and saved as another picture,
+// through the same lookup as the preview.
+#pragma once
+
+#include <filesystem>
+
+#include "core/LUTFormat.h"
+#include "core/UserPrompt.h"
+#include "image/ImageLib.h"
+
+// Read the LUT (format detected from its content) and the picture, grade the
+// picture at 8 bits per channel and save it as the given type. An existing
+// output is replaced only when the confirmation answers Yes; false when it
+// was left alone. A failure of a file is an EInFileError naming it; what
+// the confirmation raises passes as it is.
+bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path& lutFile,
+                      const std::filesystem::path& picture, const std::filesystem::path& output,
+                      TImageFileType outputType, IConfirm& confirm,
+                      const TReadOptions& readOptions = {});

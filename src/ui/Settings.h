@@ -1,0 +1,25 @@
+// What the desktop program remembers between runs, in its QSettings: the
+// folders last used, the conversion's output choice, the main window's size
+// and place, and whether the preview is shown. With nothing stored yet the
+// program starts as it always did.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "ui/OptionControls.h"
+
+class QSettings;
+
+struct TRemembered {
+  QString AddFolder;      // "Add LUTs"
+  QString PreviewFolder;  // the preview picture
+  QString OutputFolder;   // conversion, merge and ICC to LUT
+  QString ProfileFolder;  // ICC profiles
+  TOutputChoice Output;   // the conversion dialog
+  QByteArray Geometry;    // QWidget::saveGeometry
+  bool PreviewShown = true;
+};
+
+TRemembered ReadRemembered(QSettings& settings);
+void WriteRemembered(QSettings& settings, const TRemembered& remembered);
