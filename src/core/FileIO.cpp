@@ -55,10 +55,10 @@ namespace {
 void RefuseIfNotRegular(const fs::path& fileName, const struct stat& st) {
   if (S_ISREG(st.st_mode)) return;
   if (S_ISDIR(st.st_mode)) RaiseFileError("open", fileName, EISDIR);
-  const char* kind = S_ISFIFO(st.st_mode)                          ? "a named pipe"
-                     : S_ISSOCK(st.st_mode)                        ? "a socket"
+  const char* kind = S_ISFIFO(st.st_mode)                         ? "a named pipe"
+                     : S_ISSOCK(st.st_mode)                       ? "a socket"
                      : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
-                                                                   : "a special file";
+                                                                  : "a special file";
   throw EFileError("Cannot open file \"" + fileName.string() + "\". It is " + kind +
                    ", not a regular file.");
 }
@@ -206,7 +206,8 @@ std::string RandomSuffix() {
     static std::atomic<unsigned> counter{0};
     const auto seed = static_cast<std::uint64_t>(::getpid()) << 32 ^
                       static_cast<std::uint64_t>(std::time(nullptr)) ^ counter++;
-    for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(seed >> (8 * i));
+    for (std::size_t i = 0; i < sizeof bytes; ++i)
+      bytes[i] = static_cast<unsigned char>(seed >> (8 * i));
   }
   std::string suffix;
   for (const unsigned char b : bytes) suffix += letters[b % (sizeof letters - 1)];
@@ -269,8 +270,8 @@ TAtomicFile::TAtomicFile(const fs::path& fileName) : Target_(fileName) {
     Register(candidate);
     // Created as a new file would be (the umask applies); a replaced file's
     // own permissions are given to it in Commit.
-    File_.Reset(::openat(Folder_.Get(), candidate.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    File_.Reset(
+        ::openat(Folder_.Get(), candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (File_) {
       Temp_ = candidate;
       return;

@@ -91,12 +91,12 @@ class TAtomicFile {
   void Discard() noexcept;
 
   std::filesystem::path Target_;
-  std::string Name_;         // the target's name in its folder
-  TFileDescriptor Folder_;   // the target's folder
-  TFileDescriptor File_;     // the temporary, while it is written
-  std::string Temp_;         // the temporary's name, while it exists
-  int Slot_ = -1;            // where the signal handler finds it
-  bool Counted_ = false;     // among the writers that keep the handlers set
+  std::string Name_;        // the target's name in its folder
+  TFileDescriptor Folder_;  // the target's folder
+  TFileDescriptor File_;    // the temporary, while it is written
+  std::string Temp_;        // the temporary's name, while it exists
+  int Slot_ = -1;           // where the signal handler finds it
+  bool Counted_ = false;    // among the writers that keep the handlers set
 };
 
 // Removes the temporary of every TAtomicFile alive. Safe in a signal

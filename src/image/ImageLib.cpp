@@ -111,7 +111,8 @@ TImageInfo ReadPicture(const fs::path& fileName, CodecCall call) {
   TImageInfo info;
   info.Width = header.Width;
   info.Height = header.Height;
-  if (header.SizeKnown && !limits.Allow(info.Width, info.Height)) RaiseTooLarge(fileName, info, size);
+  if (header.SizeKnown && !limits.Allow(info.Width, info.Height))
+    RaiseTooLarge(fileName, info, size);
   const TImageSource source{fd.Get(), fileName.string(), *type};
   std::string error;
   switch (call(source, limits, info, error)) {
@@ -148,10 +149,9 @@ TImageInfo LoadImageToBitmap(const fs::path& fileName, TBitmap& bitmap) {
 }
 
 TImageInfo ReadImageInfo(const fs::path& fileName) {
-  return ReadPicture(fileName, [](const TImageSource& source, const TImageLimits& limits,
-                                  TImageInfo& info, std::string& error) {
-    return Codecs().ReadInfo(source, limits, info, error);
-  });
+  return ReadPicture(
+      fileName, [](const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
+                   std::string& error) { return Codecs().ReadInfo(source, limits, info, error); });
 }
 
 TImageInfo DecodeImageFile(const fs::path& fileName, TBitmap& bitmap) {

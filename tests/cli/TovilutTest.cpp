@@ -264,8 +264,10 @@ TEST_F(Tovilut, NamedPipesAndDevicesAreRefusedWithoutWaiting) {
   for (const auto& row : rows) {
     const TRun run = Run(row.Args, "timeout 60 ");
     EXPECT_EQ(run.status, 1) << row.Args << "\n" << run.err;
-    EXPECT_TRUE(Has(run.err, std::string(row.File) + "\". It is " + row.Kind + ", not a regular file."))
-        << row.Args << "\n" << run.err;
+    EXPECT_TRUE(
+        Has(run.err, std::string(row.File) + "\". It is " + row.Kind + ", not a regular file."))
+        << row.Args << "\n"
+        << run.err;
   }
   for (const char* name : {"out", "m.cube", "f2.icc", "x.cube", "o.png"})
     EXPECT_FALSE(fs::exists(Path(name))) << name;

@@ -214,8 +214,8 @@ TEST_F(FileIO, AFileSizeLimitIsReportedNotFatal) {
 TEST_F(FileIO, NamesUpToTheLimitAreWrittenWithARecognisableTemporary) {
   std::string accented;
   for (int i = 0; i < 127; ++i) accented += "\xC3\xA9";  // é, two bytes each
-  for (const std::string& name : {std::string(248, 'a'), std::string(251, 'b'),
-                                  std::string(255, 'c'), accented + "d"}) {
+  for (const std::string& name :
+       {std::string(248, 'a'), std::string(251, 'b'), std::string(255, 'c'), accented + "d"}) {
     SCOPED_TRACE(name.size());
     {
       TAtomicFile file(Path(name));
@@ -292,7 +292,11 @@ TEST_F(FileIO, EveryReaderRefusesWhatIsNotARegularFile) {
   const std::pair<const char*, std::function<void(const fs::path&)>> readers[] = {
       {"whole.cube", [](const fs::path& f) { ReadWholeFile(f); }},
       {"prefix.dat", [](const fs::path& f) { ReadFilePrefix(f, 16); }},
-      {"detected.cube", [](const fs::path& f) { TLUT lut; LutRegistry().LoadLut(f, lut, -1); }},
+      {"detected.cube",
+       [](const fs::path& f) {
+         TLUT lut;
+         LutRegistry().LoadLut(f, lut, -1);
+       }},
       {"picture.bmp", [](const fs::path& f) { ReadImageInfo(f); }},
       {"profile.icc", [](const fs::path& f) { TICCService().OpenProfile(f); }}};
   std::vector<std::unique_ptr<TSocketFile>> sockets;

@@ -231,7 +231,8 @@ TEST_F(ImageLib, RunLengthPicturesWithAGreyPaletteKeepTheirPixels) {
   // end-of-picture pair (0, 1) instead.
   const std::string row("\x14\x0a\x10\xc8\x00\x03\x01\x02\x03\x00\x01\x07", 12);
   const std::string eol("\0\0", 2), end("\0\1", 2);
-  Write("grey-rle.bmp", BmpHeader(40, 4, 8, 256, 1) + row + eol + row + eol + row + eol + row + end);
+  Write("grey-rle.bmp",
+        BmpHeader(40, 4, 8, 256, 1) + row + eol + row + eol + row + eol + row + end);
   TBitmap bitmap;
   LoadImageToBitmap(Path("grey-rle.bmp"), bitmap);
   ASSERT_EQ(bitmap.Width(), 40);

@@ -70,8 +70,8 @@ class TPictureReader {
       error = "Cannot read the picture.";
       return TDecodeResult::Failed;
     }
-    Proxy_ = std::make_unique<OIIO::Filesystem::IOFile>(File_.get(),
-                                                        OIIO::Filesystem::IOProxy::Read);
+    Proxy_ =
+        std::make_unique<OIIO::Filesystem::IOFile>(File_.get(), OIIO::Filesystem::IOProxy::Read);
     In_ = ImageInput::create(CodecName(source.Type));
     if (!In_) {
       error = CodecMessage({}, "No decoder for this picture type.");
