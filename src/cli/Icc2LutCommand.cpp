@@ -1,19 +1,29 @@
 // `tovilut icc2lut ICC -p PROFILE -o FILE`: a LUT sampled from the colour
-// transform of an ICC profile and a second profile (sRGB by default).
+// transform of an ICC profile and a second profile (sRGB by default), with a
+// rendering intent and black point compensation.
 #include <iostream>
+#include <map>
 #include <memory>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "icc/ICCToLut.h"
+#include "icc/ICCWriteLib.h"
 #include "registry/FormatTable.h"
 
 namespace {
+
+const std::map<std::string, TICCIntent> Intents = {{"perceptual", TICCIntent::Perceptual},
+                                                   {"relative", TICCIntent::RelativeColorimetric},
+                                                   {"saturation", TICCIntent::Saturation},
+                                                   {"absolute", TICCIntent::AbsoluteColorimetric}};
 
 struct TIcc2LutOptions {
   std::string Icc;
   std::string Second;
   bool Invert = false;
+  std::string Intent = "perceptual";
+  bool BlackPointCompensation = false;
   std::string Profile;
   std::string Output;
   std::string Size = "default";
@@ -36,11 +46,25 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
     ReportFailure(o.Second, "No such profile file.");
     return 1;
   }
+  // The dialog hides the second profile for a device link; here it was
+  // typed, so it must not be dropped without a word. (A profile that cannot
+  // be read is reported by the conversion.)
+  if (!o.Second.empty() && std::filesystem::is_regular_file(o.Icc, ec)) {
+    std::uint32_t profileClass = 0;
+    try {
+      profileClass = ReadProfileClass(o.Icc);
+    } catch (const EICCError&) {
+    }
+    if (profileClass == Signature("link"))
+      throw EUsageError(
+          "--second cannot be used with a device link: the link is the whole transform");
+  }
+  TICCTransformRequest request{o.Icc, o.Second, o.Invert};
+  request.Intent = Intents.at(o.Intent);
+  request.BlackPointCompensation = o.BlackPointCompensation;
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    if (!ConvertICCToLut(registry, {o.Icc, o.Second, o.Invert}, o.Output, profile, size, bits,
-                         confirm))
-      return 0;
+    if (!ConvertICCToLut(registry, request, o.Output, profile, size, bits, confirm)) return 0;
   } catch (const std::exception& e) {
     ReportFailure(o.Icc, e);
     return 1;
@@ -57,8 +81,14 @@ TCommand AddIcc2LutCommand(CLI::App& app) {
   auto o = std::make_shared<TIcc2LutOptions>();
   cmd->add_option("ICC", o->Icc, "ICC profile")->required();
   cmd->add_option("--second", o->Second,
-                  "Second colour space profile (default: sRGB); not used with a device link");
+                  "Second colour space profile (default: sRGB); not with a device link");
   cmd->add_flag("--invert", o->Invert, "Invert the colour transformation");
+  cmd->add_option("--intent", o->Intent,
+                  "Rendering intent: perceptual, relative, saturation or absolute")
+      ->transform(
+          CLI::IsMember({"perceptual", "relative", "saturation", "absolute"}, CLI::ignore_case))
+      ->capture_default_str();
+  cmd->add_flag("--bpc", o->BlackPointCompensation, "Black point compensation");
   cmd->add_option("-p,--profile", o->Profile,
                   "Output profile: number, name, or a unique piece of a name")
       ->required();

@@ -1,5 +1,5 @@
 // `tovilut lut2icc LUT -o FILE`: a LUT file as an ICC profile of the display,
-// input (default) or device link class.
+// input (default) or device link class, version 4.0 (default) or 2.4.
 #include <iostream>
 #include <map>
 #include <memory>
@@ -17,6 +17,7 @@ struct TLut2IccOptions {
   std::optional<std::string> Description;
   std::string Copyright = "Copyright (c)";
   bool CaptureOne = false;
+  int Version = 4;
   bool Overwrite = false;
   bool SkipExisting = false;
 };
@@ -30,6 +31,7 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   options.Description = o.Description.value_or(DefaultProfileDescription(o.Lut));
   options.Copyright = o.Copyright;
   options.CaptureOneGamma = o.CaptureOne;
+  options.Version = o.Version == 2 ? TICCVersion::V2 : TICCVersion::V4;
   if (options.Description.empty()) throw EUsageError("the description must not be empty");
   if (options.Copyright.empty()) throw EUsageError("the copyright must not be empty");
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
@@ -58,6 +60,10 @@ TCommand AddLut2IccCommand(CLI::App& app) {
   cmd->add_option("--copyright", o->Copyright, "Profile copyright")->capture_default_str();
   cmd->add_flag("--capture-one", o->CaptureOne,
                 "Decode device values with gamma 1.8 (Adjust Gamma for Capture One)");
+  cmd->add_option("--icc-version", o->Version,
+                  "ICC version: 4 (4.0), or 2 (2.4) for software that reads version 2 only")
+      ->check(CLI::IsMember({2, 4}))
+      ->capture_default_str();
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunLut2Icc(*o); }};
 }

@@ -2,6 +2,7 @@
 
 #include <lcms2.h>
 
+#include <cwchar>
 #include <utility>
 
 #include "core/FileIO.h"
@@ -10,10 +11,12 @@ void RecordICCError(TICCService& service, const char* text);
 
 namespace {
 
-// Colour spaces are checked by channel count only (see CreateTransform), so
-// the formatters do not name one: LittleCMS would refuse a device link of
-// this program, whose header names XYZ as its output side.
-constexpr cmsUInt32Number ThreeWords = CHANNELS_SH(3) | BYTES_SH(2);
+// Colour spaces are checked by channel count only (see CheckTransformEnds),
+// so the formatters do not name one: LittleCMS would refuse the device links
+// this program wrote before it named their output side RGB (they said XYZ).
+constexpr cmsUInt32Number Words(int channels) {
+  return CHANNELS_SH(static_cast<cmsUInt32Number>(channels)) | BYTES_SH(2);
+}
 
 std::string SignatureText(cmsUInt32Number sig) {
   std::string text;
@@ -33,6 +36,67 @@ bool HasThreeChannels(std::uint32_t space) {
   for (const cmsUInt32Number s : three)
     if (s == space) return true;
   return false;
+}
+
+struct TTransformEnds {
+  std::uint32_t Entry;
+  std::uint32_t Exit;
+};
+
+// The colour spaces a chain of profiles starts and ends in. The signatures
+// are whatever four bytes the file holds, so they are kept as integers: a
+// word outside the library's enumerations is no valid value of its enum
+// types.
+TTransformEnds TransformEnds(const std::vector<cmsHPROFILE>& handles) {
+  const auto classOf = [](cmsHPROFILE h) {
+    return static_cast<std::uint32_t>(cmsGetDeviceClass(h));
+  };
+  const auto spaceOf = [](cmsHPROFILE h, bool pcs) {
+    return static_cast<std::uint32_t>(pcs ? cmsGetPCS(h) : cmsGetColorSpace(h));
+  };
+  const cmsHPROFILE last = handles.back();
+  const bool lastGivesPCS = handles.size() == 1 || classOf(last) == cmsSigLinkClass ||
+                            classOf(last) == cmsSigAbstractClass;
+  return {spaceOf(handles.front(), false), spaceOf(last, lastGivesPCS)};
+}
+
+int ChannelsOf(std::uint32_t space) {
+  if (space == static_cast<std::uint32_t>(cmsSigGrayData)) return 1;
+  return HasThreeChannels(space) ? 3 : 0;
+}
+
+// LittleCMS hands out texts as wchar_t, which holds UTF-32 here.
+std::string Utf8FromWide(const std::wstring& text) {
+  std::string out;
+  for (const wchar_t w : text) {
+    auto cp = static_cast<std::uint32_t>(w);
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string ProfileText(cmsHPROFILE h, cmsInfoType which) {
+  const cmsUInt32Number bytes = cmsGetProfileInfo(h, which, "en", "US", nullptr, 0);
+  if (bytes == 0) return {};
+  std::wstring text(bytes / sizeof(wchar_t), L'\0');
+  cmsGetProfileInfo(h, which, "en", "US", text.data(), bytes);
+  text.resize(std::wcslen(text.c_str()));
+  return Utf8FromWide(text);
 }
 
 void LogError(cmsContext context, cmsUInt32Number, const char* text) {
@@ -79,47 +143,81 @@ std::unique_ptr<TICCProfile> TICCService::StandardSRGBProfile() {
   return std::unique_ptr<TICCProfile>(new TICCProfile(h, "sRGB"));
 }
 
-std::unique_ptr<TICCTransform> TICCService::CreateTransform(
-    const std::vector<const TICCProfile*>& profiles) {
-  LastError_.clear();
-  if (profiles.empty()) Raise("No profile to make a colour transform from");
-  std::vector<cmsHPROFILE> handles;
-  std::string names;
+std::vector<void*> TICCService::Handles(const std::vector<const TICCProfile*>& profiles,
+                                        std::string& names) {
+  std::vector<void*> handles;
   for (const TICCProfile* p : profiles) {
     handles.push_back(p->Handle_);
     names += (names.empty() ? "" : " -> ") + p->Name();
   }
-  // Only three-channel colour can be sampled into a LUT. The signatures are
-  // whatever four bytes the file holds, so they are kept as integers: a word
-  // outside the library's enumerations is no valid value of its enum types.
-  const auto classOf = [](cmsHPROFILE h) {
-    return static_cast<std::uint32_t>(cmsGetDeviceClass(h));
-  };
-  const auto spaceOf = [](cmsHPROFILE h, bool pcs) {
-    return static_cast<std::uint32_t>(pcs ? cmsGetPCS(h) : cmsGetColorSpace(h));
-  };
-  const cmsHPROFILE first = handles.front();
-  const cmsHPROFILE last = handles.back();
-  const std::uint32_t entry = spaceOf(first, false);
-  const bool lastGivesPCS = handles.size() == 1 || classOf(last) == cmsSigLinkClass ||
-                            classOf(last) == cmsSigAbstractClass;
-  const std::uint32_t exit = spaceOf(last, lastGivesPCS);
-  for (const std::uint32_t space : {entry, exit})
-    if (!HasThreeChannels(space))
+  return handles;
+}
+
+void TICCService::CheckTransformEnds(const std::vector<const TICCProfile*>& profiles) {
+  LastError_.clear();
+  if (profiles.empty()) Raise("No profile to make a colour transform from");
+  std::string names;
+  const TTransformEnds ends = TransformEnds(Handles(profiles, names));
+  // A LUT holds three channels; a gray end is sampled as a ramp on each.
+  for (const std::uint32_t space : {ends.Entry, ends.Exit})
+    if (ChannelsOf(space) == 0)
       Raise("No colour transform from " + names + ": the colour space " + SignatureText(space) +
             " does not have three channels");
-  cmsHTRANSFORM t = cmsCreateMultiprofileTransformTHR(
-      static_cast<cmsContext>(Context_), handles.data(),
-      static_cast<cmsUInt32Number>(handles.size()), ThreeWords, ThreeWords, INTENT_PERCEPTUAL,
-      cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
+}
+
+std::unique_ptr<TICCTransform> TICCService::CreateTransform(
+    const std::vector<const TICCProfile*>& profiles, TICCIntent intent,
+    bool blackPointCompensation) {
+  CheckTransformEnds(profiles);
+  std::string names;
+  std::vector<cmsHPROFILE> handles = Handles(profiles, names);
+  const TTransformEnds ends = TransformEnds(handles);
+  const int in = ChannelsOf(ends.Entry), out = ChannelsOf(ends.Exit);
+  cmsUInt32Number flags = cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE;
+  if (blackPointCompensation) flags |= cmsFLAGS_BLACKPOINTCOMPENSATION;
+  cmsHTRANSFORM t =
+      cmsCreateMultiprofileTransformTHR(static_cast<cmsContext>(Context_), handles.data(),
+                                        static_cast<cmsUInt32Number>(handles.size()), Words(in),
+                                        Words(out), static_cast<cmsUInt32Number>(intent), flags);
   if (!t) Raise("No colour transform from " + names);
-  return std::unique_ptr<TICCTransform>(new TICCTransform(t));
+  return std::unique_ptr<TICCTransform>(new TICCTransform(t, in, out));
 }
 
 TICCProfile::~TICCProfile() { cmsCloseProfile(static_cast<cmsHPROFILE>(Handle_)); }
 
 std::uint32_t TICCProfile::ProfileClass() const {
   return static_cast<std::uint32_t>(cmsGetDeviceClass(static_cast<cmsHPROFILE>(Handle_)));
+}
+
+std::uint32_t TICCProfile::ColorSpace() const {
+  return static_cast<std::uint32_t>(cmsGetColorSpace(static_cast<cmsHPROFILE>(Handle_)));
+}
+
+std::uint32_t TICCProfile::ConnectionSpace() const {
+  return static_cast<std::uint32_t>(cmsGetPCS(static_cast<cmsHPROFILE>(Handle_)));
+}
+
+std::uint32_t TICCProfile::EncodedVersion() const {
+  return cmsGetEncodedICCversion(static_cast<cmsHPROFILE>(Handle_));
+}
+
+std::string TICCProfile::Description() const {
+  return ProfileText(static_cast<cmsHPROFILE>(Handle_), cmsInfoDescription);
+}
+
+std::string TICCProfile::Copyright() const {
+  return ProfileText(static_cast<cmsHPROFILE>(Handle_), cmsInfoCopyright);
+}
+
+std::uint32_t TICCProfile::TagType(std::uint32_t tagSignature) const {
+  const auto h = static_cast<cmsHPROFILE>(Handle_);
+  const auto sig = static_cast<cmsTagSignature>(tagSignature);
+  if (!cmsIsTag(h, sig)) return 0;
+  // The type is the first word of the tag's body, read as stored.
+  cmsUInt8Number head[4] = {};
+  if (cmsReadRawTag(h, sig, head, sizeof head) < sizeof head) return 0;
+  return (std::uint32_t{head[0]} << 24) | (std::uint32_t{head[1]} << 16) |
+         (std::uint32_t{head[2]} << 8) | head[3];
 }
 
 TICCTransform::~TICCTransform() { cmsDeleteTransform(static_cast<cmsHTRANSFORM>(Handle_)); }
@@ -132,6 +230,13 @@ TICCColor TICCTransform::TranslateColor(const TICCColor& in) const {
 
 void TICCTransform::TranslateColors(const TICCColor* in, TICCColor* out, std::size_t count) const {
   static_assert(sizeof(TICCColor) == 6, "three packed 16-bit channels");
+  if (InputChannels_ != 3 || OutputChannels_ != 3)
+    throw std::logic_error("TranslateColors needs three channels at both ends");
+  cmsDoTransform(static_cast<cmsHTRANSFORM>(Handle_), in, out, static_cast<cmsUInt32Number>(count));
+}
+
+void TICCTransform::TranslateWords(const std::uint16_t* in, std::uint16_t* out,
+                                   std::size_t count) const {
   cmsDoTransform(static_cast<cmsHTRANSFORM>(Handle_), in, out, static_cast<cmsUInt32Number>(count));
 }
 

@@ -24,26 +24,83 @@ TICCColorTransform::TICCColorTransform(const TICCTransformRequest& request) {
     // A device link is the whole transform: the second profile has no place
     // in it, and swapping it in would sample the second profile alone.
     if (request.Invert) throw EICCError("A Device Link Profile cannot be inverted.");
-    Transform_ = Service_.CreateTransform({Source_.get()});
+    MakeTransform({Source_.get()}, request);
     return;
   }
-  if (!UsesSecondProfile(cls))
+  // A colour space profile is taken as the display of its colour space.
+  const bool refused = !UsesSecondProfile(cls) ||
+                       (cls == Signature("spac") && Source_->ColorSpace() != Signature("RGB "));
+  if (refused)
     throw EICCError("No colour transform can be made from a profile of the class \"" +
                     ProfileClassName(cls) + "\".");
+  if (request.Invert && !CanInvert(cls)) throw EICCError(InversionImpossibleMessage);
   Second_ = OpenSecond(Service_, request.SecondProfile);
   const TICCProfile* p = Source_.get();
   const TICCProfile* s = Second_.get();
+  if (cls == Signature("abst")) {
+    // A look in the connection space: from the second colour space, through
+    // the look, back to it.
+    MakeTransform({s, p, s}, request);
+    return;
+  }
   if (request.Invert) std::swap(p, s);
   // Displays and printers are reached from the second colour space; an
   // input device's values go to it.
   if (cls == Signature("scnr")) {
-    Transform_ = Service_.CreateTransform({p, s});
+    MakeTransform({p, s}, request);
   } else {
-    Transform_ = Service_.CreateTransform({s, p});
+    MakeTransform({s, p}, request);
+  }
+}
+
+void TICCColorTransform::MakeTransform(const std::vector<const TICCProfile*>& order,
+                                       const TICCTransformRequest& request) {
+  if (!request.Invert) {
+    Transform_ = Service_.CreateTransform(order, request.Intent, request.BlackPointCompensation);
+    return;
+  }
+  // Profiles the transform cannot be made from at all keep their own reason.
+  Service_.CheckTransformEnds(order);
+  try {
+    Transform_ = Service_.CreateTransform(order, request.Intent, request.BlackPointCompensation);
+  } catch (const EICCError&) {
+    throw EICCError(InversionImpossibleMessage);
   }
 }
 
 TICCColorTransform::~TICCColorTransform() = default;
+
+bool TICCColorTransform::IsGray() const {
+  return Transform_->InputChannels() == 1 || Transform_->OutputChannels() == 1;
+}
+
+TICCColor TICCColorTransform::Translate(const TICCColor& in) const {
+  TICCColor out;
+  Translate(&in, &out, 1);
+  return out;
+}
+
+void TICCColorTransform::Translate(const TICCColor* in, TICCColor* out, std::size_t count) const {
+  if (!IsGray()) {
+    Transform_->TranslateColors(in, out, count);
+    return;
+  }
+  // Each channel value on its own: as gray, or as the neutral colour of it.
+  const auto inWords = static_cast<std::size_t>(Transform_->InputChannels());
+  const auto outWords = static_cast<std::size_t>(Transform_->OutputChannels());
+  std::vector<std::uint16_t> words;
+  words.reserve(3 * count * inWords);
+  for (std::size_t i = 0; i < count; ++i)
+    for (const std::uint16_t v : {in[i].R, in[i].G, in[i].B}) words.insert(words.end(), inWords, v);
+  std::vector<std::uint16_t> results(3 * count * outWords);
+  Transform_->TranslateWords(words.data(), results.data(), 3 * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto channel = [&](std::size_t c) {
+      return results[(3 * i + c) * outWords + (outWords == 1 ? 0 : c)];
+    };
+    out[i] = {channel(0), channel(1), channel(2)};
+  }
+}
 
 std::uint32_t ReadProfileClass(const std::filesystem::path& fileName) {
   TICCService service;
@@ -51,12 +108,17 @@ std::uint32_t ReadProfileClass(const std::filesystem::path& fileName) {
 }
 
 bool UsesSecondProfile(std::uint32_t profileClass) {
-  return profileClass == Signature("scnr") || profileClass == Signature("mntr") ||
-         profileClass == Signature("prtr");
+  for (const char* cls : {"scnr", "mntr", "prtr", "spac", "abst"})
+    if (profileClass == Signature(cls)) return true;
+  return false;
 }
 
 std::string SecondProfileCaption(std::uint32_t profileClass) {
   return profileClass == Signature("scnr") ? "Output Color Space" : "Input Color Space";
+}
+
+bool CanInvert(std::uint32_t profileClass) {
+  return UsesSecondProfile(profileClass) && profileClass != Signature("abst");
 }
 
 std::uint16_t GridInput(int k, int n) {
@@ -65,6 +127,8 @@ std::uint16_t GridInput(int k, int n) {
 }
 
 void SampleTransform(const TICCColorTransform& transform, bool is3D, int size, TLUT& lut) {
+  if (is3D && transform.IsGray())
+    throw EICCError("A gray profile gives curves only: choose a 1D output format.");
   const auto toLut = [](const TICCColor& c) {
     return TLutRGB{c.R / 65535.0, c.G / 65535.0, c.B / 65535.0};
   };

@@ -1,5 +1,8 @@
 #include "icc/ICCWriteLib.h"
 
+#include <lcms2.h>
+#include <lcms2_plugin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -8,13 +11,7 @@
 
 namespace {
 
-constexpr std::size_t HeaderSize = 128;
 constexpr std::size_t TagEntrySize = 12;
-
-// The profile ID is fixed rather than an MD5 of the contents: every profile
-// of this program carries the same 16 bytes.
-constexpr std::uint8_t FixedProfileID[16] = {0x27, 0xAC, 0x21, 0xA3, 0x8E, 0x69, 0xDD, 0xB8,
-                                             0xF0, 0x4A, 0xE5, 0x98, 0x48, 0x52, 0x7F, 0x4E};
 
 void PutLongWord(std::uint8_t* at, std::uint32_t value) {
   at[0] = static_cast<std::uint8_t>(value >> 24);
@@ -80,6 +77,51 @@ TICCProfileStream TextBody(std::string_view utf8Text) {
   return body;
 }
 
+// Version 2 text is 7-bit ASCII: one '?' for each character beyond it.
+std::string AsciiText(std::string_view utf8Text) {
+  std::string ascii;
+  for (std::size_t i = 0; i < utf8Text.size();) {
+    long cp = DecodeUtf8(utf8Text, i);
+    if (cp < 0) cp = static_cast<unsigned char>(utf8Text[i++]);
+    ascii += cp < 0x80 ? static_cast<char>(cp) : '?';
+  }
+  return ascii;
+}
+
+void WriteNulTerminated(TICCProfileStream& body, const std::string& ascii) {
+  body.WriteBytes(ascii);
+  body.WriteByte(0);
+}
+
+// textDescriptionType: the ASCII text, the same text in UTF-16 (language
+// code 0), and an empty Macintosh ScriptCode record. Both counts include
+// the terminating zero.
+TICCProfileStream DescriptionBodyV2(std::string_view utf8Text) {
+  const std::string ascii = AsciiText(utf8Text);
+  const std::u16string units = ProfileTextUnits(utf8Text);
+  TICCProfileStream body;
+  body.WriteLongWord(Signature("desc"));
+  body.WriteLongWord(0);
+  body.WriteLongWord(static_cast<std::uint32_t>(ascii.size() + 1));
+  WriteNulTerminated(body, ascii);
+  body.WriteLongWord(0);
+  body.WriteLongWord(static_cast<std::uint32_t>(units.size() + 1));
+  for (char16_t unit : units) body.WriteWord(unit);
+  body.WriteWord(0);
+  body.WriteWord(0);  // ScriptCode code
+  body.WriteByte(0);  // ScriptCode count
+  body.WriteBytes(std::string(67, '\0'));
+  return body;
+}
+
+TICCProfileStream PlainTextBodyV2(std::string_view utf8Text) {
+  TICCProfileStream body;
+  body.WriteLongWord(Signature("text"));
+  body.WriteLongWord(0);
+  WriteNulTerminated(body, AsciiText(utf8Text));
+  return body;
+}
+
 }  // namespace
 
 void TICCProfileStream::WriteByte(std::uint8_t value) { Data_.push_back(static_cast<char>(value)); }
@@ -135,11 +177,12 @@ std::u16string ProfileTextUnits(std::string_view utf8Text) {
   return units;
 }
 
-TICCProfileWriter::TICCProfileWriter(std::filesystem::path fileName)
-    : FileName_(std::move(fileName)) {}
+TICCProfileWriter::TICCProfileWriter(std::filesystem::path fileName, TICCVersion version)
+    : FileName_(std::move(fileName)), Version_(version) {}
 
-std::unique_ptr<TICCProfileWriter> CreateProfileWriter(const std::filesystem::path& fileName) {
-  return std::make_unique<TICCProfileWriter>(fileName);
+std::unique_ptr<TICCProfileWriter> CreateProfileWriter(const std::filesystem::path& fileName,
+                                                       TICCVersion version) {
+  return std::make_unique<TICCProfileWriter>(fileName, version);
 }
 
 void TICCProfileWriter::SetHeader(std::uint32_t profileClass) {
@@ -150,29 +193,33 @@ void TICCProfileWriter::SetHeader(std::uint32_t profileClass) {
 }
 
 void TICCProfileWriter::SetHeader(std::uint32_t profileClass, const std::tm& stamp) {
+  namespace H = ICCHeader;
   std::uint8_t* h = Header_.data();
-  PutLongWord(h + 4, 0);
-  PutLongWord(h + 8, 0x04000000);  // version 4.0.0
-  PutLongWord(h + 12, profileClass);
-  PutLongWord(h + 16, Signature("RGB "));
-  PutLongWord(h + 20, Signature("XYZ "));
+  PutLongWord(h + H::PreferredCMM, 0);
+  PutLongWord(h + H::Version, Version_ == TICCVersion::V4 ? 0x04000000 : 0x02400000);
+  PutLongWord(h + H::DeviceClass, profileClass);
+  PutLongWord(h + H::ColorSpace, Signature("RGB "));
+  // A device link has no connection space: the field names the colour space
+  // of its output, RGB for ours (with XYZ there, colour engines took the
+  // link's output for XYZ).
+  const bool link = profileClass == Signature("link");
+  PutLongWord(h + H::ConnectionSpace, Signature(link ? "RGB " : "XYZ "));
   const int date[6] = {stamp.tm_year + 1900, stamp.tm_mon + 1, stamp.tm_mday,
                        stamp.tm_hour,        stamp.tm_min,     stamp.tm_sec};
-  for (int i = 0; i < 6; ++i) PutWord(h + 24 + 2 * i, static_cast<std::uint16_t>(date[i]));
-  PutLongWord(h + 36, Signature("acsp"));
-  PutLongWord(h + 40, Signature("MSFT"));
-  PutLongWord(h + 44, 0x00000200);
-  PutLongWord(h + 48, Signature("TOVI"));
-  PutLongWord(h + 52, 0);
-  PutLongWord(h + 56, 0);
-  PutLongWord(h + 60, 0);
-  PutLongWord(h + 64, 0);  // perceptual
-  PutLongWord(h + 68, FloatToFixed(0.9642f));
-  PutLongWord(h + 72, FloatToFixed(1.0f));
-  PutLongWord(h + 76, FloatToFixed(0.8249f));
-  PutLongWord(h + 80, Signature("TOVI"));
-  std::copy(std::begin(FixedProfileID), std::end(FixedProfileID), h + 84);
-  std::fill(h + 100, h + HeaderSize, std::uint8_t{0});
+  for (int i = 0; i < 6; ++i) PutWord(h + H::DateTime + 2 * i, static_cast<std::uint16_t>(date[i]));
+  PutLongWord(h + H::FileSignature, Signature("acsp"));
+  PutLongWord(h + H::PrimaryPlatform, Signature("MSFT"));
+  PutLongWord(h + H::Flags, 0x00000200);
+  PutLongWord(h + H::DeviceManufacturer, Signature("TOVI"));
+  PutLongWord(h + H::DeviceModel, 0);
+  std::fill(h + H::DeviceAttributes, h + H::RenderingIntent, std::uint8_t{0});
+  PutLongWord(h + H::RenderingIntent, 0);  // perceptual
+  PutLongWord(h + H::Illuminant, FloatToFixed(0.9642f));
+  PutLongWord(h + H::Illuminant + 4, FloatToFixed(1.0f));
+  PutLongWord(h + H::Illuminant + 8, FloatToFixed(0.8249f));
+  PutLongWord(h + H::Creator, Signature("TOVI"));
+  // The ID is computed over the finished profile (ProfileBytes).
+  std::fill(h + H::ProfileID, h + H::Size, std::uint8_t{0});
 }
 
 void TICCProfileWriter::AddTag(std::uint32_t signature, const TICCProfileStream& body) {
@@ -187,11 +234,13 @@ void TICCProfileWriter::AddTag(std::uint32_t signature, const TICCProfileStream&
 }
 
 void TICCProfileWriter::AddDescription(std::string_view utf8Text) {
-  AddTag(Signature("desc"), TextBody(utf8Text));
+  AddTag(Signature("desc"),
+         Version_ == TICCVersion::V4 ? TextBody(utf8Text) : DescriptionBodyV2(utf8Text));
 }
 
 void TICCProfileWriter::AddCopyright(std::string_view utf8Text) {
-  AddTag(Signature("cprt"), TextBody(utf8Text));
+  AddTag(Signature("cprt"),
+         Version_ == TICCVersion::V4 ? TextBody(utf8Text) : PlainTextBodyV2(utf8Text));
 }
 
 void TICCProfileWriter::AddWhitePoint(float x, float y, float z) {
@@ -252,9 +301,10 @@ void TICCProfileWriter::AddLut16(std::uint32_t signature, const TICCMatrix* matr
 
 std::string TICCProfileWriter::ProfileBytes() {
   const auto count = static_cast<std::uint32_t>(TagCount());
-  const std::uint32_t tableEnd = static_cast<std::uint32_t>(HeaderSize + 4 + TagEntrySize * count);
-  PutLongWord(Header_.data(), static_cast<std::uint32_t>(TagData_.size()) + tableEnd);
-  std::string out(reinterpret_cast<const char*>(Header_.data()), HeaderSize);
+  const auto tableEnd = static_cast<std::uint32_t>(ICCHeader::Size + 4 + TagEntrySize * count);
+  PutLongWord(Header_.data() + ICCHeader::ProfileSize,
+              static_cast<std::uint32_t>(TagData_.size()) + tableEnd);
+  std::string out(reinterpret_cast<const char*>(Header_.data()), ICCHeader::Size);
   AppendLongWord(out, count);
   for (std::uint32_t i = 0; i < count; ++i) {
     AppendLongWord(out, TagSignatures_[i]);
@@ -262,7 +312,32 @@ std::string TICCProfileWriter::ProfileBytes() {
     AppendLongWord(out, TagSizes_[i]);
   }
   out += TagData_;
+  if (Version_ == TICCVersion::V4) {
+    const auto id = ComputeProfileID(out);
+    std::copy(id.begin(), id.end(), out.begin() + ICCHeader::ProfileID);
+  }
   return out;
+}
+
+std::array<std::uint8_t, 16> ComputeProfileID(std::string_view profile) {
+  std::string bytes(profile);
+  if (bytes.size() >= ICCHeader::Size) {
+    for (const auto& [at, length] : {std::pair{ICCHeader::Flags, std::size_t{4}},
+                                     std::pair{ICCHeader::RenderingIntent, std::size_t{4}},
+                                     std::pair{ICCHeader::ProfileID, std::size_t{16}}})
+      std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), length, '\0');
+  }
+  // LittleCMS's own MD5. Its cmsMD5computeID is not used: it digests the
+  // profile as LittleCMS would save it, with its own header fields.
+  cmsHANDLE md5 = cmsMD5alloc(nullptr);
+  if (!md5) throw std::bad_alloc();
+  cmsMD5add(md5, reinterpret_cast<const cmsUInt8Number*>(bytes.data()),
+            static_cast<cmsUInt32Number>(bytes.size()));
+  cmsProfileID digest;
+  cmsMD5finish(&digest, md5);  // frees the handle
+  std::array<std::uint8_t, 16> id{};
+  std::copy(std::begin(digest.ID8), std::end(digest.ID8), id.begin());
+  return id;
 }
 
 void TICCProfileWriter::SaveProfile() { WriteFileAtomic(FileName_, ProfileBytes()); }

@@ -218,7 +218,7 @@ void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
   const bool holdsData =
       (lut.LutType == lt1D && lut.Size1D() >= 2) || (lut.LutType == lt3D && lut.Size3D() >= 2);
   if (!holdsData) throw ELUTError("The LUT holds no curves or cube to put into a profile.");
-  std::unique_ptr<TICCProfileWriter> writer = CreateProfileWriter(output);
+  std::unique_ptr<TICCProfileWriter> writer = CreateProfileWriter(output, options.Version);
   BuildLutProfile(*writer, lut, options);
   std::string reason;
   if (!SaveAndFree(writer, &reason)) throw EFileError("Could not write the profile. " + reason);

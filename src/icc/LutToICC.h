@@ -21,6 +21,7 @@ struct TLutProfileOptions {
   std::string Copyright = "Copyright (c)";
   // Device values decode with gamma 1.8 and its own matrix, for Capture One.
   bool CaptureOneGamma = false;
+  TICCVersion Version = TICCVersion::V4;
 };
 
 using TICCCurve = std::array<std::uint16_t, 1024>;
@@ -51,7 +52,9 @@ void AppendRGBToXYZ(TICCProfileStream& body, std::uint16_t r, std::uint16_t g, s
 void NormaliseLutForProfile(TLUT& lut);
 
 // Adds the class's tags in order and sets the header (stamped now, or with
-// the given time). The record must be normalised and hold data.
+// the given time). The record must be normalised and hold data. The
+// writer's own version decides the text types (options.Version is what
+// WriteLutProfile makes its writer with).
 void BuildLutProfile(TICCProfileWriter& writer, const TLUT& lut, const TLutProfileOptions& options,
                      const std::tm* stamp = nullptr);
 

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 #include <span>
 
-#include "icc/ICCToLut.h"
 #include "ops/LutMerge.h"
 #include "ui/Dialogs.h"
 #include "ui/PreviewPane.h"
@@ -51,6 +50,10 @@ TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, 
   edtSecond = new QLineEdit(DefaultSecond, this);
   btnSelectSecond = BrowseButton(this, QString());
   cbxInvert = new QCheckBox(QStringLiteral("Invert colors transformation"), this);
+  cbxIntent = new QComboBox(this);
+  cbxIntent->addItems({QStringLiteral("Perceptual"), QStringLiteral("Relative Colorimetric"),
+                       QStringLiteral("Saturation"), QStringLiteral("Absolute Colorimetric")});
+  cbxBPC = new QCheckBox(QStringLiteral("Black Point Compensation"), this);
   Controls = new TOutputOptionControls(registry, TOptionsDialog::IccToLut, this);
   edtLUTFile = new QLineEdit(this);
   edtLUTFile->setEnabled(false);
@@ -75,16 +78,21 @@ TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, 
   grid->addWidget(lblSecond, 2, 0);
   grid->addLayout(line(edtSecond, btnSelectSecond), 2, 1);
   grid->addWidget(cbxInvert, 3, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Output LUT Format"), this), 4, 0);
-  grid->addWidget(Controls->cbxOutFormat, 4, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Output LUT File"), this), 5, 0);
-  grid->addLayout(line(edtLUTFile, btnSelectLUT), 5, 1);
-  grid->addWidget(new QLabel(QStringLiteral("LUT dimension size"), this), 6, 0);
-  grid->addWidget(Controls->cbxDimSize, 6, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 7, 0);
-  grid->addWidget(Controls->cbxBits, 7, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Rendering Intent"), this), 4, 0);
+  auto* intent = new QHBoxLayout;
+  intent->addWidget(cbxIntent, 1);
+  intent->addWidget(cbxBPC);
+  grid->addLayout(intent, 4, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Output LUT Format"), this), 5, 0);
+  grid->addWidget(Controls->cbxOutFormat, 5, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Output LUT File"), this), 6, 0);
+  grid->addLayout(line(edtLUTFile, btnSelectLUT), 6, 1);
+  grid->addWidget(new QLabel(QStringLiteral("LUT dimension size"), this), 7, 0);
+  grid->addWidget(Controls->cbxDimSize, 7, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 8, 0);
+  grid->addWidget(Controls->cbxBits, 8, 1);
   grid->setColumnStretch(1, 1);
-  grid->setRowStretch(8, 1);
+  grid->setRowStretch(9, 1);
 
   auto* frame = new QGroupBox(this);
   imgTest = new TPictureBox(frame);
@@ -113,6 +121,12 @@ TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, 
   connect(btnSelectProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectProfileClick);
   connect(btnSelectSecond, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectSecondClick);
   connect(cbxInvert, &QCheckBox::clicked, this, &TfrmICCConvert::cbxInvertClick);
+  // A new intent or compensation shows in the preview once a profile is chosen.
+  const auto refresh = [this] {
+    if (!edtProfile->text().isEmpty()) Guarded(Dialogs_, this, [&] { RefreshPreview(); });
+  };
+  connect(cbxIntent, &QComboBox::currentIndexChanged, this, refresh);
+  connect(cbxBPC, &QCheckBox::toggled, this, refresh);
   connect(Controls, &TOutputOptionControls::FormatChanged, this, &TfrmICCConvert::cbxOutFormatChange);
   connect(btnSelectLUT, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectLUTClick);
   connect(btnConvert, &QPushButton::clicked, this, &TfrmICCConvert::btnConvertClick);
@@ -154,8 +168,9 @@ void TfrmICCConvert::LoadProfile(const QString& file) {
     const std::uint32_t profileClass = ReadProfileClass(ToPath(file));
     lblProfileType->setText(QStringLiteral("Profile Type: ") + ToQString(ProfileClassName(profileClass)));
     const bool second = UsesSecondProfile(profileClass);
-    for (QWidget* w : std::initializer_list<QWidget*>{lblSecond, edtSecond, btnSelectSecond, cbxInvert})
+    for (QWidget* w : std::initializer_list<QWidget*>{lblSecond, edtSecond, btnSelectSecond})
       w->setVisible(second);
+    cbxInvert->setVisible(CanInvert(profileClass));
     lblSecond->setText(ToQString(SecondProfileCaption(profileClass)));
     RefreshPreview();
   });
@@ -174,7 +189,7 @@ void TfrmICCConvert::cbxInvertClick() {
   try {
     RefreshPreview();
   } catch (const std::exception&) {
-    Dialogs_.Warning(this, QStringLiteral("Inversion is impossible for selected ICC profile."));
+    Dialogs_.Warning(this, QString::fromLatin1(InversionImpossibleMessage));
     cbxInvert->setChecked(false);
     Guarded(Dialogs_, this, [&] { RefreshPreview(); });
   }
@@ -220,12 +235,18 @@ void TfrmICCConvert::UpdateConvertButton() {
                          !edtLUTFile->text().isEmpty());
 }
 
-void TfrmICCConvert::RefreshPreview() {
+TICCTransformRequest TfrmICCConvert::Request() const {
   TICCTransformRequest request;
   request.Profile = ToPath(edtProfile->text());
   if (QFileInfo(edtSecond->text()).isFile()) request.SecondProfile = ToPath(edtSecond->text());
   request.Invert = cbxInvert->isChecked();
-  const TICCColorTransform transform(request);
+  request.Intent = static_cast<TICCIntent>(cbxIntent->currentIndex());
+  request.BlackPointCompensation = cbxBPC->isChecked();
+  return request;
+}
+
+void TfrmICCConvert::RefreshPreview() {
+  const TICCColorTransform transform(Request());
   QImage result = imgTest->Picture().convertToFormat(QImage::Format_BGR888);
   for (int y = 0; y < result.height(); ++y)
     TransformBitmap(transform, std::span<std::uint8_t>(result.scanLine(y), static_cast<std::size_t>(result.width()) * 3));
@@ -245,11 +266,7 @@ void TfrmICCConvert::btnConvertClick() {
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtLUTFile->text());
     TDialogConfirm confirm(Dialogs_, this);
-    TICCTransformRequest request;
-    request.Profile = ToPath(edtProfile->text());
-    if (QFileInfo(edtSecond->text()).isFile()) request.SecondProfile = ToPath(edtSecond->text());
-    request.Invert = cbxInvert->isChecked();
-    written = ConvertICCToLut(Registry_, request, output, *profile,
+    written = ConvertICCToLut(Registry_, Request(), output, *profile,
                               Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
                               confirm);
   });

@@ -1,14 +1,17 @@
 // "ICC Profile to LUT Conversion": an ICC profile, alone or with a second
-// colour space, sampled into a LUT, with its effect shown on a test image.
+// colour space, sampled into a LUT with a rendering intent, with its effect
+// shown on a test image.
 #pragma once
 
 #include <QImage>
 #include <functional>
 
+#include "icc/ICCToLut.h"
 #include "ui/OptionControls.h"
 
 class IDialogs;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -31,6 +34,8 @@ class TfrmICCConvert : public TOptionDialog {
   QLineEdit* edtSecond;
   QPushButton* btnSelectSecond;
   QCheckBox* cbxInvert;
+  QComboBox* cbxIntent;
+  QCheckBox* cbxBPC;
   TOutputOptionControls* Controls;
   QLineEdit* edtLUTFile;
   QPushButton* btnSelectLUT;
@@ -54,6 +59,7 @@ class TfrmICCConvert : public TOptionDialog {
   void NameOutputAfterProfile();
   void UpdateConvertButton();
   void RefreshPreview();  // raises what the colour engine raises
+  TICCTransformRequest Request() const;
 
   const TLutRegistry& Registry_;
   IDialogs& Dialogs_;

@@ -41,6 +41,9 @@ TfrmLUT2ICC::TfrmLUT2ICC(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   cbxClass = new QComboBox(this);
   cbxClass->addItems({QStringLiteral("Display"), QStringLiteral("Input"), QStringLiteral("Device Link")});
   cbxClass->setCurrentIndex(1);
+  cbxVersion = new QComboBox(this);
+  cbxVersion->addItems({QStringLiteral("4.0"), QStringLiteral("2.4")});
+  cbxVersion->setToolTip(QStringLiteral("2.4 for software that reads version 2 profiles only"));
   edtDescription = new QLineEdit(this);
   edtCopyright = new QLineEdit(QStringLiteral("Copyright (c)"), this);
   cbxCaptureOne = new QCheckBox(QStringLiteral("Adjust Gamma for Capture One"), this);
@@ -61,9 +64,10 @@ TfrmLUT2ICC::TfrmLUT2ICC(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   row(0, QStringLiteral("Input LUT File"), edtLutFile, btnSelectLut);
   row(1, QStringLiteral("Output ICC Profile File"), edtICCFile, btnSelectICC);
   row(2, QStringLiteral("ICC Profile Class"), cbxClass);
-  row(3, QStringLiteral("ICC Profile Description"), edtDescription);
-  row(4, QStringLiteral("ICC Profile Copyright"), edtCopyright);
-  grid->addWidget(cbxCaptureOne, 5, 1);
+  row(3, QStringLiteral("ICC Profile Version"), cbxVersion);
+  row(4, QStringLiteral("ICC Profile Description"), edtDescription);
+  row(5, QStringLiteral("ICC Profile Copyright"), edtCopyright);
+  grid->addWidget(cbxCaptureOne, 6, 1);
   grid->setColumnStretch(1, 1);
   grid->setVerticalSpacing(12);
   auto* buttons = new QHBoxLayout;
@@ -130,6 +134,7 @@ void TfrmLUT2ICC::btnConvertClick() {
     options.Description = ToUtf8(edtDescription->text());
     options.Copyright = ToUtf8(edtCopyright->text());
     options.CaptureOneGamma = cbxCaptureOne->isChecked();
+    options.Version = cbxVersion->currentIndex() == 0 ? TICCVersion::V4 : TICCVersion::V2;
     written = ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options, confirm);
   });
   if (!written) return;

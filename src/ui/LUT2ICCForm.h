@@ -1,5 +1,5 @@
 // "LUT to ICC Profile Conversion": a LUT file written as a display, input or
-// device link profile.
+// device link profile, of version 4.0 or 2.4.
 #pragma once
 
 #include "ui/OptionControls.h"
@@ -21,6 +21,7 @@ class TfrmLUT2ICC : public TOptionDialog {
   QLineEdit* edtICCFile;
   QPushButton* btnSelectICC;
   QComboBox* cbxClass;
+  QComboBox* cbxVersion;
   QLineEdit* edtDescription;
   QLineEdit* edtCopyright;
   QCheckBox* cbxCaptureOne;

@@ -7,6 +7,8 @@
 #include "TestSupport.h"
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
+#include "icc/ICCProfilesForTests.h"
+#include "icc/ICCToLut.h"
 #include "registry/FormatTable.h"
 
 namespace {
@@ -18,6 +20,7 @@ class IccCommands : public TempDirTest {
     const std::string command = std::string("cd '") + Dir.string() + "' && '" + TOVILUT_EXE + "' " +
                                 args + " </dev/null >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
+    Out = ReadText(Path("out.txt"));
     Err = ReadText(Path("err.txt"));
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -26,6 +29,7 @@ class IccCommands : public TempDirTest {
     LutRegistry().SaveLut(file, MakeCube(n), ProfileNamed("Cube 3D Davinci"), -1);
     return file;
   }
+  std::string Out;
   std::string Err;
 };
 
@@ -87,6 +91,7 @@ TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {
   Write("notes.txt", "no LUT here\n");
   Write("junk.icc", "no profile here");
   ASSERT_EQ(Run("lut2icc grade.cube -o link.icc --class link"), 0) << Err;
+  ASSERT_EQ(Run("lut2icc grade.cube -o input.icc"), 0) << Err;
   const struct {
     std::string Args;
     int Status;
@@ -97,13 +102,22 @@ TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {
       {"lut2icc grade.cube -o missing/grade.icc", 1, "Could not write the profile", ""},
       {"lut2icc grade.cube -o x.icc --class printer", 2, "printer", "x.icc"},
       {"lut2icc grade.cube -o x.icc --description ''", 2, "description", "x.icc"},
-      {"icc2lut junk.icc -p 'cube 3d davinci' -o x.cube", 1, "junk.icc: Cannot open the ICC profile", "x.cube"},
+      {"icc2lut junk.icc -p 'cube 3d davinci' -o x.cube", 1,
+       "junk.icc: Cannot open the ICC profile", "x.cube"},
       {"icc2lut absent.icc -p 'cube 3d davinci' -o x.cube", 1, "not found", "x.cube"},
-      {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube --invert", 1, "cannot be inverted", "x.cube"},
+      {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube --invert", 1, "cannot be inverted",
+       "x.cube"},
       {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube --second absent.icc", 1,
        "absent.icc: No such profile file.", "x.cube"},
       {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube -s 1", 2, "at least 2 points", "x.cube"},
       {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube -s 0", 2, "at least 2 points", "x.cube"},
+      {"icc2lut link.icc -p 'cube 3d davinci' -o x.cube --second link.icc", 2,
+       "--second cannot be used with a device link", "x.cube"},
+      {"icc2lut input.icc -p 'cube 3d davinci' -o x.cube --invert", 1,
+       "input.icc: Inversion is impossible for selected ICC profile.\n", "x.cube"},
+      {"icc2lut input.icc -p 'cube 3d davinci' -o x.cube --intent colorimetric", 2, "--intent",
+       "x.cube"},
+      {"lut2icc grade.cube -o x.icc --icc-version 3", 2, "--icc-version", "x.icc"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(Run(row.Args), row.Status) << row.Args << "\n" << Err;
@@ -112,6 +126,57 @@ TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {
       EXPECT_FALSE(fs::exists(Path(row.NotWritten))) << row.Args;
     }
   }
+}
+
+// The intent, compensation and inversion options reach the conversion: the
+// command writes what the library writes for the same request.
+TEST_F(IccCommands, IntentAndBlackPointCompensationOptions) {
+  const fs::path tables = SaveTableProfile(Path("tables.icc"), cmsSigDisplayClass);
+  const struct {
+    std::string Args;
+    TICCIntent Intent;
+    bool BPC, Invert;
+  } rows[] = {{"", TICCIntent::Perceptual, false, false},
+              {"--intent relative --bpc", TICCIntent::RelativeColorimetric, true, false},
+              {"--intent Saturation --invert", TICCIntent::Saturation, false, true},
+              {"--intent absolute", TICCIntent::AbsoluteColorimetric, false, false}};
+  for (const auto& row : rows) {
+    ASSERT_EQ(
+        Run("icc2lut tables.icc -p 'cube 3d davinci' -s 5 -o cli.cube --overwrite " + row.Args), 0)
+        << row.Args << "\n"
+        << Err;
+    TICCTransformRequest request{tables, {}, row.Invert};
+    request.Intent = row.Intent;
+    request.BlackPointCompensation = row.BPC;
+    TFixedConfirm yes;
+    ConvertICCToLut(LutRegistry(), request, Path("lib.cube"), ProfileNamed("Cube 3D Davinci"), 5,
+                    -1, yes);
+    EXPECT_EQ(ReadText(Path("cli.cube")), ReadText(Path("lib.cube"))) << row.Args;
+  }
+}
+
+TEST_F(IccCommands, VersionTwoProfilesAndInfo) {
+  WriteCube("grade.cube", 5);
+  ASSERT_EQ(Run("lut2icc grade.cube -o v2.icc --class display --icc-version 2"), 0) << Err;
+  const std::string p = ReadText(Path("v2.icc"));
+  EXPECT_EQ(p.substr(8, 2), std::string("\x02\x40", 2));
+  EXPECT_EQ(ReadText(Path("v2.icc")).substr(16, 8), "RGB XYZ ");
+  ASSERT_EQ(Run("info v2.icc grade.cube"), 0) << Err;
+  const std::string profileInfo =
+      "v2.icc\n"
+      "  Format: ICC profile\n"
+      "  Class: Display Device Profile\n"
+      "  Color space: RGB\n"
+      "  PCS: XYZ\n"
+      "  Version: 2.4\n"
+      "  Description: grade\n"
+      "  Copyright: Copyright (c)\n"
+      "  LUT-based tags: A2B0 (lut16), B2A0 (lut16)\n";
+  EXPECT_EQ(Out.substr(0, profileInfo.size()), profileInfo);
+  EXPECT_EQ(Out.substr(profileInfo.size(), 28), "grade.cube\n  Format: Cube 3D");
+  Write("broken.icc", std::string(36, 'x') + "acsp" + std::string(88, '\0'));
+  EXPECT_EQ(Run("info broken.icc"), 1);
+  EXPECT_NE(Err.find("broken.icc: Cannot open the ICC profile"), std::string::npos) << Err;
 }
 
 }  // namespace

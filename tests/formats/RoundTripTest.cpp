@@ -51,8 +51,8 @@ const std::map<std::string, TLutType> ReadBackType = {
 int ReaderIndex(const TLutRegistry& registry, const TLutOutputProfile& profile) {
   const auto it = ReadBackAs.find(profile.Name);
   if (it == ReadBackAs.end()) return profile.FormatIndex;
-  for (std::size_t i = 0; i < registry.FormatCount(); ++i)
-    if (registry.GetLutFormat(i)->Name == it->second) return static_cast<int>(i);
+  for (int i = 0; i < registry.FormatCount(); ++i)
+    if (registry.GetLutFormat(i)->Name == it->second) return i;
   return -1;
 }
 

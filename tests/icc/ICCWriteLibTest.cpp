@@ -56,27 +56,62 @@ TEST(ICCNumbers, StreamWritesBigEndian) {
   EXPECT_EQ(Signature("acsp"), 0x61637370u);
 }
 
+// Every header field, for each version and for a device link, whose
+// connection space field names its output colour space. The expected
+// profile IDs are the MD5 of these 132 bytes with the flags, intent and ID
+// fields zeroed, computed apart from the program; version 2 has no ID.
 TEST(ICCProfileWriter, EmptyProfileIsHeaderAndCount) {
+  const struct {
+    TICCVersion Version;
+    const char* Class;
+    const char* Fields;  // version, class, colour space, PCS
+    const char* ID;
+  } rows[] = {
+      // clang-format off
+      {TICCVersion::V4, "mntr", "04000000" "6D6E7472" "52474220" "58595A20",
+       "1CA830617D7A264FA04D55D534625D4F"},
+      {TICCVersion::V4, "link", "04000000" "6C696E6B" "52474220" "52474220",
+       "BA89C7B9946C935A12AD01C0E5088A02"},
+      {TICCVersion::V2, "mntr", "02400000" "6D6E7472" "52474220" "58595A20",
+       "00000000000000000000000000000000"},
+      // clang-format on
+  };
+  for (const auto& row : rows) {
+    TICCProfileWriter w("unused.icc", row.Version);
+    w.SetHeader(Signature(row.Class), Stamp(2024, 3, 9, 17, 5, 59));
+    const std::string p = w.ProfileBytes();
+    ASSERT_EQ(p.size(), 132u);
+    EXPECT_EQ(BE32(p, 0), 132u);
+    EXPECT_EQ(BE32(p, 128), 0u);
+    // clang-format off
+    EXPECT_EQ(Hex(p.substr(0, 128)),
+              std::string("00000084"                          // size
+                          "00000000")                         // CMM
+              + row.Fields +
+              "07E80003000900110005003B"          // 2024-03-09 17:05:59
+              "61637370" "4D534654" "00000200"    // acsp, MSFT, flags
+              "544F5649" "00000000" "0000000000000000" "00000000"  // TOVI, model, attributes, intent
+              "0000F6D5" "00010000" "0000D32C"    // illuminant
+              "544F5649"                          // creator
+              + row.ID +
+              "00000000000000000000000000000000000000000000000000000000") << row.Class;
+    // clang-format on
+  }
+}
+
+TEST(ICCProfileWriter, ProfileIDLeavesOutFlagsIntentAndItself) {
   TICCProfileWriter w("unused.icc");
-  w.SetHeader(Signature("mntr"), Stamp(2024, 3, 9, 17, 5, 59));
-  const std::string p = w.ProfileBytes();
-  ASSERT_EQ(p.size(), 132u);
-  EXPECT_EQ(BE32(p, 0), 132u);
-  EXPECT_EQ(BE32(p, 128), 0u);
-  // clang-format off
-  EXPECT_EQ(Hex(p.substr(0, 128)),
-            "00000084"                          // size
-            "00000000"                          // CMM
-            "04000000"                          // version 4.0
-            "6D6E7472" "52474220" "58595A20"    // mntr, RGB, XYZ
-            "07E80003000900110005003B"          // 2024-03-09 17:05:59
-            "61637370" "4D534654" "00000200"    // acsp, MSFT, flags
-            "544F5649" "00000000" "0000000000000000" "00000000"  // TOVI, model, attributes, intent
-            "0000F6D5" "00010000" "0000D32C"    // illuminant
-            "544F5649"                          // creator
-            "27AC21A38E69DDB8F04AE59848527F4E"  // profile ID
-            "00000000000000000000000000000000000000000000000000000000");
-  // clang-format on
+  w.AddDescription("grade");
+  w.SetHeader(Signature("mntr"));
+  std::string p = w.ProfileBytes();
+  const auto id = ComputeProfileID(p);
+  EXPECT_EQ(p.substr(ICCHeader::ProfileID, 16), std::string(id.begin(), id.end()));
+  for (const std::size_t field :
+       {ICCHeader::Flags, ICCHeader::RenderingIntent, ICCHeader::ProfileID})
+    p[field + 3] = '\x01';
+  EXPECT_EQ(ComputeProfileID(p), id);
+  p[ICCHeader::DeviceAttributes + 7] = '\x01';
+  EXPECT_NE(ComputeProfileID(p), id);
 }
 
 TEST(ICCProfileWriter, TagsArePaddedToFourBytes) {
@@ -127,6 +162,26 @@ TEST(ICCProfileWriter, TextBecomesUtf16Units) {
   EXPECT_EQ(BE32(body, 20), 4u);
   EXPECT_EQ(BE16(body, 28), 0x00E9);
   EXPECT_EQ(BE16(body, 30), 0x00FF);
+}
+
+// Version 2 text types: ASCII with '?' for what it lacks; the description
+// carries UTF-16 as well, both counts including the terminating zero.
+TEST(ICCProfileWriter, VersionTwoTexts) {
+  TICCProfileWriter w("unused.icc", TICCVersion::V2);
+  w.AddDescription("caf\xC3\xA9");
+  w.AddCopyright("(c) \xE2\x82\xAC");
+  w.SetHeader(Signature("scnr"));
+  const std::string p = w.ProfileBytes();
+  const std::string_view desc = TagBody(p, "desc");
+  ASSERT_EQ(desc.size(), 8u + 4 + 5 + 4 + 4 + 2 * 5 + 2 + 1 + 67);
+  // clang-format off
+  EXPECT_EQ(Hex(desc.substr(0, 38)),
+            "6465736300000000" "00000005" "6361663F00"   // 'desc', ASCII "caf?"
+            "00000000" "00000005" "00630061006600E90000"  // language 0, UTF-16
+            "0000" "00");                                 // no ScriptCode
+  // clang-format on
+  EXPECT_EQ(desc.substr(38), std::string(67, '\0'));
+  EXPECT_EQ(Hex(TagBody(p, "cprt")), "7465787400000000286329203F00");  // 'text', "(c) ?"
 }
 
 TEST(ICCProfileWriter, WhitePointAndSequence) {
@@ -194,7 +249,7 @@ TEST(ICCProfileWriter, Lut16WithEveryPartSupplied) {
   EXPECT_EQ(TagBody(w2.ProfileBytes(), "B2A0").size(), 221830u);
 }
 
-TEST(ICCProfileWriter, ProfilesDifferOnlyInTheirDate) {
+TEST(ICCProfileWriter, ProfilesDifferOnlyInTheirDateAndID) {
   std::string made[2];
   const std::tm stamps[2] = {Stamp(2023, 1, 2, 3, 4, 5), Stamp(2025, 12, 31, 23, 59, 58)};
   for (int i = 0; i < 2; ++i) {
@@ -205,11 +260,15 @@ TEST(ICCProfileWriter, ProfilesDifferOnlyInTheirDate) {
     made[i] = w.ProfileBytes();
   }
   ASSERT_EQ(made[0].size(), made[1].size());
+  const auto inField = [](std::size_t k, std::size_t at, std::size_t size) {
+    return k >= at && k < at + size;
+  };
   for (std::size_t k = 0; k < made[0].size(); ++k)
-    if (k < 24 || k >= 36) {
+    if (!inField(k, ICCHeader::DateTime, 12) && !inField(k, ICCHeader::ProfileID, 16)) {
       EXPECT_EQ(made[0][k], made[1][k]) << "byte " << k;
     }
-  EXPECT_NE(made[0].substr(24, 12), made[1].substr(24, 12));
+  EXPECT_NE(made[0].substr(ICCHeader::DateTime, 12), made[1].substr(ICCHeader::DateTime, 12));
+  EXPECT_NE(made[0].substr(ICCHeader::ProfileID, 16), made[1].substr(ICCHeader::ProfileID, 16));
 }
 
 TEST(ICCProfileWriter, RefusesMoreTagsThanTheTableHolds) {

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Interop suite driver: `interop.py ORACLE --tovilut EXE --eval EXE --table
-docs/interop.md --work DIR [--update-table]` runs the cases of one program
-and checks its rows of the table. Exit 0 pass, 1 fail, 77 program missing."""
+"""Interop suite driver: `interop.py ORACLE --tovilut EXE --eval EXE
+[--fixtures EXE] --table docs/interop.md --work DIR [--update-table]` runs
+the cases of one program and checks its rows of the table. Exit 0 pass, 1
+fail, 77 program missing."""
 
 import argparse
 import importlib
@@ -19,13 +20,14 @@ def main():
     ap.add_argument("oracle", choices=sorted(ORACLES))
     ap.add_argument("--tovilut", required=True)
     ap.add_argument("--eval", required=True)
+    ap.add_argument("--fixtures", help="icc_fixtures, which writes test profiles")
     ap.add_argument("--table", required=True)
     ap.add_argument("--work", required=True)
     ap.add_argument("--update-table", action="store_true")
     a = ap.parse_args()
     cases = importlib.import_module(ORACLES[a.oracle])
     cases.require()
-    tools = support.Tools(a.tovilut, a.eval, a.work)
+    tools = support.Tools(a.tovilut, a.eval, a.work, a.fixtures)
     rows, failures = [], []
     for row, measure in cases.cases(tools):
         try:

@@ -101,9 +101,10 @@ def run(args, **kw):
 
 
 class Tools:
-    def __init__(self, tovilut, lut_eval, work):
+    def __init__(self, tovilut, lut_eval, work, fixtures=None):
         self.tovilut = tovilut
         self.lut_eval = lut_eval
+        self.fixtures = fixtures
         self.work = work
         shutil.rmtree(work, ignore_errors=True)
         os.makedirs(work)
@@ -211,8 +212,8 @@ def _split(line):
     return [c.strip() for c in line.strip().strip("|").split("|")]
 
 
-PROGRAM_ORDER = ["OpenColorIO", "FFmpeg", "LittleCMS transicc", "ArgyllCMS xicclu",
-                 "ArgyllCMS iccdump"]
+PROGRAM_ORDER = ["OpenColorIO", "FFmpeg", "LittleCMS transicc", "LittleCMS tificc",
+                 "LittleCMS jpgicc", "ArgyllCMS xicclu", "ArgyllCMS iccdump", "Python hashlib"]
 
 
 def _tidy(rows):

@@ -245,4 +245,3 @@ class DialogsTest : public QObject {
 
 QTEST_MAIN(DialogsTest)
 #include "DialogsTest.moc"
-#include "registry/FormatTable.h"

@@ -8,9 +8,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <lcms2.h>
+
 #include "UiTestSupport.h"
 #include "core/LUTFormat.h"
+#include "icc/ICCToLut.h"
 #include "ops/OutputOptions.h"
+#include "ui/Dialogs.h"
 #include "ui/ICCConvertForm.h"
 #include "ui/LUT2ICCForm.h"
 #include "ui/PreviewImage.h"
@@ -23,12 +27,14 @@ class ICCDialogsTest : public QObject {
   QTemporaryDir Dir;
   TScriptedDialogs Dialogs;
 
-  // Writes the profile of the given class (list position) from a halving cube.
-  QString WriteProfile(int profileClass, const QString& name) {
+  // Writes the profile of the given class and version (list positions) from
+  // a halving cube.
+  QString WriteProfile(int profileClass, const QString& name, int version = 0) {
     TfrmLUT2ICC dialog(LutRegistry(), Dialogs, nullptr);
     Dialogs.OpenFileAnswers.push_back(WriteCube(Dir.path(), name + ".cube", 0.5));
     dialog.btnSelectLut->click();
     dialog.cbxClass->setCurrentIndex(profileClass);
+    dialog.cbxVersion->setCurrentIndex(version);
     dialog.btnConvert->click();
     return dialog.edtICCFile->text();
   }
@@ -41,6 +47,7 @@ class ICCDialogsTest : public QObject {
     QCOMPARE(dialog.windowTitle(), QStringLiteral("LUT to ICC Profile Conversion"));
     QCOMPARE(dialog.size(), QSize(530, 329));
     QCOMPARE(dialog.cbxClass->currentText(), QStringLiteral("Input"));
+    QCOMPARE(dialog.cbxVersion->currentText(), QStringLiteral("4.0"));
     QCOMPARE(dialog.edtCopyright->text(), QStringLiteral("Copyright (c)"));
     QVERIFY(!dialog.btnConvert->isEnabled());
     Dialogs.OpenFileAnswers.push_back(WriteCube(Dir.path(), "warm.look.cube"));
@@ -152,8 +159,59 @@ class ICCDialogsTest : public QObject {
       QVERIFY((dialog->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <= 2);
     }
   }
+
+  void lutToICCVersionTwo() {
+    const QByteArray profile = ReadAll(WriteProfile(2, "link-v2", 1));
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(profile.mid(8, 2), QByteArray("\x02\x40", 2));
+    QCOMPARE(profile.mid(16, 8), QByteArray("RGB RGB "));
+  }
+
+  // The chosen intent and compensation make the LUT the library makes for them.
+  void intentAndCompensationReachTheConversion() {
+    const QString display = WriteProfile(0, "display-intent");
+    TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    dialog.show();
+    QCOMPARE(dialog.cbxIntent->currentText(), QStringLiteral("Perceptual"));
+    QVERIFY(!dialog.cbxBPC->isChecked());
+    Dialogs.OpenFileAnswers.push_back(display);
+    dialog.btnSelectProfile->click();
+    dialog.cbxIntent->setCurrentIndex(1);
+    dialog.cbxBPC->click();
+    dialog.Controls->cbxOutFormat->setCurrentIndex(dialog.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+    QTest::keyClicks(dialog.Controls->cbxDimSize->lineEdit(), "5");
+    QFile::remove(dialog.edtLUTFile->text());
+    dialog.btnConvert->click();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    TICCTransformRequest request{ToPath(display), {}, false};
+    request.Intent = TICCIntent::RelativeColorimetric;
+    request.BlackPointCompensation = true;
+    const QString library = Dir.path() + "/library.cube";
+    const auto& profiles = LutRegistry().LutOutputProfiles();
+    const auto davinci = std::find_if(profiles.begin(), profiles.end(),
+                                      [](const auto& p) { return p.Name == "Cube 3D Davinci"; });
+    TDialogConfirm confirm(Dialogs, &dialog);  // nothing to overwrite: nothing asked
+    ConvertICCToLut(LutRegistry(), request, ToPath(library), *davinci, 5, -1, confirm);
+    QCOMPARE(ReadAll(dialog.edtLUTFile->text()), ReadAll(library));
+  }
+
+  // An abstract profile is placed between the second colour space and
+  // itself, and has no other way round.
+  void abstractProfileOffersNoInversion() {
+    const QString file = Dir.path() + "/look.icc";
+    cmsHPROFILE look = cmsCreateBCHSWabstractProfile(9, 5, 1.1, 10, 20, 0, 0);
+    QVERIFY(cmsSaveProfileToFile(look, file.toLocal8Bit().constData()));
+    cmsCloseProfile(look);
+    TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    dialog.show();
+    Dialogs.OpenFileAnswers.push_back(file);
+    dialog.btnSelectProfile->click();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(dialog.lblProfileType->text(), QStringLiteral("Profile Type: Abstract Profile"));
+    QVERIFY(dialog.edtSecond->isVisible() && dialog.cbxInvert->isHidden());
+    QVERIFY(!dialog.imgResult->Picture().isNull());
+  }
 };
 
 QTEST_MAIN(ICCDialogsTest)
 #include "ICCDialogsTest.moc"
-#include "registry/FormatTable.h"

@@ -485,4 +485,3 @@ class MainFormTest : public QObject {
 
 QTEST_MAIN(MainFormTest)
 #include "MainFormTest.moc"
-#include "registry/FormatTable.h"
