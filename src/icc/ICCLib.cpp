@@ -1,7 +1,10 @@
 #include "icc/ICCLib.h"
 
 #include <lcms2.h>
+#include <lcms2_plugin.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <utility>
 
@@ -99,6 +102,40 @@ std::string ProfileText(cmsHPROFILE h, cmsInfoType which) {
   return Utf8FromWide(text);
 }
 
+// The library sizes a table from the counts a profile declares and fills it
+// with zeros before it finds the file too short for it: a profile of a few
+// hundred bytes could make it take half a gigabyte. A table that a profile
+// really holds is stored in the file, so no single block the library asks
+// for needs more than a few times the bytes of the largest profile opened,
+// beyond what the transforms build for themselves.
+constexpr std::size_t kAllocationBase = std::size_t{16} << 20;
+constexpr std::size_t kBytesPerProfileByte = 8;
+
+bool WithinCeiling(cmsContext context, std::size_t size) {
+  const auto* service = static_cast<const TICCService*>(cmsGetContextUserData(context));
+  const std::size_t largest = service ? service->LargestProfileBytes() : 0;
+  return size <= kAllocationBase + kBytesPerProfileByte * largest;
+}
+
+void* Allocate(cmsContext context, cmsUInt32Number size) {
+  return WithinCeiling(context, size) ? std::malloc(size) : nullptr;
+}
+
+void* Reallocate(cmsContext context, void* block, cmsUInt32Number size) {
+  return WithinCeiling(context, size) ? std::realloc(block, size) : nullptr;
+}
+
+void Release(cmsContext, void* block) { std::free(block); }
+
+cmsPluginMemHandler gMemoryCeiling = {
+    {cmsPluginMagicNumber, 2000, cmsPluginMemHandlerSig, nullptr},
+    Allocate,
+    Release,
+    Reallocate,
+    nullptr,
+    nullptr,
+    nullptr};
+
 void LogError(cmsContext context, cmsUInt32Number, const char* text) {
   if (auto* service = static_cast<TICCService*>(cmsGetContextUserData(context)))
     RecordICCError(*service, text);
@@ -111,7 +148,7 @@ void RecordICCError(TICCService& service, const char* text) {
   if (service.LastError_.empty() && text) service.LastError_ = text;
 }
 
-TICCService::TICCService() : Context_(cmsCreateContext(nullptr, this)) {
+TICCService::TICCService() : Context_(cmsCreateContext(&gMemoryCeiling, this)) {
   if (!Context_) throw EICCError("The colour engine could not be started.");
   cmsSetLogErrorHandlerTHR(static_cast<cmsContext>(Context_), LogError);
 }
@@ -129,7 +166,11 @@ void TICCService::Raise(const std::string& what) {
 std::unique_ptr<TICCProfile> TICCService::OpenProfile(const std::filesystem::path& fileName) {
   LastError_.clear();
   // The library would wait forever on a FIFO; a missing file it reports itself.
-  if (std::error_code ec; std::filesystem::exists(fileName, ec)) RefuseNonRegularFile(fileName);
+  if (std::error_code ec; std::filesystem::exists(fileName, ec)) {
+    RefuseNonRegularFile(fileName);
+    const std::uintmax_t bytes = std::filesystem::file_size(fileName, ec);
+    if (!ec) LargestProfileBytes_ = std::max<std::size_t>(LargestProfileBytes_, bytes);
+  }
   cmsHPROFILE h =
       cmsOpenProfileFromFileTHR(static_cast<cmsContext>(Context_), fileName.c_str(), "r");
   if (!h) Raise("Cannot open the ICC profile \"" + fileName.string() + "\"");

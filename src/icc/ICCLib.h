@@ -109,12 +109,16 @@ class TICCService {
                                                  TICCIntent intent = TICCIntent::Perceptual,
                                                  bool blackPointCompensation = false);
   void CheckTransformEnds(const std::vector<const TICCProfile*>& profiles);
+  // The size of the largest profile file opened: it bounds how much memory
+  // the colour library may take for one table.
+  std::size_t LargestProfileBytes() const { return LargestProfileBytes_; }
 
  private:
   [[noreturn]] void Raise(const std::string& what);
   // The LittleCMS handles, and the names joined for messages.
   static std::vector<void*> Handles(const std::vector<const TICCProfile*>& profiles,
                                     std::string& names);
+  std::size_t LargestProfileBytes_ = 0;  // set before the context that reads it
   void* Context_;
   std::string LastError_;
   friend void RecordICCError(TICCService& service, const char* text);
