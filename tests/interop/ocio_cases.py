@@ -165,7 +165,9 @@ def baked_look_case(tools, fmt, look, fn, size):
     run(["ociobakelut", "--lut", source, "--format", fmt, "--cubesize", str(size), out])
     colours = sample_colours(size)
     _, ours = tools.evaluate(out, colours)
-    return largest_difference(ours, ocio_evaluate(out, colours))
+    # Compared with the look baked, as OpenColorIO evaluates its source: its
+    # own reading of a file whose codes stay below 1024 takes them as 10-bit.
+    return largest_difference(ours, ocio_evaluate(source, colours))
 
 
 def baked_case(tools, src, fmt, ext, size):
@@ -256,7 +258,8 @@ def cases(tools):
     for fmt in ("flame", "lustre"):
         for look, fn in LOOKS_3DL:
             row = Row("ociobakelut %s (.3dl), %s look" % (fmt, look), BAKED, PROGRAM, "17",
-                      FLOAT_SLACK, "12-bit codes that never reach 4095")
+                      half_code(12) + FLOAT_SLACK,
+                      "12-bit codes that never reach 4095, against the look baked")
             yield row, functools.partial(baked_look_case, tools, fmt, look, fn, 17)
     for fmt, ext, size, shaper, note in BAKED_SHAPER:
         row = Row("ociobakelut %s (.%s) with a shaper" % (fmt, ext), BAKED, PROGRAM,
