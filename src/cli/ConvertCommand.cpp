@@ -18,10 +18,12 @@ struct TConvertOptions {
   std::string Size = "default";
   std::string Bits = "default";
   std::string InputBits = "default";
+  std::string CdlId;
   bool Overwrite = false;
   bool SkipExisting = false;
   bool KeepGoing = false;
   bool Quiet = false;
+  bool Verify = false;
   std::vector<std::string> Files;
 };
 
@@ -54,6 +56,7 @@ int RunConvert(const TConvertOptions& o) {
   settings.Profile = options.SelectedProfile();
   settings.Size = options.EffectiveSize();
   settings.Bits = options.SelectedBits();
+  settings.CdlId = o.CdlId;
   settings.OnError = [&](const TLutFileRow& row, const std::exception& error) {
     progress.Pause();
     ReportFailure(row.Path(), error);
@@ -65,6 +68,22 @@ int RunConvert(const TConvertOptions& o) {
     progress.Pause();
     std::cout << row.Path().string() << " -> " << output.string() << std::endl;
   };
+  settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
+    progress.Pause();
+    std::cerr << row.Path().string() << ": warning: " << warning << std::endl;
+  };
+  bool unverified = false;
+  if (o.Verify) {
+    settings.OnVerified = [&](const TLutFileRow&, const std::filesystem::path& output, double d) {
+      progress.Pause();
+      std::cout << output.string() << ": largest difference " << d << std::endl;
+    };
+    const auto onError = settings.OnError;
+    settings.OnError = [&unverified, onError](const TLutFileRow& row, const std::exception& error) {
+      if (dynamic_cast<const TVerifyError*>(&error)) unverified = true;
+      return onError(row, error);
+    };
+  }
   TBatchResult result = TBatchResult::Completed;
   try {
     result = ConvertCheckedFiles(registry, rows, settings, confirm, progress);
@@ -76,6 +95,7 @@ int RunConvert(const TConvertOptions& o) {
     std::cerr << failed.size() << " of " << rows.size() << " files failed:\n";
     for (const std::string& f : failed) std::cerr << "  " << f << "\n";
   }
+  if (unverified) return 3;
   return failed.empty() && result == TBatchResult::Completed ? 0 : 1;
 }
 
@@ -96,9 +116,14 @@ TCommand AddConvertCommand(CLI::App& app) {
                   "Bits per value assumed when reading integer codes: default (from the file), "
                   "8, 10, 12, 14, 16")
       ->capture_default_str();
+  cmd->add_option("--cdl-id", o->CdlId,
+                  "The correction read from a CDL collection or decision list, by its id "
+                  "(default: the first)");
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   cmd->add_flag("--keep-going", o->KeepGoing, "Go on after a file fails");
   cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
+  cmd->add_flag("--verify", o->Verify,
+                "Read every output back and print its largest difference from the source");
   cmd->add_option("FILE", o->Files, "LUT files to convert")->required();
   return {cmd, [o] { return RunConvert(*o); }};
 }

@@ -44,18 +44,46 @@ int TLutRegistry::DetectLutFormat(const std::filesystem::path& fileName) const {
   return -1;
 }
 
+namespace {
+
+// The same error, of the same kind and line, with the format it was read as
+// in front of its message.
+template <typename E>
+[[noreturn]] void ThrowReadAs(const E& error, const std::string& formatName) {
+  E named("read as " + formatName + ": " + error.what());
+  named.Line = error.Line;
+  throw named;
+}
+
+}  // namespace
+
 void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int formatIndex,
                            const TReadOptions& options) const {
   lut.Comments.clear();
   lut.FormatIndex = -1;
-  if (formatIndex == -1) {
+  const bool detected = formatIndex == -1;
+  if (detected) {
     formatIndex = DetectLutFormat(fileName);
     if (formatIndex < 0) return;
   }
   const TLUTFormat* format = GetLutFormat(formatIndex);
   if (!format) throw std::out_of_range("no LUT format at position " + std::to_string(formatIndex));
   if (!format->Can(fcRead)) throw ELUTError("Unknown LUT format.");
-  format->Read(fileName, lut, options);
+  if (!detected) {
+    format->Read(fileName, lut, options);
+  } else {
+    // A file claimed by its content and then refused says which format
+    // claimed it, so that a misdetection shows as one.
+    try {
+      format->Read(fileName, lut, options);
+    } catch (const ELUTSizeError& e) {
+      ThrowReadAs(e, format->Name);
+    } catch (const EConvertError& e) {
+      ThrowReadAs(e, format->Name);
+    } catch (const ELUTError& e) {
+      ThrowReadAs(e, format->Name);
+    }
+  }
   CheckLutValues(lut);  // whatever a reader stored without the parser's check
   lut.FormatIndex = formatIndex;
 }

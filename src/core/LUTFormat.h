@@ -21,6 +21,8 @@
 struct TReadOptions {
   // Bits per value a reader of integer codes assumes; -1: work it out.
   int InputBits = -1;
+  // The correction a CDL collection or decision list is read at; "": the first.
+  std::string CdlId;
 };
 
 // What the caller chooses for one write.

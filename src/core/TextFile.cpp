@@ -121,7 +121,22 @@ void TTextFile::SaveToFile(const std::filesystem::path& fileName) const {
 
 bool MatchKeywords(const std::filesystem::path& fileName, std::string_view must,
                    std::string_view mustNot) {
-  const std::string head = UpperCase(ReadFilePrefix(fileName, DetectionHeadSize));
+  std::string head = UpperCase(ReadFilePrefix(fileName, DetectionHeadSize));
+  // Writers embed names (a title, a name attribute, a look's .cube) between
+  // quotes, and a name must not make a file look like another format: quoted
+  // text, up to the same closing quote or the line's end, is not searched.
+  char quote = 0;
+  for (char& c : head) {
+    if (c == '\n') {
+      quote = 0;
+    } else if (quote == 0 && (c == '"' || c == '\'')) {
+      quote = c;
+    } else if (c == quote) {
+      quote = 0;
+    } else if (quote != 0) {
+      c = ' ';
+    }
+  }
   auto anyItem = [&](std::string_view list, bool wanted) {
     // true when some item's presence equals `wanted`
     while (!list.empty()) {

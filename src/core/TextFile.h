@@ -62,6 +62,6 @@ constexpr std::size_t DetectionHeadSize = 4096;
 
 // The recogniser of most text formats: upper-cased comma-separated keywords,
 // every "must" one and none of the "mustNot" ones found anywhere in the
-// first DetectionHeadSize bytes.
+// first DetectionHeadSize bytes, outside quoted text.
 bool MatchKeywords(const std::filesystem::path& fileName, std::string_view must,
                    std::string_view mustNot);

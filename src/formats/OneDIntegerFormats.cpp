@@ -35,13 +35,14 @@
 // Cine-tal and Shake 1D: bare "R G B" code lines, written only.
 //
 // Quirks, each kept on purpose:
-// - The Lustre header must be exactly "LUT16" or "LUT12", although detection
-//   ignores case: a lower-case header is found but never taken, and the file
-//   reads as incomplete. The writer puts "LUT" before whatever depth it is
-//   given; a "LUT" + digits header of another depth is refused by name on
-//   reading rather than passed over, so it is never read at a wrong scale.
-// - Codex codes are divided by length - 1 whatever depth wrote them, so only
-//   the default pairing (1024 entries, 10 bits) reads back as written; its
+// - The Lustre header must be exactly "LUT" and the depth ("LUT12", "LUT16",
+//   or any depth the writer is given: "LUT8", "LUT10", "LUT14"), although
+//   detection of LUT12 and LUT16 ignores case: a lower-case header is found
+//   but never taken, and the file reads as incomplete. Other depths are
+//   recognised only as the first line, where the writer puts them.
+// - Codex codes are divided by length - 1 unless the header's optional third
+//   field gives the output depth ("LUT: 3 4096 65536", "LUT: 3 4096 16f"), so
+//   only the default pairing (1024 entries, 10 bits) reads back as written; its
 //   writer does not clamp, so values outside 0..1 keep their distance.
 // - Lustre and Fusion count their entries; a table whose lines all fail to
 //   convert is refused as incomplete, not returned empty.
@@ -53,6 +54,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/FileIO.h"
 #include "core/LutWriter.h"
 #include "core/StringLib.h"
 
@@ -82,6 +84,14 @@ void AddCodeTripleLines(TTextFile& text, const TLUT& lut, int bits) {
   }
 }
 
+// The depth of a Lustre 1D header, "LUT" and the bits ("LUT12"); -1 for any
+// other line.
+int HeaderDepth(std::string_view line) {
+  if (line.size() <= 3 || line.size() > 5 || line.substr(0, 3) != "LUT" || !IsDigits(line.substr(3)))
+    return -1;
+  return StrToInt(line.substr(3));
+}
+
 // CodeScale holds the bits of the "LUT12" / "LUT16" header.
 class TLustre1DParser : public TCountedCurveParser {
  public:
@@ -92,13 +102,11 @@ class TLustre1DParser : public TCountedCurveParser {
     if (IsComment(line)) return;
     if (CodeScale == -1) {
       LutSize = 0;  // whatever stood before the header is not part of the table
-      if (line == "LUT16") {
-        CodeScale = 16;
-      } else if (line == "LUT12") {
-        CodeScale = 12;
-      } else if (line.size() > 3 && line.substr(0, 3) == "LUT" && IsDigits(line.substr(3))) {
-        throw ELUTError("Unsupported bit depth in the header \"" + std::string(line) +
-                        "\": only LUT12 and LUT16 can be read.");
+      if (const int bits = HeaderDepth(line); bits >= 0) {
+        if (bits < 1 || bits > 32)
+          throw ELUTError("Unsupported bit depth in the header \"" + std::string(line) +
+                          "\": 1 to 32 bits can be read.");
+        CodeScale = bits;
       }
       return;
     }
@@ -108,7 +116,6 @@ class TLustre1DParser : public TCountedCurveParser {
   }
 };
 
-// CodeScale holds the divisor, length - 1.
 class TCodex1DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
@@ -121,18 +128,36 @@ class TCodex1DParser : public TLutParser {
     }
     if (LutSize == -1) {
       if (!ContainsNoCase(line, "LUT:")) return;
-      // "LUT: <channels> <length>"; the fields start after the keyword and one separator.
+      // "LUT: <channels> <length> [<output depth>]"; the fields start after
+      // the keyword and one separator.
       std::string_view rest = KeywordValue(line, "LUT:", 1);
       ChannelCount = StrToInt(Trim(CutToken(rest)));
-      DeclareCurveSize(lut, StrToInt(Trim(rest)));
-      CodeScale = LutSize - 1;
+      DeclareCurveSize(lut, StrToInt(Trim(CutToken(rest))));
+      Divisor = LutSize - 1;
+      // The output depth, when given: bits ("12"), a code count ("4096"), or
+      // floating-point values ("16f", "65536f", "32f") taken as they are.
+      const std::string_view depth = Trim(rest);
+      if (!depth.empty() && (depth.back() == 'f' || depth.back() == 'F')) {
+        StrToInt(depth.substr(0, depth.size() - 1));
+        FloatValues = true;
+        Divisor = 1;
+      } else if (!depth.empty()) {
+        const int d = StrToInt(depth);
+        if (d < 1) throw ELUTError("Invalid output depth '" + std::string(depth) + "' in the LUT: line.");
+        Divisor = d <= 32 ? MaxCode(d) : d - 1.0;
+      }
       Channel = 1;
       return;
     }
     if (Complete) return;
-    std::int64_t code = 0;
-    if (!TryParseInt64(line, code)) return;
-    const double v = static_cast<double>(code) / CodeScale;
+    double v = 0;
+    if (FloatValues) {
+      if (!TryParseFloat(line, v)) return;
+    } else {
+      std::int64_t code = 0;
+      if (!TryParseInt64(line, code)) return;
+      v = static_cast<double>(code) / Divisor;
+    }
     TLutRGB& entry = lut.Curve(EntryIndex);
     if (ChannelCount == 1) {
       entry = {v, v, v};
@@ -146,6 +171,8 @@ class TCodex1DParser : public TLutParser {
   }
 
  private:
+  double Divisor = 1;        // length - 1, or what the header's output depth gives
+  bool FloatValues = false;  // the header's output depth is a floating-point one
   int ChannelCount = 0;  // as the header gives it; 1 means one curve for all three
   int Channel = 1;       // the channel being filled: 1 red, 2 green, 3 blue
 };
@@ -224,7 +251,12 @@ std::unique_ptr<TLutParser> TLustre1DLutFormat::NewParser(const std::filesystem:
 }
 
 bool TLustre1DLutFormat::Detect(const std::filesystem::path& fileName) const {
-  return MatchKeywords(fileName, "LUT16", "") || MatchKeywords(fileName, "LUT12", "");
+  if (MatchKeywords(fileName, "LUT16", "") || MatchKeywords(fileName, "LUT12", "")) return true;
+  // Other depths ("LUT8", "LUT10", "LUT14") only as the file's first line, as
+  // the writer puts them: "LUT8" alone is also the trailer of a Lustre mesh.
+  const std::string head = ReadFilePrefix(fileName, DetectionHeadSize);
+  std::string_view first = head;
+  return HeaderDepth(Trim(CutBefore("\n", first))) >= 1;
 }
 
 void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
@@ -253,7 +285,16 @@ std::unique_ptr<TLutParser> TCodex1DLutFormat::NewParser(const std::filesystem::
 }
 
 bool TCodex1DLutFormat::Detect(const std::filesystem::path& fileName) const {
-  return MatchKeywords(fileName, "LUT:", "");
+  if (!MatchKeywords(fileName, "LUT:", "")) return false;
+  // The keyword must open a header of numbers ("LUT: 3 1024"): a Houdini
+  // .lut has a bare "LUT:" line before its data.
+  const std::string head = UpperCase(ReadFilePrefix(fileName, DetectionHeadSize));
+  for (std::size_t at = head.find("LUT:"); at != std::string::npos; at = head.find("LUT:", at + 1)) {
+    std::size_t i = at + 4;
+    while (i < head.size() && (head[i] == ' ' || head[i] == '\t')) ++i;
+    if (i < head.size() && head[i] >= '0' && head[i] <= '9') return true;
+  }
+  return false;
 }
 
 void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,

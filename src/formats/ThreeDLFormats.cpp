@@ -18,13 +18,13 @@
 //   gamma 1.0
 //
 // Quirks, each kept on purpose:
-// - A 3DL file is recognised by its ".3dl" extension alone. Lustre stands
+// - A 3DL file is recognised by its ".3dl" (or Dolby ".dd3") extension alone. Lustre stands
 //   earlier in the registry, so a ".3dl" file holding "3DMESH" reads as Lustre.
-// - 3DL files do not say their bit depth. The scan starts at 10 bits, and a
-//   node whose largest code exceeds the current maximum by a factor m raises
-//   the depth by ceil(m) - 1, not by a logarithm: with codes rising along the
-//   blue axis it settles on the file's depth, and files read the way they
-//   always have. A user's bits-per-colour setting (the read's InputBits) replaces it.
+// - 3DL files do not say their node depth. Writers use a standard one and put
+//   12-bit nodes under a 10-bit shaper, so the depth is the smallest standard
+//   depth that holds every code of the file, never below 12 bits nor below the
+//   shaper's own depth: a dark, constant or inverted LUT reads as it was
+//   written. A user's bits-per-colour setting (the read's InputBits) replaces it.
 // - Only the number of values on the shaper line matters (it is the cube
 //   size), so a first numeric line of three integers is taken as a shaper of
 //   a 3-point cube. The writer's shaper always spans 0..1023 whatever the depth.
@@ -67,6 +67,32 @@ int CountIntegerTokens(std::string_view line) {
   return count;
 }
 
+// The largest integer token of a line (the shaper's range); -1 when none is.
+std::int64_t LargestToken(std::string_view line) {
+  std::int64_t largest = -1;
+  while (!line.empty()) {
+    const std::string_view token = CutToken(line);
+    std::int64_t value = 0;
+    if (TryParseInt64(Trim(token), value)) largest = std::max(largest, value);
+  }
+  return largest;
+}
+
+// The depth of the node codes. Writers use a standard depth (8, 10, 12, 14 or
+// 16 bits) and put 12-bit nodes under a 10-bit shaper, so a dark LUT whose
+// codes stay below 1024 is still 12-bit; a wider shaper raises the floor to
+// its own depth. Codes beyond 16 bits take the depth that holds them.
+int OutputDepth(std::int64_t shaperMax, std::int64_t nodeMax) {
+  auto depthOf = [](std::int64_t code) {
+    for (int bits : {8, 10, 12, 14, 16})
+      if (code <= (std::int64_t{1} << bits) - 1) return bits;
+    int bits = 17;
+    while (bits < 63 && code > (std::int64_t{1} << bits) - 1) ++bits;
+    return bits;
+  };
+  return std::max({12, depthOf(nodeMax), shaperMax > 1023 ? depthOf(shaperMax) : 12});
+}
+
 // The 3DL codes' depth (CodeScale) is worked out from the whole text unless
 // the read options give it.
 class T3dlParser : public TLutParser {
@@ -79,14 +105,21 @@ class T3dlParser : public TLutParser {
       CodeScale = Options.InputBits;
       return;
     }
-    CodeScale = 10;
+    // The shaper line is the first line that starts with a digit (as ReadLine
+    // takes it); the node lines follow it.
+    std::int64_t shaperMax = -1, nodeMax = 0;
     for (std::size_t i = 0; i < lines.Count(); ++i) {
+      const std::string_view line = Trim(lines[i]);
+      if (line.empty() || IsComment(line)) continue;
+      if (shaperMax == -1) {
+        if (line.front() >= '0' && line.front() <= '9') shaperMax = std::max<std::int64_t>(0, LargestToken(line));
+        continue;
+      }
       double r, g, b;
-      if (!ParseIntTriple(lines[i], MaxCode(CodeScale), false, r, g, b)) continue;
-      const double m = std::max({r, g, b});
-      if (m > 1.0)
-        CodeScale = static_cast<int>(std::min<double>(MaxScanBits, CodeScale + std::ceil(m) - 1.0));
+      if (ParseIntTriple(line, 1.0, false, r, g, b))
+        nodeMax = std::max(nodeMax, static_cast<std::int64_t>(std::max({r, g, b})));
     }
+    CodeScale = OutputDepth(shaperMax, nodeMax);
   }
 
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -144,7 +177,8 @@ class TLustre3DParser : public TLutParser {
 // --- 3DL -------------------------------------------------------------------
 
 bool T3dlLutFormat::Detect(const std::filesystem::path& fileName) const {
-  return UpperCase(fileName.extension().string()) == ".3DL";
+  const std::string extension = UpperCase(fileName.extension().string());
+  return extension == ".3DL" || extension == ".DD3";
 }
 
 std::unique_ptr<TLutParser> T3dlLutFormat::NewParser(const std::filesystem::path&,

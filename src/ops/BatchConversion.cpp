@@ -1,6 +1,7 @@
 #include "ops/BatchConversion.h"
 
 #include "ops/Conversion.h"
+#include "ops/OutputCheck.h"
 
 namespace {
 
@@ -32,10 +33,23 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;
-      const TReadOptions readOptions = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
-      ConvertLutFile(registry, row.Path(), output, profile, settings.Size, settings.Bits,
-                     readOptions, &confirm);
+      TReadOptions readOptions = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
+      readOptions.CdlId = settings.CdlId;
+      const TClipReport clipped = ConvertLutFile(registry, row.Path(), output, profile,
+                                                 settings.Size, settings.Bits, readOptions, &confirm);
       if (settings.OnConverted) settings.OnConverted(row, output);
+      if (settings.OnWarning && clipped.Count > 0) settings.OnWarning(row, ClipWarning(clipped));
+      if (settings.OnVerified) {
+        TLUT source;
+        LoadLutFile(registry, row.Path(), source, readOptions);
+        double difference = 0;
+        try {
+          difference = VerifyOutput(registry, source, output);
+        } catch (const std::exception& e) {
+          throw TVerifyError(output.string() + ": " + e.what());
+        }
+        settings.OnVerified(row, output, difference);
+      }
     } catch (const std::exception& error) {
       if (!settings.OnError || !settings.OnError(row, error)) throw;
     }

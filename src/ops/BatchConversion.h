@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,24 @@ struct TBatchSettings {
   const TLutOutputProfile* Profile = nullptr;
   int Size = 0;   // EffectiveSize of the options
   int Bits = -1;  // SelectedBits of the options
+  std::string CdlId;  // the correction read from CDL collections; "": the first
   // Without a handler the first error ends the batch and is raised to the
   // caller; a handler that answers true lets the batch go on with the next row.
   std::function<bool(const TLutFileRow&, const std::exception&)> OnError;
   // Told after each file written.
   std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnConverted;
+  // Told of what a written file lost ("3 values outside 0..1 ... were clipped.").
+  std::function<void(const TLutFileRow&, const std::string&)> OnWarning;
+  // When set, each output is read back and compared with its source; told
+  // the largest difference. An output that cannot be read back is an error
+  // of its row (TVerifyError).
+  std::function<void(const TLutFileRow&, const std::filesystem::path&, double)> OnVerified;
+};
+
+// An output that does not read back.
+class TVerifyError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 enum class TBatchResult { Completed, Cancelled };

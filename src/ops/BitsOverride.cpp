@@ -8,7 +8,11 @@ int BitsPositionOf(int bitsPerValue) {
   return 0;
 }
 
-TReadOptions ReadOptionsOf(const TLutFileEntry& entry) { return {entry.BitsPerValue}; }
+TReadOptions ReadOptionsOf(const TLutFileEntry& entry) {
+  TReadOptions options;
+  options.InputBits = entry.BitsPerValue;
+  return options;
+}
 
 void LoadLutFile(const TLutRegistry& registry, const std::filesystem::path& file, TLUT& lut,
                  const TReadOptions& options) {

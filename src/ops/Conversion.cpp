@@ -27,7 +27,7 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
   return folder / (stem + "." + profile.Extension);
 }
 
-void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
+TClipReport ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
                     const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                     int bits, const TReadOptions& readOptions, IConfirm* confirm) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
@@ -37,4 +37,5 @@ void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& i
   const TLUT target = TLUT::Resampled(std::move(source), is3D ? lt3D : lt1D, size);
   source = TLUT();  // released before the output is built
   registry.SaveLut(output, target, profile, bits, confirm);
+  return CountClipped(registry, profile, target);
 }

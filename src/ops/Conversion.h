@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/LUTFormat.h"
+#include "ops/OutputCheck.h"
 
 // Bits list position -> bits: "Default" -1, then 8, 10, 12, 14, 16.
 int SelectedBits(int position);
@@ -28,6 +29,7 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
 // profile's kind at the given size, and write it with the given bits (-1:
 // the profile's default). A file no format recognises is an ELUTError. The
 // confirmation answers a writer's questions about files beside its output.
-void ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
+// Gives the values the writer clipped to its range.
+TClipReport ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
                     const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                     int bits, const TReadOptions& readOptions = {}, IConfirm* confirm = nullptr);

@@ -396,6 +396,11 @@ void TfrmMain::btnConvertClick() {
     return false;  // the first error ends the batch
   };
   settings.OnConverted = [&](const TLutFileRow&, const std::filesystem::path&) { ++count.Converted; };
+  // What the written files lost is said once the batch is over.
+  QStringList warnings;
+  settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
+    warnings << QString::fromStdString(row.FileName + ": " + warning);
+  };
   const std::vector<TLutFileRow> rows = BatchRows();
   std::set<std::filesystem::path> outputs;
   for (const TLutFileRow& row : rows)
@@ -413,6 +418,7 @@ void TfrmMain::btnConvertClick() {
                              : ErrorMessageOf(EInFileError(failed.string(), error.what(), ErrorLine(error)));
     Dialogs_.Error(this, ErrorDisplayText(text));
   }
+  if (!warnings.isEmpty()) Dialogs_.Warning(this, warnings.join('\n'));
   statusBar()->showMessage(BatchSummaryText(count));
 }
 

@@ -9,20 +9,24 @@
 //     <SATNode><Saturation>0.8</Saturation></SATNode>
 //   </ColorCorrection>
 //
+// Collections (ColorCorrectionCollection, .ccc) and decision lists
+// (ColorDecisionList > ColorDecision > ColorCorrection, .cdl) are read too:
+// the first correction, or the one whose id the read options name.
+//
 // Quirks, each kept on purpose:
-// - ColorCorrection must be the root element; collections and decision
-//   lists are not recognised (one file, one correction, one LUT).
 // - The three numbers may be separated by a space, a tab or a comma; a
 //   decimal comma therefore splits a number, and the numbers left over make
 //   it an error rather than a silently different correction.
-// - Saturation mixes with the plain mean of the three channels, not with a
-//   weighted luma, and no result is clamped: the LUT keeps what the
-//   correction gives, values above 1 included.
+// - Saturation mixes with Rec. 709 luma (0.2126, 0.7152, 0.0722), as the
+//   CDL's own definition and every grading system do, and no result is
+//   clamped: the LUT keeps what the correction gives, values above 1 included.
 // - The arithmetic is single precision with the power taken in extended
 //   precision, so cubes match those made from the same file before.
 #include "xml/CDLLib.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/StringLib.h"
 #include "core/TextFile.h"
@@ -60,10 +64,35 @@ float SlopeOffsetPower(float x, float slope, float offset, float power) {
 
 }  // namespace
 
-void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl) {
-  TXMLNode xml;
-  xml.LoadXMLFile(fileName);
-  TXMLNode& correction = xml.NodeByName("ColorCorrection");
+namespace {
+
+bool SameName(const TXMLNode& node, std::string_view name) {
+  return UpperCase(node.NodeName) == UpperCase(name);
+}
+
+// The corrections a file holds, in file order: the root ColorCorrection, the
+// ColorCorrection elements of a collection, or those of a decision list's
+// ColorDecision elements.
+std::vector<TXMLNode*> Corrections(TXMLNode& xml) {
+  std::vector<TXMLNode*> found;
+  if (xml.HasNode("ColorCorrection")) {
+    found.push_back(&xml.NodeByName("ColorCorrection"));
+  } else if (xml.HasNode("ColorCorrectionCollection")) {
+    TXMLNode& collection = xml.NodeByName("ColorCorrectionCollection");
+    for (std::size_t i = 0; i < collection.ChildCount(); ++i)
+      if (SameName(collection.Child(i), "ColorCorrection")) found.push_back(&collection.Child(i));
+  } else if (xml.HasNode("ColorDecisionList")) {
+    TXMLNode& list = xml.NodeByName("ColorDecisionList");
+    for (std::size_t i = 0; i < list.ChildCount(); ++i)
+      if (SameName(list.Child(i), "ColorDecision") && list.Child(i).HasNode("ColorCorrection"))
+        found.push_back(&list.Child(i).NodeByName("ColorCorrection"));
+  }
+  // A file without any raises the reader's own node-not-found error.
+  if (found.empty()) found.push_back(&xml.NodeByName("ColorCorrection"));
+  return found;
+}
+
+void ReadCorrection(TXMLNode& correction, TCDLCorrection& cdl) {
   cdl.Id = correction.Attributes["id"].Text;
   const TXMLNode& sop = correction.NodeByName("SOPNode");
   ReadTriple(sop, "Slope", cdl.SlopeR, cdl.SlopeG, cdl.SlopeB);
@@ -75,13 +104,42 @@ void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl) {
         correction.NodeByName("SATNode").NodeByName("Saturation").Value.AsFloat());
 }
 
+}  // namespace
+
+std::vector<std::string> ReadCDLIds(const std::filesystem::path& fileName) {
+  TXMLNode xml;
+  xml.LoadXMLFile(fileName);
+  std::vector<std::string> ids;
+  for (TXMLNode* correction : Corrections(xml)) ids.push_back(correction->Attributes["id"].Text);
+  return ids;
+}
+
+void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl,
+                 const std::string& id) {
+  TXMLNode xml;
+  xml.LoadXMLFile(fileName);
+  const std::vector<TXMLNode*> corrections = Corrections(xml);
+  TXMLNode* chosen = corrections.front();
+  if (!id.empty()) {
+    const auto it = std::find_if(corrections.begin(), corrections.end(), [&](TXMLNode* c) {
+      return c->Attributes["id"].Text == id;
+    });
+    if (it == corrections.end())
+      throw ELUTError("No colour correction with the id \"" + id + "\" in the file.");
+    chosen = *it;
+  }
+  ReadCorrection(*chosen, cdl);
+}
+
 void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR, float& outG,
               float& outB) {
   const float pr = SlopeOffsetPower(r, cdl.SlopeR, cdl.OffsetR, cdl.PowerR);
   const float pg = SlopeOffsetPower(g, cdl.SlopeG, cdl.OffsetG, cdl.PowerG);
   const float pb = SlopeOffsetPower(b, cdl.SlopeB, cdl.OffsetB, cdl.PowerB);
   const long double sat = cdl.Saturation;
-  const float luma = static_cast<float>((static_cast<long double>(pr) + pg + pb) / 3);
+  const float luma = static_cast<float>(static_cast<long double>(0.2126f) * pr +
+                                        static_cast<long double>(0.7152f) * pg +
+                                        static_cast<long double>(0.0722f) * pb);
   const long double grey = (1 - sat) * luma;
   outR = static_cast<float>(pr * sat + grey);
   outG = static_cast<float>(pg * sat + grey);
@@ -89,13 +147,13 @@ void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR,
 }
 
 bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) const {
-  return MatchKeywords(fileName, "<ColorCorrection,<SOPNode>", "<ColorCorrectionCollection");
+  return MatchKeywords(fileName, "<ColorCorrection,<SOPNode>", "");
 }
 
 void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut,
-                           const TReadOptions&) const {
+                           const TReadOptions& options) const {
   TCDLCorrection cdl;
-  ReadCDLFile(fileName, cdl);
+  ReadCDLFile(fileName, cdl, options.CdlId);
   lut.Comments.push_back("Name: " + cdl.Id);
   lut.LutType = lt3D;
   lut.SetSize3D(CDLCubeSize);

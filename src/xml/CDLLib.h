@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/LUTFormat.h"
 
@@ -16,13 +17,17 @@ struct TCDLCorrection {
   std::string Id;        // the ColorCorrection "id" attribute, empty if absent
 };
 
-// Fills the correction from a file whose root element is ColorCorrection.
-// A missing element raises the XML reader's node-not-found error; a number
-// that is missing or not valid with "." raises EConvertError.
-void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl);
+// Fills the correction from a ColorCorrection file, or from the first
+// correction of a collection or decision list (the one of that id when id is
+// not empty). A missing element raises the XML reader's node-not-found error;
+// a number that is missing or not valid with "." raises EConvertError.
+void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl,
+                 const std::string& id = "");
+// The ids of the corrections a file holds, in file order.
+std::vector<std::string> ReadCDLIds(const std::filesystem::path& fileName);
 
 // Slope, offset and power per channel (negative results become 0, nothing
-// is clamped above), then saturation around the plain mean of the channels.
+// is clamped above), then saturation around the Rec. 709 luma.
 void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR, float& outG,
               float& outB);
 

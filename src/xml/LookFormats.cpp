@@ -28,8 +28,10 @@
 //   line breaks), so wrapped or lower-case data reads the same.
 // - The size is written in quotes; a look without a LUT element, or of size
 //   0, is a valid look that carries no LUT (ltEmpty).
-// - The Premiere look is never detected: its files are SpeedGrade looks
-//   without a LUT. It is written only, and asks before replacing the .cube.
+// - The Premiere look is never detected on its own: its files are SpeedGrade
+//   looks whose shader names a .cube beside them, and the SpeedGrade reader
+//   reads that cube (a missing one is an error, never an empty look). Its
+//   writer asks before replacing the .cube.
 // Sound where the files leave it open: a size below 2 or above the record's
 // capacity is refused before anything is stored, and data with fewer digits
 // than the size needs is "Incomplete file.".
@@ -76,6 +78,22 @@ void AddShaderHead(TTextFile& text) {
   text.Add("      <parameters>");
 }
 
+// The .cube file a Premiere look's shader parameter names (without its
+// quotes); empty for a look that names none.
+std::string CompanionCube(TXMLNode& xml) {
+  if (!xml.HasNode("look") || !xml.NodeByName("look").HasNode("shaders")) return {};
+  TXMLNode& shaders = xml.NodeByName("look").NodeByName("shaders");
+  for (std::size_t i = 0; i < shaders.ChildCount(); ++i) {
+    TXMLNode& shader = shaders.Child(i);
+    if (!shader.HasNode("parameters") || !shader.NodeByName("parameters").HasNode("LUT")) continue;
+    std::string_view name = Trim(shader.NodeByName("parameters").NodeByName("LUT").Value.Text);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+      name = name.substr(1, name.size() - 2);
+    if (!name.empty()) return std::string(name);
+  }
+  return {};
+}
+
 void AddShaderTail(TTextFile& text) {
   text.Add("      </parameters>");
   text.Add("    </shader>");
@@ -119,11 +137,20 @@ bool TSpeedgradeLook3DLutFormat::Detect(const std::filesystem::path& fileName) c
 }
 
 void TSpeedgradeLook3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
-                                      const TReadOptions&) const {
+                                      const TReadOptions& options) const {
   int n = 0;
   TXMLNode xml;
   xml.LoadXMLFile(fileName);
   std::string_view data;
+  if (const std::string cube = CompanionCube(xml); !cube.empty()) {
+    // A Premiere look: its LUT is the .cube it names, beside it.
+    const std::filesystem::path cubeFile = fileName.parent_path() / std::filesystem::u8path(cube);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(cubeFile, ec))
+      throw ELUTError("The look's LUT file \"" + cubeFile.string() + "\" is not found.");
+    TCube3DLutFormat().Read(cubeFile, lut, options);
+    return;
+  }
   if (xml.HasNode("look") && xml.NodeByName("look").HasNode("lut")) {
     const TXMLNode& table = xml.NodeByName("look").NodeByName("lut");
     std::string_view size = table.NodeByName("size").Value.Text;

@@ -13,7 +13,8 @@ class TSpeedgradeLook3DLutFormat : public TLUTFormat {
   TSpeedgradeLook3DLutFormat()
       : TLUTFormat("Adobe SpeedGrade Look 3D", true, fcRead | fcWrite | fcDetect) {}
   bool Detect(const std::filesystem::path& fileName) const override;
-  // A look without a LUT reads as ltEmpty.
+  // A look without a LUT reads as ltEmpty; a Premiere look reads as the .cube
+  // it names.
   void Read(const std::filesystem::path& fileName, TLUT& lut,
             const TReadOptions& options) const override;
   // Bits are ignored: values are written as 32-bit floats.
@@ -21,7 +22,7 @@ class TSpeedgradeLook3DLutFormat : public TLUTFormat {
              const TWriteContext& context) const override;
 };
 
-// Write only: a Premiere look reads as a SpeedGrade look without a LUT.
+// Write only: a Premiere look reads back through the SpeedGrade reader.
 class TSpeedgradeLook3DLutV2Format : public TLUTFormat {
  public:
   TSpeedgradeLook3DLutV2Format() : TLUTFormat("Adobe Primeire Look", true, fcWrite) {}

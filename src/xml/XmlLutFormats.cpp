@@ -118,7 +118,8 @@ constexpr int StwoCodeBits = 10;
 // --- Clipster 3D -----------------------------------------------------------
 
 bool TClipster3DLutFormat::Detect(const std::filesystem::path& fileName) const {
-  return MatchKeywords(fileName, "<LUT3D", "");
+  // An Academy CLF/CTF process list holds LUT3D elements of its own.
+  return MatchKeywords(fileName, "<LUT3D", "<ProcessList");
 }
 
 void TClipster3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,

@@ -59,7 +59,7 @@ TEST_F(Tovilut, FormatsAndInfo) {
   run = Run("info " + Q(Path("missing.cube")) + " " + Q(DataFile("cube/bad/truncated_cube.cube")));
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "missing.cube: Cannot open file")) << run.err;
-  EXPECT_TRUE(Has(run.err, "truncated_cube.cube: Incomplete file.")) << run.err;
+  EXPECT_TRUE(Has(run.err, "truncated_cube.cube: read as Cube 3D: Incomplete file.")) << run.err;
 }
 
 TEST_F(Tovilut, ConvertByNameNumberOrPieceWithSize) {
@@ -127,7 +127,7 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
       Q(first) + " " + Q(DataFile("cube/bad/size_101.cube")) + " " + Q(last);
   TRun run = Run("convert -q -p 'cube 3d davinci' -o " + Q(out) + " " + files);
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Has(run.err, "size_101.cube:1: The current version cannot process LUTs more than "
+  EXPECT_TRUE(Has(run.err, "size_101.cube:1: read as Cube 3D: The current version cannot process LUTs more than "
                            "100x100x100.\nIn general")) << run.err;
   EXPECT_TRUE(fs::exists(out / "first.cube"));
   EXPECT_FALSE(fs::exists(out / "size_101.cube"));
@@ -141,6 +141,44 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
   EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
 }
 
+// Clipping is said on stderr; --verify prints each output's largest
+// difference and exits with 3 when an output does not read back.
+TEST_F(Tovilut, ConvertSaysWhatIsClippedAndVerifies) {
+  const fs::path out = Path("out");
+  fs::create_directory(out);
+  const fs::path bright = Write("bright.cube", "LUT_3D_SIZE 2\n0 0 0\n1.2 0 0\n0 1 0\n1 1 0\n"
+                                               "0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  TRun run = Run("convert --verify -p 'quantel 3d' -o " + Q(out) + " " + Q(bright));
+  EXPECT_EQ(run.status, 0) << run.err;
+  // Counted on the 17-point cube written.
+  EXPECT_TRUE(Has(run.err, "bright.cube: warning: 358 values outside 0..1 (from 0 to 1.2) were clipped."))
+      << run.err;
+  EXPECT_TRUE(Has(run.out, "bright.txt: largest difference 0.2")) << run.out;
+
+  run = Run("convert --overwrite -p 'cube 3d davinci' -o " + Q(out) + " " + Q(bright));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(Has(run.err, "warning")) << run.err;
+
+  run = Run("convert --verify --overwrite -p 'shake 1d' -o " + Q(out) + " " + Q(bright));
+  EXPECT_EQ(run.status, 3) << run.err;
+}
+
+TEST_F(Tovilut, ConvertReadsTheChosenCorrectionOfACollection) {
+  const auto correction = [](const std::string& id, const std::string& slope) {
+    return "<ColorCorrection id=\"" + id + "\"><SOPNode><Slope>" + slope + "</Slope><Offset>0 0 0</Offset>"
+           "<Power>1 1 1</Power></SOPNode></ColorCorrection>\n";
+  };
+  const fs::path ccc = Write("looks.ccc", "<ColorCorrectionCollection>\n" + correction("a", "1 1 1") +
+                                              correction("b", "0.5 0.5 0.5") + "</ColorCorrectionCollection>\n");
+  const fs::path out = Path("out");
+  fs::create_directory(out);
+  TRun run = Run("convert -q --cdl-id b -p 'cube 3d davinci' -o " + Q(out) + " " + Q(ccc));
+  ASSERT_EQ(run.status, 0) << run.err;
+  TLUT lut;
+  LutRegistry().LoadLut(out / "looks.cube", lut, -1);
+  EXPECT_NEAR(lut.Cube(32, 32, 32).R, 0.5, 1e-6);
+}
+
 // Errors from a line of text name it, in every command that reads LUTs.
 TEST_F(Tovilut, ErrorsNameTheirLine) {
   const std::string bad = Q(Write("bad.cube", "# grade\nTITLE \"x\"\nLUT_3D_SIZE abc\n0 0 0\n"));
@@ -150,12 +188,12 @@ TEST_F(Tovilut, ErrorsNameTheirLine) {
     std::string args;
     const char* message;
   } cases[] = {
-      {"info " + bad, "bad.cube:3: 'abc' is not a valid integer value"},
+      {"info " + bad, "bad.cube:3: read as Cube 3D: 'abc' is not a valid integer value"},
       {"convert -p 'cube 3d davinci' -o " + Q(Path("out")) + " " + bad,
-       "bad.cube:3: 'abc' is not a valid integer value"},
+       "bad.cube:3: read as Cube 3D: 'abc' is not a valid integer value"},
       {"merge -p 'cube 3d davinci' -o " + Q(Path("m.cube")) + " " + bad,
-       "bad.cube:3: 'abc' is not a valid integer value"},
-      {"info " + quantel, "q.txt:2: Invalid maximum code 0 in the gMax line."},
+       "bad.cube:3: read as Cube 3D: 'abc' is not a valid integer value"},
+      {"info " + quantel, "q.txt:2: read as Quantel 1D: Invalid maximum code 0 in the gMax line."},
   };
   for (const auto& c : cases) {
     const TRun run = Run(c.args);

@@ -80,6 +80,13 @@ TEST_F(OneDIntegerFormats, ReadersFollowTheirHeaderAndDataRules) {
        {{0, {0, 1, 0}}, {1, {1, 0, 1}}}, {}},
       {"Codex codes beyond the range keep their distance", Codex, "LUT: 1 2\n-1\n2\n", 2,
        {{0, {-1, -1, -1}}, {1, {2, 2, 2}}}, {}},
+      {"Codex output depth as a code count", Codex, "LUT: 1 2 256\n0\n255\n", 2,
+       {{1, {1, 1, 1}}}, {}},
+      {"Codex output depth in bits", Codex, "LUT: 1 2 16\n0\n65535\n", 2, {{1, {1, 1, 1}}}, {}},
+      {"Codex floating-point output depth", Codex, "LUT: 1 2 16f\n0\n1.25\n", 2,
+       {{1, {1.25, 1.25, 1.25}}}, {}},
+      {"Lustre 10-bit", Lustre, "LUT10\n0 0 0 0\n1 1023 512 0\n", 2,
+       {{1, {1, 512 / 1023.0, 0}}}, {}},
       {"Quantel keywords in any case and order; the maximum code scales", Quantel,
        "table type 2\ngsize 2\nGMAX\t255\ngamma\nr g b\n0 0 0\n255 51 0\n7 7 7\n", 2,
        {{1, {1, 0.2, 0}}}, {}},
@@ -102,8 +109,8 @@ TEST_F(OneDIntegerFormats, BadFilesAreRefusedWithAClearError) {
   const BadFileCase cases[] = {
       {"Lustre header in lower case is never taken", Lustre, "lut16\n0 0 0 0\n1 1 1 1\n",
        typeid(ELUTError), "Incomplete file."},
-      {"Lustre header of a depth it cannot read", Lustre, "LUT10\n0 0 0 0\n1 1023 1023 1023\n",
-       typeid(ELUTError), "\"LUT10\""},
+      {"Lustre header of a depth it cannot read", Lustre, "LUT40\n0 0 0 0\n1 1023 1023 1023\n",
+       typeid(ELUTError), "\"LUT40\""},
       {"Lustre header without data", Lustre, "LUT16\n", typeid(ELUTError), "Incomplete file."},
       {"Lustre data lines that all fail to convert", Lustre, "LUT16\nabc\n1 2 3\n",
        typeid(ELUTError), "Incomplete file."},
@@ -154,7 +161,13 @@ TEST_F(OneDIntegerFormats, DetectionByKeywords) {
   } cases[] = {
       {"a.lut", "lut16\n", "Autodesk Lustre 1D"},
       {"a.lut", "# LUT12\n", "Autodesk Lustre 1D"},
-      {"a.lut", "LUT10\n0 0 0 0\n", ""},
+      {"a.lut", "LUT10\n0 0 0 0\n", "Autodesk Lustre 1D"},
+      {"a.lut", "LUT8\n0 0 0 0\n", "Autodesk Lustre 1D"},
+      {"a.lut", "# header\nLUT10\n0 0 0 0\n", ""},  // other depths only on the first line
+      {"a.lut", "\n3DMESH\nMesh 0 8\n\nLUT8\ngamma 1.0\n", "Autodesk Lustre 3D"},
+      // A Houdini .lut: its "LUT:" opens no header of numbers.
+      {"h.lut", "Version\t\t3\nFormat\t\tany\nType\t\tC\nFrom\t\t0.0 1.0\nTo\t\t0.0 1.0\n"
+                "Black\t\t0\nWhite\t\t1\nLength\t\t2\nLUT:\nRGB {\n\t0 1\n}\n", ""},
       {"a.dat", "lut: 3 1024\n", "Codex 1D, Scratch 1D"},
       {"a.txt", "table type 2\ngmax 1023\ngsize 2\n", "Quantel 1D"},
       {"a.txt", "gMax 1023\ngSize 2\n", ""},

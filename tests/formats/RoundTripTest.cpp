@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "core/LUTFormat.h"
+#include "core/StringLib.h"
 #include "registry/FormatTable.h"
 
 namespace {
@@ -30,17 +31,18 @@ const std::map<std::string, double> OwnPrecision = {
     {"Filmlight Truelight 1D", 5e-7},
     {"Nucoda 1D", 5e-7},
     {"Adobe SpeedGrade Look", 0x1p-24},  // 32-bit floats of values up to 1
+    {"Adobe Premiere Look", 5e-7},       // its companion .cube
 };
 
 // Profiles whose files are written but not recognised as their own format on
 // reading: write-only formats (their Detect refuses all; another format may
-// still recognise the file, as a SpeedGrade look does a Premiere look), and
-// "Dolby DD3", whose ".dd3" extension the 3DL recogniser does not take.
-const std::set<std::string> WriteOnly = {"Dolby DD3", "Cine-tal 1D", "Shake 1D",
-                                         "Adobe Premiere Look", "Open Broadcaster Software 3D PNG"};
+// still recognise the file, as a SpeedGrade look does a Premiere look).
+const std::set<std::string> WriteOnly = {"Cine-tal 1D", "Shake 1D",
+                                         "Open Broadcaster Software 3D PNG"};
 
 // Profiles whose files another format reads back (by that format's name).
-const std::map<std::string, std::string> ReadBackAs = {{"Nucoda 1D", "Nucoda 3D"}};
+const std::map<std::string, std::string> ReadBackAs = {
+    {"Nucoda 1D", "Nucoda 3D"}, {"Adobe Premiere Look", "Adobe SpeedGrade Look 3D"}};
 
 // Profiles whose files read back as another kind than the record written
 // (an identity curve put before the cube); the cube is compared.
@@ -71,7 +73,8 @@ TEST_P(RoundTrip, WriteDetectReadBack) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   TLUT source = is3D ? MakeCube(profile.DefaultSize) : MakeCurves(profile.DefaultSize);
   source.Comments = {"first comment", "second"};
-  const fs::path file = Path("round-trip." + profile.Extension);
+  // Writers embed the name; keywords of other formats in it must not matter.
+  const fs::path file = Path("grade_3dmesh_LUT16_v2." + profile.Extension);
   registry.SaveLut(file, source, profile, -1);
   if (WriteOnly.count(profile.Name)) {
     EXPECT_NE(registry.DetectLutFormat(file), profile.FormatIndex);
@@ -104,6 +107,84 @@ TEST_P(RoundTrip, WriteDetectReadBack) {
     }
   }
   EXPECT_LE(worst, tol);
+}
+
+// LUT shapes that a guess of the code depth from the values gets wrong:
+// each one is written at the profile's bits and must read back at exactly
+// the codes written.
+struct TShape {
+  const char* Name;
+  TLutRGB (*Apply)(const TLutRGB& x);
+};
+const TShape Shapes[] = {
+    {"identity", [](const TLutRGB& x) { return x; }},
+    {"grade", [](const TLutRGB& x) { return TestColour(x); }},
+    {"constant", [](const TLutRGB&) { return TLutRGB{0.973, 0.973, 0.973}; }},
+    {"inverted", [](const TLutRGB& x) { return TLutRGB{1 - x.R, 1 - x.G, 1 - x.B}; }},
+    {"dark", [](const TLutRGB& x) { return TLutRGB{0.2 * x.R, 0.15 * x.G, 0.1 * x.B}; }},
+    {"lifted black", [](const TLutRGB& x) { return TLutRGB{0.3 + 0.7 * x.R, 0.3 + 0.7 * x.G, 0.3 + 0.7 * x.B}; }},
+    {"clipped", [](const TLutRGB& x) { return TLutRGB{1.3 * x.R - 0.1, 1.5 * x.G, x.B - 0.2}; }},
+};
+
+// The Codex writer keeps codes outside the range.
+TLutRGB Quantised(const TLutRGB& x, int bits, bool clamped) {
+  auto q = [bits, clamped](double v) {
+    return (clamped ? static_cast<double>(CodeValue(bits, v)) : std::nearbyint(v * MaxCode(bits))) /
+           MaxCode(bits);
+  };
+  return {q(x.R), q(x.G), q(x.B)};
+}
+
+double Difference(const TLutRGB& x, const TLutRGB& y) {
+  return std::max({std::abs(x.R - y.R), std::abs(x.G - y.G), std::abs(x.B - y.B)});
+}
+
+TEST_P(RoundTrip, IntegerCodesReadBackAtTheirOwnDepth) {
+  const TLutRegistry& registry = LutRegistry();
+  const TLutOutputProfile& profile = registry.GetOutputProfile(GetParam());
+  if (profile.DefaultBits == 0 || OwnPrecision.count(profile.Name) || WriteOnly.count(profile.Name))
+    GTEST_SKIP() << "not written as integer codes at its bits, or not read back";
+  const bool is3D = registry.ProfileFormat(profile).Is3D;
+  const bool clamped = profile.Name != "Codex 1D, Sony SRW-1, Scratch 1D";
+  std::vector<int> depths = {profile.DefaultBits};
+  if (profile.BitsSelectable) depths = {8, 10, 12, 14, 16};
+  for (const int bits : depths)
+    for (const TShape& shape : Shapes) {
+      SCOPED_TRACE(profile.Name + ", " + shape.Name + ", " + std::to_string(bits) + " bits");
+      TLUT source = is3D ? MakeCube(profile.DefaultSize) : MakeCurves(profile.DefaultSize);
+      if (is3D) {
+        const int n = source.Size3D();
+        for (int r = 0; r < n; ++r)
+          for (int g = 0; g < n; ++g)
+            for (int b = 0; b < n; ++b)
+              source.Cube(r, g, b) = shape.Apply({r / (n - 1.0), g / (n - 1.0), b / (n - 1.0)});
+      } else {
+        const int m = source.Size1D();
+        for (int i = 0; i < m; ++i) {
+          const double x = i / (m - 1.0);
+          source.Curve(i) = shape.Apply({x, x, x});
+        }
+      }
+      const fs::path file = Path("shape." + profile.Extension);
+      registry.SaveLut(file, source, profile, bits);
+      TLUT back;
+      registry.LoadLut(file, back, -1);
+      ASSERT_EQ(back.FormatIndex, ReaderIndex(registry, profile));
+      double worst = 0;
+      if (is3D) {
+        const int n = source.Size3D();
+        ASSERT_EQ(back.Size3D(), n);
+        for (int r = 0; r < n; ++r)
+          for (int g = 0; g < n; ++g)
+            for (int b = 0; b < n; ++b)
+              worst = std::max(worst, Difference(Quantised(source.Cube(r, g, b), bits, clamped), back.Cube(r, g, b)));
+      } else {
+        ASSERT_EQ(back.Size1D(), source.Size1D());
+        for (int i = 0; i < source.Size1D(); ++i)
+          worst = std::max(worst, Difference(Quantised(source.Curve(i), bits, clamped), back.Curve(i)));
+      }
+      EXPECT_LE(worst, 1e-12);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

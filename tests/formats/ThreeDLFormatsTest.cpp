@@ -25,9 +25,9 @@ std::string Nodes(int n, int step, int maxCode, int count = -1) {
   return text;
 }
 
-std::string Shaper(int n) {
+std::string Shaper(int n, int maxCode = 1023) {
   std::string line;
-  for (int i = 0; i < n; ++i) line += std::to_string(i * 1023 / (n - 1)) + (i + 1 < n ? " " : "\n");
+  for (int i = 0; i < n; ++i) line += std::to_string(i * maxCode / (n - 1)) + (i + 1 < n ? " " : "\n");
   return line;
 }
 
@@ -48,26 +48,29 @@ using ThreeDLTest = TempDirTest;
 struct DepthCase {
   const char* Name;
   int Size, Step, MaxCode;
+  int ShaperMax;
   int InputBits;
   double Divisor;  // what the largest code is divided by
 };
 
-TEST_F(ThreeDLTest, BitDepthIsWorkedOutFromTheCodesUnlessGiven) {
+TEST_F(ThreeDLTest, BitDepthIsAStandardDepthThatHoldsEveryCodeUnlessGiven) {
   const DepthCase cases[] = {
-      {"10-bit codes", 17, 64, 1023, -1, 1023},
-      {"12-bit codes rising by 256", 17, 256, 4095, -1, 4095},
-      {"16-bit codes rising by 4096", 17, 4096, 65535, -1, 65535},
-      // 4096 met at 10 bits is m = 4.004: the depth grows by ceil(m) - 1 to 14.
-      {"one jump to 4096", 2, 4096, 4096, -1, 16383},
-      {"12-bit codes read as 10-bit", 17, 256, 4095, 10, 1023},
-      {"10-bit codes read as 12-bit", 17, 64, 1023, 12, 4095},
+      // Writers put 12-bit nodes under a 10-bit shaper: a dark LUT stays 12-bit.
+      {"codes below 1024 under a 10-bit shaper", 17, 64, 1023, 1023, -1, 4095},
+      {"12-bit codes rising by 256", 17, 256, 4095, 1023, -1, 4095},
+      {"16-bit codes rising by 4096", 17, 4096, 65535, 1023, -1, 65535},
+      {"one code above 12 bits", 2, 4096, 4096, 1023, -1, 16383},
+      {"12-bit codes under a 16-bit shaper", 17, 256, 4095, 65535, -1, 65535},
+      {"codes beyond 16 bits", 2, 70000, 70000, 1023, -1, 131071},
+      {"12-bit codes read as 10-bit", 17, 256, 4095, 1023, 10, 1023},
+      {"10-bit codes read as 10-bit", 17, 64, 1023, 1023, 10, 1023},
   };
   for (const DepthCase& c : cases) {
     SCOPED_TRACE(c.Name);
     T3dlLutFormat format;
     TLUT lut;
-    format.Read(Write("depth.3dl", "# depth\n" + Shaper(c.Size) + Nodes(c.Size, c.Step, c.MaxCode)),
-                lut, {c.InputBits});
+    format.Read(Write("depth.3dl", "# depth\n" + Shaper(c.Size, c.ShaperMax) + Nodes(c.Size, c.Step, c.MaxCode)),
+                lut, TReadOptions{.InputBits = c.InputBits, .CdlId = ""});
     ASSERT_EQ(lut.Size3D(), c.Size);
     const int last = c.Size - 1;
     EXPECT_DOUBLE_EQ(lut.Cube(last, last, last).B, c.MaxCode / c.Divisor);  // never clamped
@@ -85,7 +88,7 @@ TEST_F(ThreeDLTest, CommentsShaperAndNodeOrder) {
       "5 5 5\n";  // beyond the cube: ignored
   T3dlLutFormat format;
   TLUT lut;
-  format.Read(Write("order.3dl", text), lut, {});
+  format.Read(Write("order.3dl", text), lut, TReadOptions{.InputBits = 10, .CdlId = ""});
   EXPECT_EQ(lut.Comments, (std::vector<std::string>{"graded", ""}));
   EXPECT_EQ(lut.LutType, lt3D);
   ASSERT_EQ(lut.Size3D(), 2);
@@ -188,7 +191,7 @@ TEST_F(ThreeDLTest, DetectionByExtensionWithLustreFirst) {
       {"a.3dl", plain, threeDL},
       {"b.3DL", plain, threeDL},
       {"c.3dl", "3DMESH\nMesh 0 10\n" + Nodes(2, 1023, 1023), lustre},
-      {"d.dd3", plain, -1},
+      {"d.dd3", plain, threeDL},
       {"e.3dl.txt", plain, -1},
   };
   for (const auto& [name, text, expected] : cases) {
@@ -197,7 +200,7 @@ TEST_F(ThreeDLTest, DetectionByExtensionWithLustreFirst) {
   }
 }
 
-TEST_F(ThreeDLTest, DolbyFileReadsBackUnderA3dlName) {
+TEST_F(ThreeDLTest, DolbyFileReadsBack) {
   const TLutRegistry& registry = LutRegistry();
   const auto& profiles = registry.LutOutputProfiles();
   const auto dolby = std::find_if(profiles.begin(), profiles.end(),
@@ -205,9 +208,8 @@ TEST_F(ThreeDLTest, DolbyFileReadsBackUnderA3dlName) {
   ASSERT_NE(dolby, profiles.end());
   const TLUT source = MakeCube(17);
   registry.SaveLut(Path("grade.dd3"), source, *dolby, -1);
-  fs::rename(Path("grade.dd3"), Path("grade.3dl"));
   TLUT back;
-  registry.LoadLut(Path("grade.3dl"), back, -1);
+  registry.LoadLut(Path("grade.dd3"), back, -1);
   ASSERT_EQ(back.Size3D(), 17);
   EXPECT_NEAR(back.Cube(16, 3, 9).G, source.Cube(16, 3, 9).G, 0.5 / 4095);
 }

@@ -59,10 +59,10 @@ def require():
     need("ociobakelut")
 
 
-def ocio_evaluate(path, colours):
+def ocio_evaluate(path, colours, cccid=""):
     import PyOpenColorIO as OCIO
     config = OCIO.Config.CreateRaw()
-    t = OCIO.FileTransform(src=path, interpolation=OCIO.INTERP_LINEAR)
+    t = OCIO.FileTransform(src=path, cccId=cccid, interpolation=OCIO.INTERP_LINEAR)
     cpu = config.getProcessor(t).getDefaultCPUProcessor()
     flat = cpu.applyRGB([v for c in colours for v in c])
     return [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
@@ -109,33 +109,65 @@ def write_cdl(tools, name, slope, extra=""):
     return path
 
 
+def write_collection(tools, name, root, wrap):
+    """Two corrections in a .ccc or .cdl: the first the saturated grade."""
+    path = tools.path("cdl", name)
+    first = CDL % ("0.9 0.95 0.8", CDL_SAT)
+    second = CDL % ("1.1 1.0 0.9", "")
+    body = "".join(wrap % c.split("\n", 1)[1].replace('id="grade"', 'id="%s"' % i)
+                   for c, i in ((first, "a"), (second, "b")))
+    with open(path, "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<%s xmlns="urn:ASC:CDL:v1.01">\n%s</%s>\n'
+                % (root, body, root))
+    return path
+
+
 def cdl_case(tools, rule):
     """We read a .cc into a 33-point cube; OpenColorIO evaluates it exactly,
-    and at the cube's nodes the two agree. Where our rule is another one, ours
-    is checked against OpenColorIO's result followed by our rule, and the two
-    rules must really differ: ours mixes saturation with the plain mean of R,
-    G and B, the ASC rule (and OpenColorIO) with Rec. 709 luma. Above 1
-    neither clamps (OpenColorIO reads .cc files in its no-clamp style)."""
-    sop = write_cdl(tools, "sop.cc", "0.9 0.95 0.8")
-    cc = {"sop": sop,
-          "saturation": write_cdl(tools, "sat.cc", "0.9 0.95 0.8", CDL_SAT),
-          "bright": write_cdl(tools, "bright.cc", "1.3 0.95 1.2")}[rule]
+    and at the cube's nodes the two agree. Both mix saturation with Rec. 709
+    luma, as the ASC rule asks. Above 1 neither clamps (OpenColorIO reads .cc
+    files in its no-clamp style; below 0 ours clamps, so the grades stay
+    above it). A collection or decision list gives its first correction."""
+    cc = {"sop": lambda: write_cdl(tools, "sop.cc", "0.9 0.95 0.8"),
+          "saturation": lambda: write_cdl(tools, "sat.cc", "0.9 0.95 0.8", CDL_SAT),
+          "bright": lambda: write_cdl(tools, "bright.cc", "1.3 0.95 1.2"),
+          "ccc": lambda: write_collection(tools, "looks.ccc", "ColorCorrectionCollection", "%s"),
+          "cdl": lambda: write_collection(tools, "looks.cdl", "ColorDecisionList",
+                                          "<ColorDecision>\n%s</ColorDecision>\n")}[rule]()
     head, _ = tools.evaluate(cc, [])
     colours = grid_colours(head["size3d"])
     _, ours = tools.evaluate(cc, colours)
-    theirs = ocio_evaluate(cc, colours)
+    theirs = ocio_evaluate(cc, colours, "a" if rule in ("ccc", "cdl") else "")
     if rule == "bright" and max(max(c) for c in ours) < 1.2:
         raise RuntimeError("the bright grade stays below 1")
-    if rule != "saturation":
-        return largest_difference(ours, theirs)
-    s = 0.7
-    expected = []
-    for c in ocio_evaluate(sop, colours):
-        luma = sum(c) / 3
-        expected.append(tuple(v * s + (1 - s) * luma for v in c))
-    if largest_difference(theirs, ours) < 1e-3:
-        raise RuntimeError("OpenColorIO now mixes saturation as we do")
-    return largest_difference(ours, expected)
+    return largest_difference(ours, theirs)
+
+
+# Looks whose 3DL codes a guess from the values misreads: (name, transform).
+LOOKS_3DL = [
+    ("dark", lambda r, g, b: (0.2 * r, 0.15 * g, 0.1 * b)),
+    ("inverted", lambda r, g, b: (1 - r, 1 - g, 1 - b)),
+    ("constant", lambda r, g, b: (0.973, 0.973, 0.973)),
+]
+
+
+def baked_look_case(tools, fmt, look, fn, size):
+    source = tools.path("src", "%s%d.cube" % (look, size))
+    lines = ["LUT_3D_SIZE %d" % size]
+    s = size - 1
+    for bi in range(size):
+        for gi in range(size):
+            for ri in range(size):
+                lines.append("%.10f %.10f %.10f" % fn(ri / s, gi / s, bi / s))
+    with open(source, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    out = tools.path("baked", "%s-%s%d.3dl" % (fmt, look, size))
+    run(["ociobakelut", "--lut", source, "--format", fmt, "--cubesize", str(size), out])
+    colours = sample_colours(size)
+    _, ours = tools.evaluate(out, colours)
+    # Compared with the look baked, as OpenColorIO evaluates its source: its
+    # own reading of a file whose codes stay below 1024 takes them as 10-bit.
+    return largest_difference(ours, ocio_evaluate(source, colours))
 
 
 def baked_case(tools, src, fmt, ext, size):
@@ -210,9 +242,9 @@ def cases(tools):
             yield row, functools.partial(not_read_case, tools, src, profile, size, is1d)
     for rule, name, note in (
             ("sop", "ASC CDL (.cc), slope, offset, power", "at the 33-point cube's nodes"),
-            ("saturation", "ASC CDL (.cc) with saturation", "ours mixes with the plain mean of "
-             "R, G, B, OpenColorIO with Rec. 709 luma: compared with OpenColorIO's slope, offset "
-             "and power followed by our mixing"),
+            ("saturation", "ASC CDL (.cc) with saturation", "both mix with Rec. 709 luma"),
+            ("ccc", "ASC CDL collection (.ccc)", "the first of two corrections"),
+            ("cdl", "ASC CDL decision list (.cdl)", "the first of two decisions"),
             ("bright", "ASC CDL (.cc) above 1", "neither clamps: OpenColorIO reads .cc files "
              "in its no-clamp style")):
         # Both evaluate in 32-bit floats (ours as the CDL rule asks), with values up to 1.4.
@@ -223,6 +255,12 @@ def cases(tools):
             row = Row("ociobakelut %s (.%s)" % (fmt, ext), BAKED, PROGRAM, str(size), FLOAT_SLACK,
                       note)
             yield row, functools.partial(baked_case, tools, src, fmt, ext, size)
+    for fmt in ("flame", "lustre"):
+        for look, fn in LOOKS_3DL:
+            row = Row("ociobakelut %s (.3dl), %s look" % (fmt, look), BAKED, PROGRAM, "17",
+                      half_code(12) + FLOAT_SLACK,
+                      "12-bit codes that never reach 4095, against the look baked")
+            yield row, functools.partial(baked_look_case, tools, fmt, look, fn, 17)
     for fmt, ext, size, shaper, note in BAKED_SHAPER:
         row = Row("ociobakelut %s (.%s) with a shaper" % (fmt, ext), BAKED, PROGRAM,
                   "%d, shaper %d" % (size, shaper), FLOAT_SLACK, note)

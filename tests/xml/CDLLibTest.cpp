@@ -56,24 +56,55 @@ TEST_F(CDLTest, SlopeOffsetPowerWithoutClamping) {
   EXPECT_NEAR(lut.Cube(0, 0, 16).B, std::pow(0.5, 2.2), 1e-7);
 }
 
-TEST_F(CDLTest, SaturationMixesWithThePlainMean) {
+TEST_F(CDLTest, SaturationMixesWithRec709Luma) {
   const TLUT grey =
       Load(Correction("0.5 1 1", "0 0 0.1", "1 2 1", "<SATNode><Saturation>0</Saturation></SATNode>\n"));
   const TLutRGB node = grey.Cube(32, 16, 8);
-  const double mean = static_cast<float>((0.5 + 0.25 + (0.25 + 0.1f)) / 3);
-  EXPECT_NEAR(node.R, mean, 1e-7);
+  const double luma = 0.2126 * 0.5 + 0.7152 * 0.25 + 0.0722 * (0.25 + 0.1f);
+  EXPECT_NEAR(node.R, luma, 1e-7);
   EXPECT_EQ(node.R, node.G);
   EXPECT_EQ(node.G, node.B);
-  // Saturation as a decimal comma number, through the tolerant reader.
+  // Saturation 1.2 on pure green: the field's (-0.143, 1.057, -0.143), not
+  // the plain mean's (-0.067, 1.133, -0.067).
   TCDLCorrection cdl;
   ReadCDLFile(Write("comma.cc", Correction("1 1 1", "0 0 0", "1 1 1",
-                                           "<SATNode><Saturation>1,5</Saturation></SATNode>")),
+                                           "<SATNode><Saturation>1,2</Saturation></SATNode>")),
               cdl);
-  EXPECT_EQ(cdl.Saturation, 1.5f);
+  EXPECT_EQ(cdl.Saturation, 1.2f);  // a decimal comma, through the tolerant reader
   float r, g, b;
-  ApplyCDL(cdl, 0.2f, 0.5f, 0.8f, r, g, b);
-  EXPECT_NEAR(r, 0.2 * 1.5 - 0.5 * 0.5, 1e-6);  // 1.5 x - 0.5 mean, mean 0.5
-  EXPECT_NEAR(b, 0.8 * 1.5 - 0.5 * 0.5, 1e-6);
+  ApplyCDL(cdl, 0.0f, 1.0f, 0.0f, r, g, b);
+  EXPECT_NEAR(r, -0.2 * 0.7152, 1e-6);
+  EXPECT_NEAR(g, 1.2 - 0.2 * 0.7152, 1e-6);
+  EXPECT_NEAR(b, -0.2 * 0.7152, 1e-6);
+}
+
+TEST_F(CDLTest, CollectionsAndDecisionListsGiveTheFirstOrTheNamedCorrection) {
+  const std::string a = Correction("2 2 2", "0 0 0", "1 1 1", "", " id=\"a\"");
+  const std::string b = Correction("0.5 0.5 0.5", "0 0 0", "1 1 1", "", " id=\"b\"");
+  const fs::path ccc =
+      Write("looks.ccc", "<?xml version=\"1.0\"?>\n<ColorCorrectionCollection xmlns=\"urn:ASC:CDL:v1.01\">\n" +
+                             a + b + "</ColorCorrectionCollection>\n");
+  const fs::path cdl = Write("looks.cdl", "<ColorDecisionList xmlns=\"urn:ASC:CDL:v1.01\">\n<ColorDecision>\n" + a +
+                                              "</ColorDecision>\n<ColorDecision>\n" + b +
+                                              "</ColorDecision>\n</ColorDecisionList>\n");
+  const int cdlFormat = LutRegistry().IndexOf(typeid(TASC_CDL_Format));
+  for (const fs::path& file : {ccc, cdl}) {
+    SCOPED_TRACE(file.filename().string());
+    EXPECT_EQ(ReadCDLIds(file), (std::vector<std::string>{"a", "b"}));
+    TLUT first, second;
+    LutRegistry().LoadLut(file, first, -1);
+    EXPECT_EQ(first.FormatIndex, cdlFormat);
+    EXPECT_EQ(first.Comments, std::vector<std::string>{"Name: a"});
+    EXPECT_EQ(first.Cube(16, 16, 16).R, 1.0);
+    TReadOptions options;
+    options.CdlId = "b";
+    LutRegistry().LoadLut(file, second, -1, options);
+    EXPECT_EQ(second.Comments, std::vector<std::string>{"Name: b"});
+    EXPECT_EQ(second.Cube(16, 16, 16).R, 0.25);
+    options.CdlId = "c";
+    TLUT none;
+    EXPECT_THROW(LutRegistry().LoadLut(file, none, -1, options), ELUTError);
+  }
 }
 
 TEST_F(CDLTest, NumberSeparatorsAndTheRealisticFile) {
@@ -125,10 +156,10 @@ TEST_F(CDLTest, ErrorsNameWhatIsWrong) {
   }
 }
 
-TEST_F(CDLTest, DetectionWantsASingleCorrection) {
+TEST_F(CDLTest, DetectionWantsACorrection) {
   TASC_CDL_Format format;
   EXPECT_TRUE(format.Detect(DataFile("xml/shot_042.cc")));
-  EXPECT_FALSE(format.Detect(Write("c.ccc", "<ColorCorrectionCollection>" +
+  EXPECT_TRUE(format.Detect(Write("c.ccc", "<ColorCorrectionCollection>" +
                                                 Correction("1 1 1", "0 0 0", "1 1 1") +
                                                 "</ColorCorrectionCollection>")));
   // The must keyword is the bare start tag.

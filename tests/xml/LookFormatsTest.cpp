@@ -164,8 +164,8 @@ TEST_F(LookFormats, PremiereLookWritesItsCubeBeside) {
   EXPECT_EQ(lines[10], "          <LUT>\"grade.cube\"</LUT>");
   EXPECT_EQ(lines[11], "      </parameters>");
   EXPECT_EQ(lines[14], "</look>");
-  // The cube is the Cube 3D format's, and the look itself reads as a
-  // SpeedGrade look without a LUT.
+  // The cube is the Cube 3D format's, and the look reads as that cube; without
+  // the cube it is refused, never read as an empty look.
   const TLutRegistry& registry = LutRegistry();
   TLUT back;
   registry.LoadLut(Path("grade.cube"), back, -1);
@@ -175,7 +175,10 @@ TEST_F(LookFormats, PremiereLookWritesItsCubeBeside) {
   EXPECT_FALSE(premiere.Detect(look));
   registry.LoadLut(look, back, -1);
   EXPECT_EQ(back.FormatIndex, registry.IndexOf(typeid(TSpeedgradeLook3DLutFormat)));
-  EXPECT_EQ(back.LutType, ltEmpty);
+  EXPECT_EQ(back.LutType, lt3D);
+  EXPECT_NEAR(back.Cube(31, 5, 9).G, cube.Cube(31, 5, 9).G, 5e-7);
+  fs::remove(Path("grade.cube"));
+  EXPECT_THROW(registry.LoadLut(look, back, -1), ELUTError);
 }
 
 TEST_F(LookFormats, PremiereLookAsksBeforeReplacingTheCube) {

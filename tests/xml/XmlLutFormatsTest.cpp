@@ -44,6 +44,12 @@ TEST_F(XmlLutFormats, FixturesAreDetectedAndRead) {
                   {"xml/stwo_3.swto.xml", IndexOf<TStwo1DLutFormat>()},
                   {"xml/pfclean_8bit.pfl", IndexOf<TPFClean3D_Format>()}};
   for (const auto& f : fixtures) EXPECT_EQ(LutRegistry().DetectLutFormat(DataFile(f.file)), f.format) << f.file;
+  // An Academy CLF process list is not a Clipster cube.
+  const fs::path clf = Write("look.clf",
+                             "<?xml version=\"1.0\"?>\n<ProcessList id=\"a\" compCLFversion=\"3\">\n"
+                             "<LUT3D inBitDepth=\"32f\" outBitDepth=\"32f\">\n<Array dim=\"2 2 2 3\">\n" +
+                                 std::string(24 * 2, ' ') + "\n</Array>\n</LUT3D>\n</ProcessList>\n");
+  EXPECT_NE(LutRegistry().DetectLutFormat(clf), IndexOf<TClipster3DLutFormat>());
 
   TLUT clipster;
   LutRegistry().LoadLut(DataFile("xml/clipster_10bit.txt"), clipster, -1);

@@ -1,0 +1,28 @@
+// What an output keeps of its source: the values an integer writer clips to
+// its range, said as a warning, and the largest difference between the
+// source and the output read back (tovilut convert --verify).
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+#include "core/LUTFormat.h"
+
+struct TClipReport {
+  std::size_t Count = 0;  // values outside the range the profile writes
+  double Low = 0, High = 0;  // the lowest and highest of the record's values
+};
+
+// The values of the record (the kind the profile writes, already resampled)
+// that the profile's writer clips; none for formats that write any value.
+TClipReport CountClipped(const TLutRegistry& registry, const TLutOutputProfile& profile,
+                         const TLUT& lut);
+// "3 values outside 0..1 (from -0.1 to 1.2) were clipped."; empty for none.
+std::string ClipWarning(const TClipReport& report);
+
+// The output read back (through detection, as a user would) compared with
+// the source at the output's nodes and at random points inside 0..1: the
+// largest difference in any channel. ELUTError when it cannot be read back.
+double VerifyOutput(const TLutRegistry& registry, const TLUT& source,
+                    const std::filesystem::path& output, const TReadOptions& options = {});

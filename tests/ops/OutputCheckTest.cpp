@@ -1,0 +1,68 @@
+#include "ops/OutputCheck.h"
+
+#include <cmath>
+
+#include "TestSupport.h"
+#include "core/Errors.h"
+#include "ops/Conversion.h"
+#include "registry/FormatTable.h"
+
+namespace {
+
+using OutputCheck = TempDirTest;
+
+TEST_F(OutputCheck, ClippingIsCountedWhereTheWriterClipsAndNowhereElse) {
+  TLUT lut = MakeCube(2);
+  lut.Cube(0, 0, 0) = {-0.1, 0, 0};
+  lut.Cube(1, 1, 1) = {1.2, 63, 1};
+  const TLutRegistry& registry = LutRegistry();
+  const struct {
+    const char* Profile;
+    std::size_t Count;
+  } cases[] = {
+      {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", 3},
+      {"Autodesk Lustre 3D", 3},
+      {"Cube 3D Davinci", 0},  // floating-point text keeps every value
+      {"Davinci DAT 3D", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Profile);
+    const TClipReport report = CountClipped(registry, ProfileNamed(c.Profile), lut);
+    EXPECT_EQ(report.Count, c.Count);
+    EXPECT_EQ(ClipWarning(report).empty(), c.Count == 0);
+  }
+  const TClipReport report = CountClipped(registry, ProfileNamed("Quantel 3D"), lut);
+  EXPECT_EQ(ClipWarning(report), "3 values outside 0..1 (from -0.1 to 63) were clipped.");
+  // Codex codes are written unclamped.
+  TLUT curves = MakeCurves(4);
+  curves.Curve(3).R = 1.5;
+  EXPECT_EQ(CountClipped(registry, ProfileNamed("Codex 1D, Sony SRW-1, Scratch 1D"), curves).Count, 0u);
+  EXPECT_EQ(CountClipped(registry, ProfileNamed("Quantel 1D"), curves).Count, 1u);
+}
+
+// Every profile's output, read back, is compared with its source; only the
+// write-only profiles cannot be read back.
+TEST_F(OutputCheck, EveryReadableProfileVerifies) {
+  const TLutRegistry& registry = LutRegistry();
+  TLUT source = MakeCube(17);
+  registry.SaveLut(Path("source.cube"), source, ProfileNamed("Cube 3D Davinci"), -1);
+  registry.LoadLut(Path("source.cube"), source, -1);
+  for (const TLutOutputProfile& profile : registry.LutOutputProfiles()) {
+    SCOPED_TRACE(profile.Name);
+    const fs::path output = Path("out." + profile.Extension);
+    ConvertLutFile(registry, Path("source.cube"), output, profile, profile.DefaultSize, -1);
+    const bool writeOnly = !registry.ProfileFormat(profile).Can(fcRead) &&
+                           profile.Name != "Adobe Premiere Look" && profile.Name != "Nucoda 1D";
+    if (writeOnly) {
+      EXPECT_THROW(VerifyOutput(registry, source, output), ELUTError);
+      continue;
+    }
+    const double difference = VerifyOutput(registry, source, output);
+    // 1D outputs lose what the cube does across channels; cubes keep it,
+    // the coarser the more loosely (SpeedGrade's 8 points).
+    const bool is3D = registry.ProfileFormat(profile).Is3D;
+    EXPECT_LT(difference, !is3D ? 0.5 : profile.DefaultSize < 16 ? 0.1 : 0.02);
+  }
+}
+
+}  // namespace
