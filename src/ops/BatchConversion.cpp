@@ -28,7 +28,10 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       const std::filesystem::path output =
           OutputPathFor(settings.OutputFolder, row.FileName, profile);
       const TConfirmAnswer answer = ConfirmWrite(confirm, output, true);
-      if (answer == TConfirmAnswer::No) continue;
+      if (answer == TConfirmAnswer::No) {
+        if (settings.OnSkipped) settings.OnSkipped(row, output);
+        continue;
+      }
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;

@@ -36,6 +36,8 @@ struct TBatchSettings {
   std::function<bool(const TLutFileRow&, const std::exception&)> OnError;
   // Told after each file written.
   std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnConverted;
+  // Told of each output kept because the question about replacing it was answered No.
+  std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnSkipped;
 };
 
 enum class TBatchResult { Completed, Cancelled };
@@ -43,3 +45,16 @@ enum class TBatchResult { Completed, Cancelled };
 TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector<TLutFileRow>& rows,
                                  const TBatchSettings& settings, IConfirm& confirm,
                                  IProgress& progress);
+
+// The same batch on `jobs` threads, with the same outcome as above: the same
+// files written, the same handlers called in the same (row) order on the
+// calling thread, the same result. The overwrite questions are asked first,
+// one at a time in row order, on the calling thread; then the files are read
+// and written in parallel. A file is written only once every earlier row has
+// been read, so a file that cannot be read stops the batch before anything
+// after it is written. (A writer's own question about a file beside its
+// output is asked from a worker, one at a time.)
+TBatchResult ConvertCheckedFilesParallel(const TLutRegistry& registry,
+                                         const std::vector<TLutFileRow>& rows,
+                                         const TBatchSettings& settings, IConfirm& confirm,
+                                         IProgress& progress, int jobs);
