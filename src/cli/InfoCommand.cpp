@@ -33,7 +33,7 @@ const char* KindOf(TLutType type) {
 // Integer codes are read at the depth given, or at the one the format
 // works out from the file.
 std::string BitsText(int inputBits) {
-  return inputBits == -1 ? "from the file" : std::to_string(inputBits);
+  return inputBits == -1 ? "the file's own depth" : std::to_string(inputBits) + " bits";
 }
 
 std::string LutJson(const std::string& file, const std::string& format, const TLUT& lut,
@@ -45,7 +45,7 @@ std::string LutJson(const std::string& file, const std::string& format, const TL
   if (lut.LutType == lt3D || lut.LutType == lt1DThen3D) sizes.Add("3D", lut.Size3D());
   object.AddRaw("sizes", sizes.Text());
   if (inputBits == -1) {
-    object.Add("bits", "from the file");
+    object.AddNull("bits");  // the file's own depth
   } else {
     object.Add("bits", inputBits);
   }
@@ -86,7 +86,7 @@ int RunInfo(const TInfoOptions& o) {
       }
       std::cout << file << "\n  Format: " << format << "\n";
       for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
-      std::cout << "  Bits per value read: " << BitsText(inputBits) << "\n";
+      std::cout << "  Integer codes read at: " << BitsText(inputBits) << "\n";
     } catch (const std::exception& e) {
       std::cout.flush();
       ReportFailure(file, e);

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "ops/BatchConversion.h"
@@ -52,17 +53,23 @@ class TParallelBatch {
   // Asks about every checked row in order; false when the user cancelled
   // (the rows before still run).
   bool Plan(IConfirm& confirm) {
+    // An output an earlier row will write is there by the time the one-thread
+    // batch reaches this row, so it is asked about as an existing file.
+    std::set<std::filesystem::path> planned;
     for (std::size_t i = 0; i < Rows.size(); ++i) {
       if (!Rows[i].Checked) continue;
       TRowWork& work = Work[i];
       try {
         work.Output = OutputPathFor(Settings.OutputFolder, Rows[i].FileName, *Settings.Profile);
-        const TConfirmAnswer answer = ConfirmWrite(confirm, work.Output, true);
+        const TConfirmAnswer answer = planned.count(work.Output.lexically_normal())
+                                          ? confirm.ConfirmOverwrite(work.Output, true)
+                                          : ConfirmWrite(confirm, work.Output, true);
         if (answer == TConfirmAnswer::Cancel) {
           PlannedEnd = i;
           return false;
         }
         work.Convert = answer == TConfirmAnswer::Yes;
+        if (work.Convert) planned.insert(work.Output.lexically_normal());
         work.Skipped = answer == TConfirmAnswer::No;
       } catch (...) {
         work.Error = std::current_exception();

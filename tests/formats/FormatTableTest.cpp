@@ -156,8 +156,12 @@ TEST(FormatTable, ProfileIdsAreUniqueAndCoverTheSpecifiedProfiles) {
   std::set<std::string> seen;
   for (std::size_t i = 0; i < profiles.size(); ++i) {
     const std::string id = ProfileId(profiles[i]);
-    if (i < 35) EXPECT_FALSE(id.empty()) << profiles[i].Name;
-    if (!id.empty()) EXPECT_TRUE(seen.insert(id).second) << id;
+    if (i < 35) {
+      EXPECT_FALSE(id.empty()) << profiles[i].Name;
+    }
+    if (!id.empty()) {
+      EXPECT_TRUE(seen.insert(id).second) << id;
+    }
   }
   EXPECT_EQ(ProfileId(profiles[9]), "cube-resolve");
   EXPECT_EQ(ProfileId(profiles[0]), "3dl-scratch");
