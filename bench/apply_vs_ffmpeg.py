@@ -54,7 +54,7 @@ with tempfile.TemporaryDirectory() as tmp:
         if ext != "png":
             subprocess.run(["ffmpeg", "-v", "error", "-y", "-i", frame, "-pix_fmt", "bgr24", src],
                            check=True)
-        ours_cmd = [tovilut, "apply", "--overwrite", lut, src, os.path.join(tmp, "ours." + ext)]
+        ours_cmd = [tovilut, "apply", "--overwrite", lut, src, "-o", os.path.join(tmp, "ours." + ext)]
         ff_cmd = ["ffmpeg", "-v", "error", "-y", "-i", src, "-vf",
                   "lut3d=file=%s:interp=trilinear" % lut, "-frames:v", "1",
                   os.path.join(tmp, "ffmpeg." + ext)]

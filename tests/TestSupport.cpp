@@ -29,6 +29,7 @@ void TempDirTest::TearDown() {
 
 fs::path TempDirTest::Write(const std::string& name, const std::string& content) const {
   const fs::path p = Path(name);
+  fs::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary) << content;
   return p;
 }

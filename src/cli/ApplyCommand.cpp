@@ -1,5 +1,6 @@
-// `tovilut apply LUT IMAGE OUTPUT`: grade a picture with any LUT the program
-// reads, at 8 bits per channel exactly as the preview does. Deeper pictures
+// `tovilut apply LUT IMAGE -o OUTPUT`: grade a picture with any LUT the
+// program reads, at 8 bits per channel exactly as the preview does (OUTPUT
+// may also follow IMAGE, as it did before -o). Deeper pictures
 // are taken at 8 bits and alpha is dropped; the output's extension picks its
 // encoding (.png, .bmp, .jpg, .tif).
 #include <iostream>
@@ -15,22 +16,34 @@ struct TApplyOptions {
   std::string Lut;
   std::string Image;
   std::string Output;
+  std::string OutputOption;
+  std::string InputBits = "default";
   bool Overwrite = false;
   bool SkipExisting = false;
+  bool Quiet = false;
 };
 
 int RunApply(const TApplyOptions& o) {
-  const auto outputType = ImageFileTypeOf(o.Output);
+  if (!o.Output.empty() && !o.OutputOption.empty())
+    throw EUsageError("give OUTPUT once: with -o or after IMAGE");
+  if (o.Output.empty() && o.OutputOption.empty()) throw EUsageError("--output is required");
+  const std::filesystem::path output =
+      OutputFileOption(o.Output.empty() ? o.OutputOption : o.Output, nullptr);
+  const auto outputType = ImageFileTypeOf(output);
   if (!outputType)
     throw EUsageError("OUTPUT must end in .png, .bmp, .jpg or .tif, not '" +
-                     FileExtension(o.Output) + "'");
+                     FileExtension(output) + "'");
+  const TReadOptions readOptions{ParseBits(o.InputBits), {}};
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    GradePictureFile(LutRegistry(), o.Lut, o.Image, o.Output, *outputType, confirm);
+    if (!GradePictureFile(LutRegistry(), o.Lut, o.Image, output, *outputType, confirm,
+                          readOptions))
+      return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
     ReportFailure(o.Image, e);  // a file's own failure names that file
     return 1;
   }
+  if (!o.Quiet) std::cout << o.Image << " -> " << output.string() << std::endl;
   return 0;
 }
 
@@ -41,8 +54,11 @@ TCommand AddApplyCommand(CLI::App& app) {
   auto o = std::make_shared<TApplyOptions>();
   cmd->add_option("LUT", o->Lut, "LUT file in any readable format")->required();
   cmd->add_option("IMAGE", o->Image, "Picture to grade: .png, .bmp, .jpg, .tif")->required();
-  cmd->add_option("OUTPUT", o->Output, "Graded picture: .png, .bmp, .jpg (quality 100), .tif")
-      ->required();
+  cmd->add_option("-o,--output", o->OutputOption,
+                  "Graded picture: .png, .bmp, .jpg (quality 100), .tif");
+  cmd->add_option("OUTPUT", o->Output, "The graded picture, when not given with -o");
+  AddInputBitsOption(*cmd, o->InputBits);
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
+  cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
   return {cmd, [o] { return RunApply(*o); }};
 }

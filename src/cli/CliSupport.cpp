@@ -13,6 +13,7 @@
 #include "core/UserPrompt.h"
 #include "ops/BitsOverride.h"
 #include "ops/Conversion.h"
+#include "registry/ProfileIds.h"
 
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
   const auto& profiles = registry.LutOutputProfiles();
@@ -24,6 +25,8 @@ int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
                      std::to_string(count - 1) + "; see `tovilut formats`)");
   }
   const std::string wanted = UpperCase(text);
+  for (int i = 0; i < count; ++i)
+    if (!wanted.empty() && UpperCase(ProfileId(profiles[i])) == wanted) return i;
   std::vector<int> candidates;
   for (int i = 0; i < count; ++i) {
     const std::string name = UpperCase(profiles[i].Name);
@@ -73,7 +76,8 @@ TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog 
                      "a merge is written through a 3D profile");
   options.SelectProfile(static_cast<int>(at - offered.begin()));
   const TLutOutputProfile& profile = *options.SelectedProfile();
-  if (UpperCase(size) != "DEFAULT") {
+  // A value equal to the one a profile fixes asks for what it gives anyway.
+  if (UpperCase(size) != "DEFAULT" && size != std::to_string(profile.DefaultSize)) {
     if (!options.SizeEnabled())
       throw EUsageError("'" + profile.Name + "' always has its size of " +
                        std::to_string(profile.DefaultSize) + "; leave out --size");
@@ -81,9 +85,15 @@ TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog 
       if (!options.TypeSizeKey(key))
         throw EUsageError("size must be 'default' or a number of at most five digits, not '" +
                          std::string(size) + "'");
+    std::int64_t typed = 0;
+    if (TryParseInt64(size, typed) && typed > options.EffectiveSize())
+      std::cerr << "tovilut: size " << typed << " is above the largest of '" << profile.Name
+                << "'; " << options.EffectiveSize() << " is used" << std::endl;
+  } else if (options.SizeEnabled() && UpperCase(size) != "DEFAULT") {
+    for (char key : size) options.TypeSizeKey(key);
   }
   const int bits = ParseBits(bitsText);
-  if (bits != -1) {
+  if (bits != -1 && !(bits == profile.DefaultBits && !options.BitsEnabled())) {
     if (!options.BitsEnabled())
       throw EUsageError("'" + profile.Name + "' is always written at its own depth; leave out --bits");
     options.ChooseBits(BitsPositionOf(bits));
@@ -100,6 +110,14 @@ void AddOverwriteFlags(CLI::App& command, bool& overwrite, bool& skipExisting) {
   auto* replace = command.add_flag("--overwrite", overwrite, "Replace existing output files");
   auto* keep = command.add_flag("--skip-existing", skipExisting, "Keep existing output files");
   replace->excludes(keep);
+}
+
+void AddInputBitsOption(CLI::App& command, std::string& bits) {
+  command
+      .add_option("--input-bits", bits,
+                  "Bits per value assumed when reading integer codes: default (from the file), "
+                  "8, 10, 12, 14, 16")
+      ->capture_default_str();
 }
 
 bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
@@ -122,8 +140,8 @@ TConfirmAnswer TCliConfirm::ConfirmOverwrite(const std::filesystem::path& file, 
   if (Overwrite) return TConfirmAnswer::Yes;
   if (SkipExisting) return TConfirmAnswer::No;
   if (!StdinIsTerminal())
-    throw std::runtime_error(file.string() + " already exists; use --overwrite to replace it" +
-                             (withNo ? " or --skip-existing to keep it" : ""));
+    throw EInFileError(file.string(), "already exists; use --overwrite to replace it or "
+                                      "--skip-existing to keep it");
   return IConfirm::ConfirmOverwrite(file, withNo);
 }
 
@@ -162,4 +180,74 @@ void TProgressBar::Show(double percent, std::string_view label) {
 void TProgressBar::Finish() {
   if (Drawn) std::cerr << "\r\x1b[K" << std::flush;
   Drawn = false;
+}
+
+std::string NearestWord(std::string_view word, const std::vector<std::string>& words) {
+  // Edit distance with one row; a word counts as near within a third of its
+  // length (at least one edit), so short typos match and unrelated words do not.
+  const auto distance = [](std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+      std::size_t diagonal = row[0];
+      row[0] = i;
+      for (std::size_t j = 1; j <= b.size(); ++j) {
+        const std::size_t above = row[j];
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        diagonal = above;
+      }
+    }
+    return row[b.size()];
+  };
+  std::string best;
+  std::size_t bestDistance = std::max<std::size_t>(1, word.size() / 3) + 1;
+  for (const std::string& candidate : words) {
+    const std::size_t d = distance(word, candidate);
+    if (d < bestDistance) {
+      best = candidate;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+std::filesystem::path OutputFileOption(const std::string& text, const TLutOutputProfile* profile) {
+  std::error_code ec;
+  if (text.empty() || text.back() == '/' || std::filesystem::is_directory(text, ec))
+    throw EUsageError("-o names a folder ('" + text + "'); this command writes one file: give its name");
+  std::filesystem::path file = text;
+  if (!profile) return file;
+  const std::string wanted = "." + profile->Extension;
+  const std::string name = file.filename().string();
+  if (name.find('.') == std::string::npos) {
+    file += wanted;
+  } else if (name.size() <= wanted.size() ||
+             UpperCase(name.substr(name.size() - wanted.size())) != UpperCase(wanted)) {
+    std::cerr << "tovilut: warning: '" << name << "' does not end in " << wanted
+              << ", the extension of '" << profile->Name << "'" << std::endl;
+  }
+  return file;
+}
+
+void PrepareOutputFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  if (std::filesystem::exists(folder, ec) && !std::filesystem::is_directory(folder, ec))
+    throw EUsageError("-o names a file ('" + folder.string() +
+                     "'); convert writes into a folder: give one");
+  if (!std::filesystem::exists(folder, ec) && !std::filesystem::create_directories(folder, ec) &&
+      ec)
+    throw EInFileError(folder.string(), "Cannot create folder. " + ec.message());
+}
+
+void ReportSkipped(const std::filesystem::path& output) {
+  std::cout << "skipped " << output.string() << " (already exists)" << std::endl;
+}
+
+int ReportNotWritten(const std::filesystem::path& output, bool skipExisting, bool quiet) {
+  if (skipExisting) {
+    if (!quiet) ReportSkipped(output);
+    return 0;
+  }
+  std::cerr << "tovilut: cancelled" << std::endl;
+  return 1;
 }

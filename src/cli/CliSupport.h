@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -22,8 +23,9 @@ class EUsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// An output profile by its number as `formats` lists it, its exact name (any
-// letter case) or a piece of its name that matches exactly one profile.
+// An output profile by its number as `formats` lists it, its short id, its
+// exact name (any letter case) or a piece of its name that matches exactly
+// one profile.
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text);
 
 // BITS: "default", 8, 10, 12, 14 or 16 -> -1 or the bits.
@@ -31,7 +33,8 @@ int ParseBits(std::string_view text);
 
 // The profile, SIZE and BITS of a command line put into the options model of
 // the dialog with the same rules: a size or depth the profile fixes cannot be
-// given, a size has at most five digits and must be at least 2.
+// changed (giving its own value is fine), a size has at most five digits and
+// must be at least 2; a size above the largest is capped with a note.
 TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog dialog,
                                    std::string_view profile, std::string_view size,
                                    std::string_view bits);
@@ -46,6 +49,26 @@ void ReportFailure(const std::filesystem::path& file, const std::exception& erro
 // --overwrite and --skip-existing, which exclude each other: the flags of
 // every command that writes.
 void AddOverwriteFlags(CLI::App& command, bool& overwrite, bool& skipExisting);
+
+// The closest of the words to a mistyped one, or empty when none is close.
+std::string NearestWord(std::string_view word, const std::vector<std::string>& words);
+
+// The -o of a command that writes one file: a folder is a usage error; with
+// a profile, a name without an extension gets the profile's, and one with
+// another extension is written as named, with a warning.
+std::filesystem::path OutputFileOption(const std::string& text, const TLutOutputProfile* profile);
+// The -o of convert: a folder, created when missing; a file is a usage error.
+void PrepareOutputFolder(const std::filesystem::path& folder);
+
+// An output kept because it exists: listed on stdout.
+void ReportSkipped(const std::filesystem::path& output);
+// The end of a command whose one output was not written: a skip asked for
+// by --skip-existing (listed unless quiet; status 0) or a declined
+// overwrite (status 1). The same words in every command.
+int ReportNotWritten(const std::filesystem::path& output, bool skipExisting, bool quiet);
+
+// --input-bits BITS of every command that reads LUTs.
+void AddInputBitsOption(CLI::App& command, std::string& bits);
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();

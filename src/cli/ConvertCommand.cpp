@@ -1,14 +1,20 @@
 // `tovilut convert`: the batch conversion of the desktop program, one row per
-// FILE, all checked: every file through one output profile into one folder,
-// in order, asking (or following --overwrite / --skip-existing) before
-// replacing a file; stops at the first failure unless --keep-going.
+// FILE (and per LUT file of a FOLDER), all checked: every file through one
+// output profile into one folder, in order, asking (or following --overwrite
+// / --skip-existing) before replacing a file; stops at the first failure
+// unless --keep-going. --jobs runs the batch on several threads with the
+// same outputs, messages and status.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "ops/BatchConversion.h"
+#include "ops/BatchInputs.h"
+#include "ops/Conversion.h"
 
 namespace {
 
@@ -24,6 +30,8 @@ struct TConvertOptions {
   bool KeepGoing = false;
   bool Quiet = false;
   bool Verify = false;
+  bool Recursive = false;
+  int Jobs = 0;  // 0: one per core
   std::vector<std::string> Files;
 };
 
@@ -32,20 +40,19 @@ int RunConvert(const TConvertOptions& o) {
   const TOutputOptions options =
       ChooseOutputOptions(registry, TOptionsDialog::Convert, o.Profile, o.Size, o.Bits);
   const int inputBits = ParseBits(o.InputBits);
+  if (o.Jobs < 0) throw EUsageError("--jobs must be a number of at least 1");
+  const int jobs =
+      o.Jobs > 0 ? o.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  PrepareOutputFolder(o.OutputDir);
 
   // Each file is a checked row that remembers the format that recognised it,
   // so the input depth reaches that format before the read, as in the list.
-  std::vector<TLutFileRow> rows;
-  for (const std::string& file : o.Files) {
-    const std::filesystem::path path(file);
-    TLutFileRow row{path.filename().string(), path.parent_path().string(), true, TLutFileEntry{}};
-    row.Entry->BitsPerValue = inputBits;
-    try {
-      row.Entry->FormatIndex = registry.DetectLutFormat(path);
-    } catch (const std::exception&) {
-      // the conversion meets the same error and reports it
-    }
-    rows.push_back(std::move(row));
+  const std::vector<std::filesystem::path> inputs(o.Files.begin(), o.Files.end());
+  const std::vector<TLutFileRow> rows = BatchRows(registry, inputs, o.Recursive, inputBits);
+  // Files from subfolders go to the same subfolders of the output.
+  for (const TLutFileRow& row : rows) {
+    const std::filesystem::path sub = std::filesystem::path(row.FileName).parent_path();
+    if (!sub.empty()) PrepareOutputFolder(std::filesystem::path(o.OutputDir) / sub);
   }
 
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
@@ -84,9 +91,14 @@ int RunConvert(const TConvertOptions& o) {
       return onError(row, error);
     };
   }
+  settings.OnSkipped = [&](const TLutFileRow&, const std::filesystem::path& output) {
+    if (o.Quiet) return;
+    progress.Pause();
+    ReportSkipped(output);
+  };
   TBatchResult result = TBatchResult::Completed;
   try {
-    result = ConvertCheckedFiles(registry, rows, settings, confirm, progress);
+    result = ConvertCheckedFilesParallel(registry, rows, settings, confirm, progress, jobs);
   } catch (const std::exception&) {
     // already reported by OnError; the batch stopped there
   }
@@ -107,15 +119,12 @@ TCommand AddConvertCommand(CLI::App& app) {
   cmd->add_option("-p,--profile", o->Profile,
                   "Output profile: number, name, or a unique piece of a name")
       ->required();
-  cmd->add_option("-o,--output", o->OutputDir, "Output folder")->required();
+  cmd->add_option("-o,--output", o->OutputDir, "Output folder (created when missing)")->required();
   cmd->add_option("-s,--size", o->Size, "Cube size or curve length, or 'default'")
       ->capture_default_str();
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();
-  cmd->add_option("--input-bits", o->InputBits,
-                  "Bits per value assumed when reading integer codes: default (from the file), "
-                  "8, 10, 12, 14, 16")
-      ->capture_default_str();
+  AddInputBitsOption(*cmd, o->InputBits);
   cmd->add_option("--cdl-id", o->CdlId,
                   "The correction read from a CDL collection or decision list, by its id "
                   "(default: the first)");
@@ -124,6 +133,8 @@ TCommand AddConvertCommand(CLI::App& app) {
   cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
   cmd->add_flag("--verify", o->Verify,
                 "Read every output back and print its largest difference from the source");
-  cmd->add_option("FILE", o->Files, "LUT files to convert")->required();
+  cmd->add_flag("-r,--recursive", o->Recursive, "Take the LUT files of subfolders of a FOLDER too");
+  cmd->add_option("-j,--jobs", o->Jobs, "Files converted at once (default: one per core)");
+  cmd->add_option("FILE", o->Files, "LUT files, or folders of them, to convert")->required();
   return {cmd, [o] { return RunConvert(*o); }};
 }

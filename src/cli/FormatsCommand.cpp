@@ -1,31 +1,81 @@
 // `tovilut formats`: the formats in detection order and the output profiles
-// with the numbers that `convert -p` takes.
+// with the numbers and ids that `-p` takes; `--json` for pipelines.
 #include <cstdio>
+#include <iostream>
+#include <memory>
 
 #include "cli/Commands.h"
+#include "cli/JsonText.h"
 #include "registry/FormatTable.h"
+#include "registry/ProfileIds.h"
+
+namespace {
+
+const char* KindOf(const TLUTFormat& format) { return format.Is3D ? "3D" : "1D"; }
+
+void PrintFormatsJson(const TLutRegistry& registry) {
+  std::vector<std::string> formats;
+  for (int i = 0; i < registry.FormatCount(); ++i) {
+    const TLUTFormat& f = *registry.GetLutFormat(i);
+    formats.push_back(TJsonObject()
+                          .Add("number", i)
+                          .Add("name", f.Name)
+                          .Add("kind", KindOf(f))
+                          .Add("read", f.Can(fcRead))
+                          .Add("write", f.Can(fcWrite))
+                          .Text());
+  }
+  std::vector<std::string> profiles;
+  for (std::size_t i = 0; i < registry.LutOutputProfiles().size(); ++i) {
+    const TLutOutputProfile& p = registry.LutOutputProfiles()[i];
+    TJsonObject profile;
+    profile.Add("number", static_cast<long long>(i)).Add("id", ProfileId(p)).Add("name", p.Name);
+    profile.Add("extension", "." + p.Extension).Add("kind", KindOf(registry.ProfileFormat(p)));
+    profile.Add("size", p.DefaultSize).Add("sizeSelectable", p.SizeSelectable);
+    if (p.DefaultBits) {
+      profile.Add("bits", p.DefaultBits);
+    } else {
+      profile.AddNull("bits");
+    }
+    profile.Add("bitsSelectable", p.BitsSelectable);
+    profiles.push_back(profile.Text());
+  }
+  std::cout << TJsonObject().AddRaw("formats", JsonArray(formats)).AddRaw("profiles", JsonArray(profiles)).Text()
+            << std::endl;
+}
+
+void PrintFormats(const TLutRegistry& registry) {
+  std::printf("Formats, in detection order:\n");
+  for (int i = 0; i < registry.FormatCount(); ++i) {
+    const TLUTFormat& f = *registry.GetLutFormat(i);
+    std::printf("  %2d  %-36s %s\n", i, f.Name.c_str(), KindOf(f));
+  }
+  std::printf("\nOutput profiles (-p NUMBER, ID or NAME):\n");
+  std::printf("  %2s  %-16s %-52s %-9s %-4s %6s %5s  %s\n", "#", "Id", "Name", "Extension", "Kind",
+              "Size", "Bits", "Selectable");
+  for (std::size_t i = 0; i < registry.LutOutputProfiles().size(); ++i) {
+    const TLutOutputProfile& p = registry.LutOutputProfiles()[i];
+    const std::string bits = p.DefaultBits ? std::to_string(p.DefaultBits) : "-";
+    const std::string id = ProfileId(p);
+    std::string selectable = p.SizeSelectable ? "size" : "";
+    if (p.BitsSelectable) selectable += selectable.empty() ? "bits" : ", bits";
+    std::printf("  %2zu  %-16s %-52s %-9s %-4s %6d %5s  %s\n", i, id.empty() ? "-" : id.c_str(),
+                p.Name.c_str(), ("." + p.Extension).c_str(), KindOf(registry.ProfileFormat(p)),
+                p.DefaultSize, bits.c_str(), selectable.c_str());
+  }
+}
+
+}  // namespace
 
 TCommand AddFormatsCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("formats", "List the LUT formats and the output profiles");
-  return {cmd, [] {
-            const TLutRegistry& registry = LutRegistry();
-            std::printf("Formats, in detection order:\n");
-            for (int i = 0; i < registry.FormatCount(); ++i) {
-              const TLUTFormat& f = *registry.GetLutFormat(i);
-              std::printf("  %2d  %-36s %s\n", i, f.Name.c_str(), f.Is3D ? "3D" : "1D");
-            }
-            std::printf("\nOutput profiles (convert -p NUMBER or NAME):\n");
-            std::printf("  %2s  %-52s %-9s %-4s %6s %5s  %s\n", "#", "Name", "Extension", "Kind",
-                        "Size", "Bits", "Selectable");
-            for (std::size_t i = 0; i < registry.LutOutputProfiles().size(); ++i) {
-              const TLutOutputProfile& p = registry.LutOutputProfiles()[i];
-              const std::string bits = p.DefaultBits ? std::to_string(p.DefaultBits) : "-";
-              std::string selectable = p.SizeSelectable ? "size" : "";
-              if (p.BitsSelectable) selectable += selectable.empty() ? "bits" : ", bits";
-              std::printf("  %2zu  %-52s %-9s %-4s %6d %5s  %s\n", i, p.Name.c_str(),
-                          ("." + p.Extension).c_str(),
-                          registry.ProfileFormat(p).Is3D ? "3D" : "1D", p.DefaultSize,
-                          bits.c_str(), selectable.c_str());
+  auto json = std::make_shared<bool>(false);
+  cmd->add_flag("--json", *json, "Print the lists as JSON");
+  return {cmd, [json] {
+            if (*json) {
+              PrintFormatsJson(LutRegistry());
+            } else {
+              PrintFormats(LutRegistry());
             }
             return 0;
           }};

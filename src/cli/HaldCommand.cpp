@@ -26,7 +26,8 @@ int RunHald(const THaldOptions& o) {
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
     const std::filesystem::path written = GenerateHaldImage(file, *type, confirm);
-    if (!written.empty()) std::cout << written.string() << std::endl;
+    if (written.empty()) return ReportNotWritten(file, o.SkipExisting, false);
+    std::cout << written.string() << std::endl;
   } catch (const std::exception& e) {
     ReportFailure(file, e);
     return 1;

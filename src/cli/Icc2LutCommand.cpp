@@ -62,14 +62,16 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
   TICCTransformRequest request{o.Icc, o.Second, o.Invert};
   request.Intent = Intents.at(o.Intent);
   request.BlackPointCompensation = o.BlackPointCompensation;
+  const std::filesystem::path output = OutputFileOption(o.Output, &profile);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    if (!ConvertICCToLut(registry, request, o.Output, profile, size, bits, confirm)) return 0;
+    if (!ConvertICCToLut(registry, request, output, profile, size, bits, confirm))
+      return ReportNotWritten(output, o.SkipExisting, false);
   } catch (const std::exception& e) {
     ReportFailure(o.Icc, e);
     return 1;
   }
-  std::cout << o.Icc << " -> " << o.Output << std::endl;
+  std::cout << o.Icc << " -> " << output.string() << std::endl;
   return 0;
 }
 
@@ -92,7 +94,9 @@ TCommand AddIcc2LutCommand(CLI::App& app) {
   cmd->add_option("-p,--profile", o->Profile,
                   "Output profile: number, name, or a unique piece of a name")
       ->required();
-  cmd->add_option("-o,--output", o->Output, "LUT file to write")->required();
+  cmd->add_option("-o,--output", o->Output,
+                  "LUT file to write (the profile's extension is added when it has none)")
+      ->required();
   cmd->add_option("-s,--size", o->Size, "Cube size or curve length, or 'default'")
       ->capture_default_str();
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")

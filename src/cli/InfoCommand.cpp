@@ -1,46 +1,110 @@
 // `tovilut info FILE...`: the detected format, then the lines the preview
-// pane shows (kind, size, comment lines); for an ICC profile, its class,
-// colour spaces, version, texts and colour tables.
+// pane shows (kind, size, comment lines) and the bits per value the file was
+// read at; for an ICC profile, its class, colour spaces, version, texts and
+// colour tables. `--json` gives the same for pipelines, one array of objects.
 #include <iostream>
 #include <memory>
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/JsonText.h"
 #include "core/LutInfo.h"
 #include "icc/ICCProfileInfo.h"
+#include "ops/BitsOverride.h"
+
+namespace {
+
+struct TInfoOptions {
+  bool Json = false;
+  std::string InputBits = "default";
+  std::vector<std::string> Files;
+};
+
+const char* KindOf(TLutType type) {
+  switch (type) {
+    case lt1D: return "1D";
+    case lt3D: return "3D";
+    case lt1DThen3D: return "1D+3D";
+    case ltEmpty: break;
+  }
+  return "empty";
+}
+
+// Integer codes are read at the depth given, or at the one the format
+// works out from the file.
+std::string BitsText(int inputBits) {
+  return inputBits == -1 ? "the file's own depth" : std::to_string(inputBits) + " bits";
+}
+
+std::string LutJson(const std::string& file, const std::string& format, const TLUT& lut,
+                    int inputBits) {
+  TJsonObject object;
+  object.Add("file", file).Add("format", format).Add("kind", KindOf(lut.LutType));
+  TJsonObject sizes;
+  if (lut.LutType == lt1D || lut.LutType == lt1DThen3D) sizes.Add("1D", lut.Size1D());
+  if (lut.LutType == lt3D || lut.LutType == lt1DThen3D) sizes.Add("3D", lut.Size3D());
+  object.AddRaw("sizes", sizes.Text());
+  if (inputBits == -1) {
+    object.AddNull("bits");  // the file's own depth
+  } else {
+    object.Add("bits", inputBits);
+  }
+  // Readers scale every input range onto 0..1, the domain the record is looked up in.
+  object.AddRaw("domain", "{\"min\":[0,0,0],\"max\":[1,1,1]}");
+  object.AddRaw("comments", JsonStringArray(lut.Comments));
+  return object.Text();
+}
+
+int RunInfo(const TInfoOptions& o) {
+  const TLutRegistry& registry = LutRegistry();
+  const int inputBits = ParseBits(o.InputBits);
+  int status = 0;
+  std::vector<std::string> json;
+  for (const std::string& file : o.Files) {
+    try {
+      if (IsICCProfileFile(file)) {
+        const TICCProfileInfo info = ReadICCProfileInfo(file);
+        const std::vector<std::string> lines = ICCProfileInfoLines(info);
+        if (o.Json) {
+          json.push_back(TJsonObject()
+                             .Add("file", file)
+                             .Add("format", "ICC profile")
+                             .AddRaw("lines", JsonStringArray(lines))
+                             .Text());
+          continue;
+        }
+        std::cout << file << "\n  Format: ICC profile\n";
+        for (const std::string& line : lines) std::cout << "  " << line << "\n";
+        continue;
+      }
+      TLUT lut;
+      LoadLutFile(registry, file, lut, TReadOptions{inputBits, {}});
+      const std::string format = registry.GetLutFormat(lut.FormatIndex)->Name;
+      if (o.Json) {
+        json.push_back(LutJson(file, format, lut, inputBits));
+        continue;
+      }
+      std::cout << file << "\n  Format: " << format << "\n";
+      for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
+      std::cout << "  Integer codes read at: " << BitsText(inputBits) << "\n";
+    } catch (const std::exception& e) {
+      std::cout.flush();
+      ReportFailure(file, e);
+      status = 1;
+    }
+  }
+  if (o.Json) std::cout << JsonArray(json) << std::endl;
+  return status;
+}
+
+}  // namespace
 
 TCommand AddInfoCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
       "info", "Show the format, kind, size and comments of LUT files, or what an ICC profile is");
-  auto files = std::make_shared<std::vector<std::string>>();
-  cmd->add_option("FILE", *files, "LUT files or ICC profiles")->required();
-  return {cmd, [files] {
-            const TLutRegistry& registry = LutRegistry();
-            int status = 0;
-            for (const std::string& file : *files) {
-              try {
-                if (IsICCProfileFile(file)) {
-                  const TICCProfileInfo info = ReadICCProfileInfo(file);
-                  std::cout << file << "\n  Format: ICC profile\n";
-                  for (const std::string& line : ICCProfileInfoLines(info))
-                    std::cout << "  " << line << "\n";
-                  continue;
-                }
-                TLUT lut;
-                registry.LoadLut(file, lut, -1);
-                std::cout << file << "\n";
-                if (lut.FormatIndex < 0) {
-                  std::cout << "  Format: unknown\n";
-                  continue;
-                }
-                std::cout << "  Format: " << registry.GetLutFormat(lut.FormatIndex)->Name << "\n";
-                for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
-              } catch (const std::exception& e) {
-                std::cout.flush();
-                ReportFailure(file, e);
-                status = 1;
-              }
-            }
-            return status;
-          }};
+  auto o = std::make_shared<TInfoOptions>();
+  cmd->add_flag("--json", o->Json, "Print the descriptions as JSON");
+  AddInputBitsOption(*cmd, o->InputBits);
+  cmd->add_option("FILE", o->Files, "LUT files or ICC profiles")->required();
+  return {cmd, [o] { return RunInfo(*o); }};
 }

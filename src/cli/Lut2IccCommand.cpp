@@ -18,6 +18,7 @@ struct TLut2IccOptions {
   std::string Copyright = "Copyright (c)";
   bool CaptureOne = false;
   int Version = 4;
+  std::string InputBits = "default";
   bool Overwrite = false;
   bool SkipExisting = false;
 };
@@ -34,14 +35,17 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   options.Version = o.Version == 2 ? TICCVersion::V2 : TICCVersion::V4;
   if (options.Description.empty()) throw EUsageError("the description must not be empty");
   if (options.Copyright.empty()) throw EUsageError("the copyright must not be empty");
+  const TReadOptions readOptions{ParseBits(o.InputBits), {}};
+  const std::filesystem::path output = OutputFileOption(o.Output, nullptr);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    if (!ConvertLutToICC(LutRegistry(), o.Lut, o.Output, options, confirm)) return 0;
+    if (!ConvertLutToICC(LutRegistry(), o.Lut, output, options, confirm, readOptions))
+      return ReportNotWritten(output, o.SkipExisting, false);
   } catch (const std::exception& e) {
     ReportFailure(o.Lut, e);
     return 1;
   }
-  std::cout << o.Lut << " -> " << o.Output << std::endl;
+  std::cout << o.Lut << " -> " << output.string() << std::endl;
   return 0;
 }
 
@@ -64,6 +68,7 @@ TCommand AddLut2IccCommand(CLI::App& app) {
                   "ICC version: 4 (4.0), or 2 (2.4) for software that reads version 2 only")
       ->check(CLI::IsMember({2, 4}))
       ->capture_default_str();
+  AddInputBitsOption(*cmd, o->InputBits);
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   return {cmd, [o] { return RunLut2Icc(*o); }};
 }

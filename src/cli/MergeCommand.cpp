@@ -14,7 +14,10 @@ struct TMergeOptions {
   std::string Output;
   std::string Size = "default";
   std::string Bits = "default";
+  std::string InputBits = "default";
   bool Overwrite = false;
+  bool SkipExisting = false;
+  bool Quiet = false;
   std::vector<std::string> Files;
 };
 
@@ -22,19 +25,24 @@ int RunMerge(const TMergeOptions& o) {
   const TLutRegistry& registry = LutRegistry();
   const TOutputOptions options =
       ChooseOutputOptions(registry, TOptionsDialog::Merge, o.Profile, o.Size, o.Bits);
+  const TReadOptions readOptions{ParseBits(o.InputBits), {}};
+  const std::filesystem::path output = OutputFileOption(o.Output, options.SelectedProfile());
   const std::vector<std::filesystem::path> files(o.Files.begin(), o.Files.end());
-  TCliConfirm confirm(o.Overwrite, false);
+  TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    if (!SaveMergedLut(registry, files, o.Output, *options.SelectedProfile(),
-                       options.EffectiveSize(), options.SelectedBits(), confirm)) {
-      std::cerr << "tovilut: nothing written" << std::endl;
-      return 1;
-    }
+    if (!SaveMergedLut(registry, files, output, *options.SelectedProfile(),
+                       options.EffectiveSize(), options.SelectedBits(), confirm, readOptions))
+      return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
-    ReportFailure(o.Output, e);
+    ReportFailure(output, e);
     return 1;
   }
-  std::cout << MergeSuccessMessage << std::endl;
+  // What was written, in the words of convert: the inputs in the order they apply.
+  if (!o.Quiet) {
+    std::string inputs;
+    for (const std::string& file : o.Files) inputs += (inputs.empty() ? "" : " + ") + file;
+    std::cout << inputs << " -> " << output.string() << std::endl;
+  }
   return 0;
 }
 
@@ -47,11 +55,15 @@ TCommand AddMergeCommand(CLI::App& app) {
   cmd->add_option("-p,--profile", o->Profile,
                   "3D output profile: number, name, or a unique piece of a name")
       ->required();
-  cmd->add_option("-o,--output", o->Output, "Output LUT file")->required();
+  cmd->add_option("-o,--output", o->Output,
+                  "Output LUT file (the profile's extension is added when it has none)")
+      ->required();
   cmd->add_option("-s,--size", o->Size, "Cube size, or 'default'")->capture_default_str();
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();
-  cmd->add_flag("--overwrite", o->Overwrite, "Replace an existing output file");
+  AddInputBitsOption(*cmd, o->InputBits);
+  AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
+  cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
   cmd->add_option("FILE", o->Files, "LUT files, in the order they apply")->required();
   return {cmd, [o] { return RunMerge(*o); }};
 }

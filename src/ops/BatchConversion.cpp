@@ -1,7 +1,7 @@
 #include "ops/BatchConversion.h"
 
+#include "ops/BatchRow.h"
 #include "ops/Conversion.h"
-#include "ops/OutputCheck.h"
 
 namespace {
 
@@ -29,27 +29,17 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       const std::filesystem::path output =
           OutputPathFor(settings.OutputFolder, row.FileName, profile);
       const TConfirmAnswer answer = ConfirmWrite(confirm, output, true);
-      if (answer == TConfirmAnswer::No) continue;
+      if (answer == TConfirmAnswer::No) {
+        if (settings.OnSkipped) settings.OnSkipped(row, output);
+        continue;
+      }
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;
-      TReadOptions readOptions = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
-      readOptions.CdlId = settings.CdlId;
-      const TClipReport clipped = ConvertLutFile(registry, row.Path(), output, profile,
-                                                 settings.Size, settings.Bits, readOptions, &confirm);
-      if (settings.OnConverted) settings.OnConverted(row, output);
-      if (settings.OnWarning && clipped.Count > 0) settings.OnWarning(row, ClipWarning(clipped));
-      if (settings.OnVerified) {
-        TLUT source;
-        LoadLutFile(registry, row.Path(), source, readOptions);
-        double difference = 0;
-        try {
-          difference = VerifyOutput(registry, source, output);
-        } catch (const std::exception& e) {
-          throw TVerifyError(output.string() + ": " + e.what());
-        }
-        settings.OnVerified(row, output, difference);
-      }
+      const TLUT target =
+          ReadResampled(registry, row.Path(), profile, settings.Size, RowReadOptions(row, settings));
+      registry.SaveLut(output, target, profile, settings.Bits, &confirm);
+      ReportWritten(settings, row, output, CheckWritten(registry, row, settings, output, target));
     } catch (const std::exception& error) {
       if (!settings.OnError || !settings.OnError(row, error)) throw;
     }

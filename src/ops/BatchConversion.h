@@ -44,6 +44,8 @@ struct TBatchSettings {
   // the largest difference. An output that cannot be read back is an error
   // of its row (TVerifyError).
   std::function<void(const TLutFileRow&, const std::filesystem::path&, double)> OnVerified;
+  // Told of each output kept because the question about replacing it was answered No.
+  std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnSkipped;
 };
 
 // An output that does not read back.
@@ -57,3 +59,16 @@ enum class TBatchResult { Completed, Cancelled };
 TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector<TLutFileRow>& rows,
                                  const TBatchSettings& settings, IConfirm& confirm,
                                  IProgress& progress);
+
+// The same batch on `jobs` threads, with the same outcome as above: the same
+// files written, the same handlers called in the same (row) order on the
+// calling thread, the same result. The overwrite questions are asked first,
+// one at a time in row order, on the calling thread; then the files are read
+// and written in parallel. A file is written only once every earlier row has
+// been read, so a file that cannot be read stops the batch before anything
+// after it is written. (A writer's own question about a file beside its
+// output is asked from a worker, one at a time.)
+TBatchResult ConvertCheckedFilesParallel(const TLutRegistry& registry,
+                                         const std::vector<TLutFileRow>& rows,
+                                         const TBatchSettings& settings, IConfirm& confirm,
+                                         IProgress& progress, int jobs);

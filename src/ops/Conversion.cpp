@@ -30,12 +30,17 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
 TClipReport ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
                     const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                     int bits, const TReadOptions& readOptions, IConfirm* confirm) {
+  const TLUT target = ReadResampled(registry, input, profile, size, readOptions);
+  registry.SaveLut(output, target, profile, bits, confirm);
+  return CountClipped(registry, profile, target);
+}
+
+TLUT ReadResampled(const TLutRegistry& registry, const std::filesystem::path& input,
+                   const TLutOutputProfile& profile, int size, const TReadOptions& readOptions) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
   TLUT source;
   LoadLutFile(registry, input, source, readOptions);
-  const TLUT target = TLUT::Resampled(std::move(source), is3D ? lt3D : lt1D, size);
-  source = TLUT();  // released before the output is built
-  registry.SaveLut(output, target, profile, bits, confirm);
-  return CountClipped(registry, profile, target);
+  // The source goes into the result, so it is released before the output is built.
+  return TLUT::Resampled(std::move(source), is3D ? lt3D : lt1D, size);
 }

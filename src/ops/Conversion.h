@@ -33,3 +33,8 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& folder,
 TClipReport ConvertLutFile(const TLutRegistry& registry, const std::filesystem::path& input,
                     const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                     int bits, const TReadOptions& readOptions = {}, IConfirm* confirm = nullptr);
+
+// The first half of a conversion, which touches no output: the input read
+// and resampled into what the profile writes.
+TLUT ReadResampled(const TLutRegistry& registry, const std::filesystem::path& input,
+                   const TLutOutputProfile& profile, int size, const TReadOptions& readOptions);

@@ -3,13 +3,13 @@
 #include "ops/BitsOverride.h"
 
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
-                 TLUT& target) {
+                 TLUT& target, const TReadOptions& readOptions) {
   target.FillIdentity3D();
   const int n = target.Size3D();
   TLUT work;
   for (const std::filesystem::path& file : files) {
     try {
-      LoadLutFile(registry, file, work);
+      LoadLutFile(registry, file, work, readOptions);
     } catch (const std::exception& e) {
       throw EInFileError(file.string(), e.what(), ErrorLine(e));
     }
@@ -21,13 +21,13 @@ void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem
 
 bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
-                   int bits, IConfirm& confirm) {
+                   int bits, IConfirm& confirm, const TReadOptions& readOptions) {
   CheckCubeSize(size);
   if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
   TLUT target;
   target.LutType = lt3D;
   target.SetSize3D(size);
-  ComposeLuts(registry, files, target);
+  ComposeLuts(registry, files, target, readOptions);
   registry.SaveLut(output, target, profile, bits, &confirm);
   return true;
 }

@@ -13,15 +13,16 @@ inline constexpr const char* MergeSuccessMessage = "The LUT file was successfull
 
 // Fill the target cube (its Size3D set) with the identity, then pass every
 // node through each file in order, each with its own kind; no clamping
-// between files. Every file is read with its format's own depth detection.
+// between files. Every file is read with its format's own depth detection
+// unless the read options fix the depth.
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
-                 TLUT& target);
+                 TLUT& target, const TReadOptions& readOptions = {});
 
 // The merge's Save: asks before replacing an existing output (Yes/Cancel);
 // answers false when the user declined and nothing was written.
 bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
-                   int bits, IConfirm& confirm);
+                   int bits, IConfirm& confirm, const TReadOptions& readOptions = {});
 
 // Dropping the entry dragged from position `from` onto position `onto`
 // exchanges the two; positions outside the list change nothing.

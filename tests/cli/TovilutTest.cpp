@@ -25,9 +25,11 @@ class Tovilut : public TempDirTest {
   // Runs tovilut with stdin from /dev/null, as in a pipeline; `prefix` is a
   // command that runs it (such as a time limit).
   TRun Run(const std::string& args, const std::string& prefix = "") {
+    return RunShell(prefix + std::string(TOVILUT_EXE) + " " + args);
+  }
+  TRun RunShell(const std::string& commandLine) {
     const std::string errFile = Path("stderr.txt").string();
-    const std::string command =
-        prefix + std::string(TOVILUT_EXE) + " " + args + " </dev/null 2>'" + errFile + "'";
+    const std::string command = commandLine + " </dev/null 2>'" + errFile + "'";
     TRun run{};
     FILE* pipe = ::popen(command.c_str(), "r");
     std::array<char, 4096> buffer{};
@@ -51,10 +53,9 @@ TEST_F(Tovilut, FormatsAndInfo) {
   EXPECT_TRUE(Has(run.out, "Cube 3D Davinci"));
   EXPECT_TRUE(Has(run.out, "FSI DIT (Flanders Scientific) 3D"));
 
-  run = Run("info " + Q(DataFile("cube/identity_2.cube")) + " " + Q(Write("notes.txt", "hi\n")));
+  run = Run("info " + Q(DataFile("cube/identity_2.cube")));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Has(run.out, "  Format: Cube 3D\n  Type: 3D\n  Dimension: 2\n")) << run.out;
-  EXPECT_TRUE(Has(run.out, "notes.txt\n  Format: unknown\n")) << run.out;
 
   run = Run("info " + Q(Path("missing.cube")) + " " + Q(DataFile("cube/bad/truncated_cube.cube")));
   EXPECT_EQ(run.status, 1);
@@ -93,7 +94,12 @@ TEST_F(Tovilut, UsageErrorsExitWithTwo) {
       {"convert -p 'Cube 3D Truelight' -s 17 -o " + Q(Dir) + " " + file, "leave out --size"},
       {"convert -p 'Cube 3D Truelight' -b 10 -o " + Q(Dir) + " " + file, "leave out --bits"},
       {"merge -p 'Cube 1D' -o " + Q(Path("m.cube")) + " " + file, "3D profile"},
-      {"nosuchcommand", ""},
+      {"nosuchcommand", "unknown command 'nosuchcommand'"},
+      {"conver -p cube-resolve", "unknown command 'conver'; did you mean 'convert'?"},
+      {"convert --overwrit -p cube-resolve -o " + Q(Dir) + " " + file,
+       "unknown option '--overwrit'; did you mean '--overwrite'?"},
+      {"info --jsn " + file, "unknown option '--jsn'; did you mean '--json'?"},
+      {"convert -p 3dl-scratch -b 10 -o " + Q(Dir) + " " + file, "leave out --bits"},
   };
   for (const Case& c : cases) {
     const TRun run = Run(c.args);
@@ -136,9 +142,10 @@ TEST_F(Tovilut, AFailureStopsTheBatchUnlessKeepGoing) {
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(fs::exists(out / "last.cube"));
 
-  run = Run("convert -p 'cube 3d davinci' -o " + Q(Path("no/such/folder")) + " " + Q(first));
-  EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Has(run.err, "first.cube: Cannot create file")) << run.err;
+  // A missing output folder is created, with its parents.
+  run = Run("convert -p 'cube 3d davinci' -o " + Q(Path("new/folder")) + " " + Q(first));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(Path("new/folder/first.cube")));
 }
 
 // Clipping is said on stderr; --verify prints each output's largest
@@ -266,7 +273,8 @@ TEST_F(Tovilut, MergeAppliesTheFirstFileFirst) {
   EXPECT_FALSE(fs::exists(out));
   run = Run("merge -p 'cube 3d davinci' -s 120 -o " + Q(out) + " " + a + " " + a);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "The LUT file was successfully created.\n");
+  EXPECT_EQ(run.out, a.substr(1, a.size() - 2) + " + " + a.substr(1, a.size() - 2) + " -> " +
+                         out.string() + "\n");
   EXPECT_TRUE(Has(Run("info " + Q(out)).out, "Dimension: 99"));
   run = Run("merge -p 'cube 3d davinci' -o " + Q(out) + " " + a);
   EXPECT_EQ(run.status, 1);
@@ -307,8 +315,255 @@ TEST_F(Tovilut, NamedPipesAndDevicesAreRefusedWithoutWaiting) {
         << row.Args << "\n"
         << run.err;
   }
-  for (const char* name : {"out", "m.cube", "f2.icc", "x.cube", "o.png"})
+  for (const char* name : {"m.cube", "f2.icc", "x.cube", "o.png"})
     EXPECT_FALSE(fs::exists(Path(name))) << name;
+  EXPECT_TRUE(fs::is_empty(Path("out")));  // convert makes its folder, and writes nothing
+}
+
+// The point of the tests below: what a first-time user types works or is
+// answered in words that say what to do.
+
+TEST_F(Tovilut, NoArgumentsPrintTheUsage) {
+  const TRun run = Run("");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(Has(run.out, "convert")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Usage")) << run.out;
+}
+
+// -o is the output file of every one-file command and the folder of convert.
+TEST_F(Tovilut, OutputOptionMeansOneThing) {
+  const std::string lut = Q(DataFile("cube/identity_2.cube"));
+  fs::create_directory(Path("folder"));
+  const fs::path aFile = Write("a-file", "x\n");
+  const struct {
+    std::string args;
+    int status;
+    const char* message;
+  } refused[] = {
+      {"merge -p cube-resolve -o " + Q(Path("folder")) + " " + lut, 2, "-o names a folder"},
+      {"lut2icc " + lut + " -o " + Q(Path("folder")), 2, "-o names a folder"},
+      {"convert -p cube-resolve -o " + Q(aFile) + " " + lut, 2, "-o names a file"},
+  };
+  for (const auto& c : refused) {
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
+  }
+
+  // The profile's extension is added to a bare name; another one is kept, with a warning.
+  TRun run = Run("merge -p cube-resolve -o " + Q(Path("bare")) + " " + lut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(Path("bare.cube")));
+  EXPECT_EQ(run.err, "");
+  run = Run("merge -p cube-resolve -o " + Q(Path("odd.txt")) + " " + lut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(Path("odd.txt")));
+  EXPECT_TRUE(Has(run.err, "warning: 'odd.txt' does not end in .cube")) << run.err;
+
+  // apply takes -o, and still the output after the picture; it says what it wrote.
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  run = Run("apply " + lut + " " + Q(Path("h.bmp")) + " -o " + Q(Path("g1.png")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Path("h.bmp").string() + " -> " + Path("g1.png").string() + "\n");
+  run = Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("g2.png")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadText(Path("g1.png")), ReadText(Path("g2.png")));
+}
+
+TEST_F(Tovilut, ConvertTakesFoldersAndSubfoldersWithR) {
+  const std::string cube = ReadText(DataFile("cube/identity_2.cube"));
+  Write("in/a.cube", cube);
+  Write("in/notes.txt", "not a LUT\n");
+  Write("in/sub/b.cube", cube);
+  TRun run = Run("convert -p cube-resolve -o " + Q(Path("flat")) + " " + Q(Path("in")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(Path("flat/a.cube")));
+  EXPECT_FALSE(fs::exists(Path("flat/notes.cube")));
+  EXPECT_FALSE(fs::exists(Path("flat/sub")));
+  run = Run("convert -r -p cube-resolve -o " + Q(Path("deep")) + " " + Q(Path("in")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(Path("deep/a.cube")));
+  EXPECT_TRUE(fs::exists(Path("deep/sub/b.cube")));
+}
+
+TEST_F(Tovilut, FixedValuesAcceptedAndCappedSizesNoted) {
+  const std::string lut = Q(DataFile("cube/identity_2.cube"));
+  TRun run = Run("convert -q -p '3DL Scratch' -b 12 -s 17 -o " + Q(Dir) + " " + lut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(Path("identity_2.3dl")));
+  run = Run("convert -q -p cube-resolve -s 150 -o " + Q(Dir) + " " + lut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.err, "size 150 is above the largest of 'Cube 3D Davinci'; 99 is used"))
+      << run.err;
+}
+
+// A declined overwrite reads the same and ends with the same status in every
+// command; a skip asked for is listed, unless -q.
+TEST_F(Tovilut, ExistingOutputsTreatedAlikeByEveryCommand) {
+  const std::string lut = Q(DataFile("cube/identity_2.cube"));
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  const fs::path icc = Path("p.icc");
+  ASSERT_EQ(Run("lut2icc " + lut + " -o " + Q(icc)).status, 0);
+  const fs::path taken = Write("out/identity_2.cube", "precious\n");
+  const fs::path takenPicture = Write("out/taken.bmp", "precious\n");
+  const struct {
+    std::string args;
+    fs::path output;
+  } commands[] = {
+      {"convert -p cube-resolve -o " + Q(Path("out")) + " " + lut, taken},
+      {"merge -p cube-resolve -o " + Q(taken) + " " + lut, taken},
+      {"icc2lut " + Q(icc) + " -p cube-resolve -o " + Q(taken), taken},
+      {"lut2icc " + lut + " -o " + Q(taken), taken},
+      {"apply " + lut + " " + Q(Path("h.bmp")) + " -o " + Q(takenPicture), takenPicture},
+      {"hald " + Q(takenPicture), takenPicture},
+  };
+  for (const auto& c : commands) {
+    TRun run = Run(c.args);
+    EXPECT_EQ(run.status, 1) << c.args;
+    EXPECT_EQ(run.err, c.output.string() +
+                           ": already exists; use --overwrite to replace it or --skip-existing to "
+                           "keep it\n")
+        << c.args;
+    run = Run(c.args + " --skip-existing");
+    EXPECT_EQ(run.status, 0) << c.args << "\n" << run.err;
+    EXPECT_EQ(run.out, "skipped " + c.output.string() + " (already exists)\n") << c.args;
+    EXPECT_EQ(ReadText(c.output), "precious\n") << c.args;
+  }
+  EXPECT_EQ(Run(commands[0].args + " --skip-existing -q").out, "");
+}
+
+TEST_F(Tovilut, AnUnrecognisedFileHasOneWording) {
+  const std::string notes = Q(Write("notes.txt", "hi\n"));
+  const std::string lut = Q(DataFile("cube/identity_2.cube"));
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  const std::string commands[] = {
+      "info " + notes,
+      "convert -p cube-resolve -o " + Q(Path("out")) + " " + notes,
+      "merge -p cube-resolve -o " + Q(Path("m.cube")) + " " + lut + " " + notes,
+      "lut2icc " + notes + " -o " + Q(Path("p.icc")),
+      "apply " + notes + " " + Q(Path("h.bmp")) + " -o " + Q(Path("g.png")),
+  };
+  for (const std::string& args : commands) {
+    const TRun run = Run(args);
+    EXPECT_EQ(run.status, 1) << args;
+    EXPECT_TRUE(Has(run.err, "notes.txt: Unknown LUT format.\n")) << args << "\n" << run.err;
+  }
+}
+
+// Integer codes read at a depth the user gives, in every command that reads LUTs.
+TEST_F(Tovilut, InputBitsReachEveryReader) {
+  // 1023 is white at 10 bits and a little above 1/4 at 12 (the depth a
+  // writer means under a 10-bit shaper, so the one read by default).
+  std::string grid = "0 1023\n";
+  for (int r = 0; r < 2; ++r)
+    for (int g = 0; g < 2; ++g)
+      for (int b = 0; b < 2; ++b)
+        grid += std::to_string(r * 1023) + " " + std::to_string(g * 1023) + " " +
+                std::to_string(b * 1023) + "\n";
+  const std::string lut = Q(Write("ten.3dl", grid));
+  TRun run = Run("info --input-bits 12 " + lut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "  Integer codes read at: 12 bits\n")) << run.out;
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  const struct {
+    std::string Ten, Twelve;
+  } outputs[] = {
+      {"merge --input-bits 10 -p cube-resolve -o " + Q(Path("m10.cube")) + " " + lut,
+       "merge --input-bits 12 -p cube-resolve -o " + Q(Path("m12.cube")) + " " + lut},
+      {"lut2icc --input-bits 10 " + lut + " -o " + Q(Path("p10.icc")),
+       "lut2icc --input-bits 12 " + lut + " -o " + Q(Path("p12.icc"))},
+      {"apply --input-bits 10 " + lut + " " + Q(Path("h.bmp")) + " -o " + Q(Path("a10.png")),
+       "apply --input-bits 12 " + lut + " " + Q(Path("h.bmp")) + " -o " + Q(Path("a12.png"))},
+  };
+  const std::pair<const char*, const char*> files[] = {
+      {"m10.cube", "m12.cube"}, {"p10.icc", "p12.icc"}, {"a10.png", "a12.png"}};
+  for (std::size_t i = 0; i < std::size(outputs); ++i) {
+    ASSERT_EQ(Run(outputs[i].Ten).status, 0) << outputs[i].Ten;
+    ASSERT_EQ(Run(outputs[i].Twelve).status, 0) << outputs[i].Twelve;
+    EXPECT_TRUE(ReadText(Path(files[i].first)) != ReadText(Path(files[i].second)))
+        << outputs[i].Twelve;
+  }
+}
+
+// The JSON is checked by a real parser, which also pulls out what is compared.
+TEST_F(Tovilut, JsonForPipelines) {
+  const auto parse = [&](const std::string& json, const std::string& expression) {
+    const fs::path file = Write("doc.json", json);
+    return RunShell("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); print(" +
+                    expression + ")' " + Q(file));
+  };
+  TRun run = Run("formats --json");
+  ASSERT_EQ(run.status, 0);
+  TRun parsed = parse(run.out, "[p[\"id\"] for p in d[\"profiles\"] if p[\"name\"]==\"Cube 3D Davinci\"][0], "
+                               "len(d[\"formats\"]), len(d[\"profiles\"])");
+  EXPECT_EQ(parsed.out, "cube-resolve " + std::to_string(LutRegistry().FormatCount()) + " " +
+                            std::to_string(LutRegistry().LutOutputProfiles().size()) + "\n")
+      << parsed.err;
+
+  const fs::path lut = Write("look \"one\".cube",
+                             "# a comment\twith a tab\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n"
+                             "0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  run = Run("info --json " + Q(lut));
+  ASSERT_EQ(run.status, 0) << run.err;
+  parsed = parse(run.out, "d[0][\"file\"], d[0][\"format\"], d[0][\"kind\"], d[0][\"sizes\"][\"3D\"], "
+                          "d[0][\"bits\"], d[0][\"domain\"][\"max\"], d[0][\"comments\"]");
+  EXPECT_TRUE(Has(parsed.out, lut.string() + " ")) << parsed.out << parsed.err;
+  EXPECT_TRUE(Has(parsed.out, "Cube 3D 3D 2 None [1, 1, 1]")) << parsed.out << parsed.err;
+  EXPECT_TRUE(Has(parsed.out, "a comment\\twith a tab")) << parsed.out;
+}
+
+// --jobs gives what one job gives: the same files, byte for byte, the same
+// messages in the same order (clipping warnings and read-back figures
+// included), the same status, with and without a failure.
+TEST_F(Tovilut, JobsChangeNothingButTheTime) {
+  const std::string source = Q(DataFile("cube/identity_2.cube"));
+  const char* profiles[] = {"3dl-scratch", "cube-resolve", "lustre-3d", "dat-resolve",
+                            "pandora-m3d", "cube-1d",     "lustre-1d", "quantel-1d"};
+  for (const char* profile : profiles)
+    ASSERT_EQ(Run(std::string("convert -q -p ") + profile + " -o " + Q(Path("mixed") / profile) +
+                  " " + source)
+                  .status,
+              0)
+        << profile;
+  // Sorted between lustre-3d and pandora-m3d.
+  Write("mixed/m_broken.cube", "LUT_3D_SIZE abc\n");
+  Write("mixed/hot.cube", "LUT_3D_SIZE 2\n0 0 0\n1.5 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  // Last, two inputs for one output: the second finds the first one's file.
+  fs::copy_file(Path("mixed/3dl-scratch/identity_2.3dl"), Path("mixed/z.3dl"));
+  fs::copy_file(DataFile("cube/identity_2.cube"), Path("mixed/z.cube"));
+  for (const bool keepGoing : {true, false}) {
+    std::string results[2][3];
+    for (int j = 0; j < 2; ++j) {
+      const fs::path out = Path("out" + std::to_string(j) + (keepGoing ? "k" : ""));
+      const TRun run =
+          Run(std::string("convert --verify ") + (keepGoing ? "--keep-going " : "") + "-p 3dl-scratch -j " +
+              (j ? "3" : "1") + " -r -o " + Q(out) + " " + Q(Path("mixed")));
+      std::vector<fs::path> written;
+      for (const auto& entry : fs::recursive_directory_iterator(out))
+        if (entry.is_regular_file()) written.push_back(entry.path().lexically_relative(out));
+      std::sort(written.begin(), written.end());
+      std::string files;
+      for (const fs::path& file : written)
+        files += file.string() + "=" + ReadText(out / file) + "\n";
+      // The output folders' names differ, and only they.
+      const auto common = [&](std::string text) {
+        for (std::size_t at; (at = text.find(out.string())) != std::string::npos;)
+          text.replace(at, out.string().size(), "OUT");
+        return text;
+      };
+      results[j][0] = std::to_string(run.status) + common(run.out);
+      results[j][1] = common(run.err);
+      results[j][2] = files;
+    }
+    EXPECT_EQ(results[0][0], results[1][0]);
+    EXPECT_EQ(results[0][1], results[1][1]);
+    EXPECT_EQ(results[0][2], results[1][2]);
+    EXPECT_TRUE(Has(results[0][1], "m_broken.cube:1:")) << results[0][1];
+    EXPECT_EQ(Has(results[0][2], "quantel"), keepGoing) << results[0][2];
+    EXPECT_EQ(Has(results[0][1], "z.3dl: already exists"), keepGoing) << results[0][1];
+    EXPECT_TRUE(Has(results[0][1], "hot.cube: warning: 605 values outside 0..1 (from 0 to 1.5)")) << results[0][1];
+    EXPECT_TRUE(Has(results[0][0], "hot.3dl: largest difference")) << results[0][0];
+  }
 }
 
 }  // namespace

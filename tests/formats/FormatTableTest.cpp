@@ -16,6 +16,7 @@
 #include "xml/LookFormats.h"
 #include "xml/XmlLutFormats.h"
 #include "registry/FormatTable.h"
+#include "registry/ProfileIds.h"
 
 namespace {
 
@@ -146,6 +147,24 @@ TEST(FormatTable, AllOutputProfilesInListOrder) {
     EXPECT_EQ(p.SizeSelectable, want.SizeSelectable) << i;
     EXPECT_EQ(p.BitsSelectable, want.BitsSelectable) << i;
   }
+}
+
+// Ids are what scripts type: every specified profile has one, and no two
+// profiles share one (a table keyed by caption would silently lose a renamed one).
+TEST(FormatTable, ProfileIdsAreUniqueAndCoverTheSpecifiedProfiles) {
+  const auto& profiles = LutRegistry().LutOutputProfiles();
+  std::set<std::string> seen;
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    const std::string id = ProfileId(profiles[i]);
+    if (i < 35) {
+      EXPECT_FALSE(id.empty()) << profiles[i].Name;
+    }
+    if (!id.empty()) {
+      EXPECT_TRUE(seen.insert(id).second) << id;
+    }
+  }
+  EXPECT_EQ(ProfileId(profiles[9]), "cube-resolve");
+  EXPECT_EQ(ProfileId(profiles[0]), "3dl-scratch");
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+// JSON text for the machine-readable output of `formats --json` and
+// `info --json`: just enough to build objects and arrays of strings and
+// numbers, with strings escaped as RFC 8259 asks.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A JSON string literal: quotes, backslashes and control characters escaped;
+// other bytes (UTF-8) pass through.
+std::string JsonString(std::string_view text);
+
+// An object built member by member, in the order they are added.
+class TJsonObject {
+ public:
+  TJsonObject& Add(std::string_view name, std::string_view text);  // a string
+  TJsonObject& Add(std::string_view name, const char* text) { return Add(name, std::string_view(text)); }
+  TJsonObject& Add(std::string_view name, long long number);
+  TJsonObject& Add(std::string_view name, int number) { return Add(name, static_cast<long long>(number)); }
+  TJsonObject& Add(std::string_view name, bool value);
+  TJsonObject& AddNull(std::string_view name);
+  TJsonObject& AddRaw(std::string_view name, std::string_view json);  // an array or object
+  std::string Text() const { return "{" + Members + "}"; }
+
+ private:
+  std::string Members;
+};
+
+// An array of JSON texts (already built values).
+std::string JsonArray(const std::vector<std::string>& values);
+// An array of strings.
+std::string JsonStringArray(const std::vector<std::string>& texts);

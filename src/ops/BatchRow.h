@@ -1,0 +1,30 @@
+// The steps of one batch row that the one-thread and the parallel batch
+// share: the read options, the checks of a written output, and how the
+// row's outcome is told to the settings' handlers.
+#pragma once
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include "ops/BatchConversion.h"
+#include "ops/OutputCheck.h"
+
+TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settings);
+
+struct TWrittenRow {
+  TClipReport Clipped;
+  std::optional<double> Difference;  // with OnVerified: the largest one read back
+  std::exception_ptr VerifyError;    // a TVerifyError
+};
+
+// What the written output clipped and, when the settings ask, how it reads
+// back. Raises only when the source cannot be read again.
+TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
+                         const TBatchSettings& settings, const std::filesystem::path& output,
+                         const TLUT& target);
+
+// OnConverted, OnWarning, then OnVerified; a failed read-back is raised as
+// the row's error.
+void ReportWritten(const TBatchSettings& settings, const TLutFileRow& row,
+                   const std::filesystem::path& output, const TWrittenRow& written);
