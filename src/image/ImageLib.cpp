@@ -129,3 +129,27 @@ void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType 
   WriteFileAtomic(fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()),
                                              encoded.size()));
 }
+
+TDeepPicture DecodeDeepImage(const fs::path& fileName) {
+  CheckOpenable(fileName);
+  TDeepPicture picture;
+  TImageInfo info;
+  std::string error;
+  switch (Codecs().DecodeDeep(fileName.string(), MaxImageSide, MaxImagePixels, picture, info,
+                              error)) {
+    case TDecodeResult::Ok: return picture;
+    case TDecodeResult::TooLarge: RaiseTooLarge(fileName, info);
+    case TDecodeResult::Failed: break;
+  }
+  throw EImageError(error);
+}
+
+void SaveDeepImage(const fs::path& fileName, const TDeepPicture& picture, TImageFileType type) {
+  if (picture.Width <= 0 || picture.Height <= 0) throw EImageError("Cannot save an empty picture.");
+  std::vector<unsigned char> encoded;
+  std::string error;
+  if (!Codecs().EncodeDeep(picture, type, fileName.string(), encoded, error))
+    throw EImageError(error);
+  WriteFileAtomic(fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()),
+                                             encoded.size()));
+}
