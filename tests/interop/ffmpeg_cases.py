@@ -19,7 +19,10 @@ Hald CLUT pictures go to FFmpeg's haldclut filter as its second input, and
 both programs apply the same picture: the one we write through the profile
 (level 8, 8 and 16 bits), and an identity of level 12 graded by `tovilut
 apply`, which we read resampled onto 100 points (the difference is that
-resampling)."""
+resampling). FFmpeg converts the CLUT picture to its float format with its
+scaler, which does not keep the codes exactly (an 8-bit white of 255 comes
+out as 0.9956, 16-bit nodes up to 5e-4 off); that conversion, not the
+layout, is the difference left at level 8."""
 
 import functools
 import os
@@ -154,7 +157,7 @@ def not_read_case(tools, src, profile, size):
     return not_read(lambda: ffmpeg_evaluate(tools, out, colours, "lut3d"), record, six_decimals())
 
 
-HALD_NOTE = "haldclut filter, trilinear"
+HALD_NOTE = "haldclut filter, trilinear; FFmpeg's own conversion of the CLUT's codes"
 GRADED = "graded by tovilut apply, both read"
 
 
@@ -162,12 +165,12 @@ def cases(tools):
     src = Sources(tools)
     for bits in (8, 16):
         row = Row("Hald CLUT", WRITTEN, PROGRAM, "64 (default), %d bits" % bits,
-                  FLOAT_SLACK + 1e-6, HALD_NOTE)
+                  1.5 / 255 if bits == 8 else 1e-3, HALD_NOTE)
         yield row, functools.partial(hald_written_case, tools, src, bits)
-    row = Row("Hald CLUT", GRADED, PROGRAM, "level 8 (64)", half_code(8) * 2, HALD_NOTE)
+    row = Row("Hald CLUT", GRADED, PROGRAM, "level 8 (64)", 1.5 / 255, HALD_NOTE)
     yield row, functools.partial(hald_graded_case, tools, src, 8)
-    row = Row("Hald CLUT", GRADED, PROGRAM, "level 12 (144)", 2e-3,
-              "we read it resampled onto 100 points; the difference is that resampling")
+    row = Row("Hald CLUT", GRADED, PROGRAM, "level 12 (144)", 1e-2,
+              "we read it resampled onto 100 points: that resampling and FFmpeg's conversion")
     yield row, functools.partial(hald_graded_case, tools, src, 12)
     for profile, sizes, kind, quantum, note in CASES:
         for i, size in enumerate(sizes):
