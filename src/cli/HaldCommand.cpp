@@ -10,6 +10,7 @@
 #include "cli/Commands.h"
 #include "image/HaldClutFormats.h"
 #include "image/HaldImage.h"
+#include "image/PictureLattice.h"
 
 namespace {
 

@@ -10,6 +10,8 @@
 //   strip). Both readings are made and the smoother lattice decides; a tie
 //   goes to the Hald CLUT.
 // - Grey pictures hold no colour cube and are not recognised.
+// - Levels above 16 (pictures of 4913 pixels a side and more) are not
+//   recognised: none is in use, and each would cost hundreds of megabytes.
 #include "image/HaldClutFormats.h"
 
 #include <optional>

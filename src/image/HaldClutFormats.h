@@ -35,10 +35,6 @@ class TStrip3DLutFormat : public TLUTFormat {
              const TWriteContext& context) const override;
 };
 
-// Levels `tovilut hald --level` and the Hald save dialog offer.
-constexpr int MinHaldClutLevel = 2;
-constexpr int MaxHaldClutLevel = 16;
-
 // The identity Hald CLUT of the level at 8 or 16 bits (16 is kept by PNG and
 // TIFF only), saved as the type after asking before an existing file is
 // replaced; false when nothing was written.

@@ -85,7 +85,7 @@ TLatticeLayout TiledLayout(int size, int tilesPerRow) {
 std::optional<int> HaldClutLevelOf(int width, int height) {
   if (width != height) return std::nullopt;
   const int level = IntegerCubeRoot(width);
-  if (level < 2) return std::nullopt;
+  if (level < MinHaldClutLevel || level > MaxHaldClutLevel) return std::nullopt;
   return level;
 }
 

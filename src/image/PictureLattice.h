@@ -9,6 +9,11 @@
 #include "core/LUT.h"
 #include "image/ImageLib.h"
 
+// Hald CLUT levels recognised and generated. Level 16 (a 4096 x 4096
+// picture) is the finest in use; finer ones would only cost memory.
+constexpr int MinHaldClutLevel = 2;
+constexpr int MaxHaldClutLevel = 16;
+
 struct TLatticeLayout {
   enum TKind { Hald, Tiles };
   TKind Kind = Hald;
@@ -31,7 +36,7 @@ TLatticeLayout HaldClutLayout(int level);
 // tilesPerRow = N gives the one-row N^2 x N strip.
 TLatticeLayout TiledLayout(int size, int tilesPerRow);
 
-// The level whose Hald CLUT is side x side pixels (side = L^3, L >= 2).
+// The level whose Hald CLUT is side x side pixels (side = L^3, 2 <= L <= 16).
 std::optional<int> HaldClutLevelOf(int width, int height);
 // The level whose cube has this many points per axis (size = L^2, L >= 2).
 std::optional<int> HaldClutLevelOfCube(int size);

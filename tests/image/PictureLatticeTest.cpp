@@ -43,7 +43,8 @@ TEST(PictureLattice, PictureSizesAndTheLayoutsTheyHold) {
       {512, 512, 8, 64, 8},  {8, 8, 2, 4, 2},    {1728, 1728, 12, 144, 12},
       {256, 16, 0, 16, 16},  {1024, 32, 0, 32, 32}, {4096, 64, 0, 64, 64},
       {182, 182, 0, 0, 0},   {1, 1, 0, 0, 0},    {512, 511, 0, 0, 0},
-      {16, 256, 0, 0, 0},    {0, 0, 0, 0, 0},
+      {16, 256, 0, 0, 0},    {0, 0, 0, 0, 0},    {4096, 4096, 16, 256, 16},
+      {4913, 4913, 0, 0, 0},  // level 17: finer than any in use
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));

@@ -185,11 +185,6 @@ class TOiioCodecs final : public IImageCodecs {
     info = InfoOf(spec);
     if (Oversized(info, maxSide, maxPixels)) return TDecodeResult::TooLarge;
     const int fileChannels = std::min(spec.nchannels, 4);
-    std::vector<float> read(static_cast<std::size_t>(info.Width) * info.Height * fileChannels);
-    if (!in->read_image(0, 0, 0, fileChannels, TypeDesc::FLOAT, read.data()) || in->has_error()) {
-      error = CodecMessage(in->geterror(), "Cannot decode the picture.");
-      return TDecodeResult::Failed;
-    }
     // Grey is spread over R, G and B; alpha is kept where the file has one.
     const bool colour = fileChannels >= 3;
     const int alpha = spec.alpha_channel >= 0 && spec.alpha_channel < fileChannels
@@ -201,15 +196,26 @@ class TOiioCodecs final : public IImageCodecs {
     out.Channels = alpha >= 0 ? 4 : 3;
     out.Float = IsFloat(spec.format);
     out.BitsPerSample = static_cast<int>(spec.format.size() * 8);
-    out.Samples.resize(static_cast<std::size_t>(out.Width) * out.Height * out.Channels);
-    const float* p = read.data();
-    float* q = out.Samples.data();
-    for (std::size_t i = 0, n = static_cast<std::size_t>(out.Width) * out.Height; i < n;
-         ++i, p += fileChannels, q += out.Channels) {
-      q[0] = p[0];
-      q[1] = colour ? p[1] : p[0];
-      q[2] = colour ? p[2] : p[0];
-      if (alpha >= 0) q[3] = p[alpha];
+    const std::size_t pixels = static_cast<std::size_t>(out.Width) * out.Height;
+    // RGB and RGBA files are read in place; others through a copy.
+    const bool direct = colour && fileChannels == out.Channels && (alpha < 0 || alpha == 3);
+    std::vector<float> copy(direct ? 0 : pixels * fileChannels);
+    out.Samples.resize(pixels * out.Channels);
+    if (!in->read_image(0, 0, 0, fileChannels, TypeDesc::FLOAT,
+                        direct ? out.Samples.data() : copy.data()) ||
+        in->has_error()) {
+      error = CodecMessage(in->geterror(), "Cannot decode the picture.");
+      return TDecodeResult::Failed;
+    }
+    if (!direct) {
+      const float* p = copy.data();
+      float* q = out.Samples.data();
+      for (std::size_t i = 0; i < pixels; ++i, p += fileChannels, q += out.Channels) {
+        q[0] = p[0];
+        q[1] = colour ? p[1] : p[0];
+        q[2] = colour ? p[2] : p[0];
+        if (alpha >= 0) q[3] = p[alpha];
+      }
     }
     picture = std::move(out);
     return TDecodeResult::Ok;
