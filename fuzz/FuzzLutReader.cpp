@@ -32,6 +32,7 @@
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
 #include "formats/ThreeDLFormats.h"
+#include "image/HaldClutFormats.h"
 #include "image/HaldImage.h"
 #include "image/ImageLib.h"
 #include "xml/CDLLib.h"
@@ -89,6 +90,8 @@ const std::vector<TFuzzFamily>& Families() {
       {"looks", Classes<TSpeedgradeLook3DLutFormat, TSpeedgradeLook3DLutV2Format>(), {"look"},
        "Adobe SpeedGrade Look", 8},
       {"hald", Classes<THaldImage3DLutFormat>(), {"bmp", "jpg", "tif"}, "Cube 3D Davinci", 9},
+      {"haldclut", Classes<THaldClut3DLutFormat, TStrip3DLutFormat>(), {"png", "tif", "bmp"},
+       "Hald CLUT", 4},
   };
   return families;
 }

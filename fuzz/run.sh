@@ -40,7 +40,10 @@ if [ ! -d "$seeds/picture" ]; then  # made again when older than the picture tar
   profiles=$("$out"/tovilut formats | awk '/^Output profiles/{p=1; next} p && $1 ~ /^[0-9]+$/ {print $1 "|" $0}')
   while IFS='|' read -r n line; do
     size=()
-    case "$line" in *size*) if [[ "$line" == *" 1D "* ]]; then size=(-s 64); else size=(-s 5); fi ;; esac
+    case "$line" in
+      *"Hald CLUT"*) size=(-s 4) ;;  # a Hald CLUT's size is a square
+      *size*) if [[ "$line" == *" 1D "* ]]; then size=(-s 64); else size=(-s 5); fi ;;
+    esac
     mkdir -p "$seeds.tmp/p$n"
     "$out"/tovilut convert -q --overwrite -p "$n" "${size[@]}" -o "$seeds.tmp/p$n" examples/warm.cube
     for f in "$seeds.tmp/p$n"/*; do mv "$f" "$seeds.tmp/lut/p$n-$(basename "$f")"; done
@@ -52,6 +55,7 @@ if [ ! -d "$seeds/picture" ]; then  # made again when older than the picture tar
   done
   rm "$seeds.tmp/warm.cube"
   for ext in bmp jpg tif; do "$out"/tovilut hald "$seeds.tmp/hald/identity.$ext"; done
+  for level in 2 3 4; do "$out"/tovilut hald --level "$level" "$seeds.tmp/hald/level$level.png"; done
   # Picture seeds: the Hald pictures, the same graded as a PNG, and the
   # damaged pictures of the tests.
   mkdir -p "$seeds.tmp/picture"
@@ -76,6 +80,7 @@ run_one() {
   # A Hald picture of 182 x 182 pixels is about 100 KB uncompressed.
   [ "$t" = hald ] && kind=hald maxlen=262144
   [ "$t" = picture ] && kind=picture maxlen=262144
+  [ "$t" = haldclut ] && kind=hald maxlen=262144
   local rc=0
   nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
     -max_len="$maxlen" -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \

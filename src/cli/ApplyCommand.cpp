@@ -1,8 +1,9 @@
 // `tovilut apply LUT IMAGE -o OUTPUT`: grade a picture with any LUT the
-// program reads, at 8 bits per channel exactly as the preview does (OUTPUT
-// may also follow IMAGE, as it did before -o). Deeper pictures
-// are taken at 8 bits and alpha is dropped; the output's extension picks its
-// encoding (.png, .bmp, .jpg, .tif).
+// program reads (OUTPUT may also follow IMAGE, as it did before -o). 8-bit
+// pictures are graded at 8 bits per channel exactly as the preview does;
+// 16-bit ones at 16 bits and float TIFF in float, keeping alpha. The
+// output's extension picks its encoding (.png, .bmp, .jpg, .tif), which
+// keeps as much of the depth as it can hold.
 #include <iostream>
 #include <memory>
 
@@ -50,10 +51,10 @@ int RunApply(const TApplyOptions& o) {
 }  // namespace
 
 TCommand AddApplyCommand(CLI::App& app) {
-  CLI::App* cmd = app.add_subcommand("apply", "Apply a LUT to a picture at 8 bits per channel");
+  CLI::App* cmd = app.add_subcommand("apply", "Apply a LUT to a picture at its own depth");
   auto o = std::make_shared<TApplyOptions>();
   cmd->add_option("LUT", o->Lut, "LUT file in any readable format")->required();
-  cmd->add_option("IMAGE", o->Image, "Picture to grade: .png, .bmp, .jpg, .tif")->required();
+  cmd->add_option("IMAGE", o->Image, "Picture to grade: .png, .bmp, .jpg, .tif; 16-bit and float pictures too")->required();
   cmd->add_option("-o,--output", o->OutputOption,
                   "Graded picture: .png, .bmp, .jpg (quality 100), .tif");
   cmd->add_option("OUTPUT", o->Output, "The graded picture, when not given with -o");

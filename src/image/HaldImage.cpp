@@ -1,5 +1,5 @@
-// Hald image: a 32-point cube stored one node per pixel in a 24-bit
-// 182 x 182 picture (BMP, JPEG or TIFF). This is the program's own layout,
+// Hald image: a 32-point cube stored one node per pixel in an RGB
+// 182 x 182 picture (BMP, JPEG, TIFF or PNG, 8 or 16 bits per sample). This is the program's own layout,
 // not the square level-N Hald layout. Pixels are filled left to right, top
 // to bottom, red slowest and blue fastest:
 //
@@ -12,10 +12,12 @@
 //            (356 pixels) carries nothing.
 //
 // Quirks, and why:
-// - A picture is a Hald image only when it is plain 8-bit RGB (no alpha, no
-//   palette) of exactly 182 x 182; anything else is some other picture.
+// - A picture is a Hald image only when it is plain RGB (no alpha, no
+//   palette) of 8 or 16 bits and exactly 182 x 182; anything else is some
+//   other picture. Photo editors often save a graded copy at 16 bits, which
+//   is read at its full precision (c / 65535).
 // - Detection looks at the extension first (.bmp, .jpg, .jpeg, .tif, .tiff,
-//   the whole extension) and then at the picture's header, so a folder of
+//   .png, the whole extension) and then at the picture's header, so a folder of
 //   large photographs is not decoded just to be turned down; a picture of the
 //   right shape is decoded whole, so a damaged one fails at detection.
 // - Reading takes the colours as they are: a graded image's colours are the
@@ -55,13 +57,15 @@ void ForEachHaldNode(Visit visit) {
 
 bool HasHaldExtension(const fs::path& fileName) {
   const std::string ext = UpperCase(FileExtension(fileName));
-  for (const char* known : {".BMP", ".JPEG", ".JPG", ".TIFF", ".TIF"})
+  for (const char* known : {".BMP", ".JPEG", ".JPG", ".TIFF", ".TIF", ".PNG"})
     if (ext == known) return true;
   return false;
 }
 
 bool IsHaldShape(const TImageInfo& info) {
-  return info.Is24Bit() && info.Width == HaldImageSize && info.Height == HaldImageSize;
+  return info.Channels == 3 && !info.Palette &&
+         (info.BitsPerSample == 8 || info.BitsPerSample == 16) && info.Width == HaldImageSize &&
+         info.Height == HaldImageSize;
 }
 
 }  // namespace
@@ -117,25 +121,29 @@ TBitmap ObsIdentityStrip() {
 bool THaldImage3DLutFormat::Detect(const fs::path& fileName) const {
   if (!HasHaldExtension(fileName)) return false;
   if (!IsHaldShape(ReadImageInfo(fileName))) return false;
-  TBitmap bitmap;
-  return IsHaldShape(LoadImageToBitmap(fileName, bitmap));
+  // Decoded whole, so that a damaged picture fails here and not at reading.
+  (void)DecodeDeepImage(fileName);
+  return true;
 }
 
 void THaldImage3DLutFormat::Read(const fs::path& fileName, TLUT& lut,
                                  const TReadOptions&) const {
-  TBitmap bitmap;
-  LoadImageToBitmap(fileName, bitmap);
+  if (!ImageFileTypeOf(fileName)) {
+    TBitmap unused;
+    LoadImageToBitmap(fileName, unused);  // raises the unknown-extension message
+  }
+  const TDeepPicture picture = DecodeDeepImage(fileName);
   // A read asked for by format number skips detection, so any picture may
   // come here; one too small to hold the cube is refused instead of read past its end.
-  if (bitmap.Width() < HaldImageSize || bitmap.Height() < HaldImageSize)
+  if (picture.Width < HaldImageSize || picture.Height < HaldImageSize)
     throw ELUTError("Not a Hald image: " + std::to_string(HaldImageSize) + " x " +
                     std::to_string(HaldImageSize) + " pixels expected, the picture has " +
-                    std::to_string(bitmap.Width()) + " x " + std::to_string(bitmap.Height()) + ".");
+                    std::to_string(picture.Width) + " x " + std::to_string(picture.Height) + ".");
   lut.LutType = lt3D;
   lut.SetSize3D(HaldCubeSize);
   ForEachHaldNode([&](int r, int g, int b, int x, int y) {
-    const TBitmap::TRGB c = bitmap.Pixel(x, y);
-    lut.Cube(r, g, b) = {c.R / 255.0, c.G / 255.0, c.B / 255.0};
+    const std::size_t i = picture.Index(x, y);
+    lut.Cube(r, g, b) = {picture.Value(i), picture.Value(i + 1), picture.Value(i + 2)};
   });
 }
 

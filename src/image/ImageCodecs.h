@@ -45,6 +45,15 @@ class IImageCodecs {
   virtual bool Encode(const TBitmap& bitmap, TImageFileType type, const std::string& fileName,
                       std::vector<unsigned char>& encoded, std::string& error) const = 0;
 
+  // Whole picture at its own depth (ImageLib.h, TDeepPicture); the same
+  // limits as Decode.
+  virtual TDecodeResult DecodeDeep(const TImageSource& source, const TImageLimits& limits,
+                                   TDeepPicture& picture, TImageInfo& info,
+                                   std::string& error) const = 0;
+  virtual bool EncodeDeep(const TDeepPicture& picture, TImageFileType type,
+                          const std::string& fileName, std::vector<unsigned char>& encoded,
+                          std::string& error) const = 0;
+
  protected:
   ~IImageCodecs() = default;
 };

@@ -169,3 +169,22 @@ void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType 
   WriteFileAtomic(fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()),
                                              encoded.size()));
 }
+
+TDeepPicture DecodeDeepImage(const fs::path& fileName) {
+  TDeepPicture picture;
+  ReadPicture(fileName, [&](const TImageSource& source, const TImageLimits& limits,
+                            TImageInfo& info, std::string& error) {
+    return Codecs().DecodeDeep(source, limits, picture, info, error);
+  });
+  return picture;
+}
+
+void SaveDeepImage(const fs::path& fileName, const TDeepPicture& picture, TImageFileType type) {
+  if (picture.Width <= 0 || picture.Height <= 0) throw EImageError("Cannot save an empty picture.");
+  std::vector<unsigned char> encoded;
+  std::string error;
+  if (!Codecs().EncodeDeep(picture, type, fileName.string(), encoded, error))
+    throw EImageError(error);
+  WriteFileAtomic(fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()),
+                                             encoded.size()));
+}

@@ -4,11 +4,13 @@
 // to 8 bits); every file goes out through the same crash-safe write as LUTs.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "image/Bitmap.h"
 
@@ -62,6 +64,40 @@ TImageInfo DecodeImageFile(const std::filesystem::path& fileName, TBitmap& bitma
 
 // The file's size and sample layout from its header alone.
 TImageInfo ReadImageInfo(const std::filesystem::path& fileName);
+
+// A picture at its own depth, for the work that must not lose precision
+// (graded 16-bit and float pictures, deep LUT pictures). Samples are floats,
+// row by row, R, G, B (and A when the file has alpha) per pixel; integer
+// files hold code / (2^bits - 1), which Code() gives back exactly.
+struct TDeepPicture {
+  int Width = 0;
+  int Height = 0;
+  int Channels = 3;  // 3 or 4 (RGBA); grey comes spread over R, G and B
+  int BitsPerSample = 8;
+  bool Float = false;  // half or float samples, not scaled to 0..1
+  std::vector<float> Samples;
+
+  std::size_t Index(int x, int y) const {
+    return (static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) +
+            static_cast<std::size_t>(x)) * static_cast<std::size_t>(Channels);
+  }
+  // The exact value of an integer sample, or the float as it is.
+  double Value(std::size_t i) const {
+    if (Float || BitsPerSample > 16) return Samples[i];
+    const auto maxCode = static_cast<double>((1u << BitsPerSample) - 1);
+    return std::nearbyint(Samples[i] * maxCode) / maxCode;
+  }
+};
+
+// Decode any picture the codecs know, whatever its extension, at its own
+// depth; the same size limits as DecodeImageFile.
+TDeepPicture DecodeDeepImage(const std::filesystem::path& fileName);
+
+// Encode at the picture's depth as far as the type holds it (PNG and TIFF:
+// 8 or 16 bits, TIFF also float; BMP and JPEG: 8 bits), crash-safe like
+// SaveBitmap.
+void SaveDeepImage(const std::filesystem::path& fileName, const TDeepPicture& picture,
+                   TImageFileType type);
 
 // Encode as the given type (not by the name's extension) and replace the file
 // only once the whole image is encoded. JPEG is written at quality 100.

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/StringLib.h"
 #include "image/Preview.h"
 #include "ops/BitsOverride.h"
 
@@ -35,6 +36,34 @@ void OnFile(const std::filesystem::path& file, Step step) {
   }
 }
 
+// More than 8 bits per sample. A file of another extension that the codecs
+// cannot take keeps the 8-bit path's answer (the unknown-extension message).
+bool IsDeepPicture(const std::filesystem::path& picture) {
+  if (ImageFileTypeOf(picture)) return ReadImageInfo(picture).BitsPerSample > 8;
+  try {
+    return ReadImageInfo(picture).BitsPerSample > 8;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// 16-bit pictures at 16 bits and float pictures in float, alpha untouched.
+void GradeDeepPicture(const TLUT& lut, TDeepPicture& picture) {
+  const double maxCode = MaxCode(picture.BitsPerSample);
+  const bool codes = !picture.Float && picture.BitsPerSample <= 16;
+  auto store = [&](double v) {
+    return static_cast<float>(codes ? static_cast<double>(CodeValue(picture.BitsPerSample, v)) / maxCode
+                                    : v);
+  };
+  const std::size_t pixels = static_cast<std::size_t>(picture.Width) * picture.Height;
+  for (std::size_t p = 0, i = 0; p < pixels; ++p, i += static_cast<std::size_t>(picture.Channels)) {
+    const TLutRGB y = lut.ApplyToColor({picture.Value(i), picture.Value(i + 1), picture.Value(i + 2)});
+    picture.Samples[i] = store(y.R);
+    picture.Samples[i + 1] = store(y.G);
+    picture.Samples[i + 2] = store(y.B);
+  }
+}
+
 }  // namespace
 
 bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path& lutFile,
@@ -43,6 +72,18 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
                       const TReadOptions& readOptions) {
   TLUT lut;
   OnFile(lutFile, [&] { LoadLutFile(registry, lutFile, lut, readOptions); });
+  bool deep = false;
+  OnFile(picture, [&] { deep = IsDeepPicture(picture); });
+  if (deep) {
+    TDeepPicture deep;
+    OnFile(picture, [&] { deep = DecodeDeepImage(picture); });
+    if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+    OnFile(output, [&] {
+      GradeDeepPicture(lut, deep);
+      SaveDeepImage(output, deep, outputType);
+    });
+    return true;
+  }
   TBitmap bitmap;
   OnFile(picture, [&] {
     // A PNG is decoded as it is; the other types go through the reader that

@@ -9,7 +9,11 @@
 #include "image/ImageLib.h"
 
 // Read the LUT (format detected from its content) and the picture, grade the
-// picture at 8 bits per channel and save it as the given type. An existing
+// picture and save it as the given type. 8-bit pictures are graded at 8 bits
+// per channel exactly as the preview does (alpha dropped); deeper ones at
+// their own depth (16-bit at 16 bits, half and float in float, any other
+// integer depth as the codec widens it), alpha kept, and saved as deep as
+// the type holds. An existing
 // output is replaced only when the confirmation answers Yes; false when it
 // was left alone. A failure of a file is an EInFileError naming it; what
 // the confirmation raises passes as it is.

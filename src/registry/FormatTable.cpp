@@ -10,6 +10,7 @@
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
 #include "formats/ThreeDLFormats.h"
+#include "image/HaldClutFormats.h"
 #include "image/HaldImage.h"
 #include "xml/CDLLib.h"
 #include "xml/LookFormats.h"
@@ -52,6 +53,9 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddFormat<TPanasonic3DLutFormat>();
   r.AddFormat<THaldImage3DLutFormat>();
   r.AddFormat<TOBS3DLutFormat>();
+  // Beyond the original 36: recognised only where none of those is.
+  r.AddFormat<THaldClut3DLutFormat>();
+  r.AddFormat<TStrip3DLutFormat>();
 
   // clang-format off: one profile a line, in columns
   //                    name                                                   ext    size  bits
@@ -102,6 +106,9 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddOutputProfile<TQuantel1DLutFormat>("Quantel 1D", "txt", 1024, 10, false, false);
   r.AddOutputProfile<TStwo1DLutFormat>("S.two 1D", "swto.xml", 1024, 10, false, false);
   r.AddOutputProfile<TShake1DLutFormat>("Shake 1D", "txt", 65536, 16, false, false);
+  // Beyond the original 35.
+  r.AddOutputProfile<THaldClut3DLutFormat>("Hald CLUT", "png", 64, 8, true, true);
+  r.AddOutputProfile<TStrip3DLutFormat>("Strip PNG", "png", 32, 8, true, false);
   // clang-format on
 }
 

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <set>
 
+#include "image/HaldClutFormats.h"
 #include "image/HaldImage.h"
 #include "ops/Conversion.h"
 #include "ui/About.h"
@@ -473,20 +474,44 @@ void TfrmMain::btnAboutClick() {
 }
 
 void TfrmMain::btnHaldClick() {
+  // The program's own 182 x 182 layout in its three types, then the standard
+  // Hald CLUTs that other programs exchange (level 0: the own layout).
+  struct THaldChoice {
+    const char* Filter;
+    TImageFileType Type;
+    int Level;
+    int Bits;
+  };
+  static constexpr THaldChoice choices[] = {
+      {"Bitmap File (*.bmp)", TImageFileType::Bmp, 0, 8},
+      {"Jpeg File (*.jpg)", TImageFileType::Jpeg, 0, 8},
+      {"Tiff File (*.tif)", TImageFileType::Tiff, 0, 8},
+      {"Hald CLUT Level 8 PNG File (*.png)", TImageFileType::Png, 8, 8},
+      {"Hald CLUT Level 8 16-bit PNG File (*.png)", TImageFileType::Png, 8, 16},
+      {"Hald CLUT Level 12 PNG File (*.png)", TImageFileType::Png, 12, 8},
+  };
+  static const QStringList filters = [] {
+    QStringList list;
+    for (const THaldChoice& c : choices) list << QString::fromLatin1(c.Filter);
+    return list;
+  }();
   // One save dialog for the run: it keeps the last name and type chosen.
-  static const QStringList filters = {QStringLiteral("Bitmap File (*.bmp)"),
-                                      QStringLiteral("Jpeg File (*.jpg)"),
-                                      QStringLiteral("Tiff File (*.tif)")};
-  static constexpr TImageFileType types[] = {TImageFileType::Bmp, TImageFileType::Jpeg,
-                                             TImageFileType::Tiff};
   const TSaveChoice choice =
       Dialogs_.SaveFile(this, QString(), HaldFileName_, filters, HaldFilterIndex_, QString());
   if (choice.FileName.isEmpty()) return;
   HaldFileName_ = choice.FileName;
-  HaldFilterIndex_ = std::clamp(choice.FilterIndex, 0, 2);
+  HaldFilterIndex_ = std::clamp(choice.FilterIndex, 0, static_cast<int>(std::size(choices)) - 1);
+  const THaldChoice& chosen = choices[HaldFilterIndex_];
   TDialogConfirm confirm(Dialogs_, this);
-  Guarded(Dialogs_, this,
-          [&] { GenerateHaldImage(ToPath(choice.FileName), types[HaldFilterIndex_], confirm); });
+  Guarded(Dialogs_, this, [&] {
+    std::filesystem::path file = ToPath(choice.FileName);
+    if (chosen.Level == 0) {
+      GenerateHaldImage(file, chosen.Type, confirm);
+      return;
+    }
+    if (FileExtension(file).empty()) file += ".png";
+    GenerateHaldClut(file, chosen.Level, chosen.Bits, chosen.Type, confirm);
+  });
 }
 
 void TfrmMain::miLut2ICCClick() {

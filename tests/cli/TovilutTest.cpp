@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 #include "core/LUTFormat.h"
+#include "image/ImageLib.h"
 #include "registry/FormatTable.h"
 
 namespace {
@@ -262,6 +263,66 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
   }
   EXPECT_FALSE(fs::exists(Path("o.png")));
   EXPECT_EQ(Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")) + " --overwrite").status, 0);
+}
+
+TEST_F(Tovilut, StandardHaldClutsAreGeneratedAndFineOnesResampled) {
+  TRun run = Run("hald --level 12 " + Q(Path("level12")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "level12.png")) << run.out;
+  run = Run("info " + Q(Path("level12.png")));
+  EXPECT_TRUE(Has(run.out, "  Format: Hald CLUT\n  Type: 3D\n  Dimension: 100\n")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Hald CLUT of 144 points resampled onto 100 points")) << run.out;
+  run = Run("hald --level 1 " + Q(Path("level1.png")));
+  EXPECT_EQ(run.status, 2);
+  run = Run("hald --level 4 --bits 16 " + Q(Path("level4.jpg")));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(Has(run.err, "16 bits are written as .png or .tif only")) << run.err;
+}
+
+// 16-bit and float pictures are graded at their own depth and keep alpha.
+TEST_F(Tovilut, ApplyGradesDeepPicturesAtTheirOwnDepth) {
+  const fs::path lut = Write("warm.cube",
+                             "LUT_3D_SIZE 2\n0.1 0 0\n1 0 0\n0 0.9 0\n1 0.9 0\n"
+                             "0 0 0.8\n1 0 0.8\n0 0.9 0.8\n1 0.9 0.8\n");
+  TLUT source;
+  LutRegistry().LoadLut(lut, source, -1);
+  TDeepPicture in;
+  in.Width = 64;
+  in.Height = 2;
+  in.Channels = 4;
+  for (int y = 0; y < in.Height; ++y)
+    for (int x = 0; x < in.Width; ++x)
+      for (float v : {x * 1031.0f / 65535, y * 0.5f, (65535 - 997.0f * x) / 65535, x / 63.0f})
+        in.Samples.push_back(v);
+  struct Case {
+    const char* name;
+    int bits;
+    bool isFloat;
+    double tolerance;
+  } cases[] = {{"deep.tif", 16, false, 1.0 / 65535}, {"deep.png", 16, false, 1.0 / 65535},
+               {"float.tif", 32, true, 1e-6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    in.BitsPerSample = c.bits;
+    in.Float = c.isFloat;
+    SaveDeepImage(Path(c.name), in, ImageFileTypeOf(Path(c.name)).value());
+    const fs::path out = Path(std::string("graded-") + c.name);
+    const TRun run = Run("apply " + Q(lut) + " " + Q(Path(c.name)) + " " + Q(out));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const TDeepPicture graded = DecodeDeepImage(out);
+    EXPECT_EQ(graded.BitsPerSample, c.bits);
+    EXPECT_EQ(graded.Float, c.isFloat);
+    ASSERT_EQ(graded.Channels, 4);
+    double worst = 0;
+    for (std::size_t i = 0; i < in.Samples.size(); i += 4) {
+      const TLutRGB want = source.ApplyToColor({in.Value(i), in.Value(i + 1), in.Value(i + 2)});
+      worst = std::max({worst, std::abs(graded.Value(i) - want.R),
+                        std::abs(graded.Value(i + 1) - want.G),
+                        std::abs(graded.Value(i + 2) - want.B)});
+      EXPECT_EQ(graded.Value(i + 3), in.Value(i + 3));
+    }
+    EXPECT_LE(worst, c.tolerance);
+  }
 }
 
 TEST_F(Tovilut, MergeAppliesTheFirstFileFirst) {

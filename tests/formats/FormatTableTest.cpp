@@ -11,6 +11,7 @@
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
 #include "formats/ThreeDLFormats.h"
+#include "image/HaldClutFormats.h"
 #include "image/HaldImage.h"
 #include "xml/CDLLib.h"
 #include "xml/LookFormats.h"
@@ -64,6 +65,8 @@ TEST(FormatTable, AllFormatsInDetectionOrder) {
       {typeid(TPanasonic3DLutFormat), "Panasonic 3D", true},
       {typeid(THaldImage3DLutFormat), "Hald Image", true},
       {typeid(TOBS3DLutFormat), "OBS 3D", true},
+      {typeid(THaldClut3DLutFormat), "Hald CLUT", true},
+      {typeid(TStrip3DLutFormat), "Strip 3D", true},
   };
   const TLutRegistry& r = LutRegistry();
   ASSERT_EQ(r.FormatCount(), std::size(rows));
@@ -134,6 +137,8 @@ TEST(FormatTable, AllOutputProfilesInListOrder) {
       {"Quantel 1D", "txt", 16, 1024, 10, false, false},
       {"S.two 1D", "swto.xml", 17, 1024, 10, false, false},
       {"Shake 1D", "txt", 23, 65536, 16, false, false},
+      {"Hald CLUT", "png", 36, 64, 8, true, true},
+      {"Strip PNG", "png", 37, 32, 8, true, false},
   };
   const TLutRegistry& r = LutRegistry();
   ASSERT_EQ(r.LutOutputProfiles().size(), std::size(rows));

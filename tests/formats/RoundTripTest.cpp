@@ -147,7 +147,9 @@ TEST_P(RoundTrip, IntegerCodesReadBackAtTheirOwnDepth) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   const bool clamped = profile.Name != "Codex 1D, Sony SRW-1, Scratch 1D";
   std::vector<int> depths = {profile.DefaultBits};
+  // Pictures hold 8 or 16 bits.
   if (profile.BitsSelectable) depths = {8, 10, 12, 14, 16};
+  if (profile.BitsSelectable && profile.Extension == "png") depths = {8, 16};
   for (const int bits : depths)
     for (const TShape& shape : Shapes) {
       SCOPED_TRACE(profile.Name + ", " + shape.Name + ", " + std::to_string(bits) + " bits");

@@ -13,9 +13,19 @@ that the difference is exactly that rule, so a change on either side shows:
   readings are mirror images (red and blue exchanged in the order and in the
   values); identity and channel-separable LUTs read the same either way.
 - .m3d: FFmpeg reads three numbers per line and has no entry-number column,
-  so the entry number becomes red, red becomes green and green blue."""
+  so the entry number becomes red, red becomes green and green blue.
+
+Hald CLUT pictures go to FFmpeg's haldclut filter as its second input, and
+both programs apply the same picture: the one we write through the profile
+(level 8, 8 and 16 bits), and an identity of level 12 graded by `tovilut
+apply`, which we read resampled onto 100 points (the difference is that
+resampling). FFmpeg converts the CLUT picture to its float format with its
+scaler, which does not keep the codes exactly (an 8-bit white of 255 comes
+out as 0.9956, 16-bit nodes up to 5e-4 off); that conversion, not the
+layout, is the difference left at level 8."""
 
 import functools
+import os
 import struct
 
 from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest_difference,
@@ -47,6 +57,45 @@ def ffmpeg_evaluate(tools, path, colours, filt):
     with open(raw_out, "rb") as f:
         v = struct.unpack("<%df" % (3 * width), f.read())
     return [(v[2 * width + i], v[i], v[width + i]) for i in range(width)]
+
+
+def ffmpeg_haldclut(tools, clut, colours):
+    """One row of float pixels through haldclut with the picture as its CLUT."""
+    width = len(colours)
+    raw_in = tools.path("ffmpeg", "hald-in.raw")
+    raw_out = tools.path("ffmpeg", "hald-out.raw")
+    with open(raw_in, "wb") as f:
+        for channel in (1, 2, 0):
+            f.write(struct.pack("<%df" % width, *(c[channel] for c in colours)))
+    run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "gbrpf32le",
+         "-s", "%dx1" % width, "-i", raw_in, "-i", clut,
+         "-filter_complex", "[0:v][1:v]haldclut=interp=trilinear",
+         "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gbrpf32le", raw_out])
+    with open(raw_out, "rb") as f:
+        v = struct.unpack("<%df" % (3 * width), f.read())
+    return [(v[2 * width + i], v[i], v[width + i]) for i in range(width)]
+
+
+def hald_written_case(tools, src, bits):
+    """The picture the profile writes, applied by both."""
+    out = tools.convert("Hald CLUT", src.cube(33), None, bits, tag="-%d" % bits)
+    colours = sample_colours(64)
+    _, ours = tools.evaluate(out, colours)
+    return largest_difference(ffmpeg_haldclut(tools, out, colours), ours)
+
+
+def hald_graded_case(tools, src, level):
+    """An identity we generate, graded by `apply`, applied by both."""
+    identity = tools.path("hald", "identity%d.png" % level)
+    graded = tools.path("hald", "graded%d.png" % level)
+    for f in (identity, graded):
+        if os.path.exists(f):
+            os.remove(f)
+    run([tools.tovilut, "hald", "--level", str(level), identity])
+    run([tools.tovilut, "apply", src.cube(33), identity, graded])
+    colours = sample_colours(level * level)
+    _, ours = tools.evaluate(graded, colours)
+    return largest_difference(ffmpeg_haldclut(tools, graded, colours), ours)
 
 
 def mirror(c):
@@ -108,8 +157,21 @@ def not_read_case(tools, src, profile, size):
     return not_read(lambda: ffmpeg_evaluate(tools, out, colours, "lut3d"), record, six_decimals())
 
 
+HALD_NOTE = "haldclut filter, trilinear; FFmpeg's own conversion of the CLUT's codes"
+GRADED = "graded by tovilut apply, both read"
+
+
 def cases(tools):
     src = Sources(tools)
+    for bits in (8, 16):
+        row = Row("Hald CLUT", WRITTEN, PROGRAM, "64 (default), %d bits" % bits,
+                  1.5 / 255 if bits == 8 else 1e-3, HALD_NOTE)
+        yield row, functools.partial(hald_written_case, tools, src, bits)
+    row = Row("Hald CLUT", GRADED, PROGRAM, "level 8 (64)", 1.5 / 255, HALD_NOTE)
+    yield row, functools.partial(hald_graded_case, tools, src, 8)
+    row = Row("Hald CLUT", GRADED, PROGRAM, "level 12 (144)", 1e-2,
+              "we read it resampled onto 100 points: that resampling and FFmpeg's conversion")
+    yield row, functools.partial(hald_graded_case, tools, src, 12)
     for profile, sizes, kind, quantum, note in CASES:
         for i, size in enumerate(sizes):
             row = Row(profile, WRITTEN, PROGRAM, str(size) + ("" if i else " (default)"),

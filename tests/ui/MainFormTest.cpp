@@ -308,6 +308,14 @@ class MainFormTest : public QObject {
     QCOMPARE(back.Cube(1, 0, 31).R, 8.0 / 255.0);
     Main->btnHaldClick();  // cancelled: nothing more is written
     QCOMPARE(QDir(Dir.path()).entryList({"hald*"}, QDir::Files).size(), 1);
+    // The layout choice beside it: the standard level-8 Hald CLUT as PNG.
+    Dialogs.SaveFileAnswers.push_back({name, 3});
+    Main->btnHaldClick();
+    QVERIFY(Dialogs.Errors.isEmpty());
+    LutRegistry().LoadLut(ToPath(name + ".png"), back, -1);
+    QCOMPARE(QString::fromStdString(LutRegistry().GetLutFormat(back.FormatIndex)->Name),
+             QStringLiteral("Hald CLUT"));
+    QCOMPARE(back.Size3D(), 64);
   }
 
   // What main() hands over from its command line: files, relative ones too,

@@ -56,13 +56,43 @@ const char* CodecName(TImageFileType type) {
   return "png";
 }
 
+// Encoder settings of each type, whatever the depth.
+void SetTypeAttributes(ImageSpec& spec, TImageFileType type) {
+  switch (type) {
+    case TImageFileType::Jpeg:
+      // Every pixel of a Hald image is its own colour: no chroma subsampling.
+      spec.attribute("Compression", "jpeg:100");
+      spec.attribute("jpeg:subsampling", "4:4:4");
+      break;
+    case TImageFileType::Tiff:
+      spec.attribute("Compression", "lzw");  // read by every TIFF reader
+      break;
+    case TImageFileType::Png:
+      // No row filter (PNG_FILTER_NONE): files about a quarter larger than
+      // libpng's adaptive choice, in about a quarter of its time, which is
+      // what video tools write by default too.
+      spec.attribute("png:filter", 0x08);
+      break;
+    case TImageFileType::Bmp:
+      break;
+  }
+}
+
+bool IsFloat(const TypeDesc& type) {
+  return type.basetype == TypeDesc::HALF || type.basetype == TypeDesc::FLOAT ||
+         type.basetype == TypeDesc::DOUBLE;
+}
+
 // One picture opened by the codec of its type and by no other: handed a file
 // its own reader refuses, the codec library would try each of its readers in
 // turn, and some of them never stop reading an endless stream.
 class TPictureReader {
  public:
+  // unassociatedAlpha: colours as the file stores them; PNG and some TIFFs
+  // keep them apart from alpha, and the codec would otherwise multiply them
+  // by it.
   TDecodeResult Open(const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
-                     std::string& error) {
+                     std::string& error, bool unassociatedAlpha = false) {
     const int fd = ::dup(source.Fd);
     if (fd >= 0) File_.reset(::fdopen(fd, "rb"));
     if (!File_) {
@@ -83,6 +113,7 @@ class TPictureReader {
     // A grey palette would make the BMP reader announce one channel while its
     // run-length path still writes three per pixel, past the end of the row.
     config.attribute("bmp:monochrome_detect", 0);
+    if (unassociatedAlpha) config.attribute("oiio:UnassociatedAlpha", 1);
     ImageSpec spec;
     if (!In_->open(source.FileName, spec, config)) {
       error = CodecMessage(In_->geterror(), "Cannot decode the picture.");
@@ -147,24 +178,7 @@ class TOiioCodecs final : public IImageCodecs {
       return false;
     }
     ImageSpec spec(bitmap.Width(), bitmap.Height(), 3, TypeDesc::UINT8);
-    switch (type) {
-      case TImageFileType::Jpeg:
-        // Every pixel of a Hald image is its own colour: no chroma subsampling.
-        spec.attribute("Compression", "jpeg:100");
-        spec.attribute("jpeg:subsampling", "4:4:4");
-        break;
-      case TImageFileType::Tiff:
-        spec.attribute("Compression", "lzw");  // read by every TIFF reader
-        break;
-      case TImageFileType::Png:
-        // No row filter (PNG_FILTER_NONE): files about a quarter larger than
-        // libpng's adaptive choice, in about a quarter of its time, which is
-        // what video tools write by default too.
-        spec.attribute("png:filter", 0x08);
-        break;
-      case TImageFileType::Bmp:
-        break;
-    }
+    SetTypeAttributes(spec, type);
     OIIO::Filesystem::IOVecOutput memory(encoded);
     out->set_ioproxy(&memory);
     if (!out->open(fileName, spec)) {
@@ -192,6 +206,85 @@ class TOiioCodecs final : public IImageCodecs {
     // The TIFF encoder may leave a note about optional metadata it skipped on
     // the object even though the image is complete; only a failed close counts.
     if (!out->close()) {
+      error = CodecMessage(out->geterror(), "Cannot encode the picture.");
+      return false;
+    }
+    return true;
+  }
+
+  TDecodeResult DecodeDeep(const TImageSource& source, const TImageLimits& limits,
+                           TDeepPicture& picture, TImageInfo& info,
+                           std::string& error) const override {
+    TPictureReader reader;
+    if (const TDecodeResult opened = reader.Open(source, limits, info, error, true);
+        opened != TDecodeResult::Ok)
+      return opened;
+    ImageInput& in = reader.In();
+    const ImageSpec& spec = in.spec();
+    const int fileChannels = std::min(spec.nchannels, 4);
+    // Grey is spread over R, G and B; alpha is kept where the file has one.
+    const bool colour = fileChannels >= 3;
+    const int alpha = spec.alpha_channel >= 0 && spec.alpha_channel < fileChannels
+                          ? spec.alpha_channel
+                          : (fileChannels == 2 || fileChannels == 4 ? fileChannels - 1 : -1);
+    TDeepPicture out;
+    out.Width = info.Width;
+    out.Height = info.Height;
+    out.Channels = alpha >= 0 ? 4 : 3;
+    out.Float = IsFloat(spec.format);
+    out.BitsPerSample = static_cast<int>(spec.format.size() * 8);
+    const std::size_t pixels = static_cast<std::size_t>(out.Width) * out.Height;
+    // RGB and RGBA files are read in place; others through a copy.
+    const bool direct = colour && fileChannels == out.Channels && (alpha < 0 || alpha == 3);
+    std::vector<float> copy(direct ? 0 : pixels * fileChannels);
+    out.Samples.resize(pixels * out.Channels);
+    if (!in.read_image(0, 0, 0, fileChannels, TypeDesc::FLOAT,
+                        direct ? out.Samples.data() : copy.data()) ||
+        in.has_error()) {
+      error = CodecMessage(in.geterror(), "Cannot decode the picture.");
+      return TDecodeResult::Failed;
+    }
+    if (!direct) {
+      const float* p = copy.data();
+      float* q = out.Samples.data();
+      for (std::size_t i = 0; i < pixels; ++i, p += fileChannels, q += out.Channels) {
+        q[0] = p[0];
+        q[1] = colour ? p[1] : p[0];
+        q[2] = colour ? p[2] : p[0];
+        if (alpha >= 0) q[3] = p[alpha];
+      }
+    }
+    picture = std::move(out);
+    return TDecodeResult::Ok;
+  }
+
+  bool EncodeDeep(const TDeepPicture& picture, TImageFileType type, const std::string& fileName,
+                  std::vector<unsigned char>& encoded, std::string& error) const override {
+    auto out = ImageOutput::create(CodecName(type));
+    if (!out) {
+      error = CodecMessage({}, "No encoder for this picture type.");
+      return false;
+    }
+    const bool deepType = type == TImageFileType::Png || type == TImageFileType::Tiff;
+    TypeDesc format = TypeDesc::UINT8;
+    if (picture.Float && type == TImageFileType::Tiff) {
+      format = TypeDesc::FLOAT;
+    } else if (deepType && (picture.Float || picture.BitsPerSample > 8)) {
+      format = TypeDesc::UINT16;
+    }
+    // JPEG and BMP carry no alpha worth keeping here.
+    const int channels = deepType ? picture.Channels : 3;
+    ImageSpec spec(picture.Width, picture.Height, channels, format);
+    if (channels == 4) {
+      spec.alpha_channel = 3;
+      spec.attribute("oiio:UnassociatedAlpha", 1);  // the colours are as read
+    }
+    SetTypeAttributes(spec, type);
+    OIIO::Filesystem::IOVecOutput memory(encoded);
+    out->set_ioproxy(&memory);
+    const auto pixelStride = static_cast<OIIO::stride_t>(sizeof(float) * picture.Channels);
+    if (!out->open(fileName, spec) ||
+        !out->write_image(TypeDesc::FLOAT, picture.Samples.data(), pixelStride) || !out->close()) {
       error = CodecMessage(out->geterror(), "Cannot encode the picture.");
       return false;
     }
