@@ -28,6 +28,7 @@
 #include "formats/CubeFormats.h"
 #include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/OcioFormats.h"
 #include "formats/OneDFloatFormats.h"
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
@@ -89,6 +90,10 @@ const std::vector<TFuzzFamily>& Families() {
       {"looks", Classes<TSpeedgradeLook3DLutFormat, TSpeedgradeLook3DLutV2Format>(), {"look"},
        "Adobe SpeedGrade Look", 8},
       {"hald", Classes<THaldImage3DLutFormat>(), {"bmp", "jpg", "tif"}, "Cube 3D Davinci", 9},
+      {"ocio",
+       Classes<TClfLutFormat, TCinespaceLutFormat, TSpi1DLutFormat, TSpi3DLutFormat,
+               TSpiMatrixLutFormat, TNukeVfLutFormat, THoudiniLutFormat>(),
+       {"clf", "ctf", "csp", "spi1d", "spi3d", "spimtx", "vf", "lut"}, "Cinespace 3D", 9},
   };
   return families;
 }

@@ -253,7 +253,8 @@ std::unique_ptr<TLutParser> TCodex1DLutFormat::NewParser(const std::filesystem::
 }
 
 bool TCodex1DLutFormat::Detect(const std::filesystem::path& fileName) const {
-  return MatchKeywords(fileName, "LUT:", "");
+  // Houdini's .lut also opens its table with "LUT:", after tab-separated keywords.
+  return MatchKeywords(fileName, "LUT:", "FORMAT\t");
 }
 
 void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,

@@ -6,6 +6,7 @@
 #include "formats/CubeFormats.h"
 #include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/OcioFormats.h"
 #include "formats/OneDFloatFormats.h"
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
@@ -52,6 +53,14 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddFormat<TPanasonic3DLutFormat>();
   r.AddFormat<THaldImage3DLutFormat>();
   r.AddFormat<TOBS3DLutFormat>();
+  // Beyond the specified formats: OpenColorIO's own, read through it.
+  r.AddFormat<TClfLutFormat>();
+  r.AddFormat<TCinespaceLutFormat>();
+  r.AddFormat<TSpi1DLutFormat>();
+  r.AddFormat<TSpi3DLutFormat>();
+  r.AddFormat<TSpiMatrixLutFormat>();
+  r.AddFormat<TNukeVfLutFormat>();
+  r.AddFormat<THoudiniLutFormat>();
 
   // clang-format off: one profile a line, in columns
   //                    name                                                   ext    size  bits
@@ -102,6 +111,11 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddOutputProfile<TQuantel1DLutFormat>("Quantel 1D", "txt", 1024, 10, false, false);
   r.AddOutputProfile<TStwo1DLutFormat>("S.two 1D", "swto.xml", 1024, 10, false, false);
   r.AddOutputProfile<TShake1DLutFormat>("Shake 1D", "txt", 65536, 16, false, false);
+  // Beyond the specified profiles.
+  r.AddOutputProfile<TClfLutFormat>("Academy/ASC CLF 3D", "clf", 33, 0, true, false);
+  r.AddOutputProfile<TCinespaceLutFormat>("Cinespace 3D", "csp", 33, 0, true, false);
+  r.AddOutputProfile<TSpi3DLutFormat>("Sony Imageworks spi3d", "spi3d", 33, 0, true, false);
+  r.AddOutputProfile<TSpi1DLutFormat>("Sony Imageworks spi1d", "spi1d", 4096, 0, false, false);
   // clang-format on
 }
 

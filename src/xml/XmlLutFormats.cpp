@@ -118,7 +118,7 @@ constexpr int StwoCodeBits = 10;
 // --- Clipster 3D -----------------------------------------------------------
 
 bool TClipster3DLutFormat::Detect(const std::filesystem::path& fileName) const {
-  return MatchKeywords(fileName, "<LUT3D", "");
+  return MatchKeywords(fileName, "<LUT3D", "<PROCESSLIST");  // not a CLF
 }
 
 void TClipster3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,

@@ -7,6 +7,7 @@
 #include "formats/CubeFormats.h"
 #include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/OcioFormats.h"
 #include "formats/OneDFloatFormats.h"
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
@@ -63,6 +64,13 @@ TEST(FormatTable, AllFormatsInDetectionOrder) {
       {typeid(TPanasonic3DLutFormat), "Panasonic 3D", true},
       {typeid(THaldImage3DLutFormat), "Hald Image", true},
       {typeid(TOBS3DLutFormat), "OBS 3D", true},
+      {typeid(TClfLutFormat), "Academy/ASC Common LUT Format", true},
+      {typeid(TCinespaceLutFormat), "Cinespace", true},
+      {typeid(TSpi1DLutFormat), "Sony Imageworks 1D", false},
+      {typeid(TSpi3DLutFormat), "Sony Imageworks 3D", true},
+      {typeid(TSpiMatrixLutFormat), "Sony Imageworks Matrix", true},
+      {typeid(TNukeVfLutFormat), "Nuke vf", true},
+      {typeid(THoudiniLutFormat), "Houdini", true},
   };
   const TLutRegistry& r = LutRegistry();
   ASSERT_EQ(r.FormatCount(), std::size(rows));
@@ -80,7 +88,8 @@ TEST(FormatTable, AllFormatsInDetectionOrder) {
 TEST(FormatTable, CapabilitiesFitTheProfilesAndDetection) {
   const TLutRegistry& r = LutRegistry();
   const std::set<std::string> readOnly = {"MatchLight 3D Cube", "ASC CDL", "DaVinci Resolve ilut 1D",
-                                          "DaVinci Resolve olut 1D", "Hald Image"};
+                                          "DaVinci Resolve olut 1D", "Hald Image",
+                                          "Sony Imageworks Matrix", "Nuke vf", "Houdini"};
   const std::set<std::string> writeOnly = {"Cine-tal 1D", "Shake 1D", "Nucoda 1D",
                                            "Adobe Primeire Look", "OBS 3D"};
   for (int i = 0; i < r.FormatCount(); ++i) {
@@ -133,6 +142,10 @@ TEST(FormatTable, AllOutputProfilesInListOrder) {
       {"Quantel 1D", "txt", 16, 1024, 10, false, false},
       {"S.two 1D", "swto.xml", 17, 1024, 10, false, false},
       {"Shake 1D", "txt", 23, 65536, 16, false, false},
+      {"Academy/ASC CLF 3D", "clf", 36, 33, 0, true, false},
+      {"Cinespace 3D", "csp", 37, 33, 0, true, false},
+      {"Sony Imageworks spi3d", "spi3d", 39, 33, 0, true, false},
+      {"Sony Imageworks spi1d", "spi1d", 38, 4096, 0, false, false},
   };
   const TLutRegistry& r = LutRegistry();
   ASSERT_EQ(r.LutOutputProfiles().size(), std::size(rows));

@@ -10,6 +10,7 @@ from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest
                      need, not_read, run, sample_colours, six_decimals)
 
 PROGRAM = "OpenColorIO"
+EIGHT_DECIMALS = 0.5e-8
 PROGRAMS = (PROGRAM,)
 WRITTEN = "tovilut writes, OpenColorIO reads"
 BAKED = "ociobakelut writes, tovilut reads"
@@ -27,10 +28,14 @@ WRITTEN_3D = [
     ("Adobe SpeedGrade Look", [8, 16, 17, 32, 33, 64], 0.0, "32-bit float nodes"),
     ("Pandora 3D, Apple 3D m3d", [17], half_code(16), ""),
     ("Technicolor 3D mga", [33], half_code(16), ""),
+    ("Academy/ASC CLF 3D", [33, 17], 0.0, "32-bit float nodes, written by OpenColorIO"),
+    ("Cinespace 3D", [33, 17], EIGHT_DECIMALS, ""),
+    ("Sony Imageworks spi3d", [33, 17], EIGHT_DECIMALS, ""),
 ]
 WRITTEN_1D = [
     ("Cube 1D", [4096], six_decimals(), ""),
     ("Filmlight Truelight 1D", [4096], six_decimals(), ""),
+    ("Sony Imageworks spi1d", [4096], EIGHT_DECIMALS, ""),
 ]
 # Profiles whose files OpenColorIO does not read as we mean them.
 NOT_READ_3D = [
@@ -47,6 +52,11 @@ BAKED_3D = [
     ("iridas_cube", "cube", [32, 17, 64], ""),
     ("resolve_cube", "cube", [64, 33], ""),
     ("truelight", "cub", [32, 17], "input curve then cube"),
+    ("Academy/ASC Common LUT Format", "clf", [33, 17], "read through OpenColorIO"),
+    ("Color Transform Format", "ctf", [33], "read through OpenColorIO"),
+    ("cinespace", "csp", [33, 17], "read through OpenColorIO"),
+    ("houdini", "lut", [33], "read through OpenColorIO"),
+    ("iridas_itx", "itx", [33], ""),
 ]
 
 
@@ -138,8 +148,12 @@ def cdl_case(tools, rule):
     return largest_difference(ours, expected)
 
 
+def file_stem(fmt):
+    return fmt.replace("/", "-").replace(" ", "_")
+
+
 def baked_case(tools, src, fmt, ext, size):
-    out = tools.path("baked", "%s%d.%s" % (fmt, size, ext))
+    out = tools.path("baked", "%s%d.%s" % (file_stem(fmt), size, ext))
     run(["ociobakelut", "--lut", src.cube(size), "--format", fmt, "--cubesize", str(size), out])
     colours = sample_colours(size)
     head, ours = tools.evaluate(out, colours)
@@ -177,6 +191,9 @@ colorspaces:
 BAKED_SHAPER = [
     ("resolve_cube", "cube", 33, 1024, "LUT_1D_SIZE shaper, then the cube"),
     ("truelight", "cub", 33, 1024, "input curve then cube"),
+    ("Academy/ASC Common LUT Format", "clf", 33, 1024, "LUT1D shaper, then LUT3D"),
+    ("cinespace", "csp", 33, 1024, "per-channel prelut, then the cube"),
+    ("houdini", "lut", 33, 1024, "Version 3: a 1D part, then the 3D part"),
 ]
 
 
@@ -184,7 +201,7 @@ def baked_shaper_case(tools, src, fmt, ext, size, shaper):
     config = tools.path("baked", "shaper.ocio")
     with open(config, "w") as f:
         f.write(SHAPER_CONFIG % src.cube(size))
-    out = tools.path("baked", "%s-shaper%d.%s" % (fmt, size, ext))
+    out = tools.path("baked", "%s-shaper%d.%s" % (file_stem(fmt), size, ext))
     run(["ociobakelut", "--iconfig", config, "--inputspace", "linear", "--shaperspace", "shaper",
          "--outputspace", "graded", "--format", fmt, "--shapersize", str(shaper),
          "--cubesize", str(size), out])
