@@ -61,7 +61,7 @@ TEST_F(OcioFormats, DetectionNeedsTheExtensionAndTheText) {
       {"a.txt", ClfWithDomain, -1},
       {"clipster.xml", "<LUT3D name='x' N='2' BitDepth='16'><values>", Index(typeid(TClipster3DLutFormat))},
       {"a.csp", "CSPLUTV100\n3D\n", Index(typeid(TCinespaceLutFormat))},
-      {"decoy.csp", "LUT_3D_SIZE 2\n", -1},
+      {"decoy.csp", "Cinespace export\n", -1},
       {"a.spi1d", "Version 1\nFrom 0 1\nLength 2\n", Index(typeid(TSpi1DLutFormat))},
       {"a.spi3d", "SPILUT 1.0\n3 3\n2 2 2\n", Index(typeid(TSpi3DLutFormat))},
       {"a.spimtx", "1 0 0 0\n0 1 0 0\n0 0 1 0\n", Index(typeid(TSpiMatrixLutFormat))},
@@ -80,19 +80,22 @@ TEST_F(OcioFormats, ShaperAndCubeAreTakenExactlyWithTheDomainBuiltIn) {
   EXPECT_EQ(lut.Cube(0, 0, 1), (TLutRGB{0, 0, 0.5}));
   // Record input x is file input x, read by the curve at (x + 0.5) / 2.
   ASSERT_EQ(lut.Size1D(), 3);
-  EXPECT_NEAR(lut.Curve(0).G, 0.25 * 0.5, 1e-12);
-  EXPECT_NEAR(lut.Curve(1).G, 0.5 + 0.5 * 0.25 * 0.5, 1e-12);
+  // The file's red curve is 0, 0.25, 1.
+  EXPECT_NEAR(lut.Curve(0).R, 0.125, 1e-7);
+  EXPECT_NEAR(lut.Curve(1).R, 0.25, 1e-7);
+  EXPECT_NEAR(lut.Curve(2).R, 0.625, 1e-7);
   EXPECT_EQ(lut.Comments, std::vector<std::string>{"graded look"});
 }
 
 TEST_F(OcioFormats, OtherChainsAreBakedAtTheirLargestSize) {
-  // A matrix mixing the channels: a cube at the default size.
-  const TLUT matrix = Load("m.spimtx", "0.5 0.5 0 0\n0 1 0 0\n0 0 1 0.25\n");
+  // A matrix mixing the channels (its offsets are 16-bit codes): a cube at
+  // the default size.
+  const TLUT matrix = Load("m.spimtx", "0.5 0.5 0 0\n0 1 0 0\n0 0 1 13107\n");
   ASSERT_EQ(matrix.LutType, lt3D);
   EXPECT_EQ(matrix.Size3D(), 33);
   const TLutRGB node = matrix.Cube(32, 0, 16);
   EXPECT_NEAR(node.R, 0.5, 1e-6);
-  EXPECT_NEAR(node.B, 0.5 + 0.25, 1e-6);
+  EXPECT_NEAR(node.B, 0.5 + 0.2, 1e-6);
 }
 
 TEST_F(OcioFormats, SpiCurveWithItsOwnDomainIsResampledOntoZeroToOne) {
@@ -111,7 +114,8 @@ TEST_F(OcioFormats, MalformedFilesAreRefused) {
   } cases[] = {
       {"truncated_cube.csp", "CSPLUTV100\n3D\n\n2\n0 1\n0 1\n2\n0 1\n0 1\n2\n0 1\n0 1\n\n2 2 2\n0 0 0\n"},
       {"size_not_integer.spi3d", "SPILUT 1.0\n3 3\nx 2 2\n"},
-      {"missing_array.clf", "<ProcessList compCLFversion=\"3\" id=\"t\"><LUT3D inBitDepth=\"32f\" outBitDepth=\"32f\"></LUT3D></ProcessList>"},
+      {"too_few_values.clf", "<ProcessList compCLFversion=\"3\" id=\"t\"><LUT3D inBitDepth=\"32f\" "
+                             "outBitDepth=\"32f\"><Array dim=\"2 2 2 3\">0 0 0</Array></LUT3D></ProcessList>"},
       {"cube_too_large.spi3d", "SPILUT 1.0\n3 3\n101 101 101\n"},
   };
   for (const auto& c : cases) {
