@@ -1,7 +1,9 @@
 #include "core/TextFile.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "core/Errors.h"
 #include "core/FileIO.h"
@@ -11,10 +13,13 @@ void TTextFile::SetText(std::string text) {
   Clear();
   if (const auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  if (text.size() >= std::numeric_limits<std::uint32_t>::max() - 1)
+    throw ELUTSizeError("The text is too large: no LUT file is that large.");
   Storage_ = std::move(text);
   Joined_ = false;
   const char* const data = Storage_.data();
   const std::size_t size = Storage_.size();
+  if (size == 0) return;
   // Most files have LF line ends alone, which memchr finds fastest; a CR
   // anywhere sends the whole text through the careful walk.
   const bool hasCR = std::memchr(data, '\r', size) != nullptr;
@@ -28,19 +33,34 @@ void TTextFile::SetText(std::string text) {
   };
   // Room for lines of 16 bytes or more on average; pages reserved and never
   // used cost nothing, and shorter lines only make the index grow.
-  Spans_.reserve(std::min(MaxTextLines, size / 16 + 1));
+  Starts_.reserve(std::min(MaxTextLines, size / 16 + 1) + 1);
+  Starts_.push_back(0);
   std::size_t start = 0;
   for (std::size_t i = nextBreak(0); i < size; i = nextBreak(start)) {
-    if (Spans_.size() == MaxTextLines) {
+    if (Starts_.size() - 1 == MaxTextLines) {
       Clear();
       throw ELUTSizeError("The text has more than " + std::to_string(MaxTextLines) +
                           " lines: no LUT file holds that many.");
     }
-    Spans_.emplace_back(start, i - start);
     if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') ++i;
     start = i + 1;
+    Starts_.push_back(static_cast<std::uint32_t>(start));
   }
-  if (start < size) Spans_.emplace_back(start, size - start);
+  // A last line without a break ends at the end, as if one followed it.
+  if (start < size) Starts_.push_back(static_cast<std::uint32_t>(size + 1));
+}
+
+std::string_view TTextFile::operator[](std::size_t i) const {
+  const std::size_t begin = Starts_[i];
+  std::size_t end = Starts_[i + 1];
+  if (Joined_) {
+    end -= AddedBreak_.size();
+  } else {
+    --end;  // the break's last character (or the end of the text)
+    if (end < Storage_.size() && Storage_[end] == '\n' && end > begin && Storage_[end - 1] == '\r')
+      --end;
+  }
+  return std::string_view(Storage_).substr(begin, end - begin);
 }
 
 void TTextFile::LoadFromFile(const std::filesystem::path& fileName) {
@@ -51,32 +71,39 @@ void TTextFile::Add(std::string_view line) {
   AddFilled([&](std::string& out) { out.append(line); });
 }
 
-std::size_t TTextFile::BeginAdd() {
-  if (Joined_ && Spans_.empty()) AddedBreak_ = LineBreak;
+void TTextFile::BeginAdd() {
+  // A loaded text whose last line has no break gets one before the new line.
+  if (!Joined_ && !Starts_.empty() && Starts_.back() == Storage_.size() + 1) {
+    Storage_ += '\n';
+    Starts_.back() = static_cast<std::uint32_t>(Storage_.size());
+  }
+  if (Joined_ && Starts_.empty()) {
+    AddedBreak_ = LineBreak;
+    Starts_.push_back(static_cast<std::uint32_t>(Storage_.size()));
+  }
   Joined_ = Joined_ && AddedBreak_ == LineBreak;
-  return Storage_.size();
 }
 
-void TTextFile::EndAdd(std::size_t start) {
-  Spans_.emplace_back(start, Storage_.size() - start);
+void TTextFile::EndAdd() {
   Storage_.append(AddedBreak_);
+  Starts_.push_back(static_cast<std::uint32_t>(Storage_.size()));
 }
 
 void TTextFile::Reserve(std::size_t lines, std::size_t bytes) {
-  Spans_.reserve(Spans_.size() + lines);
+  Starts_.reserve(Starts_.size() + lines + 1);
   Storage_.reserve(Storage_.size() + bytes + lines * LineBreak.size());
 }
 
 void TTextFile::Clear() {
   Storage_.clear();
-  Spans_.clear();
+  Starts_.clear();
   Joined_ = true;
 }
 
 std::string TTextFile::Text() const {
   if (Joined_ && AddedBreak_ == LineBreak) return Storage_;
   std::string out;
-  out.reserve(Storage_.size() + Spans_.size() * LineBreak.size());
+  out.reserve(Storage_.size() + Count() * LineBreak.size());
   for (std::size_t i = 0; i < Count(); ++i) {
     out.append((*this)[i]);
     out.append(LineBreak);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -27,30 +28,31 @@ class TTextFile {
   // All lines joined, each followed by LineBreak: what SaveToFile writes.
   std::string Text() const;
 
-  std::size_t Count() const { return Spans_.size(); }
-  std::string_view operator[](std::size_t i) const {
-    return std::string_view(Storage_).substr(Spans_[i].first, Spans_[i].second);
-  }
+  std::size_t Count() const { return Starts_.empty() ? 0 : Starts_.size() - 1; }
+  std::string_view operator[](std::size_t i) const;
   void Add(std::string_view line);
   // Add a line that fill(std::string&) appends in place, with no copy.
   template <typename Fill>
   void AddFilled(Fill&& fill) {
-    const std::size_t start = BeginAdd();
+    BeginAdd();
     fill(Storage_);
-    EndAdd(start);
+    EndAdd();
   }
   // Room for that many more lines of about that many bytes in all.
   void Reserve(std::size_t lines, std::size_t bytes);
   void Clear();
 
  private:
-  std::size_t BeginAdd();
-  void EndAdd(std::size_t start);
+  void BeginAdd();
+  void EndAdd();
 
   // Loaded text, or the added lines each followed by AddedBreak_: a file
   // built by Add is then saved without another copy.
   std::string Storage_;
-  std::vector<std::pair<std::size_t, std::size_t>> Spans_;  // offset, length
+  // Where each line starts, then where a next one would: a line ends before
+  // the break that precedes the next start. Four bytes a line keep the index
+  // of a big cube small (texts are far below 4 GB).
+  std::vector<std::uint32_t> Starts_;
   bool Joined_ = true;
   std::string AddedBreak_ = "\n";
 };

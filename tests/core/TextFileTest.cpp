@@ -1,5 +1,7 @@
 #include "core/TextFile.h"
 
+#include <vector>
+
 #include "TestSupport.h"
 #include "core/Errors.h"
 
@@ -15,6 +17,39 @@ TEST_F(TextFileTest, LineBreaksNulAndByteOrderMark) {
   EXPECT_EQ(text[2], "three");
   EXPECT_EQ(text[3], "");
   EXPECT_EQ(text[4], "four");
+
+  // Every mix of breaks cuts the same lines; a final break adds no empty line.
+  const struct {
+    std::string text;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\n", {"a"}},
+      {"\r\r\n\n", {"", "", ""}},
+      {"a\r\rb\r\n", {"a", "", "b"}},
+      {"\r\nx\n\ny", {"", "x", "", "y"}},
+  };
+  for (const auto& c : cases) {
+    text.SetText(c.text);
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < text.Count(); ++i) lines.emplace_back(text[i]);
+    EXPECT_EQ(lines, c.lines) << c.text;
+  }
+  // Lines added after a loaded last line without a break stay lines of their own.
+  text.SetText("a\r\nb");
+  text.Add("c");
+  ASSERT_EQ(text.Count(), 3u);
+  EXPECT_EQ(text[1], "b");
+  EXPECT_EQ(text[2], "c");
+  TTextFile built;
+  built.Add("x");
+  built.Add("");
+  built.AddFilled([](std::string& out) { out += "y z"; });
+  ASSERT_EQ(built.Count(), 3u);
+  EXPECT_EQ(built[1], "");
+  EXPECT_EQ(built[2], "y z");
+  EXPECT_EQ(built.Text(), "x\n\ny z\n");
 }
 
 TEST_F(TextFileTest, ATextOfMoreLinesThanAnyLutIsRefused) {
