@@ -39,9 +39,10 @@ struct TAffine {
   }
 };
 
+// No channel, alpha included, feeds another colour channel.
 bool IsDiagonal(const double m[16]) {
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
+    for (int j = 0; j < 4; ++j)
       if (i != j && m[i * 4 + j] != 0) return false;
   return true;
 }
@@ -216,7 +217,9 @@ class TOcioBridge final : public IOcioBridge {
       const OCIO::GroupTransformRcPtr group = processor->createGroupTransform();
       TakeDescriptions(group->getFormatMetadata(), data);
       if (!TakeOver(*group, data)) {
-        data = TOcioLutData{.Comments = data.Comments};
+        std::vector<std::string> comments = std::move(data.Comments);
+        data = TOcioLutData{};
+        data.Comments = std::move(comments);
         Bake(*processor, *group, data);
       }
       return true;
