@@ -18,7 +18,6 @@ struct TOcioLutData {
   std::vector<double> Cube;    // Size3D^3 nodes of r, g, b, blue fastest
   double DomainMin[3] = {0, 0, 0};  // the first table reads (x - min) / (max - min)
   double DomainMax[3] = {1, 1, 1};
-  bool Baked = false;  // the file's transforms were evaluated onto the tables
   std::vector<std::string> Comments;
 };
 

@@ -165,7 +165,6 @@ void Bake(const OCIO::Processor& processor, const OCIO::GroupTransform& group,
     }
   }
   const auto cpu = processor.getOptimizedCPUProcessor(OCIO::OPTIMIZATION_LOSSLESS);
-  data.Baked = true;
   if (perChannel) {
     const int m = static_cast<int>(std::clamp<unsigned long>(length ? length : 4096, 2, 100000));
     data.Size1D = m;
