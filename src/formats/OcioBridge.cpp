@@ -62,7 +62,8 @@ const IOcioBridge& OcioBridge() {
   });
   if (!bridge)
     throw ELUTError(
-        "CLF, Cinespace, Imageworks, Nuke .vf and Houdini LUTs are read through OpenColorIO, "
-        "which cannot be loaded (" + failure + "). Install the package libopencolorio2.1.");
+        "CLF, Cinespace, Imageworks, Nuke .vf and Houdini LUTs are read (and CLF written) "
+        "through OpenColorIO, which cannot be loaded (" + failure +
+        "). Install the package libopencolorio2.1.");
   return *bridge;
 }
