@@ -5,5 +5,6 @@ cd "$(dirname "$0")/.."
 ./build/bench/lut_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 ./build/bench/batch_bench
 python3 bench/run.py build
+python3 bench/xml_memory.py build
 ./build/bench/image_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 if command -v ffmpeg >/dev/null; then python3 bench/apply_vs_ffmpeg.py build; fi

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <vector>
 
+#include "core/FileIO.h"
 #include "core/StringLib.h"
 #include "core/UserPrompt.h"
 #include "ops/BitsOverride.h"
@@ -130,7 +131,10 @@ namespace {
 volatile std::sig_atomic_t Interrupted = 0;
 
 void OnInterrupt(int) {
-  if (Interrupted) std::_Exit(130);  // a second Ctrl-C does not wait
+  if (Interrupted) {  // a second Ctrl-C does not wait
+    RemoveUnfinishedFiles();
+    std::_Exit(130);
+  }
   Interrupted = 1;
 }
 }  // namespace

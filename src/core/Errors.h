@@ -42,6 +42,12 @@ class EFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A file that was to be put in place only where none existed found one there.
+class EFileExistsError : public EFileError {
+ public:
+  using EFileError::EFileError;
+};
+
 // An error met while working on one file of several; the front ends name
 // the file (and the line, when there is one) when they report it.
 class EInFileError : public std::runtime_error {

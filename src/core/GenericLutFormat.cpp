@@ -45,6 +45,11 @@ void TGenericLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   parser->Finish(lut);
 }
 
+void TLutParser::CheckValue(const TLutRGB& rgb) {
+  if (!IsLutValue(rgb.R) || !IsLutValue(rgb.G) || !IsLutValue(rgb.B))
+    throw ELUTError("A value beyond -1e6 to 1e6: no LUT means that.");
+}
+
 void TLutParser::DeclareCubeSize(TLUT& lut, int n) {
   CheckCubeSize(n);
   LutSize = n;
@@ -59,6 +64,7 @@ void TLutParser::DeclareCurveSize(TLUT& lut, int m) {
 
 void TLutParser::StoreNodeRedFastest(TLUT& lut, const TLutRGB& rgb) {
   if (Complete || LutSize < 1) return;
+  CheckValue(rgb);
   lut.Cube(IndexR, IndexG, IndexB) = rgb;
   if (++IndexR < LutSize) return;
   IndexR = 0;
@@ -69,6 +75,7 @@ void TLutParser::StoreNodeRedFastest(TLUT& lut, const TLutRGB& rgb) {
 
 void TLutParser::StoreNodeBlueFastest(TLUT& lut, const TLutRGB& rgb) {
   if (Complete || LutSize < 1) return;
+  CheckValue(rgb);
   lut.Cube(IndexR, IndexG, IndexB) = rgb;
   if (++IndexB < LutSize) return;
   IndexB = 0;
@@ -79,6 +86,7 @@ void TLutParser::StoreNodeBlueFastest(TLUT& lut, const TLutRGB& rgb) {
 
 void TLutParser::StoreCurveEntry(TLUT& lut, const TLutRGB& rgb) {
   if (Complete || LutSize < 1) return;
+  CheckValue(rgb);
   lut.Curve(EntryIndex) = rgb;
   if (++EntryIndex >= LutSize) Complete = true;
 }

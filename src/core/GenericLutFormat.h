@@ -42,6 +42,10 @@ class TLutParser {
   void DeclareCubeSize(TLUT& lut, int n);
   void DeclareCurveSize(TLUT& lut, int m);
 
+  // Refuse (ELUTError) a value that no LUT can mean; the store helpers below
+  // check every value they are given.
+  static void CheckValue(const TLutRGB& rgb);
+
   // Store one node in file order red fastest, green, blue slowest, and set
   // Complete after the last one.
   void StoreNodeRedFastest(TLUT& lut, const TLutRGB& rgb);

@@ -44,6 +44,22 @@ void CheckCubeSize(int n) {
                         ": a 3D LUT needs at least 2 points per axis.");
 }
 
+void CheckLutValues(const TLUT& lut) {
+  auto fits = [](const TLutRGB& c) {
+    return IsLutValue(c.R) && IsLutValue(c.G) && IsLutValue(c.B);
+  };
+  const bool curves = lut.LutType == lt1D || lut.LutType == lt1DThen3D;
+  const bool cube = lut.LutType == lt3D || lut.LutType == lt1DThen3D;
+  bool ok = true;
+  if (curves)
+    for (int i = 0; i < lut.Size1D() && ok; ++i) ok = fits(lut.Curve(i));
+  const int n = cube ? lut.Size3D() : 0;
+  for (int r = 0; r < n && ok; ++r)
+    for (int g = 0; g < n && ok; ++g)
+      for (int b = 0; b < n && ok; ++b) ok = fits(lut.Cube(r, g, b));
+  if (!ok) throw ELUTError("The LUT holds a value that is not a number between -1e6 and 1e6.");
+}
+
 void CheckCurveSize(int m) {
   if (m > MaxCurveSize)
     throw ELUTSizeError("The current version cannot process 1D LUTs longer than 100000 entries.");

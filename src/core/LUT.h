@@ -75,6 +75,17 @@ class TLUT {
   std::vector<TLutRGB> CurveData_;
 };
 
+// The largest magnitude a value of the record may have: a million times
+// white leaves room for any scene-linear or code-scaled LUT, while a value
+// beyond it (1e308 in a hostile file, an overflowing correction) can mean
+// nothing and would print as hundreds of digits.
+constexpr double MaxLutMagnitude = 1e6;
+
+// Whether a value can stand in a LUT: finite and within MaxLutMagnitude.
+inline bool IsLutValue(double v) { return v >= -MaxLutMagnitude && v <= MaxLutMagnitude; }
+// Raise ELUTError when any value of the record is not a LUT value.
+void CheckLutValues(const TLUT& lut);
+
 // Refuse a cube or curve size that the record cannot hold, or one too small
 // to interpolate, before any data is stored. Both throw ELUTSizeError.
 void CheckCubeSize(int n);

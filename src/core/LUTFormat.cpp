@@ -20,8 +20,10 @@ void TLutRegistry::AddOutputProfile(std::string name, std::string extension, int
 }
 
 int TLutRegistry::IndexOf(const std::type_info& formatClass) const {
-  for (std::size_t i = 0; i < LutFormats_.size(); ++i)
-    if (typeid(*LutFormats_[i]) == formatClass) return static_cast<int>(i);
+  for (std::size_t i = 0; i < LutFormats_.size(); ++i) {
+    const TLUTFormat& format = *LutFormats_[i];
+    if (typeid(format) == formatClass) return static_cast<int>(i);
+  }
   throw std::logic_error(std::string("format class not registered: ") + formatClass.name());
 }
 
@@ -54,6 +56,7 @@ void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int
   if (!format) throw std::out_of_range("no LUT format at position " + std::to_string(formatIndex));
   if (!format->Can(fcRead)) throw ELUTError("Unknown LUT format.");
   format->Read(fileName, lut, options);
+  CheckLutValues(lut);  // whatever a reader stored without the parser's check
   lut.FormatIndex = formatIndex;
 }
 
@@ -62,6 +65,7 @@ void TLutRegistry::SaveLut(const std::filesystem::path& fileName, const TLUT& lu
   const TLUTFormat& format = ProfileFormat(profile);
   if (!format.Can(fcWrite))
     throw std::logic_error("the profile \"" + profile.Name + "\" cannot be written");
+  CheckLutValues(lut);  // no writer ever writes a NaN, or a number our readers refuse
   format.Write(fileName, lut, {bits == -1 ? profile.DefaultBits : bits, confirm});
 }
 

@@ -9,8 +9,10 @@
 namespace {
 
 [[noreturn]] void BadRange(std::size_t lineIndex, std::string_view line, const char* why) {
-  throw ELUTError("Invalid input range in line " + std::to_string(lineIndex + 1) + " (\"" +
+  ELUTError error("Invalid input range in line " + std::to_string(lineIndex + 1) + " (\"" +
                   std::string(line) + "\"): " + why);
+  error.Line = lineIndex + 1;
+  throw error;
 }
 
 // Exactly `count` finite numbers after the keyword.
@@ -34,6 +36,10 @@ struct TRangeLine {
 void CheckOrder(const TInputRange& range, const TRangeLine& where) {
   if (!(range.Min.R < range.Max.R && range.Min.G < range.Max.G && range.Min.B < range.Max.B))
     BadRange(where.Index, where.Text, "the minimum must be below the maximum");
+  // A width that overflows would turn every input into 0 or NaN.
+  if (!IsLutValue(range.Max.R - range.Min.R) || !IsLutValue(range.Max.G - range.Min.G) ||
+      !IsLutValue(range.Max.B - range.Min.B))
+    BadRange(where.Index, where.Text, "the range is wider than any LUT means");
 }
 
 double Unmap(double x, double min, double max) { return (x - min) / (max - min); }

@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <utility>
 
+#include "core/FileIO.h"
+
 void RecordICCError(TICCService& service, const char* text);
 
 namespace {
@@ -126,6 +128,8 @@ void TICCService::Raise(const std::string& what) {
 
 std::unique_ptr<TICCProfile> TICCService::OpenProfile(const std::filesystem::path& fileName) {
   LastError_.clear();
+  // The library would wait forever on a FIFO; a missing file it reports itself.
+  if (std::error_code ec; std::filesystem::exists(fileName, ec)) RefuseNonRegularFile(fileName);
   cmsHPROFILE h =
       cmsOpenProfileFromFileTHR(static_cast<cmsContext>(Context_), fileName.c_str(), "r");
   if (!h) Raise("Cannot open the ICC profile \"" + fileName.string() + "\"");

@@ -14,14 +14,32 @@
 
 enum class TDecodeResult { Ok, Failed, TooLarge };
 
+// A picture to read: an open regular file, decoded only by the codec of its
+// type (the library has checked the file and chosen the type by extension).
+struct TImageSource {
+  int Fd = -1;           // read from, never closed or moved
+  std::string FileName;  // for the codec's messages
+  TImageFileType Type = TImageFileType::Bmp;
+};
+
+// A declared size beyond these is refused before pixels are allocated.
+struct TImageLimits {
+  int MaxSide = 0;
+  std::int64_t MaxPixels = 0;
+  bool Allow(int width, int height) const {
+    return width > 0 && height > 0 && width <= MaxSide && height <= MaxSide &&
+           static_cast<std::int64_t>(width) * height <= MaxPixels;
+  }
+};
+
 class IImageCodecs {
  public:
-  // The header alone.
-  virtual bool ReadInfo(const std::string& fileName, TImageInfo& info,
-                        std::string& error) const = 0;
+  // The header alone; TooLarge (with info filled) beyond the limits.
+  virtual TDecodeResult ReadInfo(const TImageSource& source, const TImageLimits& limits,
+                                 TImageInfo& info, std::string& error) const = 0;
   // Whole picture into a 24-bit bitmap; TooLarge (with info filled) before any
   // pixel is decoded when the header exceeds the limits.
-  virtual TDecodeResult Decode(const std::string& fileName, int maxSide, std::int64_t maxPixels,
+  virtual TDecodeResult Decode(const TImageSource& source, const TImageLimits& limits,
                                TBitmap& bitmap, TImageInfo& info, std::string& error) const = 0;
   // The encoded file's bytes.
   virtual bool Encode(const TBitmap& bitmap, TImageFileType type, const std::string& fileName,

@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "core/FileIO.h"
 #include "core/StringLib.h"
 #include "image/ImageCodecs.h"
+#include "image/PictureHeader.h"
 
 namespace fs = std::filesystem;
 
@@ -59,17 +61,66 @@ const IImageCodecs& Codecs() {
   return *codecs;
 }
 
-void CheckOpenable(const fs::path& fileName) {
-  // Our own open first, so that a missing or unreadable file gives the same
-  // error as for every other input.
-  (void)ReadFilePrefix(fileName, 1);
+// How many pixels one byte of each type of file can carry at most. A header
+// that declares more than its file can hold is damaged or forged, and is
+// refused before anything is allocated for it.
+std::int64_t MaxPixelsPerByte(TImageFileType type) {
+  switch (type) {
+    case TImageFileType::Bmp: return 128;  // run-length: 255 pixels in 2 bytes
+    case TImageFileType::Jpeg: return 512;  // a bit at least for each 8 x 8 block
+    case TImageFileType::Tiff:  // LZW and deflate shrink at most about 1000:1,
+    case TImageFileType::Png: return 8256;  // here on one bit per pixel
+  }
+  return 0;
 }
 
-[[noreturn]] void RaiseTooLarge(const fs::path& fileName, const TImageInfo& info) {
-  throw EImageError("The picture \"" + fileName.string() + "\" is too large to load (" +
-                    std::to_string(info.Width) + " x " + std::to_string(info.Height) +
+[[noreturn]] void RaiseUnknownExtension(const fs::path& fileName) {
+  std::string ext = FileExtension(fileName);
+  if (!ext.empty()) ext.erase(0, 1);
+  throw EImageError("Unknown picture file extension (." + ext + ")");
+}
+
+[[noreturn]] void RaiseTooLarge(const fs::path& fileName, const TImageInfo& info,
+                                std::uint64_t fileSize) {
+  const std::string size = std::to_string(info.Width) + " x " + std::to_string(info.Height);
+  if (TImageLimits{MaxImageSide, MaxImagePixels}.Allow(info.Width, info.Height))
+    throw EImageError("The picture \"" + fileName.string() + "\" is damaged: it declares " + size +
+                      " pixels, more than its " + std::to_string(fileSize) + " bytes can hold.");
+  throw EImageError("The picture \"" + fileName.string() + "\" is too large to load (" + size +
                     " pixels; at most " + std::to_string(MaxImageSide) + " pixels per side and " +
                     std::to_string(MaxImagePixels / 1'000'000) + " million pixels).");
+}
+
+// Opens the picture for its codec and runs one codec call on it: only a
+// regular file of a known type and of at most MaxPictureFileSize bytes, and
+// never more pixels than the file can hold.
+template <typename CodecCall>
+TImageInfo ReadPicture(const fs::path& fileName, CodecCall call) {
+  const auto type = ImageFileTypeOf(fileName);
+  if (!type) RaiseUnknownExtension(fileName);
+  std::uint64_t size = 0;
+  const TFileDescriptor fd = OpenFileForReading(fileName, &size);
+  if (size > MaxPictureFileSize)
+    throw EImageError("The file \"" + fileName.string() + "\" is too large for a picture (" +
+                      std::to_string(size) + " bytes; at most " +
+                      std::to_string(MaxPictureFileSize) + " are read).");
+  const std::int64_t fileCanHold = static_cast<std::int64_t>(size) * MaxPixelsPerByte(*type);
+  const TImageLimits limits{MaxImageSide, std::min(MaxImagePixels, fileCanHold)};
+  const TPictureHeader header = ReadPictureHeader(fd.Get(), size, *type);
+  if (!header.Refusal.empty()) throw EImageError(header.Refusal);
+  TImageInfo info;
+  info.Width = header.Width;
+  info.Height = header.Height;
+  if (header.SizeKnown && !limits.Allow(info.Width, info.Height))
+    RaiseTooLarge(fileName, info, size);
+  const TImageSource source{fd.Get(), fileName.string(), *type};
+  std::string error;
+  switch (call(source, limits, info, error)) {
+    case TDecodeResult::Ok: return info;
+    case TDecodeResult::TooLarge: RaiseTooLarge(fileName, info, size);
+    case TDecodeResult::Failed: break;
+  }
+  throw EImageError(error);
 }
 
 }  // namespace
@@ -93,32 +144,21 @@ std::optional<TImageFileType> ImageFileTypeOf(const fs::path& fileName) {
 
 TImageInfo LoadImageToBitmap(const fs::path& fileName, TBitmap& bitmap) {
   const auto type = ImageFileTypeOf(fileName);
-  if (!type || *type == TImageFileType::Png) {
-    std::string ext = FileExtension(fileName);
-    if (!ext.empty()) ext.erase(0, 1);
-    throw EImageError("Unknown picture file extension (." + ext + ")");
-  }
+  if (!type || *type == TImageFileType::Png) RaiseUnknownExtension(fileName);
   return DecodeImageFile(fileName, bitmap);
 }
 
 TImageInfo ReadImageInfo(const fs::path& fileName) {
-  CheckOpenable(fileName);
-  TImageInfo info;
-  std::string error;
-  if (!Codecs().ReadInfo(fileName.string(), info, error)) throw EImageError(error);
-  return info;
+  return ReadPicture(
+      fileName, [](const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
+                   std::string& error) { return Codecs().ReadInfo(source, limits, info, error); });
 }
 
 TImageInfo DecodeImageFile(const fs::path& fileName, TBitmap& bitmap) {
-  CheckOpenable(fileName);
-  TImageInfo info;
-  std::string error;
-  switch (Codecs().Decode(fileName.string(), MaxImageSide, MaxImagePixels, bitmap, info, error)) {
-    case TDecodeResult::Ok: return info;
-    case TDecodeResult::TooLarge: RaiseTooLarge(fileName, info);
-    case TDecodeResult::Failed: break;
-  }
-  throw EImageError(error);
+  return ReadPicture(fileName, [&](const TImageSource& source, const TImageLimits& limits,
+                                   TImageInfo& info, std::string& error) {
+    return Codecs().Decode(source, limits, bitmap, info, error);
+  });
 }
 
 void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType type) {

@@ -36,6 +36,9 @@ struct TImageInfo {
 // it allocate gigabytes.
 constexpr int MaxImageSide = 65535;
 constexpr std::int64_t MaxImagePixels = 100'000'000;  // 300 MB at 24 bits
+// The largest picture file read: an uncompressed picture of MaxImagePixels
+// at 16 bits with alpha (800 MB) fits, a file of many gigabytes does not.
+constexpr std::uint64_t MaxPictureFileSize = std::uint64_t(1) << 30;
 
 // The name's extension with its dot, from the last "." of the file name
 // (".bmp" for "a.bmp" and for ".bmp"; empty when there is no dot).
@@ -45,11 +48,16 @@ std::string FileExtension(const std::filesystem::path& fileName);
 // .tif, .tiff, .png; none for any other.
 std::optional<TImageFileType> ImageFileTypeOf(const std::filesystem::path& fileName);
 
+// Every reader takes the type from the extension and decodes with that
+// type's codec alone: a file of another type under the name is refused, as
+// are files that are not regular files, files above MaxPictureFileSize, and
+// headers that declare more pixels than the limits or than the file can hold.
+
 // The preview and Hald loader: only .bmp, .jpg, .jpeg, .tif and .tiff are
 // read; any other extension raises "Unknown picture file extension (.ext)".
 TImageInfo LoadImageToBitmap(const std::filesystem::path& fileName, TBitmap& bitmap);
 
-// Decode any picture the codecs know, whatever its extension.
+// Decode a picture of any of the four types, .png included.
 TImageInfo DecodeImageFile(const std::filesystem::path& fileName, TBitmap& bitmap);
 
 // The file's size and sample layout from its header alone.

@@ -17,6 +17,7 @@
 // and freed without recursion, so no nesting depth can exhaust the stack.
 #include "xml/XMLNode.h"
 
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <istream>
@@ -45,29 +46,58 @@ int TXMLValue::AsInt32() const {
 }
 
 namespace {
+
 constexpr std::size_t IndexFrom = 16;  // attributes before the index is kept
+
+std::uint64_t CaseBlindHash(std::string_view name) {
+  std::uint64_t h = 14695981039346656037u;  // FNV-1a
+  for (const char c : name) {
+    h ^= static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    h *= 1099511628211u;
+  }
+  return h;
 }
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
+}  // namespace
 
 std::ptrdiff_t TXMLAttributes::Find(std::string_view name) const {
   if (Index_) {
-    const auto it = Index_->find(UpperCase(name));
-    return it == Index_->end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+    const std::vector<std::uint32_t>& index = *Index_;
+    const std::size_t mask = index.size() - 1;
+    for (std::size_t at = CaseBlindHash(name) & mask;; at = (at + 1) & mask) {
+      const std::uint32_t entry = index[at];
+      if (entry == 0) return -1;
+      if (SameName(Items_[entry - 1].first, name)) return static_cast<std::ptrdiff_t>(entry - 1);
+    }
   }
   for (std::size_t i = 0; i < Items_.size(); ++i)
-    if (Items_[i].first.size() == name.size() && StartsWithNoCase(Items_[i].first, name))
-      return static_cast<std::ptrdiff_t>(i);
+    if (SameName(Items_[i].first, name)) return static_cast<std::ptrdiff_t>(i);
   return -1;
+}
+
+void TXMLAttributes::Index(std::size_t i) {
+  std::vector<std::uint32_t>& index = *Index_;
+  const std::size_t mask = index.size() - 1;
+  std::size_t at = CaseBlindHash(Items_[i].first) & mask;
+  while (index[at] != 0) at = (at + 1) & mask;
+  index[at] = static_cast<std::uint32_t>(i + 1);
 }
 
 TXMLValue& TXMLAttributes::operator[](std::string_view name) {
   if (const std::ptrdiff_t i = Find(name); i >= 0)
     return Items_[static_cast<std::size_t>(i)].second;
   Items_.emplace_back(std::string(name), TXMLValue{});
-  if (Items_.size() == IndexFrom) {
-    Index_ = std::make_unique<std::unordered_map<std::string, std::size_t>>();
-    for (std::size_t i = 0; i < Items_.size(); ++i) Index_->emplace(UpperCase(Items_[i].first), i);
-  } else if (Index_) {
-    Index_->emplace(UpperCase(name), Items_.size() - 1);
+  if (Items_.size() >= IndexFrom) {
+    if (Index_ && 2 * Items_.size() <= Index_->size()) {
+      Index(Items_.size() - 1);
+    } else {
+      Index_ = std::make_unique<std::vector<std::uint32_t>>(std::bit_ceil(4 * Items_.size()), 0);
+      for (std::size_t i = 0; i < Items_.size(); ++i) Index(i);
+    }
   }
   return Items_.back().second;
 }
@@ -130,6 +160,8 @@ bool TXMLNode::HasNode(std::string_view name) const { return FindChild(name) != 
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
+// Every space in a tag ends a name or an attribute, and so does a line break.
+constexpr std::string_view TagSeparators = " \r\n";
 
 class TXMLCutter {
  public:
@@ -171,21 +203,21 @@ class TXMLCutter {
     const std::size_t p = gt == npos ? S.size() : gt + 1;  // counted from 1
     const bool closed =
         (p >= 2 && (S[p - 2] == '/' || S[p - 2] == '?')) || (!S.empty() && S.front() == '!');
-    std::string tag(S.substr(0, p > 0 ? p - 1 : 0));
+    std::string_view tag = S.substr(0, p > 0 ? p - 1 : 0);
     S.remove_prefix(p);
-    if (closed && !tag.empty()) tag.pop_back();
-    for (char& c : tag)
-      if (c == '\r' || c == '\n') c = ' ';
-    const std::size_t space = tag.find(' ');
+    if (closed && !tag.empty()) tag.remove_suffix(1);
+    const std::size_t space = tag.find_first_of(TagSeparators);
     node.NodeName = tag.substr(0, space);
-    if (space != npos) ParseAttributes(node, Trim(std::string_view(tag).substr(space + 1)));
+    if (space != npos) ParseAttributes(node, Trim(tag.substr(space + 1)));
     if (!closed) node.Value.Text.clear();
     return !closed;
   }
 
   void ParseAttributes(TXMLNode& node, std::string_view text) {
     while (!text.empty()) {
-      const std::string_view token = CutBefore(" ", text);
+      const std::size_t cut = text.find_first_of(TagSeparators);
+      const std::string_view token = text.substr(0, cut);
+      text.remove_prefix(cut == npos ? text.size() : cut + 1);
       const std::size_t eq = token.find('=');
       const std::string_view name = Trim(token.substr(0, eq));
       std::string_view value = eq == npos ? std::string_view{} : Trim(token.substr(eq + 1));
@@ -237,9 +269,9 @@ class TXMLCutter {
 
 }  // namespace
 
-void TXMLNode::ParseText(std::string_view text) {
+void TXMLNode::ParseText(std::string_view text, std::size_t itemLimit) {
   Clear();
-  TXMLCutter cutter(text, ItemLimit);
+  TXMLCutter cutter(text, itemLimit);
   while (!cutter.Done()) {
     cutter.Count();
     cutter.ParseElement(AddChild());

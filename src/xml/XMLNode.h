@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -44,10 +43,14 @@ class TXMLAttributes {
 
  private:
   std::ptrdiff_t Find(std::string_view name) const;
+  void Index(std::size_t i);
   std::vector<std::pair<std::string, TXMLValue>> Items_;
-  // Upper-cased name -> position, kept once a tag holds many attributes, so
-  // that a hostile tag with very many of them is not quadratic to read.
-  std::unique_ptr<std::unordered_map<std::string, std::size_t>> Index_;
+  // Kept once a tag holds many attributes, so that a hostile tag with very
+  // many of them is not quadratic to read: an open-addressing table of
+  // positions + 1 (0: empty) by the names' case-blind hash, at most half
+  // full. It holds no copies of the names, and a node without it pays one
+  // pointer.
+  std::unique_ptr<std::vector<std::uint32_t>> Index_;
 };
 
 // Parsing limit: elements plus attributes of one document. Real LUT documents
@@ -65,7 +68,6 @@ class TXMLNode {
   std::string NodeName;  // as written; "?xml" and "!--" keep their marks
   TXMLValue Value;       // the element's text content
   TXMLAttributes Attributes;
-  std::size_t ItemLimit = MaxXMLItems;  // checked by ParseText
 
   TXMLNode& AddChild();
   std::size_t ChildCount() const { return Children_.size(); }
@@ -82,8 +84,9 @@ class TXMLNode {
 
   // Clears the node, then parses the text into its children: each top-level
   // item (declaration, root element, stray text) becomes one child. Raises
-  // ELUTError only when the document exceeds ItemLimit.
-  void ParseText(std::string_view text);
+  // ELUTError only when the document holds more than itemLimit elements and
+  // attributes.
+  void ParseText(std::string_view text, std::size_t itemLimit = MaxXMLItems);
   void LoadXMLStream(std::istream& stream);
   // Raises EFileError naming the file when it cannot be read.
   void LoadXMLFile(const std::filesystem::path& fileName);

@@ -1,5 +1,7 @@
 // The command line as a user runs it: real processes, real files, exit codes.
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -20,11 +22,12 @@ struct TRun {
 
 class Tovilut : public TempDirTest {
  protected:
-  // Runs tovilut with stdin from /dev/null, as in a pipeline.
-  TRun Run(const std::string& args) {
+  // Runs tovilut with stdin from /dev/null, as in a pipeline; `prefix` is a
+  // command that runs it (such as a time limit).
+  TRun Run(const std::string& args, const std::string& prefix = "") {
     const std::string errFile = Path("stderr.txt").string();
     const std::string command =
-        std::string(TOVILUT_EXE) + " " + args + " </dev/null 2>'" + errFile + "'";
+        prefix + std::string(TOVILUT_EXE) + " " + args + " </dev/null 2>'" + errFile + "'";
     TRun run{};
     FILE* pipe = ::popen(command.c_str(), "r");
     std::array<char, 4096> buffer{};
@@ -230,6 +233,44 @@ TEST_F(Tovilut, MergeAppliesTheFirstFileFirst) {
   run = Run("merge -p 'cube 3d davinci' -o " + Q(out) + " " + a);
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Has(run.err, "--overwrite")) << run.err;
+}
+
+TEST_F(Tovilut, NamedPipesAndDevicesAreRefusedWithoutWaiting) {
+  // Opening a FIFO for reading waits for a writer that never comes; the
+  // time limit only ends a run that would otherwise hang the suite.
+  for (const char* name : {"f.cube", "f.icc", "f.png"})
+    ASSERT_EQ(::mkfifo(Path(name).c_str(), 0600), 0) << name;
+  ASSERT_EQ(::symlink("/dev/zero", Path("zero.bmp").c_str()), 0);
+  const fs::path cube = DataFile("cube/identity_2.cube");
+  const struct {
+    std::string Args;
+    const char* File;
+    const char* Kind;
+  } rows[] = {
+      {"info " + Q(Path("f.cube")), "f.cube", "a named pipe"},
+      {"convert -p 'cube 3d davinci' -o " + Q(Path("out")) + " " + Q(Path("f.cube")), "f.cube",
+       "a named pipe"},
+      {"merge -p 'cube 3d davinci' -o " + Q(Path("m.cube")) + " " + Q(Path("f.cube")), "f.cube",
+       "a named pipe"},
+      {"lut2icc " + Q(Path("f.cube")) + " -o " + Q(Path("f2.icc")), "f.cube", "a named pipe"},
+      {"icc2lut " + Q(Path("f.icc")) + " -p 'cube 3d davinci' -o " + Q(Path("x.cube")), "f.icc",
+       "a named pipe"},
+      {"apply " + Q(cube) + " " + Q(Path("f.png")) + " " + Q(Path("o.png")), "f.png",
+       "a named pipe"},
+      {"info " + Q(Path("zero.bmp")), "zero.bmp", "a device"},
+      {"apply " + Q(cube) + " " + Q(Path("zero.bmp")) + " " + Q(Path("o.png")), "zero.bmp",
+       "a device"},
+  };
+  for (const auto& row : rows) {
+    const TRun run = Run(row.Args, "timeout 60 ");
+    EXPECT_EQ(run.status, 1) << row.Args << "\n" << run.err;
+    EXPECT_TRUE(
+        Has(run.err, std::string(row.File) + "\". It is " + row.Kind + ", not a regular file."))
+        << row.Args << "\n"
+        << run.err;
+  }
+  for (const char* name : {"out", "m.cube", "f2.icc", "x.cube", "o.png"})
+    EXPECT_FALSE(fs::exists(Path(name))) << name;
 }
 
 }  // namespace

@@ -96,6 +96,10 @@ TEST_F(HaldImage, OtherPicturesAreNotHaldImages) {
   for (const char* name : {"rgba.tif", "grey.tif", "deep.tif", "narrow.bmp", "short.bmp"})
     EXPECT_FALSE(format.Detect(Path(name))) << name;
   EXPECT_THROW(format.Detect(Path("missing.tif")), EFileError);
+  // A portable pixmap of the Hald shape under a Hald extension is refused by
+  // the extension's codec, not read by another one.
+  Write("pixmap.bmp", "P6\n182 182\n255\n" + std::string(182 * 182 * 3, '\x80'));
+  EXPECT_THROW(format.Detect(Path("pixmap.bmp")), EImageError);
 }
 
 TEST_F(HaldImage, ReadingAPictureTooSmallForTheCubeIsRefused) {

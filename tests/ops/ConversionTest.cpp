@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 
 #include "TestSupport.h"
@@ -109,6 +110,49 @@ TEST_F(Conversion, FailuresLeaveNoOutput) {
   EXPECT_FALSE(fs::exists(Path("u.cube")));
   EXPECT_FALSE(fs::exists(Path("t.cube")));
   EXPECT_TRUE(fs::is_empty(Path("locked")));
+}
+
+// Numbers no LUT can mean are refused where they are read, and nothing that
+// is not a finite number of sane size is ever written, by any profile.
+TEST_F(Conversion, ValuesNoLutCanMeanAreRefused) {
+  // A 2-point cube after the given header lines, its first node given.
+  auto cube = [](const std::string& header, const std::string& firstNode) {
+    std::string text = header + "LUT_3D_SIZE 2\n" + firstNode + "\n";
+    for (int i = 1; i < 8; ++i) text += "0.5 0.5 0.5\n";
+    return text;
+  };
+  const struct {
+    const char* name;
+    std::string content;
+    std::size_t line;  // the line the error names, 0 for none
+  } cases[] = {
+      {"huge.cube", cube("# grade\n", "1e308 0 0"), 3},
+      {"wide.cube", cube("DOMAIN_MIN -1e308 -1e308 -1e308\nDOMAIN_MAX 1e308 1e308 1e308\n", "0 0 0"), 2},
+      {"huge.cc",
+       "<ColorCorrection id=\"x\"><SOPNode><Slope>1e308 1e308 1e308</Slope><Offset>0 0 0</Offset>"
+       "<Power>1 1 1</Power></SOPNode></ColorCorrection>\n",
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      ConvertLutFile(LutRegistry(), Write(c.name, c.content), Path("out.cube"),
+                     Profile("Cube 3D Davinci"), 17, -1);
+      ADD_FAILURE() << "no error";
+    } catch (const ELUTError& e) {
+      EXPECT_EQ(e.Line, c.line) << e.what();
+    }
+    EXPECT_FALSE(fs::exists(Path("out.cube")));
+  }
+  // A record holding a NaN (an overflowing evaluation) is written by no profile.
+  TLUT bad = MakeCube(3);
+  bad.Cube(1, 1, 1).G = std::nan("");
+  for (const TLutOutputProfile& p : LutRegistry().LutOutputProfiles()) {
+    if (!LutRegistry().ProfileFormat(p).Is3D) continue;
+    const fs::path out = Path("nan." + p.Extension);
+    EXPECT_THROW(LutRegistry().SaveLut(out, bad, p, -1), ELUTError) << p.Name;
+    EXPECT_FALSE(fs::exists(out)) << p.Name;
+  }
 }
 
 TEST_F(Conversion, AFailedWriteKeepsTheFileItWouldHaveReplaced) {

@@ -131,14 +131,35 @@ TEST(XMLNode, DeepAndWideDocumentsWithoutRecursion) {
   EXPECT_EQ(xml.Child(0).Attributes["N49999"].Text, "49999");
 }
 
+TEST(XMLNode, ManyAttributesKeepOneEntryPerNameWhateverTheCase) {
+  // Past the first few, names are found through a hash table that grows
+  // several times here; written again in other letter cases they must land
+  // on the same entries.
+  std::string tag = "<a";
+  for (int i = 0; i < 5000; ++i) tag += " n" + std::to_string(i) + "=old";
+  for (int i = 0; i < 5000; i += 3) tag += " N" + std::to_string(i) + "=new";
+  TXMLNode xml;
+  xml.ParseText(tag + "/>");
+  TXMLAttributes& attributes = xml.Child(0).Attributes;
+  ASSERT_EQ(attributes.Count(), 5000u);
+  for (int i = 0; i < 5000; ++i) {
+    EXPECT_EQ(attributes.Name(i), "n" + std::to_string(i));
+    EXPECT_EQ(attributes.Value(i).Text, i % 3 ? "old" : "new") << i;
+    EXPECT_TRUE(attributes.Has("N" + std::to_string(i)));
+  }
+  EXPECT_FALSE(attributes.Has("n5000"));
+  EXPECT_EQ(attributes["n5000"].Text, "");  // a missing one is added empty
+  EXPECT_EQ(attributes.Count(), 5001u);
+  EXPECT_TRUE(attributes.Has("N5000"));
+}
+
 TEST(XMLNode, RefusesDocumentsBeyondTheItemLimit) {
   TXMLNode xml;
-  xml.ItemLimit = 10;
-  EXPECT_NO_THROW(xml.ParseText("<a x=1><b/><c/></a>"));
+  EXPECT_NO_THROW(xml.ParseText("<a x=1><b/><c/></a>", 10));
   std::string many;
   for (int i = 0; i < 11; ++i) many += "<e/>";
-  EXPECT_THROW(xml.ParseText("<r>" + many + "</r>"), ELUTError);
-  EXPECT_THROW(xml.ParseText("<r a b c d e f g h i j k/>"), ELUTError);
+  EXPECT_THROW(xml.ParseText("<r>" + many + "</r>", 10), ELUTError);
+  EXPECT_THROW(xml.ParseText("<r a b c d e f g h i j k/>", 10), ELUTError);
 }
 
 using XMLNodeFile = TempDirTest;

@@ -3,8 +3,13 @@
 // in bands of rows into memory; the library writes the bytes to the file.
 #include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "image/ImageCodecs.h"
@@ -51,42 +56,78 @@ const char* CodecName(TImageFileType type) {
   return "png";
 }
 
-class TOiioCodecs final : public IImageCodecs {
+// One picture opened by the codec of its type and by no other: handed a file
+// its own reader refuses, the codec library would try each of its readers in
+// turn, and some of them never stop reading an endless stream.
+class TPictureReader {
  public:
-  bool ReadInfo(const std::string& fileName, TImageInfo& info, std::string& error) const override {
-    auto in = ImageInput::open(fileName);
-    if (!in) {
-      error = CodecMessage({}, "Cannot decode the picture.");
-      return false;
-    }
-    info = InfoOf(in->spec());
-    return true;
-  }
-
-  TDecodeResult Decode(const std::string& fileName, int maxSide, std::int64_t maxPixels,
-                       TBitmap& bitmap, TImageInfo& info, std::string& error) const override {
-    auto in = ImageInput::open(fileName);
-    if (!in) {
-      error = CodecMessage({}, "Cannot decode the picture.");
+  TDecodeResult Open(const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
+                     std::string& error) {
+    const int fd = ::dup(source.Fd);
+    if (fd >= 0) File_.reset(::fdopen(fd, "rb"));
+    if (!File_) {
+      if (fd >= 0) ::close(fd);
+      error = "Cannot read the picture.";
       return TDecodeResult::Failed;
     }
-    info = InfoOf(in->spec());
-    if (info.Width <= 0 || info.Height <= 0 || info.Width > maxSide || info.Height > maxSide ||
-        static_cast<std::int64_t>(info.Width) * info.Height > maxPixels)
-      return TDecodeResult::TooLarge;
+    Proxy_ =
+        std::make_unique<OIIO::Filesystem::IOFile>(File_.get(), OIIO::Filesystem::IOProxy::Read);
+    In_ = ImageInput::create(CodecName(source.Type));
+    if (!In_) {
+      error = CodecMessage({}, "No decoder for this picture type.");
+      return TDecodeResult::Failed;
+    }
+    ImageSpec config;
+    OIIO::Filesystem::IOProxy* proxy = Proxy_.get();
+    config.attribute("oiio:ioproxy", TypeDesc::PTR, &proxy);
+    // A grey palette would make the BMP reader announce one channel while its
+    // run-length path still writes three per pixel, past the end of the row.
+    config.attribute("bmp:monochrome_detect", 0);
+    ImageSpec spec;
+    if (!In_->open(source.FileName, spec, config)) {
+      error = CodecMessage(In_->geterror(), "Cannot decode the picture.");
+      return TDecodeResult::Failed;
+    }
+    info = InfoOf(spec);
+    return limits.Allow(info.Width, info.Height) ? TDecodeResult::Ok : TDecodeResult::TooLarge;
+  }
+
+  ImageInput& In() { return *In_; }
+
+ private:
+  std::unique_ptr<FILE, int (*)(FILE*)> File_{nullptr, &std::fclose};
+  std::unique_ptr<OIIO::Filesystem::IOFile> Proxy_;
+  std::unique_ptr<ImageInput> In_;  // declared last: gone before the proxy and the file
+};
+
+class TOiioCodecs final : public IImageCodecs {
+ public:
+  TDecodeResult ReadInfo(const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
+                         std::string& error) const override {
+    TPictureReader reader;
+    return reader.Open(source, limits, info, error);
+  }
+
+  TDecodeResult Decode(const TImageSource& source, const TImageLimits& limits, TBitmap& bitmap,
+                       TImageInfo& info, std::string& error) const override {
+    TPictureReader reader;
+    if (const TDecodeResult opened = reader.Open(source, limits, info, error);
+        opened != TDecodeResult::Ok)
+      return opened;
+    ImageInput& in = reader.In();
     // Grey (with or without alpha) is read into the first byte of each pixel
     // and spread afterwards; colour is read as R, G, B and turned into B, G, R.
     TBitmap decoded(info.Width, info.Height);
     const int channels = info.Channels >= 3 ? 3 : 1;
     // A damaged strip or tile can leave an error while the read still answers
     // success (the rest of the picture then comes out black): either fails.
-    if (!in->read_image(0, 0, 0, channels, TypeDesc::UINT8, decoded.Bits(), 3,
-                        static_cast<OIIO::stride_t>(decoded.Pitch())) ||
-        in->has_error()) {
-      error = CodecMessage(in->geterror(), "Cannot decode the picture.");
+    if (!in.read_image(0, 0, 0, channels, TypeDesc::UINT8, decoded.Bits(), 3,
+                       static_cast<OIIO::stride_t>(decoded.Pitch())) ||
+        in.has_error()) {
+      error = CodecMessage(in.geterror(), "Cannot decode the picture.");
       return TDecodeResult::Failed;
     }
-    in->close();
+    in.close();
     std::uint8_t* p = decoded.Bits();
     std::uint8_t* const end = p + decoded.Pitch() * static_cast<std::size_t>(info.Height);
     if (channels == 3) {
