@@ -1,5 +1,5 @@
 # `cpack -G DEB` in a build folder makes one Debian package holding both
-# programs. Its dependencies are those of the binaries and the codec module,
+# programs. Its dependencies are those of the binaries and the two modules,
 # found by dpkg-shlibdeps, and the Qt platform plugins the desktop program
 # needs to open a window at all. Configure with -DCMAKE_INSTALL_PREFIX=/usr so
 # that the module lands in the multiarch library folder the program looks in.

@@ -28,6 +28,7 @@
 #include "formats/CubeFormats.h"
 #include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/OcioFormats.h"
 #include "formats/OneDFloatFormats.h"
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
@@ -92,6 +93,10 @@ const std::vector<TFuzzFamily>& Families() {
       {"hald", Classes<THaldImage3DLutFormat>(), {"bmp", "jpg", "tif"}, "Cube 3D Davinci", 9},
       {"haldclut", Classes<THaldClut3DLutFormat, TStrip3DLutFormat>(), {"png", "tif", "bmp"},
        "Hald CLUT", 4},
+      {"ocio",
+       Classes<TClfLutFormat, TCinespaceLutFormat, TSpi1DLutFormat, TSpi3DLutFormat,
+               TSpiMatrixLutFormat, TNukeVfLutFormat, THoudiniLutFormat>(),
+       {"clf", "ctf", "csp", "spi1d", "spi3d", "spimtx", "vf", "lut"}, "Cinespace 3D", 9},
   };
   return families;
 }

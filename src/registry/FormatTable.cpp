@@ -6,6 +6,7 @@
 #include "formats/CubeFormats.h"
 #include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/OcioFormats.h"
 #include "formats/OneDFloatFormats.h"
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
@@ -56,6 +57,14 @@ void RegisterLutFormats(TLutRegistry& r) {
   // Beyond the original 36: recognised only where none of those is.
   r.AddFormat<THaldClut3DLutFormat>();
   r.AddFormat<TStrip3DLutFormat>();
+  // OpenColorIO's own, read through it.
+  r.AddFormat<TClfLutFormat>();
+  r.AddFormat<TCinespaceLutFormat>();
+  r.AddFormat<TSpi1DLutFormat>();
+  r.AddFormat<TSpi3DLutFormat>();
+  r.AddFormat<TSpiMatrixLutFormat>();
+  r.AddFormat<TNukeVfLutFormat>();
+  r.AddFormat<THoudiniLutFormat>();
 
   // clang-format off: one profile a line, in columns
   //                    name                                                   ext    size  bits
@@ -109,6 +118,10 @@ void RegisterLutFormats(TLutRegistry& r) {
   // Beyond the original 35.
   r.AddOutputProfile<THaldClut3DLutFormat>("Hald CLUT", "png", 64, 8, true, true);
   r.AddOutputProfile<TStrip3DLutFormat>("Strip PNG", "png", 32, 8, true, false);
+  r.AddOutputProfile<TClfLutFormat>("Academy/ASC CLF 3D", "clf", 33, 0, true, false);
+  r.AddOutputProfile<TCinespaceLutFormat>("Cinespace 3D", "csp", 33, 0, true, false);
+  r.AddOutputProfile<TSpi3DLutFormat>("Sony Imageworks spi3d", "spi3d", 33, 0, true, false);
+  r.AddOutputProfile<TSpi1DLutFormat>("Sony Imageworks spi1d", "spi1d", 4096, 0, false, false);
   // clang-format on
 }
 

@@ -44,6 +44,12 @@ const std::unordered_map<std::string_view, std::string_view> IdOfCaption = {
     {"Quantel 1D", "quantel-1d"},
     {"S.two 1D", "stwo-1d"},
     {"Shake 1D", "shake-1d"},
+    {"Hald CLUT", "hald-clut"},
+    {"Strip PNG", "strip-png"},
+    {"Academy/ASC CLF 3D", "clf-3d"},
+    {"Cinespace 3D", "cinespace-3d"},
+    {"Sony Imageworks spi3d", "spi3d"},
+    {"Sony Imageworks spi1d", "spi1d"},
 };
 
 }  // namespace

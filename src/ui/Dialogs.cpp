@@ -114,7 +114,9 @@ std::filesystem::path ToPath(const QString& text) {
 QStringList LutFilePatterns() {
   return {"*.cube", "*.lut", "*.m3d", "*.3dl", "*.txt", "*.cms", "*.mga", "*.xml", "*.3dmesh", "*dat",
           "*.alut", "*.ilut", "*.olut", "*.1dlut", "*.look", "*.cc", "*.pfl", "*.cfe", "*.dd3", "*.mlc",
-          "*.vlt", "*.bmp", "*.jpg", "*.jpeg", "*.tif", "*.tiff"};
+          "*.vlt", "*.bmp", "*.jpg", "*.jpeg", "*.tif", "*.tiff",
+          // Beyond the specified list: the formats read through OpenColorIO.
+          "*.clf", "*.ctf", "*.csp", "*.spi1d", "*.spi3d", "*.spimtx", "*.vf"};
 }
 
 QString LutFilesFilter() {

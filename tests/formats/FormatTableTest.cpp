@@ -7,6 +7,7 @@
 #include "formats/CubeFormats.h"
 #include "formats/DatPandoraFormats.h"
 #include "formats/FsiDitFormat.h"
+#include "formats/OcioFormats.h"
 #include "formats/OneDFloatFormats.h"
 #include "formats/OneDIntegerFormats.h"
 #include "formats/Other3DFormats.h"
@@ -67,6 +68,13 @@ TEST(FormatTable, AllFormatsInDetectionOrder) {
       {typeid(TOBS3DLutFormat), "OBS 3D", true},
       {typeid(THaldClut3DLutFormat), "Hald CLUT", true},
       {typeid(TStrip3DLutFormat), "Strip 3D", true},
+      {typeid(TClfLutFormat), "Academy/ASC Common LUT Format", true},
+      {typeid(TCinespaceLutFormat), "Cinespace", true},
+      {typeid(TSpi1DLutFormat), "Sony Imageworks 1D", false},
+      {typeid(TSpi3DLutFormat), "Sony Imageworks 3D", true},
+      {typeid(TSpiMatrixLutFormat), "Sony Imageworks Matrix", true},
+      {typeid(TNukeVfLutFormat), "Nuke vf", true},
+      {typeid(THoudiniLutFormat), "Houdini", true},
   };
   const TLutRegistry& r = LutRegistry();
   ASSERT_EQ(r.FormatCount(), std::size(rows));
@@ -84,7 +92,8 @@ TEST(FormatTable, AllFormatsInDetectionOrder) {
 TEST(FormatTable, CapabilitiesFitTheProfilesAndDetection) {
   const TLutRegistry& r = LutRegistry();
   const std::set<std::string> readOnly = {"MatchLight 3D Cube", "ASC CDL", "DaVinci Resolve ilut 1D",
-                                          "DaVinci Resolve olut 1D", "Hald Image"};
+                                          "DaVinci Resolve olut 1D", "Hald Image",
+                                          "Sony Imageworks Matrix", "Nuke vf", "Houdini"};
   const std::set<std::string> writeOnly = {"Cine-tal 1D", "Shake 1D", "Nucoda 1D",
                                            "Adobe Primeire Look", "OBS 3D"};
   for (int i = 0; i < r.FormatCount(); ++i) {
@@ -139,6 +148,10 @@ TEST(FormatTable, AllOutputProfilesInListOrder) {
       {"Shake 1D", "txt", 23, 65536, 16, false, false},
       {"Hald CLUT", "png", 36, 64, 8, true, true},
       {"Strip PNG", "png", 37, 32, 8, true, false},
+      {"Academy/ASC CLF 3D", "clf", 38, 33, 0, true, false},
+      {"Cinespace 3D", "csp", 39, 33, 0, true, false},
+      {"Sony Imageworks spi3d", "spi3d", 41, 33, 0, true, false},
+      {"Sony Imageworks spi1d", "spi1d", 40, 4096, 0, false, false},
   };
   const TLutRegistry& r = LutRegistry();
   ASSERT_EQ(r.LutOutputProfiles().size(), std::size(rows));
@@ -154,19 +167,15 @@ TEST(FormatTable, AllOutputProfilesInListOrder) {
   }
 }
 
-// Ids are what scripts type: every specified profile has one, and no two
-// profiles share one (a table keyed by caption would silently lose a renamed one).
-TEST(FormatTable, ProfileIdsAreUniqueAndCoverTheSpecifiedProfiles) {
+// Ids are what scripts type: every profile has one, and no two profiles
+// share one (a table keyed by caption would silently lose a renamed one).
+TEST(FormatTable, ProfileIdsAreUniqueAndCoverEveryProfile) {
   const auto& profiles = LutRegistry().LutOutputProfiles();
   std::set<std::string> seen;
   for (std::size_t i = 0; i < profiles.size(); ++i) {
     const std::string id = ProfileId(profiles[i]);
-    if (i < 35) {
-      EXPECT_FALSE(id.empty()) << profiles[i].Name;
-    }
-    if (!id.empty()) {
-      EXPECT_TRUE(seen.insert(id).second) << id;
-    }
+    EXPECT_FALSE(id.empty()) << profiles[i].Name;
+    EXPECT_TRUE(id.empty() || seen.insert(id).second) << id;
   }
   EXPECT_EQ(ProfileId(profiles[9]), "cube-resolve");
   EXPECT_EQ(ProfileId(profiles[0]), "3dl-scratch");

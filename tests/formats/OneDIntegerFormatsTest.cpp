@@ -165,9 +165,10 @@ TEST_F(OneDIntegerFormats, DetectionByKeywords) {
       {"a.lut", "LUT8\n0 0 0 0\n", "Autodesk Lustre 1D"},
       {"a.lut", "# header\nLUT10\n0 0 0 0\n", ""},  // other depths only on the first line
       {"a.lut", "\n3DMESH\nMesh 0 8\n\nLUT8\ngamma 1.0\n", "Autodesk Lustre 3D"},
-      // A Houdini .lut: its "LUT:" opens no header of numbers.
+      // A Houdini .lut: its "LUT:" opens no header of numbers, so it is not
+      // taken for Codex's curves.
       {"h.lut", "Version\t\t3\nFormat\t\tany\nType\t\tC\nFrom\t\t0.0 1.0\nTo\t\t0.0 1.0\n"
-                "Black\t\t0\nWhite\t\t1\nLength\t\t2\nLUT:\nRGB {\n\t0 1\n}\n", ""},
+                "Black\t\t0\nWhite\t\t1\nLength\t\t2\nLUT:\nRGB {\n\t0 1\n}\n", "Houdini"},
       {"a.dat", "lut: 3 1024\n", "Codex 1D, Scratch 1D"},
       {"a.txt", "table type 2\ngmax 1023\ngsize 2\n", "Quantel 1D"},
       {"a.txt", "gMax 1023\ngSize 2\n", ""},

@@ -32,6 +32,10 @@ const std::map<std::string, double> OwnPrecision = {
     {"Nucoda 1D", 5e-7},
     {"Adobe SpeedGrade Look", 0x1p-24},  // 32-bit floats of values up to 1
     {"Adobe Premiere Look", 5e-7},       // its companion .cube
+    {"Academy/ASC CLF 3D", 0x1p-24},  // read back through OpenColorIO's floats
+    {"Cinespace 3D", 0x1p-24},
+    {"Sony Imageworks spi3d", 0x1p-24},
+    {"Sony Imageworks spi1d", 0x1p-24},
 };
 
 // Profiles whose files are written but not recognised as their own format on

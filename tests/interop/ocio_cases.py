@@ -10,6 +10,7 @@ from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest
                      need, not_read, run, sample_colours, six_decimals)
 
 PROGRAM = "OpenColorIO"
+EIGHT_DECIMALS = 0.5e-8
 PROGRAMS = (PROGRAM,)
 WRITTEN = "tovilut writes, OpenColorIO reads"
 BAKED = "ociobakelut writes, tovilut reads"
@@ -27,10 +28,14 @@ WRITTEN_3D = [
     ("Adobe SpeedGrade Look", [8, 16, 17, 32, 33, 64], 0.0, "32-bit float nodes"),
     ("Pandora 3D, Apple 3D m3d", [17], half_code(16), ""),
     ("Technicolor 3D mga", [33], half_code(16), ""),
+    ("Academy/ASC CLF 3D", [33, 17], 0.0, "32-bit float nodes, written by OpenColorIO"),
+    ("Cinespace 3D", [33, 17], EIGHT_DECIMALS, ""),
+    ("Sony Imageworks spi3d", [33, 17], EIGHT_DECIMALS, ""),
 ]
 WRITTEN_1D = [
     ("Cube 1D", [4096], six_decimals(), ""),
     ("Filmlight Truelight 1D", [4096], six_decimals(), ""),
+    ("Sony Imageworks spi1d", [4096], EIGHT_DECIMALS, ""),
 ]
 # Profiles whose files OpenColorIO does not read as we mean them.
 NOT_READ_3D = [
@@ -47,6 +52,11 @@ BAKED_3D = [
     ("iridas_cube", "cube", [32, 17, 64], ""),
     ("resolve_cube", "cube", [64, 33], ""),
     ("truelight", "cub", [32, 17], "input curve then cube"),
+    ("Academy/ASC Common LUT Format", "clf", [33, 17], "read through OpenColorIO"),
+    ("Color Transform Format", "ctf", [33], "read through OpenColorIO"),
+    ("cinespace", "csp", [33, 17], "read through OpenColorIO"),
+    ("houdini", "lut", [33], "read through OpenColorIO"),
+    ("iridas_itx", "itx", [33], ""),
 ]
 
 
@@ -170,8 +180,12 @@ def baked_look_case(tools, fmt, look, fn, size):
     return largest_difference(ours, ocio_evaluate(source, colours))
 
 
+def file_stem(fmt):
+    return fmt.replace("/", "-").replace(" ", "_")
+
+
 def baked_case(tools, src, fmt, ext, size):
-    out = tools.path("baked", "%s%d.%s" % (fmt, size, ext))
+    out = tools.path("baked", "%s%d.%s" % (file_stem(fmt), size, ext))
     run(["ociobakelut", "--lut", src.cube(size), "--format", fmt, "--cubesize", str(size), out])
     colours = sample_colours(size)
     head, ours = tools.evaluate(out, colours)
@@ -209,20 +223,28 @@ colorspaces:
 BAKED_SHAPER = [
     ("resolve_cube", "cube", 33, 1024, "LUT_1D_SIZE shaper, then the cube"),
     ("truelight", "cub", 33, 1024, "input curve then cube"),
+    ("Academy/ASC Common LUT Format", "clf", 33, 1024, "LUT1D shaper, then LUT3D"),
+    ("cinespace", "csp", 33, 1024, "OpenColorIO turns the prelut into a 65536-entry curve, "
+     "which is what we take"),
+    ("houdini", "lut", 33, 1024, "Version 3: a 1D part, then the 3D part"),
 ]
+
+
+# Shapers that OpenColorIO itself reads at another length.
+READ_SHAPER = {"cinespace": 65536}
 
 
 def baked_shaper_case(tools, src, fmt, ext, size, shaper):
     config = tools.path("baked", "shaper.ocio")
     with open(config, "w") as f:
         f.write(SHAPER_CONFIG % src.cube(size))
-    out = tools.path("baked", "%s-shaper%d.%s" % (fmt, size, ext))
+    out = tools.path("baked", "%s-shaper%d.%s" % (file_stem(fmt), size, ext))
     run(["ociobakelut", "--iconfig", config, "--inputspace", "linear", "--shaperspace", "shaper",
          "--outputspace", "graded", "--format", fmt, "--shapersize", str(shaper),
          "--cubesize", str(size), out])
     colours = sample_colours(size)
     head, ours = tools.evaluate(out, colours)
-    if (head["size1d"], head["size3d"]) != (shaper, size):
+    if (head["size1d"], head["size3d"]) != (READ_SHAPER.get(fmt, shaper), size):
         raise RuntimeError("read as %d entries and %d points" % (head["size1d"], head["size3d"]))
     return largest_difference(ours, ocio_evaluate(out, colours))
 

@@ -1,0 +1,42 @@
+// The boundary between the library and its OpenColorIO module. OpenColorIO
+// reads its own formats (CLF/CTF, Cinespace, the Imageworks formats, Nuke's
+// .vf, Houdini's .lut) and writes CLF; the module that uses it is loaded the
+// first time one of these files is touched, so that conversions between other
+// formats never load it. Nothing crosses the boundary but plain values and
+// error texts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A LUT as the record can hold it: curves on inputs 0..1, a cube whose input
+// is the curves' output, and the input range the first table covers.
+struct TOcioLutData {
+  int Size1D = 0;              // 0: no curves
+  std::vector<double> Curve;   // Size1D entries of r, g, b
+  int Size3D = 0;              // 0: no cube
+  std::vector<double> Cube;    // Size3D^3 nodes of r, g, b, blue fastest
+  double DomainMin[3] = {0, 0, 0};  // the first table reads (x - min) / (max - min)
+  double DomainMax[3] = {1, 1, 1};
+  std::vector<std::string> Comments;
+};
+
+class IOcioBridge {
+ public:
+  // Read any file OpenColorIO knows, with its own reader.
+  virtual bool Read(const std::string& fileName, TOcioLutData& data, std::string& error) const = 0;
+  // A CLF document (version 3) holding the curves (as a LUT1D, or as a Range
+  // when they are one straight line equal in every channel) and the cube.
+  virtual bool WriteClf(const TOcioLutData& data, std::string& text, std::string& error) const = 0;
+
+ protected:
+  ~IOcioBridge() = default;
+};
+
+// The module's one exported symbol.
+#define TOVI_OCIO_BRIDGE_ENTRY "ToviOcioBridge"
+using TOcioBridgeEntry = const IOcioBridge* (*)();
+
+// The module, loaded on first use; raises ELUTError naming the package that
+// adds these formats when it cannot be loaded.
+const IOcioBridge& OcioBridge();

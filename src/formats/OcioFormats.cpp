@@ -1,0 +1,210 @@
+#include "formats/OcioFormats.h"
+
+#include <string>
+
+#include "core/FileIO.h"
+#include "core/LutWriter.h"
+#include "core/StringLib.h"
+#include "core/TextFile.h"
+#include "formats/CubeInputRange.h"
+#include "formats/OcioBridge.h"
+
+namespace {
+
+bool HasExtension(const std::filesystem::path& fileName,
+                  const std::vector<std::string_view>& extensions) {
+  const std::string ext = UpperCase(fileName.extension().string());
+  for (std::string_view e : extensions)
+    if (ext == UpperCase(e)) return true;
+  return false;
+}
+
+// The record's tables from the module's, checked against the record's limits
+// before anything is stored; the domain is built in as for cube files.
+void StoreTables(const TOcioLutData& data, TLUT& lut) {
+  if (data.Size3D > 0) CheckCubeSize(data.Size3D);
+  if (data.Size1D > 0) CheckCurveSize(data.Size1D);
+  lut.LutType = data.Size3D == 0 ? lt1D : data.Size1D == 0 ? lt3D : lt1DThen3D;
+  lut.SetSize1D(data.Size1D);
+  lut.SetSize3D(data.Size3D);
+  for (int i = 0; i < data.Size1D; ++i) {
+    const double* v = &data.Curve[3 * static_cast<std::size_t>(i)];
+    lut.Curve(i) = {v[0], v[1], v[2]};
+  }
+  const double* v = data.Cube.data();
+  for (int r = 0; r < data.Size3D; ++r)
+    for (int g = 0; g < data.Size3D; ++g)
+      for (int b = 0; b < data.Size3D; ++b, v += 3) lut.Cube(r, g, b) = {v[0], v[1], v[2]};
+  const TInputRange domain{{data.DomainMin[0], data.DomainMin[1], data.DomainMin[2]},
+                           {data.DomainMax[0], data.DomainMax[1], data.DomainMax[2]}};
+  if (lut.LutType == lt3D) {
+    ApplyRangeToCubeInput(lut, domain);
+  } else {
+    ApplyRangeToCurveInput(lut, domain);
+  }
+}
+
+TOcioLutData TablesOf(const TLUT& lut) {
+  TOcioLutData data;
+  data.Comments = lut.Comments;
+  if (lut.LutType != lt3D) {
+    data.Size1D = lut.Size1D();
+    for (int i = 0; i < data.Size1D; ++i) {
+      const TLutRGB& c = lut.Curve(i);
+      data.Curve.insert(data.Curve.end(), {c.R, c.G, c.B});
+    }
+  }
+  if (lut.LutType != lt1D) {
+    data.Size3D = lut.Size3D();
+    const int n = data.Size3D;
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b) {
+          const TLutRGB& c = lut.Cube(r, g, b);
+          data.Cube.insert(data.Cube.end(), {c.R, c.G, c.B});
+        }
+  }
+  return data;
+}
+
+// OpenColorIO reads these values into 32-bit floats: eight decimals keep the
+// text's rounding well below the float's own.
+constexpr int Decimals = 8;
+
+void AddTriple(TTextFile& text, const TLutRGB& rgb, std::string_view prefix = {}) {
+  text.AddFilled([&](std::string& out) {
+    out += prefix;
+    AppendFixedTriple(out, rgb, Decimals);
+  });
+}
+
+// A record with curves in front of its cube, for a file that has no curves:
+// the cube alone at the same size, as a conversion would make it.
+TLUT CubeOnly(const TLUT& lut) {
+  if (lut.LutType != lt1DThen3D) return lut;
+  return TLUT::Resampled(TLUT(lut), lt3D, lut.Size3D());
+}
+
+}  // namespace
+
+bool TOcioLutFormat::Detect(const std::filesystem::path& fileName) const {
+  if (!HasExtension(fileName, Extensions)) return false;
+  const std::string head = UpperCase(ReadFilePrefix(fileName, DetectionHeadSize));
+  if (!Signature.empty()) return head.find(Signature) != std::string::npos;
+  // No keyword: the text starts with a number.
+  std::string_view rest = head;
+  double x;
+  return TryParseFloat(Trim(CutToken(rest)), x);
+}
+
+void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
+                          const TReadOptions&) const {
+  // Our own open first: a missing file gives the same error as for every format.
+  (void)ReadFilePrefix(fileName, 1);
+  TOcioLutData data;
+  std::string error;
+  if (!OcioBridge().Read(std::filesystem::absolute(fileName).string(), data, error))
+    throw ELUTError(error);
+  StoreTables(data, lut);
+  lut.Comments.insert(lut.Comments.end(), data.Comments.begin(), data.Comments.end());
+}
+
+// --- Academy/ASC Common LUT Format -------------------------------------------
+
+void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                          const TWriteContext&) const {
+  std::string text, error;
+  if (!OcioBridge().WriteClf(TablesOf(lut), text, error)) throw ELUTError(error);
+  WriteFileAtomic(fileName, text);
+}
+
+// --- Cinespace ----------------------------------------------------------------
+// CSPLUTV100, 3D, a metadata block, then per channel a curve given as its
+// input points and output values, then the cube, red fastest:
+//   CSPLUTV100
+//   3D
+//   BEGIN METADATA
+//   END METADATA
+//   2
+//   0.0 1.0
+//   0.0 1.0      (three such curves)
+//   17 17 17
+//   0.0 0.0 0.0  ...
+
+void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                                const TWriteContext&) const {
+  TTextFile text;
+  text.Add("CSPLUTV100");
+  text.Add("3D");
+  text.Add("");
+  text.Add("BEGIN METADATA");
+  for (const std::string& comment : lut.Comments) text.Add(comment);
+  text.Add("END METADATA");
+  text.Add("");
+  const bool curves = lut.LutType == lt1DThen3D;
+  const int m = curves ? lut.Size1D() : 2;
+  for (int c = 0; c < 3; ++c) {
+    text.Add(std::to_string(m));
+    std::string in, out;
+    for (int i = 0; i < m; ++i) {
+      const double x = i / (m - 1.0);
+      const TLutRGB& y = curves ? lut.Curve(i) : TLutRGB{x, x, x};
+      if (i > 0) in += ' ', out += ' ';
+      in += FormatFixed(Decimals, x);
+      out += FormatFixed(Decimals, c == 0 ? y.R : c == 1 ? y.G : y.B);
+    }
+    text.Add(in);
+    text.Add(out);
+  }
+  text.Add("");
+  const std::string n = std::to_string(lut.Size3D());
+  text.Add(n + " " + n + " " + n);
+  AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::RGB, Decimals);
+  text.SaveToFile(fileName);
+}
+
+// --- Sony Imageworks 1D ---------------------------------------------------------
+//   Version 1
+//   From 0.0 1.0
+//   Length 4096
+//   Components 3
+//   {
+//     r g b  ...
+//   }
+
+void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                            const TWriteContext&) const {
+  TTextFile text;
+  text.Add("Version 1");
+  text.Add("From 0.0 1.0");
+  text.Add("Length " + std::to_string(lut.Size1D()));
+  text.Add("Components 3");
+  text.Add("{");
+  for (int i = 0; i < lut.Size1D(); ++i) AddTriple(text, lut.Curve(i), "    ");
+  text.Add("}");
+  text.SaveToFile(fileName);
+}
+
+// --- Sony Imageworks 3D ---------------------------------------------------------
+// Every node with its indices, so the order is free; ours is blue fastest:
+//   SPILUT 1.0
+//   3 3
+//   17 17 17
+//   0 0 0 0.0 0.0 0.0  ...
+
+void TSpi3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
+                            const TWriteContext&) const {
+  const TLUT cube = CubeOnly(lut);
+  const int n = cube.Size3D();
+  TTextFile text;
+  text.Reserve(static_cast<std::size_t>(n) * n * n + 3, static_cast<std::size_t>(n) * n * n * 40);
+  text.Add("SPILUT 1.0");
+  text.Add("3 3");
+  text.Add(std::to_string(n) + " " + std::to_string(n) + " " + std::to_string(n));
+  for (int r = 0; r < n; ++r)
+    for (int g = 0; g < n; ++g)
+      for (int b = 0; b < n; ++b)
+        AddTriple(text, cube.Cube(r, g, b),
+                  std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b) + " ");
+  text.SaveToFile(fileName);
+}

@@ -1,0 +1,83 @@
+// The formats that OpenColorIO reads (OcioBridge.h): the Academy/ASC Common
+// LUT Format and OpenColorIO's CTF, Cinespace .csp, Imageworks .spi1d, .spi3d
+// and .spimtx, Nuke .vf and Houdini .lut. Detection is ours (the extension and
+// a look at the text); reading is OpenColorIO's. CLF is written through
+// OpenColorIO's writer; .csp, .spi1d and .spi3d by writers of ours.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "core/LUTFormat.h"
+
+class TOcioLutFormat : public TLUTFormat {
+ public:
+  // Detected when the name ends in one of the extensions (dot included, any
+  // letter case) and the text's first 4 KB, in capitals, hold the signature.
+  TOcioLutFormat(std::string name, bool is3D, unsigned capabilities,
+                 std::vector<std::string_view> extensions, std::string_view signature)
+      : TLUTFormat(std::move(name), is3D, capabilities),
+        Extensions(std::move(extensions)),
+        Signature(signature) {}
+  bool Detect(const std::filesystem::path& fileName) const override;
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
+
+ private:
+  const std::vector<std::string_view> Extensions;
+  const std::string_view Signature;
+};
+
+class TClfLutFormat : public TOcioLutFormat {
+ public:
+  TClfLutFormat()
+      : TOcioLutFormat("Academy/ASC Common LUT Format", true, fcRead | fcWrite | fcDetect,
+                       {".clf", ".ctf"}, "<PROCESSLIST") {}
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
+};
+
+class TCinespaceLutFormat : public TOcioLutFormat {
+ public:
+  TCinespaceLutFormat()
+      : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect, {".csp"}, "CSPLUTV100") {}
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
+};
+
+class TSpi1DLutFormat : public TOcioLutFormat {
+ public:
+  TSpi1DLutFormat()
+      : TOcioLutFormat("Sony Imageworks 1D", false, fcRead | fcWrite | fcDetect, {".spi1d"},
+                       "LENGTH") {}
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
+};
+
+class TSpi3DLutFormat : public TOcioLutFormat {
+ public:
+  TSpi3DLutFormat()
+      : TOcioLutFormat("Sony Imageworks 3D", true, fcRead | fcWrite | fcDetect, {".spi3d"},
+                       "SPILUT") {}
+  void Write(const std::filesystem::path& fileName, const TLUT& lut,
+             const TWriteContext& context) const override;
+};
+
+// A 3 x 4 matrix: evaluated onto a cube.
+class TSpiMatrixLutFormat : public TOcioLutFormat {
+ public:
+  TSpiMatrixLutFormat()
+      : TOcioLutFormat("Sony Imageworks Matrix", true, fcRead | fcDetect, {".spimtx"}, "") {}
+};
+
+class TNukeVfLutFormat : public TOcioLutFormat {
+ public:
+  TNukeVfLutFormat()
+      : TOcioLutFormat("Nuke vf", true, fcRead | fcDetect, {".vf"}, "GRID_SIZE") {}
+};
+
+class THoudiniLutFormat : public TOcioLutFormat {
+ public:
+  THoudiniLutFormat()
+      : TOcioLutFormat("Houdini", true, fcRead | fcDetect, {".lut"}, "LUT:") {}
+};

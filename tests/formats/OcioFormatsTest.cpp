@@ -1,0 +1,169 @@
+// OpenColorIO's formats: our detection in front of its reader, the record
+// taken from its transforms (exactly, or baked when the chain is not a
+// shaper and a cube), our writers read back by it, and the program without
+// the module.
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <typeinfo>
+
+#include "TestSupport.h"
+#include "formats/OcioFormats.h"
+#include "registry/FormatTable.h"
+#include "xml/XmlLutFormats.h"
+
+namespace {
+
+class OcioFormats : public TempDirTest {
+ protected:
+  int Detected(const std::string& name, const std::string& content) const {
+    return LutRegistry().DetectLutFormat(Write(name, content));
+  }
+  static int Index(const std::type_info& format) { return LutRegistry().IndexOf(format); }
+  TLUT Load(const std::string& name, const std::string& content) const {
+    TLUT lut;
+    LutRegistry().LoadLut(Write(name, content), lut, -1);
+    return lut;
+  }
+};
+
+// A domain of -0.5..1.5, a three-entry curve and a 2-point cube whose nodes
+// are all distinct; every value a float holds exactly.
+const char* const ClfWithDomain = R"(<?xml version="1.0" encoding="UTF-8"?>
+<ProcessList compCLFversion="3" id="t">
+  <Description>graded look</Description>
+  <Range inBitDepth="32f" outBitDepth="32f">
+    <minInValue>-0.5</minInValue><maxInValue>1.5</maxInValue>
+    <minOutValue>0</minOutValue><maxOutValue>1</maxOutValue>
+  </Range>
+  <LUT1D inBitDepth="32f" outBitDepth="32f">
+    <Array dim="3 3">0 0 0  0.25 0.5 0.75  1 1 1</Array>
+  </LUT1D>
+  <LUT3D inBitDepth="32f" outBitDepth="32f">
+    <Array dim="2 2 2 3">
+      0 0 0   0 0 0.5   0 0.5 0   0 0.5 0.5
+      0.5 0 0   0.5 0 0.5   0.5 0.5 0   1 0.75 0.25
+    </Array>
+  </LUT3D>
+</ProcessList>
+)";
+
+TEST_F(OcioFormats, DetectionNeedsTheExtensionAndTheText) {
+  const struct {
+    const char* Name;
+    std::string Content;
+    int Want;
+  } cases[] = {
+      {"a.clf", ClfWithDomain, Index(typeid(TClfLutFormat))},
+      {"a.ctf", ClfWithDomain, Index(typeid(TClfLutFormat))},
+      // A CLF under a Clipster name is neither: the Clipster reader no longer claims it.
+      {"a.txt", ClfWithDomain, -1},
+      {"clipster.xml", "<LUT3D name='x' N='2' BitDepth='16'><values>", Index(typeid(TClipster3DLutFormat))},
+      {"a.csp", "CSPLUTV100\n3D\n", Index(typeid(TCinespaceLutFormat))},
+      {"decoy.csp", "Cinespace export\n", -1},
+      {"a.spi1d", "Version 1\nFrom 0 1\nLength 2\n", Index(typeid(TSpi1DLutFormat))},
+      {"a.spi3d", "SPILUT 1.0\n3 3\n2 2 2\n", Index(typeid(TSpi3DLutFormat))},
+      {"a.spimtx", "1 0 0 0\n0 1 0 0\n0 0 1 0\n", Index(typeid(TSpiMatrixLutFormat))},
+      {"decoy.spimtx", "matrix\n", -1},
+      {"a.vf", "#Inventor V2.1 ascii\ngrid_size 2 2 2\n", Index(typeid(TNukeVfLutFormat))},
+      {"a.lut", "Version\t\t3\nFormat\t\tany\nType\t\t3D\nLUT:\n", Index(typeid(THoudiniLutFormat))},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Detected(c.Name, c.Content), c.Want) << c.Name;
+}
+
+TEST_F(OcioFormats, ShaperAndCubeAreTakenExactlyWithTheDomainBuiltIn) {
+  const TLUT lut = Load("look.clf", ClfWithDomain);
+  ASSERT_EQ(lut.LutType, lt1DThen3D);
+  ASSERT_EQ(lut.Size3D(), 2);
+  EXPECT_EQ(lut.Cube(1, 1, 1), (TLutRGB{1, 0.75, 0.25}));
+  EXPECT_EQ(lut.Cube(0, 0, 1), (TLutRGB{0, 0, 0.5}));
+  // Record input x is file input x, read by the curve at (x + 0.5) / 2.
+  ASSERT_EQ(lut.Size1D(), 3);
+  // The file's red curve is 0, 0.25, 1.
+  EXPECT_NEAR(lut.Curve(0).R, 0.125, 1e-7);
+  EXPECT_NEAR(lut.Curve(1).R, 0.25, 1e-7);
+  EXPECT_NEAR(lut.Curve(2).R, 0.625, 1e-7);
+  EXPECT_EQ(lut.Comments, std::vector<std::string>{"graded look"});
+}
+
+TEST_F(OcioFormats, OtherChainsAreBakedAtTheirLargestSize) {
+  // A matrix mixing the channels (its offsets are 16-bit codes): a cube at
+  // the default size.
+  const TLUT matrix = Load("m.spimtx", "0.5 0.5 0 0\n0 1 0 0\n0 0 1 13107\n");
+  ASSERT_EQ(matrix.LutType, lt3D);
+  EXPECT_EQ(matrix.Size3D(), 33);
+  const TLutRGB node = matrix.Cube(32, 0, 16);
+  EXPECT_NEAR(node.R, 0.5, 1e-6);
+  EXPECT_NEAR(node.B, 0.5 + 0.2, 1e-6);
+}
+
+TEST_F(OcioFormats, SpiCurveWithItsOwnDomainIsResampledOntoZeroToOne) {
+  const TLUT lut = Load("c.spi1d",
+                        "Version 1\nFrom -1.0 1.0\nLength 3\nComponents 1\n{\n0\n0.5\n1\n}\n");
+  ASSERT_EQ(lut.LutType, lt1D);
+  ASSERT_EQ(lut.Size1D(), 3);
+  EXPECT_NEAR(lut.Curve(0).R, 0.5, 1e-7);  // input 0 is the middle of -1..1
+  EXPECT_NEAR(lut.Curve(2).B, 1.0, 1e-7);
+}
+
+TEST_F(OcioFormats, MalformedFilesAreRefused) {
+  const struct {
+    const char* Name;
+    const char* Content;
+  } cases[] = {
+      {"truncated_cube.csp", "CSPLUTV100\n3D\n\n2\n0 1\n0 1\n2\n0 1\n0 1\n2\n0 1\n0 1\n\n2 2 2\n0 0 0\n"},
+      {"size_not_integer.spi3d", "SPILUT 1.0\n3 3\nx 2 2\n"},
+      {"too_few_values.clf", "<ProcessList compCLFversion=\"3\" id=\"t\"><LUT3D inBitDepth=\"32f\" "
+                             "outBitDepth=\"32f\"><Array dim=\"2 2 2 3\">0 0 0</Array></LUT3D></ProcessList>"},
+      {"cube_too_large.spi3d", "SPILUT 1.0\n3 3\n101 101 101\n"},
+  };
+  for (const auto& c : cases) {
+    TLUT lut;
+    EXPECT_THROW(Load(c.Name, c.Content), EContentError) << c.Name;
+  }
+}
+
+TEST_F(OcioFormats, ClfWritesShaperAsRangeOrCurve) {
+  const TLutRegistry& r = LutRegistry();
+  const TLUTFormat& clf = *r.GetLutFormat(Index(typeid(TClfLutFormat)));
+  for (const int curveSize : {2, 5}) {
+    SCOPED_TRACE(curveSize);
+    TLUT source = MakeCube(5);
+    source.LutType = lt1DThen3D;
+    source.SetSize1D(curveSize);
+    for (int i = 0; i < curveSize; ++i) {
+      const double x = 0.1 + 0.6 * i / (curveSize - 1.0);
+      source.Curve(i) = {x, x, x};
+    }
+    clf.Write(Path("s.clf"), source, {});
+    EXPECT_NE(ReadText(Path("s.clf")).find(curveSize == 2 ? "<Range" : "<LUT1D"), std::string::npos);
+    TLUT back;
+    r.LoadLut(Path("s.clf"), back, -1);
+    ASSERT_EQ(back.LutType, lt1DThen3D);
+    ASSERT_EQ(back.Size1D(), curveSize);
+    for (int i = 0; i < curveSize; ++i) EXPECT_NEAR(back.Curve(i).G, source.Curve(i).G, 1e-7);
+    EXPECT_NEAR(back.Cube(4, 2, 1).B, source.Cube(4, 2, 1).B, 1e-7);
+  }
+}
+
+TEST_F(OcioFormats, WithoutTheModuleTheProgramRunsAndNamesThePackage) {
+  const fs::path clf = Write("look.clf", ClfWithDomain);
+  const fs::path cube = Write("plain.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  auto run = [&](const fs::path& file) {
+    const std::string command = "TOVI_OCIO_MODULE= " + std::string(TOVILUT_EXE) + " info '" +
+                                file.string() + "' 2>&1";
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    return std::pair{WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  };
+  const auto [clfStatus, clfOut] = run(clf);
+  EXPECT_EQ(clfStatus, 1);
+  EXPECT_NE(clfOut.find("libopencolorio2.1"), std::string::npos) << clfOut;
+  EXPECT_EQ(run(cube).first, 0);
+}
+
+}  // namespace
