@@ -223,14 +223,14 @@ std::unique_ptr<TLutParser> TCube3DLutFormat::NewParser(const std::filesystem::p
 }
 
 void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                             const TWriteContext&) const {
+                             const TWriteContext& context) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
   text.Add("");
   AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Cube 3D Truelight -----------------------------------------------------
@@ -245,7 +245,7 @@ std::unique_ptr<TLutParser> TCube3DTruelightLutFormat::NewParser(
 }
 
 void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      const TWriteContext&) const {
+                                      const TWriteContext& context) const {
   const std::string n = std::to_string(lut.Size3D());
   TTextFile text;
   text.Add("# Truelight Cube v2.0");
@@ -257,7 +257,7 @@ void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, con
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.Add("# end");
   text.Add(ConvertedByLine);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- FSI CFE ---------------------------------------------------------------
@@ -267,7 +267,7 @@ bool TFSI_CFE_3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                 const TWriteContext&) const {
+                                 const TWriteContext& context) const {
   TTextFile text;
   text.Add("LUT_3D_AUTHOR Tovi LUT Converter");
   text.Add("LUT_3D_MODEL CM240");
@@ -275,7 +275,7 @@ void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TL
   AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
   text.Add("");
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Panasonic VLT ---------------------------------------------------------
@@ -286,7 +286,7 @@ bool TPanasonic3DLutFormat::Detect(const std::filesystem::path& fileName) const 
 }
 
 void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                  const TWriteContext&) const {
+                                  const TWriteContext& context) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
@@ -304,7 +304,7 @@ void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const T
            std::to_string(code(rgb.B));
     text.Add(line);
   });
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Cube 1D ---------------------------------------------------------------
@@ -319,7 +319,7 @@ std::unique_ptr<TLutParser> TCube1DLutFormat::NewParser(const std::filesystem::p
 }
 
 void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                             const TWriteContext&) const {
+                             const TWriteContext& context) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
@@ -331,5 +331,5 @@ void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
     AppendFixedTriple(line, lut.Curve(i), 6);
     text.Add(line);
   }
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

@@ -112,10 +112,10 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
 // --- Academy/ASC Common LUT Format -------------------------------------------
 
 void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                          const TWriteContext&) const {
+                          const TWriteContext& context) const {
   std::string text, error;
   if (!OcioBridge().WriteClf(TablesOf(lut), text, error)) throw ELUTError(error);
-  WriteFileAtomic(fileName, text);
+  WriteFileAtomic(fileName, text, context.Replace);
 }
 
 // --- Cinespace ----------------------------------------------------------------
@@ -132,7 +132,7 @@ void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
 //   0.0 0.0 0.0  ...
 
 void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                const TWriteContext&) const {
+                                const TWriteContext& context) const {
   TTextFile text;
   text.Add("CSPLUTV100");
   text.Add("3D");
@@ -160,7 +160,7 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
   const std::string n = std::to_string(lut.Size3D());
   text.Add(n + " " + n + " " + n);
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::RGB, Decimals);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Sony Imageworks 1D ---------------------------------------------------------
@@ -173,7 +173,7 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
 //   }
 
 void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                            const TWriteContext&) const {
+                            const TWriteContext& context) const {
   TTextFile text;
   text.Add("Version 1");
   text.Add("From 0.0 1.0");
@@ -182,7 +182,7 @@ void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& l
   text.Add("{");
   for (int i = 0; i < lut.Size1D(); ++i) AddTriple(text, lut.Curve(i), "    ");
   text.Add("}");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Sony Imageworks 3D ---------------------------------------------------------
@@ -193,7 +193,7 @@ void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& l
 //   0 0 0 0.0 0.0 0.0  ...
 
 void TSpi3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                            const TWriteContext&) const {
+                            const TWriteContext& context) const {
   const TLUT cube = CubeOnly(lut);
   const int n = cube.Size3D();
   TTextFile text;
@@ -206,5 +206,5 @@ void TSpi3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& l
       for (int b = 0; b < n; ++b)
         AddTriple(text, cube.Cube(r, g, b),
                   std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b) + " ");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

@@ -274,7 +274,7 @@ void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
     AppendCodeTriple(line, lut.Curve(i), bits);
     text.Add(line);
   }
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Codex 1D, Scratch 1D --------------------------------------------------
@@ -309,7 +309,7 @@ void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
   for (double TLutRGB::*channel : {&TLutRGB::R, &TLutRGB::G, &TLutRGB::B})
     for (int i = 0; i < n; ++i)
       text.Add(std::to_string(UnclampedCode(bits, lut.Curve(i).*channel)));
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Quantel 1D ------------------------------------------------------------
@@ -335,7 +335,7 @@ void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLU
   text.Add("gamma");
   text.Add("r\tg\tb");
   AddCodeTripleLines(text, lut, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Fusion 1D -------------------------------------------------------------
@@ -370,7 +370,7 @@ void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
     }
     text.Add(line);
   }
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Cine-tal 1D and Shake 1D ----------------------------------------------
@@ -380,5 +380,5 @@ void TCinetal1DLutFormat::Write(const std::filesystem::path& fileName, const TLU
   const int bits = context.Bits;
   TTextFile text;
   AddCodeTripleLines(text, lut, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

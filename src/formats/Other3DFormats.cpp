@@ -266,7 +266,7 @@ void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
   text.Add("");
   text.Add("R\tG\tB");
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Luther 3D -------------------------------------------------------------
@@ -288,7 +288,7 @@ void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   text.Add("#channels: c3");
   text.Add("#elements = " + std::to_string(n * n * n));
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Quantel 3D ------------------------------------------------------------
@@ -314,7 +314,7 @@ void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLU
   text.Add("cube data");
   text.Add("R G B");
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Colorfront OSD 3D -----------------------------------------------------
@@ -329,10 +329,10 @@ bool TColorFrontOSD3DLutFormat::Detect(const std::filesystem::path& fileName) co
 }
 
 void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      const TWriteContext&) const {
+                                      const TWriteContext& context) const {
   TTextFile text;
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::BGR);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Nucoda 3D -------------------------------------------------------------
@@ -347,7 +347,7 @@ bool TNucoda3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                               const TWriteContext&) const {
+                               const TWriteContext& context) const {
   const int ramp = NucodaRampLength;
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 1");
@@ -367,7 +367,7 @@ void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   }
   text.Add("");
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- MatchLight 3D Cube ----------------------------------------------------

@@ -201,7 +201,7 @@ void T3dlLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
   }
   text.Add(shaper);
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Autodesk Lustre 3D ----------------------------------------------------
@@ -236,5 +236,5 @@ void TLustre3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   text.Add("");
   text.Add("LUT8");
   text.Add("gamma 1.0");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

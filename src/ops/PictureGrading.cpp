@@ -77,10 +77,11 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
   if (deep) {
     TDeepPicture deep;
     OnFile(picture, [&] { deep = DecodeDeepImage(picture); });
-    if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+    TReplace replace = TReplace::Never;
+    if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
     OnFile(output, [&] {
       GradeDeepPicture(lut, deep);
-      SaveDeepImage(output, deep, outputType);
+      SaveDeepImage(output, deep, outputType, replace);
     });
     return true;
   }
@@ -94,10 +95,11 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
       LoadImageToBitmap(picture, bitmap);
     }
   });
-  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+  TReplace replace = TReplace::Never;
+  if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   OnFile(output, [&] {
     GradeOnEveryCore(lut, bitmap);
-    SaveBitmap(output, bitmap, outputType);
+    SaveBitmap(output, bitmap, outputType, replace);
   });
   return true;
 }
