@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Errors.h"
+#include "core/InputGuard.h"
 
 namespace {
 
@@ -228,6 +229,7 @@ void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
 bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
                      const std::filesystem::path& output, const TLutProfileOptions& options,
                      IConfirm& confirm, const TReadOptions& readOptions) {
+  RefuseWritingOverInputs({output}, {lutFile});
   TReplace replace = TReplace::Never;
   if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   TLUT lut;

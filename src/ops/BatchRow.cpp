@@ -3,17 +3,10 @@
 #include <map>
 #include <system_error>
 
+#include "core/InputGuard.h"
 #include "ops/Conversion.h"
 
 namespace {
-
-// One spelling per file: relative names, "..", and links in the folders
-// resolved as far as the files exist.
-std::filesystem::path SameFileKey(const std::filesystem::path& file) {
-  std::error_code ec;
-  const std::filesystem::path key = std::filesystem::weakly_canonical(file, ec);
-  return ec ? std::filesystem::absolute(file, ec).lexically_normal() : key;
-}
 
 std::string Quoted(const std::filesystem::path& file) { return "\"" + file.string() + "\""; }
 

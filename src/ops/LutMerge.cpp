@@ -1,5 +1,6 @@
 #include "ops/LutMerge.h"
 
+#include "core/InputGuard.h"
 #include "ops/BitsOverride.h"
 
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
@@ -23,6 +24,9 @@ bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesyst
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                    int bits, IConfirm& confirm, const TReadOptions& readOptions) {
   CheckCubeSize(size);
+  std::vector<std::filesystem::path> outputs = registry.ProfileFormat(profile).CompanionFiles(output);
+  outputs.push_back(output);
+  RefuseWritingOverInputs(outputs, files);
   TReplace replace = TReplace::Never;
   if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   TLUT target;

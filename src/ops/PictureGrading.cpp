@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/InputGuard.h"
 #include "core/StringLib.h"
 #include "image/Preview.h"
 #include "ops/BitsOverride.h"
@@ -70,6 +71,7 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
                       const std::filesystem::path& picture, const std::filesystem::path& output,
                       TImageFileType outputType, IConfirm& confirm,
                       const TReadOptions& readOptions) {
+  RefuseWritingOverInputs({output}, {lutFile, picture});
   TLUT lut;
   OnFile(lutFile, [&] { LoadLutFile(registry, lutFile, lut, readOptions); });
   bool deep = false;

@@ -250,7 +250,7 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
       {"hald " + Q(Path("h.png")), 2, "written as .bmp, .jpg or .tif"},
       {"hald " + Q(Path("h.bmp")), 1, "--overwrite"},
       {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("out.gif")), 2, "OUTPUT must end in"},
-      {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")), 1, "--overwrite"},
+      {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Write("g.bmp", "")), 1, "--overwrite"},
       {"apply " + Q(Write("notes.txt", "hi\n")) + " " + Q(Path("h.bmp")) + " " + Q(Path("o.png")), 1,
        "notes.txt: Unknown LUT format."},
       {"apply " + lut + " " + Q(Write("pic.gif", "GIF89a")) + " " + Q(Path("o.png")), 1,
@@ -262,7 +262,7 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
     EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
   }
   EXPECT_FALSE(fs::exists(Path("o.png")));
-  EXPECT_EQ(Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")) + " --overwrite").status, 0);
+  EXPECT_EQ(Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("g.bmp")) + " --overwrite").status, 0);
 }
 
 TEST_F(Tovilut, StandardHaldClutsAreGeneratedAndFineOnesResampled) {
@@ -591,6 +591,19 @@ TEST_F(Tovilut, OutputsNeverReplaceEachOtherOrAnInput) {
     EXPECT_TRUE(Has(run.err, "would write over the input")) << run.err;
     EXPECT_EQ(ReadText(a), ReadText(DataFile("cube/identity_2.cube")));
   }
+  // The commands of one output refuse it too.
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  const std::string before = ReadText(Path("h.bmp"));
+  for (const std::string& args :
+       {"merge --overwrite -p cube-resolve -o " + Q(a) + " " + Q(a) + " " + Q(Path("d2/a.cube")),
+        "lut2icc --overwrite " + Q(a) + " -o " + Q(a),
+        "apply --overwrite " + Q(a) + " " + Q(Path("h.bmp")) + " -o " + Q(Path("h.bmp"))}) {
+    const TRun run = Run(args);
+    EXPECT_EQ(run.status, 1) << args;
+    EXPECT_TRUE(Has(run.err, "is the input")) << args << "\n" << run.err;
+  }
+  EXPECT_EQ(ReadText(a), ReadText(DataFile("cube/identity_2.cube")));
+  EXPECT_EQ(ReadText(Path("h.bmp")), before);
 }
 
 // A look whose companion .cube is kept was not written, and is not said to be.
