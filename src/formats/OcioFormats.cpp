@@ -101,6 +101,7 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
                           const TReadOptions&) const {
   // Our own open first: a missing file gives the same error as for every format.
   (void)ReadFilePrefix(fileName, 1);
+  CheckBeforeLibrary(fileName);
   TOcioLutData data;
   std::string error;
   if (!OcioBridge().Read(std::filesystem::absolute(fileName).string(), data, error))
@@ -119,6 +120,18 @@ void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
 }
 
 // --- Cinespace ----------------------------------------------------------------
+
+void TCinespaceLutFormat::CheckBeforeLibrary(const std::filesystem::path& fileName) const {
+  const std::string text = ReadWholeFile(fileName);
+  std::string_view rest = text;
+  bool open = false;
+  while (!rest.empty()) {
+    const std::string line = UpperCase(Trim(CutBefore("\n", rest)));
+    if (line == "BEGIN METADATA") open = true;
+    if (line == "END METADATA") open = false;
+  }
+  if (open) throw ELUTError("The METADATA block has no END METADATA line.");
+}
 // CSPLUTV100, 3D, a metadata block, then per channel a curve given as its
 // input points and output values, then the cube, red fastest:
 //   CSPLUTV100

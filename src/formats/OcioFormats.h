@@ -23,6 +23,13 @@ class TOcioLutFormat : public TLUTFormat {
   void Read(const std::filesystem::path& fileName, TLUT& lut,
             const TReadOptions& options) const override;
 
+ protected:
+  // Refuses (ELUTError) a text that would make OpenColorIO hang, before it
+  // sees it; none is known for most formats.
+  virtual void CheckBeforeLibrary(const std::filesystem::path& fileName) const {
+    (void)fileName;
+  }
+
  private:
   const std::vector<std::string_view> Extensions;
   const std::string_view Signature;
@@ -43,6 +50,11 @@ class TCinespaceLutFormat : public TOcioLutFormat {
       : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect, {".csp"}, "CSPLUTV100") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+
+ protected:
+  // OpenColorIO 2.1 never returns from a file whose METADATA block is not
+  // closed when a later line holds a quote: such a block is refused.
+  void CheckBeforeLibrary(const std::filesystem::path& fileName) const override;
 };
 
 class TSpi1DLutFormat : public TOcioLutFormat {

@@ -117,6 +117,10 @@ TEST_F(OcioFormats, MalformedFilesAreRefused) {
       {"too_few_values.clf", "<ProcessList compCLFversion=\"3\" id=\"t\"><LUT3D inBitDepth=\"32f\" "
                              "outBitDepth=\"32f\"><Array dim=\"2 2 2 3\">0 0 0</Array></LUT3D></ProcessList>"},
       {"cube_too_large.spi3d", "SPILUT 1.0\n3 3\n101 101 101\n"},
+      // An unclosed METADATA block with a quote after it never returns from
+      // OpenColorIO 2.1 (found by fuzzing): refused before it is handed over.
+      {"metadata_not_closed.csp", "CSPLUTV100\n3D\n\nBEGIN METADATA\nlook\nEND xETADATA\n\n2\n0 1\n"
+                                  "0 1\n2\n0 1\n0 1\n2\n0 1\n0 1\n\n1 \"\" 2\n2 2 2\n0 0 0\n"},
   };
   for (const auto& c : cases) {
     TLUT lut;
