@@ -31,6 +31,9 @@ struct TWriteContext {
   // Asked before a writer replaces a file it writes beside its target (the
   // Premiere look's .cube). Without one, such a file is never replaced.
   IConfirm* Confirm = nullptr;
+  // The profile's style for input domains: a shaper before the cube and
+  // LUT_1D/3D_INPUT_RANGE lines instead of DOMAIN lines (cube files).
+  bool InputRanges = false;
 };
 
 // What a format can do; a format without a capability keeps the base's
@@ -61,6 +64,9 @@ class TLUTFormat {
   // Create or replace the file; the record already has the profile's kind and size.
   virtual void Write(const std::filesystem::path& fileName, const TLUT& lut,
                      const TWriteContext& context) const;
+  // Whether Write keeps inputs over the domain; a format that cannot is
+  // given records on 0..1 (and the conversion says what is lost).
+  virtual bool KeepsDomain(const TLutDomain& domain) const { return domain.IsUnit(); }
 };
 
 struct TLutOutputProfile {
@@ -71,6 +77,8 @@ struct TLutOutputProfile {
   int DefaultBits = 0;  // 0: the format's own number style
   bool SizeSelectable = false;
   bool BitsSelectable = false;
+  // Shaper and cube kept as read, domains as INPUT_RANGE lines (TWriteContext).
+  bool InputRanges = false;
 };
 
 // The two ordered lists, filled once by the registration table and only
@@ -84,12 +92,13 @@ class TLutRegistry {
   // Profiles name their format by class, so positions follow the table.
   template <typename TFormat>
   void AddOutputProfile(std::string name, std::string extension, int defaultSize, int defaultBits,
-                        bool sizeSelectable, bool bitsSelectable) {
+                        bool sizeSelectable, bool bitsSelectable, bool inputRanges = false) {
     AddOutputProfile(std::move(name), std::move(extension), IndexOf(typeid(TFormat)), defaultSize,
-                     defaultBits, sizeSelectable, bitsSelectable);
+                     defaultBits, sizeSelectable, bitsSelectable, inputRanges);
   }
   void AddOutputProfile(std::string name, std::string extension, int formatIndex, int defaultSize,
-                        int defaultBits, bool sizeSelectable, bool bitsSelectable);
+                        int defaultBits, bool sizeSelectable, bool bitsSelectable,
+                        bool inputRanges = false);
 
   int FormatCount() const { return static_cast<int>(LutFormats_.size()); }
   const std::vector<TLutOutputProfile>& LutOutputProfiles() const { return LutOutputProfiles_; }

@@ -43,6 +43,8 @@ class TCinespaceLutFormat : public TOcioLutFormat {
       : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect, {".csp"}, "CSPLUTV100") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  // The input curves carry any domain.
+  bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
 class TSpi1DLutFormat : public TOcioLutFormat {
@@ -52,6 +54,8 @@ class TSpi1DLutFormat : public TOcioLutFormat {
                        "LENGTH") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  // "From min max": one pair for every channel.
+  bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
 class TSpi3DLutFormat : public TOcioLutFormat {

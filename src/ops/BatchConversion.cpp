@@ -36,10 +36,12 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;
-      const TLUT target =
-          ReadResampled(registry, row.Path(), profile, settings.Size, RowReadOptions(row, settings));
+      TLutDomain lost;
+      const TLUT target = ReadResampled(registry, row.Path(), profile, settings.Size,
+                                        RowReadOptions(row, settings), &lost);
       registry.SaveLut(output, target, profile, settings.Bits, &confirm);
-      ReportWritten(settings, row, output, CheckWritten(registry, row, settings, output, target));
+      ReportWritten(settings, row, output,
+                    CheckWritten(registry, row, settings, output, target, lost));
     } catch (const std::exception& error) {
       if (!settings.OnError || !settings.OnError(row, error)) throw;
     }
