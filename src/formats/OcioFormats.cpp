@@ -42,6 +42,9 @@ void StoreTables(const TOcioLutData& data, TLUT& lut) {
 TOcioLutData TablesOf(const TLUT& lut) {
   TOcioLutData data;
   data.Comments = lut.Comments;
+  const TLutDomain& d = lut.InputDomain();
+  data.DomainMin[0] = d.Min.R, data.DomainMin[1] = d.Min.G, data.DomainMin[2] = d.Min.B;
+  data.DomainMax[0] = d.Max.R, data.DomainMax[1] = d.Max.G, data.DomainMax[2] = d.Max.B;
   if (lut.LutType != lt3D) {
     data.Size1D = lut.Size1D();
     for (int i = 0; i < data.Size1D; ++i) {
@@ -112,6 +115,9 @@ void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
   if (!OcioBridge().WriteClf(TablesOf(lut), text, error)) throw ELUTError(error);
   WriteFileAtomic(fileName, text);
 }
+
+// A scale and offset in front of the first table carries any domain.
+bool TClfLutFormat::KeepsDomain(const TLutDomain&) const { return true; }
 
 // --- Cinespace ----------------------------------------------------------------
 // CSPLUTV100, 3D, a metadata block, then per channel a curve given as its

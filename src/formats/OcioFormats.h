@@ -35,6 +35,7 @@ class TClfLutFormat : public TOcioLutFormat {
                        {".clf", ".ctf"}, "<PROCESSLIST") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
 class TCinespaceLutFormat : public TOcioLutFormat {
