@@ -99,6 +99,8 @@ int RunConvert(const TConvertOptions& o) {
   TBatchResult result = TBatchResult::Completed;
   try {
     result = ConvertCheckedFilesParallel(registry, rows, settings, confirm, progress, jobs);
+  } catch (const EBatchError&) {
+    throw;  // refused before any file: said once by main
   } catch (const std::exception&) {
     // already reported by OnError; the batch stopped there
   }

@@ -46,6 +46,7 @@ class TLUT {
  public:
   int FormatIndex = -1;
   TLutType LutType = lt1D;
+  int CodeBits = 0;  // the depth integer codes were read at; 0: the file holds other numbers
   std::vector<std::string> Comments;
   TLutDomain Domain1D;  // the curves' inputs
   // The cube's inputs; behind curves (lt1DThen3D) these are the curves' outputs.

@@ -90,12 +90,24 @@ void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int
 }
 
 void TLutRegistry::SaveLut(const std::filesystem::path& fileName, const TLUT& lut,
-                           const TLutOutputProfile& profile, int bits, IConfirm* confirm) const {
+                           const TLutOutputProfile& profile, int bits, IConfirm* confirm,
+                           TReplace replace) const {
   const TLUTFormat& format = ProfileFormat(profile);
   if (!format.Can(fcWrite))
     throw std::logic_error("the profile \"" + profile.Name + "\" cannot be written");
   CheckLutValues(lut);  // no writer ever writes a NaN, or a number our readers refuse
-  format.Write(fileName, lut, {bits == -1 ? profile.DefaultBits : bits, confirm, profile.InputRanges});
+  format.Write(fileName, lut, {bits == -1 ? profile.DefaultBits : bits, confirm, replace, profile.InputRanges});
+}
+
+bool SaveLutUnlessKept(const TLutRegistry& registry, const std::filesystem::path& fileName,
+                       const TLUT& lut, const TLutOutputProfile& profile, int bits,
+                       IConfirm& confirm, TReplace replace) {
+  try {
+    registry.SaveLut(fileName, lut, profile, bits, &confirm, replace);
+  } catch (const EOutputKept&) {
+    return false;
+  }
+  return true;
 }
 
 void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size) {

@@ -31,6 +31,8 @@ struct TWriteContext {
   // Asked before a writer replaces a file it writes beside its target (the
   // Premiere look's .cube). Without one, such a file is never replaced.
   IConfirm* Confirm = nullptr;
+  // Whether the target may replace a file of its name (see ConfirmWrite).
+  TReplace Replace = TReplace::Allow;
   // The profile's style for input domains: a shaper before the cube and
   // LUT_1D/3D_INPUT_RANGE lines instead of DOMAIN lines (cube files).
   bool InputRanges = false;
@@ -64,6 +66,12 @@ class TLUTFormat {
   // Create or replace the file; the record already has the profile's kind and size.
   virtual void Write(const std::filesystem::path& fileName, const TLUT& lut,
                      const TWriteContext& context) const;
+  // The files Write puts beside the target (none for most formats).
+  virtual std::vector<std::filesystem::path> CompanionFiles(
+      const std::filesystem::path& fileName) const {
+    (void)fileName;
+    return {};
+  }
   // Whether Write keeps inputs over the domain; a format that cannot is
   // given records on 0..1 (and the conversion says what is lost).
   virtual bool KeepsDomain(const TLutDomain& domain) const { return domain.IsUnit(); }
@@ -120,13 +128,21 @@ class TLutRegistry {
   void LoadLut(const std::filesystem::path& fileName, TLUT& lut, int formatIndex,
                const TReadOptions& options = {}) const;
   // Write through the profile's format; bits -1 means the profile's default.
+  // EOutputKept when the user kept a companion file and nothing was written.
   void SaveLut(const std::filesystem::path& fileName, const TLUT& lut,
-               const TLutOutputProfile& profile, int bits, IConfirm* confirm = nullptr) const;
+               const TLutOutputProfile& profile, int bits, IConfirm* confirm = nullptr,
+               TReplace replace = TReplace::Allow) const;
 
  private:
   std::vector<std::unique_ptr<const TLUTFormat>> LutFormats_;
   std::vector<TLutOutputProfile> LutOutputProfiles_;
 };
+
+// SaveLut for the operations that write one file: false when the user kept
+// a file the writer puts beside it (EOutputKept), so nothing was written.
+bool SaveLutUnlessKept(const TLutRegistry& registry, const std::filesystem::path& fileName,
+                       const TLUT& lut, const TLutOutputProfile& profile, int bits,
+                       IConfirm& confirm, TReplace replace);
 
 // Refuse a size that a LUT of the profile's kind cannot hold or resample
 // (ELUTSizeError), before anything is read or written.

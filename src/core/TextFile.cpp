@@ -111,11 +111,11 @@ std::string TTextFile::Text() const {
   return out;
 }
 
-void TTextFile::SaveToFile(const std::filesystem::path& fileName) const {
+void TTextFile::SaveToFile(const std::filesystem::path& fileName, TReplace replace) const {
   if (Joined_ && AddedBreak_ == LineBreak) {
-    WriteFileAtomic(fileName, Storage_);
+    WriteFileAtomic(fileName, Storage_, replace);
   } else {
-    WriteFileAtomic(fileName, Text());
+    WriteFileAtomic(fileName, Text(), replace);
   }
 }
 

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/FileIO.h"
+
 // The most lines a loaded text may hold: a 100-point cube is a million data
 // lines, so five million leave room for blank and comment lines, while a
 // hostile file of empty lines cannot make the line index outgrow the text.
@@ -24,7 +26,8 @@ class TTextFile {
   // Both raise ELUTSizeError for a text of more than MaxTextLines lines.
   void LoadFromFile(const std::filesystem::path& fileName);
   void SetText(std::string text);
-  void SaveToFile(const std::filesystem::path& fileName) const;
+  void SaveToFile(const std::filesystem::path& fileName,
+                  TReplace replace = TReplace::Allow) const;
   // All lines joined, each followed by LineBreak: what SaveToFile writes.
   std::string Text() const;
 

@@ -3,8 +3,11 @@
 // its flags, tests answer from a script.
 #pragma once
 
+#include <exception>
 #include <filesystem>
 #include <string>
+
+#include "core/FileIO.h"
 
 enum class TConfirmAnswer { Yes, No, Cancel };
 
@@ -26,8 +29,20 @@ class IConfirm {
 // The one overwrite rule of every operation that writes a file: a file that
 // does not exist yet is written (Yes); an existing one is asked about, with
 // Yes/No/Cancel when withNo (a batch goes on after No), else Yes/Cancel.
-// Anything but Yes means the file is left as it is.
-TConfirmAnswer ConfirmWrite(IConfirm& confirm, const std::filesystem::path& file, bool withNo);
+// Anything but Yes means the file is left as it is. `replace` tells how the
+// file is then to be put in place: Allow when an existing file was approved,
+// Never when there was none, so that a file another writer puts there
+// meanwhile is reported ("already exists") instead of silently replaced.
+TConfirmAnswer ConfirmWrite(IConfirm& confirm, const std::filesystem::path& file, bool withNo,
+                            TReplace* replace = nullptr);
+
+// Raised by a writer when the user kept a file it writes beside its target
+// (the Premiere look's .cube): nothing was written, and the caller reports
+// the output as kept, as if its own question had been answered No.
+class EOutputKept : public std::exception {
+ public:
+  const char* what() const noexcept override { return "kept"; }
+};
 
 // Progress of a long operation: a window with a bar and a Cancel button, a
 // bar on a terminal, or nothing at all.

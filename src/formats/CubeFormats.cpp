@@ -270,7 +270,7 @@ void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
     }
   }
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 bool TCube3DLutFormat::KeepsDomain(const TLutDomain& domain) const {
@@ -289,7 +289,7 @@ std::unique_ptr<TLutParser> TCube3DTruelightLutFormat::NewParser(
 }
 
 void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      const TWriteContext&) const {
+                                      const TWriteContext& context) const {
   const std::string n = std::to_string(lut.Size3D());
   TTextFile text;
   text.Add("# Truelight Cube v2.0");
@@ -301,7 +301,7 @@ void TCube3DTruelightLutFormat::Write(const std::filesystem::path& fileName, con
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.Add("# end");
   text.Add(ConvertedByLine);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- FSI CFE ---------------------------------------------------------------
@@ -311,7 +311,7 @@ bool TFSI_CFE_3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                 const TWriteContext&) const {
+                                 const TWriteContext& context) const {
   TTextFile text;
   text.Add("LUT_3D_AUTHOR Tovi LUT Converter");
   text.Add("LUT_3D_MODEL CM240");
@@ -319,7 +319,7 @@ void TFSI_CFE_3DLutFormat::Write(const std::filesystem::path& fileName, const TL
   AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
   text.Add("");
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Panasonic VLT ---------------------------------------------------------
@@ -330,7 +330,7 @@ bool TPanasonic3DLutFormat::Detect(const std::filesystem::path& fileName) const 
 }
 
 void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                  const TWriteContext&) const {
+                                  const TWriteContext& context) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
@@ -348,7 +348,7 @@ void TPanasonic3DLutFormat::Write(const std::filesystem::path& fileName, const T
            std::to_string(code(rgb.B));
     text.Add(line);
   });
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Cube 1D ---------------------------------------------------------------
@@ -363,7 +363,7 @@ std::unique_ptr<TLutParser> TCube1DLutFormat::NewParser(const std::filesystem::p
 }
 
 void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                             const TWriteContext&) const {
+                             const TWriteContext& context) const {
   TTextFile text;
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
@@ -371,7 +371,7 @@ void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
   AddSizeLine(text, "LUT_1D_SIZE", lut.Size1D());
   AddDomainLines(text, lut.Domain1D);
   AddCurveLines(text, lut);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 bool TCube1DLutFormat::KeepsDomain(const TLutDomain&) const { return true; }

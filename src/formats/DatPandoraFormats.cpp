@@ -85,6 +85,7 @@ class TDavinciDatParser : public TLutParser {
 class TPandoraParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodeScale > 0 ? BitsOfMaxCode(CodeScale) : 0; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -128,12 +129,12 @@ bool TDavinciDat3DLutFormat::Detect(const std::filesystem::path& fileName) const
 }
 
 void TDavinciDat3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                   const TWriteContext&) const {
+                                   const TWriteContext& context) const {
   TTextFile text;
   text.Add("3DLUTSIZE " + std::to_string(lut.Size3D()));
   text.Add("");
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::BGR);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Pandora ---------------------------------------------------------------
@@ -173,5 +174,5 @@ void TPandora3DLutFormat::Write(const std::filesystem::path& fileName, const TLU
     AppendCodeTriple(line, rgb, bits, "\t");
     text.Add(line);
   });
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

@@ -75,7 +75,7 @@ void TFSI_DIT_3DLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut
 }
 
 void TFSI_DIT_3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                 const TWriteContext&) const {
+                                 const TWriteContext& context) const {
   const int n = lut.Size3D() > 0 ? lut.Size3D() : 0;
   std::string file(HeaderSize + 4 * std::size_t(n) * n * n, '\0');
   auto* header = reinterpret_cast<unsigned char*>(file.data());
@@ -95,5 +95,5 @@ void TFSI_DIT_3DLutFormat::Write(const std::filesystem::path& fileName, const TL
       }
   PutLE32(header + 40, dataSum);
   header[127] = FsiDitHeaderChecksum(header);
-  WriteFileAtomic(fileName, file);
+  WriteFileAtomic(fileName, file, context.Replace);
 }

@@ -110,10 +110,10 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
 // --- Academy/ASC Common LUT Format -------------------------------------------
 
 void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                          const TWriteContext&) const {
+                          const TWriteContext& context) const {
   std::string text, error;
   if (!OcioBridge().WriteClf(TablesOf(lut), text, error)) throw ELUTError(error);
-  WriteFileAtomic(fileName, text);
+  WriteFileAtomic(fileName, text, context.Replace);
 }
 
 // A scale and offset in front of the first table carries any domain.
@@ -135,7 +135,7 @@ bool TClfLutFormat::KeepsDomain(const TLutDomain&) const { return true; }
 // straight curve from -1..3 onto 0..1.
 
 void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                const TWriteContext&) const {
+                                const TWriteContext& context) const {
   TTextFile text;
   text.Add("CSPLUTV100");
   text.Add("3D");
@@ -166,7 +166,7 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
   const std::string n = std::to_string(lut.Size3D());
   text.Add(n + " " + n + " " + n);
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::RGB, Decimals);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // A profile gives this writer a cube alone, whose domain the curves carry.
@@ -182,7 +182,7 @@ bool TCinespaceLutFormat::KeepsDomain(const TLutDomain&) const { return true; }
 //   }
 
 void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                            const TWriteContext&) const {
+                            const TWriteContext& context) const {
   TTextFile text;
   text.Add("Version 1");
   const TLutDomain& d = lut.Domain1D;
@@ -193,7 +193,7 @@ void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& l
   text.Add("{");
   for (int i = 0; i < lut.Size1D(); ++i) AddTriple(text, lut.Curve(i), "    ");
   text.Add("}");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 bool TSpi1DLutFormat::KeepsDomain(const TLutDomain& domain) const { return domain.IsUniform(); }
@@ -206,7 +206,7 @@ bool TSpi1DLutFormat::KeepsDomain(const TLutDomain& domain) const { return domai
 //   0 0 0 0.0 0.0 0.0  ...
 
 void TSpi3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                            const TWriteContext&) const {
+                            const TWriteContext& context) const {
   const TLUT cube = CubeOnly(lut);
   const int n = cube.Size3D();
   TTextFile text;
@@ -219,5 +219,5 @@ void TSpi3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& l
       for (int b = 0; b < n; ++b)
         AddTriple(text, cube.Cube(r, g, b),
                   std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b) + " ");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

@@ -168,7 +168,7 @@ bool TFilmlight1DLutFormat::Detect(const std::filesystem::path& fileName) const 
 }
 
 void TFilmlight1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                  const TWriteContext&) const {
+                                  const TWriteContext& context) const {
   TTextFile text;
   text.Add("# Truelight Cube v2.0");
   text.Add("# lutLength " + std::to_string(lut.Size1D()));
@@ -178,13 +178,13 @@ void TFilmlight1DLutFormat::Write(const std::filesystem::path& fileName, const T
   AddFixedLines(text, lut, 1.0, 6);
   text.Add("# end");
   text.Add(ConvertedByLine);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Nucoda 1D -------------------------------------------------------------
 
 void TNucoda1DLutWriterFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                     const TWriteContext&) const {
+                                     const TWriteContext& context) const {
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 2");
   text.Add("");
@@ -193,7 +193,7 @@ void TNucoda1DLutWriterFormat::Write(const std::filesystem::path& fileName, cons
   text.Add("LUT_1D_SIZE " + std::to_string(lut.Size1D()));
   text.Add("");
   AddFixedLines(text, lut, 1.0, 6);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Colorfront OSD 1D -----------------------------------------------------
@@ -208,10 +208,10 @@ bool TColorFrontOSD1DLutFormat::Detect(const std::filesystem::path& fileName) co
 }
 
 void TColorFrontOSD1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      const TWriteContext&) const {
+                                      const TWriteContext& context) const {
   TTextFile text;
   AddFixedLines(text, lut, 1.0, 6);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Blackmagic HDLink 1D --------------------------------------------------
@@ -226,11 +226,11 @@ bool TBlackmagic1DLutFormat::Detect(const std::filesystem::path& fileName) const
 }
 
 void TBlackmagic1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                   const TWriteContext&) const {
+                                   const TWriteContext& context) const {
   TTextFile text;
   text.Add("R\tG\tB - HDLINK GAMMA TABLE");
   AddFixedLines(text, lut, 1000.0, 2);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- DaVinci Resolve ilut / olut -------------------------------------------

@@ -119,6 +119,7 @@ class TLustre1DParser : public TCountedCurveParser {
 class TCodex1DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return FloatValues ? 0 : BitsOfMaxCode(Divisor); }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -181,6 +182,7 @@ class TCodex1DParser : public TLutParser {
 class TQuantel1DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodeScale > 0 ? BitsOfMaxCode(CodeScale) : 0; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -274,7 +276,7 @@ void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
     AppendCodeTriple(line, lut.Curve(i), bits);
     text.Add(line);
   }
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Codex 1D, Scratch 1D --------------------------------------------------
@@ -309,7 +311,7 @@ void TCodex1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
   for (double TLutRGB::*channel : {&TLutRGB::R, &TLutRGB::G, &TLutRGB::B})
     for (int i = 0; i < n; ++i)
       text.Add(std::to_string(UnclampedCode(bits, lut.Curve(i).*channel)));
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Quantel 1D ------------------------------------------------------------
@@ -335,7 +337,7 @@ void TQuantel1DLutFormat::Write(const std::filesystem::path& fileName, const TLU
   text.Add("gamma");
   text.Add("r\tg\tb");
   AddCodeTripleLines(text, lut, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Fusion 1D -------------------------------------------------------------
@@ -370,7 +372,7 @@ void TFusion1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
     }
     text.Add(line);
   }
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Cine-tal 1D and Shake 1D ----------------------------------------------
@@ -380,5 +382,5 @@ void TCinetal1DLutFormat::Write(const std::filesystem::path& fileName, const TLU
   const int bits = context.Bits;
   TTextFile text;
   AddCodeTripleLines(text, lut, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

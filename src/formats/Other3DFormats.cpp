@@ -61,6 +61,7 @@ constexpr int NucodaRampLength = 4096;
 class TCodex3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodexCodeBits; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -80,6 +81,7 @@ class TCodex3DParser : public TLutParser {
 class TLuther3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return 10; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -96,6 +98,7 @@ class TLuther3DParser : public TLutParser {
 class TQuantel3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodeScale > 0 ? BitsOfMaxCode(CodeScale) : 0; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -266,7 +269,7 @@ void TCodex3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT&
   text.Add("");
   text.Add("R\tG\tB");
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Luther 3D -------------------------------------------------------------
@@ -288,7 +291,7 @@ void TLuther3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   text.Add("#channels: c3");
   text.Add("#elements = " + std::to_string(n * n * n));
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Quantel 3D ------------------------------------------------------------
@@ -314,7 +317,7 @@ void TQuantel3DLutFormat::Write(const std::filesystem::path& fileName, const TLU
   text.Add("cube data");
   text.Add("R G B");
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Colorfront OSD 3D -----------------------------------------------------
@@ -329,10 +332,10 @@ bool TColorFrontOSD3DLutFormat::Detect(const std::filesystem::path& fileName) co
 }
 
 void TColorFrontOSD3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                      const TWriteContext&) const {
+                                      const TWriteContext& context) const {
   TTextFile text;
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::BGR);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Nucoda 3D -------------------------------------------------------------
@@ -347,7 +350,7 @@ bool TNucoda3DLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                               const TWriteContext&) const {
+                               const TWriteContext& context) const {
   const int ramp = NucodaRampLength;
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 1");
@@ -367,7 +370,7 @@ void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   }
   text.Add("");
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- MatchLight 3D Cube ----------------------------------------------------

@@ -146,6 +146,7 @@ class T3dlParser : public TLutParser {
 class TLustre3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return BitsOfMaxCode(MaxMeshCode); }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -201,7 +202,7 @@ void T3dlLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
   }
   text.Add(shaper);
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Autodesk Lustre 3D ----------------------------------------------------
@@ -236,5 +237,5 @@ void TLustre3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   text.Add("");
   text.Add("LUT8");
   text.Add("gamma 1.0");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

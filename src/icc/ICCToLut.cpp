@@ -185,10 +185,10 @@ bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& r
                      int size, int bits, IConfirm& confirm) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
-  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+  TReplace replace = TReplace::Never;
+  if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   const TICCColorTransform transform(request);
   TLUT lut;
   SampleTransform(transform, is3D, size, lut);
-  registry.SaveLut(output, lut, profile, bits, &confirm);
-  return true;
+  return SaveLutUnlessKept(registry, output, lut, profile, bits, confirm, replace);
 }

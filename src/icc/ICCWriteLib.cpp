@@ -340,15 +340,18 @@ std::array<std::uint8_t, 16> ComputeProfileID(std::string_view profile) {
   return id;
 }
 
-void TICCProfileWriter::SaveProfile() { WriteFileAtomic(FileName_, ProfileBytes()); }
+void TICCProfileWriter::SaveProfile(TReplace replace) {
+  WriteFileAtomic(FileName_, ProfileBytes(), replace);
+}
 
-bool SaveAndFree(std::unique_ptr<TICCProfileWriter>& writer, std::string* reason) {
+bool SaveAndFree(std::unique_ptr<TICCProfileWriter>& writer, std::string* reason,
+                 TReplace replace) {
   if (!writer) {
     if (reason) *reason = "No profile to write.";
     return false;
   }
   try {
-    writer->SaveProfile();
+    writer->SaveProfile(replace);
   } catch (const std::exception& e) {
     if (reason) *reason = e.what();
     return false;

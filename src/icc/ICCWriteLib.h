@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileIO.h"
+
 // A growing byte buffer with the profile's big-endian writers. Every number
 // that goes into a profile passes through one of these.
 class TICCProfileStream {
@@ -110,7 +112,7 @@ class TICCProfileWriter {
   // rendering intent and the ID itself zeroed; version 2 has no ID).
   std::string ProfileBytes();
   // Writes the file atomically; failures raise EFileError.
-  void SaveProfile();
+  void SaveProfile(TReplace replace = TReplace::Allow);
 
   const std::filesystem::path& FileName() const { return FileName_; }
   int TagCount() const { return static_cast<int>(TagSignatures_.size()); }
@@ -134,7 +136,8 @@ std::array<std::uint8_t, 16> ComputeProfileID(std::string_view profile);
 
 // Saves, and frees the writer on success. Any failure is caught: the answer
 // is false, the writer is kept, and the reason goes to *reason when given.
-bool SaveAndFree(std::unique_ptr<TICCProfileWriter>& writer, std::string* reason = nullptr);
+bool SaveAndFree(std::unique_ptr<TICCProfileWriter>& writer, std::string* reason = nullptr,
+                 TReplace replace = TReplace::Allow);
 
 // The 'mluc' text: UTF-8 decoded to UTF-16 code units, a byte that is not
 // valid UTF-8 standing for the Latin-1 character of its code.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Errors.h"
+#include "core/InputGuard.h"
 
 namespace {
 
@@ -214,24 +215,27 @@ void BuildLutProfile(TICCProfileWriter& w, const TLUT& lut, const TLutProfileOpt
 }
 
 void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
-                     const TLutProfileOptions& options) {
+                     const TLutProfileOptions& options, TReplace replace) {
   const bool holdsData =
       (lut.LutType == lt1D && lut.Size1D() >= 2) || (lut.LutType == lt3D && lut.Size3D() >= 2);
   if (!holdsData) throw ELUTError("The LUT holds no curves or cube to put into a profile.");
   std::unique_ptr<TICCProfileWriter> writer = CreateProfileWriter(output, options.Version);
   BuildLutProfile(*writer, lut, options);
   std::string reason;
-  if (!SaveAndFree(writer, &reason)) throw EFileError("Could not write the profile. " + reason);
+  if (!SaveAndFree(writer, &reason, replace))
+    throw EFileError("Could not write the profile. " + reason);
 }
 
 bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
                      const std::filesystem::path& output, const TLutProfileOptions& options,
                      IConfirm& confirm, const TReadOptions& readOptions) {
-  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+  RefuseWritingOverInputs({output}, {lutFile});
+  TReplace replace = TReplace::Never;
+  if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   TLUT lut;
   registry.LoadLut(lutFile, lut, -1, readOptions);
   if (lut.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
   NormaliseLutForProfile(lut);
-  WriteLutProfile(output, lut, options);
+  WriteLutProfile(output, lut, options, replace);
   return true;
 }

@@ -60,7 +60,7 @@ void BuildLutProfile(TICCProfileWriter& writer, const TLUT& lut, const TLutProfi
 
 // Builds and writes the profile; a failed write raises EFileError.
 void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
-                     const TLutProfileOptions& options);
+                     const TLutProfileOptions& options, TReplace replace = TReplace::Allow);
 
 // Reads the LUT file (format found by its content), normalises and writes the
 // profile. A file that no format recognises is an ELUTError; nothing is

@@ -74,7 +74,7 @@ void THaldClut3DLutFormat::Write(const fs::path& fileName, const TLUT& lut,
     throw ELUTError("A Hald CLUT holds a cube of 4, 9, 16, 25, 36, 49, 64, 81 or 100 points, "
                     "not " + std::to_string(size) + ".");
   SaveDeepImage(fileName, LatticePicture(lut, HaldClutLayout(*level), BitsOf(context, HaldWhat)),
-                TImageFileType::Png);
+                TImageFileType::Png, context.Replace);
 }
 
 bool TStrip3DLutFormat::Detect(const fs::path& fileName) const {
@@ -100,7 +100,7 @@ void TStrip3DLutFormat::Write(const fs::path& fileName, const TLUT& lut,
   const int size = CubeSizeOf(lut);
   if (size < 2) throw ELUTError("A strip holds a cube of at least 2 points.");
   SaveDeepImage(fileName, LatticePicture(lut, TiledLayout(size, size), BitsOf(context, StripWhat)),
-                TImageFileType::Png);
+                TImageFileType::Png, context.Replace);
 }
 
 bool GenerateHaldClut(const fs::path& fileName, int level, int bits, TImageFileType type,
@@ -109,9 +109,10 @@ bool GenerateHaldClut(const fs::path& fileName, int level, int bits, TImageFileT
     throw ELUTError("The Hald CLUT level must be from " + std::to_string(MinHaldClutLevel) +
                     " to " + std::to_string(MaxHaldClutLevel) + ", not " + std::to_string(level) +
                     ".");
-  if (ConfirmWrite(confirm, fileName, false) != TConfirmAnswer::Yes) return false;
+  TReplace replace = TReplace::Never;
+  if (ConfirmWrite(confirm, fileName, false, &replace) != TConfirmAnswer::Yes) return false;
   TLUT identity;
   identity.LutType = ltEmpty;
-  SaveDeepImage(fileName, LatticePicture(identity, HaldClutLayout(level), bits), type);
+  SaveDeepImage(fileName, LatticePicture(identity, HaldClutLayout(level), bits), type, replace);
   return true;
 }

@@ -94,16 +94,18 @@ fs::path WithTypeExtension(fs::path fileName, TImageFileType type) {
 
 }  // namespace
 
-fs::path SaveBitmapAs(const TBitmap& bitmap, fs::path fileName, TImageFileType type) {
+fs::path SaveBitmapAs(const TBitmap& bitmap, fs::path fileName, TImageFileType type,
+                      TReplace replace) {
   fileName = WithTypeExtension(std::move(fileName), type);
-  SaveBitmap(fileName, bitmap, type);
+  SaveBitmap(fileName, bitmap, type, replace);
   return fileName;
 }
 
 fs::path GenerateHaldImage(const fs::path& fileName, TImageFileType type, IConfirm& confirm) {
   const fs::path target = WithTypeExtension(fileName, type);
-  if (ConfirmWrite(confirm, target, false) != TConfirmAnswer::Yes) return {};
-  return SaveBitmapAs(GenerateHaldBitmap(), target, type);
+  TReplace replace = TReplace::Never;
+  if (ConfirmWrite(confirm, target, false, &replace) != TConfirmAnswer::Yes) return {};
+  return SaveBitmapAs(GenerateHaldBitmap(), target, type, replace);
 }
 
 TBitmap ObsIdentityStrip() {
@@ -148,8 +150,8 @@ void THaldImage3DLutFormat::Read(const fs::path& fileName, TLUT& lut,
 }
 
 void TOBS3DLutFormat::Write(const fs::path& fileName, const TLUT& lut,
-                            const TWriteContext&) const {
+                            const TWriteContext& context) const {
   TBitmap strip = ObsIdentityStrip();
   ApplyToBitmap(lut, strip);
-  SaveBitmap(fileName, strip, TImageFileType::Png);
+  SaveBitmap(fileName, strip, TImageFileType::Png, context.Replace);
 }

@@ -21,7 +21,7 @@ TBitmap GenerateHaldBitmap();
 // type's extension when the name has none; an extension the user typed is
 // kept as typed. Returns the path written.
 std::filesystem::path SaveBitmapAs(const TBitmap& bitmap, std::filesystem::path fileName,
-                                   TImageFileType type);
+                                   TImageFileType type, TReplace replace = TReplace::Allow);
 
 // Generate the identity Hald picture and save it with SaveBitmapAs, asking
 // before an existing file is replaced; an empty path when nothing was written.

@@ -161,13 +161,15 @@ TImageInfo DecodeImageFile(const fs::path& fileName, TBitmap& bitmap) {
   });
 }
 
-void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType type) {
+void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType type,
+                TReplace replace) {
   if (bitmap.Empty()) throw EImageError("Cannot save an empty picture.");
   std::vector<unsigned char> encoded;
   std::string error;
   if (!Codecs().Encode(bitmap, type, fileName.string(), encoded, error)) throw EImageError(error);
-  WriteFileAtomic(fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()),
-                                             encoded.size()));
+  WriteFileAtomic(fileName,
+                  std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()),
+                  replace);
 }
 
 TDeepPicture DecodeDeepImage(const fs::path& fileName) {
@@ -179,12 +181,14 @@ TDeepPicture DecodeDeepImage(const fs::path& fileName) {
   return picture;
 }
 
-void SaveDeepImage(const fs::path& fileName, const TDeepPicture& picture, TImageFileType type) {
+void SaveDeepImage(const fs::path& fileName, const TDeepPicture& picture, TImageFileType type,
+                   TReplace replace) {
   if (picture.Width <= 0 || picture.Height <= 0) throw EImageError("Cannot save an empty picture.");
   std::vector<unsigned char> encoded;
   std::string error;
   if (!Codecs().EncodeDeep(picture, type, fileName.string(), encoded, error))
     throw EImageError(error);
-  WriteFileAtomic(fileName, std::string_view(reinterpret_cast<const char*>(encoded.data()),
-                                             encoded.size()));
+  WriteFileAtomic(fileName,
+                  std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()),
+                  replace);
 }

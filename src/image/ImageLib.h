@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileIO.h"
 #include "image/Bitmap.h"
 
 // An image that cannot be decoded or encoded; the message is the codec's own.
@@ -97,8 +98,9 @@ TDeepPicture DecodeDeepImage(const std::filesystem::path& fileName);
 // 8 or 16 bits, TIFF also float; BMP and JPEG: 8 bits), crash-safe like
 // SaveBitmap.
 void SaveDeepImage(const std::filesystem::path& fileName, const TDeepPicture& picture,
-                   TImageFileType type);
+                   TImageFileType type, TReplace replace = TReplace::Allow);
 
 // Encode as the given type (not by the name's extension) and replace the file
 // only once the whole image is encoded. JPEG is written at quality 100.
-void SaveBitmap(const std::filesystem::path& fileName, const TBitmap& bitmap, TImageFileType type);
+void SaveBitmap(const std::filesystem::path& fileName, const TBitmap& bitmap, TImageFileType type,
+                TReplace replace = TReplace::Allow);

@@ -19,6 +19,7 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
   const TLutOutputProfile& profile = *settings.Profile;
   // A size the resampling cannot use is refused before anything is written.
   CheckProfileSize(registry, profile, settings.Size);
+  CheckBatchOutputs(registry, rows, settings);
   progress.Begin("Convertion...", "The selected files are being converted. Please wait...");
   TProgressScope scope{progress};
   const std::size_t n = rows.size();  // all rows, so the bar may stop short of 100
@@ -28,7 +29,8 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
     try {
       const std::filesystem::path output =
           OutputPathFor(settings.OutputFolder, row.FileName, profile);
-      const TConfirmAnswer answer = ConfirmWrite(confirm, output, true);
+      TReplace replace = TReplace::Never;
+      const TConfirmAnswer answer = ConfirmWrite(confirm, output, true, &replace);
       if (answer == TConfirmAnswer::No) {
         if (settings.OnSkipped) settings.OnSkipped(row, output);
         continue;
@@ -39,7 +41,12 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       TLutDomain lost;
       const TLUT target = ReadResampled(registry, row.Path(), profile, settings.Size,
                                         RowReadOptions(row, settings), &lost);
-      registry.SaveLut(output, target, profile, settings.Bits, &confirm);
+      try {
+        registry.SaveLut(output, target, profile, settings.Bits, &confirm, replace);
+      } catch (const EOutputKept&) {
+        if (settings.OnSkipped) settings.OnSkipped(row, KeptFile(registry, profile, output));
+        continue;
+      }
       ReportWritten(settings, row, output,
                     CheckWritten(registry, row, settings, output, target, lost));
     } catch (const std::exception& error) {

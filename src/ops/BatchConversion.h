@@ -48,6 +48,13 @@ struct TBatchSettings {
   std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnSkipped;
 };
 
+// A batch refused before anything was written: two rows would write one
+// output, or an output would replace one of the batch's inputs.
+class EBatchError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // An output that does not read back.
 class TVerifyError : public std::runtime_error {
  public:

@@ -1,9 +1,56 @@
 #include "ops/BatchRow.h"
 
+#include <map>
+#include <system_error>
+
+#include "core/InputGuard.h"
+#include "ops/Conversion.h"
+
+namespace {
+
+std::string Quoted(const std::filesystem::path& file) { return "\"" + file.string() + "\""; }
+
+}  // namespace
+
+void CheckBatchOutputs(const TLutRegistry& registry, const std::vector<TLutFileRow>& rows,
+                       const TBatchSettings& settings) {
+  const TLutOutputProfile& profile = *settings.Profile;
+  std::map<std::filesystem::path, std::filesystem::path> inputs;  // key -> as given
+  for (const TLutFileRow& row : rows)
+    if (row.Checked) inputs.emplace(SameFileKey(row.Path()), row.Path());
+  std::map<std::filesystem::path, std::filesystem::path> writtenBy;  // output key -> input
+  for (const TLutFileRow& row : rows) {
+    if (!row.Checked) continue;
+    const std::filesystem::path output = OutputPathFor(settings.OutputFolder, row.FileName, profile);
+    std::vector<std::filesystem::path> files = registry.ProfileFormat(profile).CompanionFiles(output);
+    files.insert(files.begin(), output);
+    for (const std::filesystem::path& file : files) {
+      const std::filesystem::path key = SameFileKey(file);
+      if (const auto input = inputs.find(key); input != inputs.end())
+        throw EBatchError("Converting " + Quoted(row.Path()) + " would write over the input " +
+                          Quoted(input->second) + "; nothing was converted.");
+      const auto [first, added] = writtenBy.emplace(key, row.Path());
+      if (!added)
+        throw EBatchError(Quoted(first->second) + " and " + Quoted(row.Path()) +
+                          " would both be written to " + Quoted(file) +
+                          "; nothing was converted.");
+    }
+  }
+}
+
 TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settings) {
   TReadOptions options = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
   options.CdlId = settings.CdlId;
   return options;
+}
+
+std::filesystem::path KeptFile(const TLutRegistry& registry, const TLutOutputProfile& profile,
+                               const std::filesystem::path& output) {
+  for (const std::filesystem::path& file : registry.ProfileFormat(profile).CompanionFiles(output)) {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(file, ec))) return file;
+  }
+  return output;
 }
 
 TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,

@@ -12,6 +12,17 @@
 
 TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settings);
 
+// Outputs of one batch never replace each other or an input of the batch
+// (the files a writer puts beside its output included), whatever the
+// answers and flags: EBatchError names the files before anything is written.
+void CheckBatchOutputs(const TLutRegistry& registry, const std::vector<TLutFileRow>& rows,
+                       const TBatchSettings& settings);
+
+// The file whose keeping left the output unwritten (EOutputKept): the
+// writer's companion that exists, as the skip report names it.
+std::filesystem::path KeptFile(const TLutRegistry& registry, const TLutOutputProfile& profile,
+                               const std::filesystem::path& output);
+
 struct TWrittenRow {
   TClipReport Clipped;
   std::optional<double> Difference;  // with OnVerified: the largest one read back

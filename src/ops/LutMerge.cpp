@@ -1,5 +1,6 @@
 #include "ops/LutMerge.h"
 
+#include "core/InputGuard.h"
 #include "ops/BitsOverride.h"
 
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
@@ -27,13 +28,16 @@ bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesyst
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                    int bits, IConfirm& confirm, const TReadOptions& readOptions) {
   CheckCubeSize(size);
-  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+  std::vector<std::filesystem::path> outputs = registry.ProfileFormat(profile).CompanionFiles(output);
+  outputs.push_back(output);
+  RefuseWritingOverInputs(outputs, files);
+  TReplace replace = TReplace::Never;
+  if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   TLUT target;
   target.LutType = lt3D;
   target.SetSize3D(size);
   ComposeLuts(registry, files, target, readOptions, &registry.ProfileFormat(profile));
-  registry.SaveLut(output, target, profile, bits, &confirm);
-  return true;
+  return SaveLutUnlessKept(registry, output, target, profile, bits, confirm, replace);
 }
 
 void SwapByDrag(std::vector<std::filesystem::path>& files, int from, int onto) {

@@ -8,7 +8,6 @@
 #include <exception>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <thread>
 
 #include "ops/BatchConversion.h"
@@ -39,6 +38,8 @@ struct TRowWork {
   std::filesystem::path Output;
   bool Convert = false;  // the question answered Yes
   bool Skipped = false;  // answered No
+  bool Kept = false;     // a file the writer puts beside the output was kept
+  TReplace Replace = TReplace::Never;
   bool Readable = false;
   bool Done = false;
   bool LetPass = false;  // failed, and the error handler went on
@@ -56,23 +57,17 @@ class TParallelBatch {
   // Asks about every checked row in order; false when the user cancelled
   // (the rows before still run).
   bool Plan(IConfirm& confirm) {
-    // An output an earlier row will write is there by the time the one-thread
-    // batch reaches this row, so it is asked about as an existing file.
-    std::set<std::filesystem::path> planned;
     for (std::size_t i = 0; i < Rows.size(); ++i) {
       if (!Rows[i].Checked) continue;
       TRowWork& work = Work[i];
       try {
         work.Output = OutputPathFor(Settings.OutputFolder, Rows[i].FileName, *Settings.Profile);
-        const TConfirmAnswer answer = planned.count(work.Output.lexically_normal())
-                                          ? confirm.ConfirmOverwrite(work.Output, true)
-                                          : ConfirmWrite(confirm, work.Output, true);
+        const TConfirmAnswer answer = ConfirmWrite(confirm, work.Output, true, &work.Replace);
         if (answer == TConfirmAnswer::Cancel) {
           PlannedEnd = i;
           return false;
         }
         work.Convert = answer == TConfirmAnswer::Yes;
-        if (work.Convert) planned.insert(work.Output.lexically_normal());
         work.Skipped = answer == TConfirmAnswer::No;
       } catch (...) {
         work.Error = std::current_exception();
@@ -108,9 +103,13 @@ class TParallelBatch {
         if (Stop) return;
       }
       try {
-        Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &WriterConfirm);
+        Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &WriterConfirm,
+                         work.Replace);
         work.Written = CheckWritten(Registry, row, Settings, work.Output, lut, lost);
         Finish(work, nullptr, verifying && !work.Written->VerifyError);
+      } catch (const EOutputKept&) {
+        work.Kept = true;
+        Finish(work, nullptr, true);
       } catch (...) {
         Finish(work, std::current_exception(), false);
       }
@@ -133,6 +132,11 @@ class TParallelBatch {
         if (progress.Cancelled()) return TBatchResult::Cancelled;
         std::unique_lock lock(Mutex);
         Changed.wait(lock, [&] { return work.Done; });
+      }
+      if (work.Kept) {
+        if (Settings.OnSkipped)
+          Settings.OnSkipped(row, KeptFile(Registry, *Settings.Profile, work.Output));
+        continue;
       }
       try {
         if (work.Error) std::rethrow_exception(work.Error);
@@ -207,6 +211,7 @@ TBatchResult ConvertCheckedFilesParallel(const TLutRegistry& registry,
                                          IProgress& progress, int jobs) {
   if (jobs <= 1) return ConvertCheckedFiles(registry, rows, settings, confirm, progress);
   CheckProfileSize(registry, *settings.Profile, settings.Size);
+  CheckBatchOutputs(registry, rows, settings);
   TParallelBatch batch(registry, rows, settings, confirm);
   const bool planned = batch.Plan(confirm);
   progress.Begin("Convertion...", "The selected files are being converted. Please wait...");

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/InputGuard.h"
 #include "core/StringLib.h"
 #include "image/Preview.h"
 #include "ops/BitsOverride.h"
@@ -70,6 +71,7 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
                       const std::filesystem::path& picture, const std::filesystem::path& output,
                       TImageFileType outputType, IConfirm& confirm,
                       const TReadOptions& readOptions) {
+  RefuseWritingOverInputs({output}, {lutFile, picture});
   TLUT lut;
   OnFile(lutFile, [&] { LoadLutFile(registry, lutFile, lut, readOptions); });
   bool deep = false;
@@ -77,10 +79,11 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
   if (deep) {
     TDeepPicture deep;
     OnFile(picture, [&] { deep = DecodeDeepImage(picture); });
-    if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+    TReplace replace = TReplace::Never;
+    if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
     OnFile(output, [&] {
       GradeDeepPicture(lut, deep);
-      SaveDeepImage(output, deep, outputType);
+      SaveDeepImage(output, deep, outputType, replace);
     });
     return true;
   }
@@ -94,10 +97,11 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
       LoadImageToBitmap(picture, bitmap);
     }
   });
-  if (ConfirmWrite(confirm, output, false) != TConfirmAnswer::Yes) return false;
+  TReplace replace = TReplace::Never;
+  if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   OnFile(output, [&] {
     GradeOnEveryCore(lut, bitmap);
-    SaveBitmap(output, bitmap, outputType);
+    SaveBitmap(output, bitmap, outputType, replace);
   });
   return true;
 }

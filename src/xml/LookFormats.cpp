@@ -180,7 +180,7 @@ void TSpeedgradeLook3DLutFormat::Read(const std::filesystem::path& fileName, TLU
 }
 
 void TSpeedgradeLook3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
-                                       const TWriteContext&) const {
+                                       const TWriteContext& context) const {
   TTextFile text;
   AddShaderHead(text);
   AddShaderTail(text);
@@ -206,7 +206,7 @@ void TSpeedgradeLook3DLutFormat::Write(const std::filesystem::path& fileName, co
   text.Add("    </data>");
   text.Add("</LUT>");
   text.Add("</look>");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- Premiere look ---------------------------------------------------------
@@ -215,22 +215,29 @@ std::filesystem::path LookCubePath(const std::filesystem::path& lookFile) {
   return std::filesystem::path(lookFile).replace_extension(".cube");
 }
 
+std::vector<std::filesystem::path> TSpeedgradeLook3DLutV2Format::CompanionFiles(
+    const std::filesystem::path& fileName) const {
+  return {LookCubePath(fileName)};
+}
+
 void TSpeedgradeLook3DLutV2Format::Write(const std::filesystem::path& fileName, const TLUT& lut,
                                          const TWriteContext& context) const {
   const std::filesystem::path cube = LookCubePath(fileName);
   std::error_code ec;
-  if (std::filesystem::exists(cube, ec)) {
+  const bool exists = std::filesystem::exists(std::filesystem::symlink_status(cube, ec));
+  if (exists) {
     if (!context.Confirm)
       throw EFileError("The look's LUT file \"" + cube.string() +
                        "\" already exists and nobody was asked to overwrite it; nothing was "
                        "written.");
-    if (context.Confirm->ConfirmOverwrite(cube, true) != TConfirmAnswer::Yes) return;
+    if (context.Confirm->ConfirmOverwrite(cube, true) != TConfirmAnswer::Yes) throw EOutputKept();
   }
-  TCube3DLutFormat().Write(cube, lut, {});
+  // The cube is replaced only when the user said so above.
+  TCube3DLutFormat().Write(cube, lut, {0, nullptr, exists ? TReplace::Allow : TReplace::Never});
   TTextFile text;
   AddShaderHead(text);
   text.Add("          <LUT>\"" + cube.filename().string() + "\"</LUT>");
   AddShaderTail(text);
   text.Add("</look>");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

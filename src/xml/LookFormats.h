@@ -29,10 +29,12 @@ class TSpeedgradeLook3DLutV2Format : public TLUTFormat {
   // Writes the LUT as a .cube beside the look (through the Cube 3D format),
   // then the look naming it. An existing .cube is replaced only when the
   // context's Confirm answers Yes to the overwrite question; any other answer
-  // writes neither file and returns normally. Without Confirm, an existing
+  // writes neither file and raises EOutputKept. Without Confirm, an existing
   // .cube raises EFileError and nothing is written.
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  std::vector<std::filesystem::path> CompanionFiles(
+      const std::filesystem::path& fileName) const override;
 };
 
 // The .cube a Premiere look at this path refers to.

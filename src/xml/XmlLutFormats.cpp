@@ -149,7 +149,7 @@ void TClipster3DLutFormat::Write(const std::filesystem::path& fileName, const TL
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.Add("</values>");
   text.Add("</LUT3D>");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- S.two 1D --------------------------------------------------------------
@@ -203,7 +203,7 @@ void TStwo1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
   }
   text.Add("</data>");
   text.Add("</lut>");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }
 
 // --- PixelFarm PFClean 3D --------------------------------------------------
@@ -238,5 +238,5 @@ void TPFClean3D_Format::Write(const std::filesystem::path& fileName, const TLUT&
   AddCodeNodes(text, lut, TNodeOrder::BlueFastest, bits);
   text.Add("</cube>");
   text.Add("</lut>");
-  text.SaveToFile(fileName);
+  text.SaveToFile(fileName, context.Replace);
 }

@@ -274,7 +274,7 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
       {"hald " + Q(Path("h.png")), 2, "written as .bmp, .jpg or .tif"},
       {"hald " + Q(Path("h.bmp")), 1, "--overwrite"},
       {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("out.gif")), 2, "OUTPUT must end in"},
-      {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")), 1, "--overwrite"},
+      {"apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Write("g.bmp", "")), 1, "--overwrite"},
       {"apply " + Q(Write("notes.txt", "hi\n")) + " " + Q(Path("h.bmp")) + " " + Q(Path("o.png")), 1,
        "notes.txt: Unknown LUT format."},
       {"apply " + lut + " " + Q(Write("pic.gif", "GIF89a")) + " " + Q(Path("o.png")), 1,
@@ -286,7 +286,7 @@ TEST_F(Tovilut, HaldAndApplyRefuseWhatTheyCannotDo) {
     EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
   }
   EXPECT_FALSE(fs::exists(Path("o.png")));
-  EXPECT_EQ(Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("h.bmp")) + " --overwrite").status, 0);
+  EXPECT_EQ(Run("apply " + lut + " " + Q(Path("h.bmp")) + " " + Q(Path("g.bmp")) + " --overwrite").status, 0);
 }
 
 TEST_F(Tovilut, StandardHaldClutsAreGeneratedAndFineOnesResampled) {
@@ -549,6 +549,21 @@ TEST_F(Tovilut, InputBitsReachEveryReader) {
   TRun run = Run("info --input-bits 12 " + lut);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Has(run.out, "  Integer codes read at: 12 bits\n")) << run.out;
+  // Without --input-bits, info says the depth the reader worked out.
+  const struct {
+    const char* Profile;
+    const char* Says;
+  } depths[] = {{"3dl-scratch", "12 bits"}, {"lustre-1d", "16 bits"}, {"quantel-1d", "10 bits"},
+                {"lustre-3d", "12 bits"}, {"cube-resolve", "the file's own depth"}};
+  for (const auto& d : depths) {
+    ASSERT_EQ(Run(std::string("convert -q -p ") + d.Profile + " -o " + Q(Path(d.Profile)) + " " +
+                  Q(DataFile("cube/identity_2.cube")))
+                  .status,
+              0);
+    const fs::path written = fs::directory_iterator(Path(d.Profile))->path();
+    run = Run("info " + Q(written));
+    EXPECT_TRUE(Has(run.out, std::string("  Integer codes read at: ") + d.Says)) << run.out;
+  }
   ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
   const struct {
     std::string Ten, Twelve;
@@ -597,6 +612,54 @@ TEST_F(Tovilut, JsonForPipelines) {
   EXPECT_TRUE(Has(parsed.out, "a comment\\twith a tab")) << parsed.out;
 }
 
+// Outputs of one run never replace each other or an input, with or without
+// --overwrite, and nothing is written (the one-thread and the parallel batch).
+TEST_F(Tovilut, OutputsNeverReplaceEachOtherOrAnInput) {
+  const fs::path a = Write("d1/a.cube", ReadText(DataFile("cube/identity_2.cube")));
+  Write("d2/a.cube", ReadText(DataFile("cube/identity_2.cube")));
+  for (const char* jobs : {"1", "2"}) {
+    TRun run = Run(std::string("convert --overwrite -j ") + jobs + " -p cube-resolve -o " +
+                   Q(Path("out")) + " " + Q(Path("d1/a.cube")) + " " + Q(Path("d2/a.cube")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, "would both be written to \"" + (Path("out") / "a.cube").string()))
+        << run.err;
+    EXPECT_FALSE(fs::exists(Path("out/a.cube")));
+    run = Run(std::string("convert --overwrite -j ") + jobs + " -p cube-resolve -o " +
+              Q(Path("d1")) + " " + Q(a));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, "would write over the input")) << run.err;
+    EXPECT_EQ(ReadText(a), ReadText(DataFile("cube/identity_2.cube")));
+  }
+  // The commands of one output refuse it too.
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  const std::string before = ReadText(Path("h.bmp"));
+  for (const std::string& args :
+       {"merge --overwrite -p cube-resolve -o " + Q(a) + " " + Q(a) + " " + Q(Path("d2/a.cube")),
+        "lut2icc --overwrite " + Q(a) + " -o " + Q(a),
+        "apply --overwrite " + Q(a) + " " + Q(Path("h.bmp")) + " -o " + Q(Path("h.bmp"))}) {
+    const TRun run = Run(args);
+    EXPECT_EQ(run.status, 1) << args;
+    EXPECT_TRUE(Has(run.err, "is the input")) << args << "\n" << run.err;
+  }
+  EXPECT_EQ(ReadText(a), ReadText(DataFile("cube/identity_2.cube")));
+  EXPECT_EQ(ReadText(Path("h.bmp")), before);
+}
+
+// A look whose companion .cube is kept was not written, and is not said to be.
+TEST_F(Tovilut, SkipExistingReportsOnlyWhatWasWritten) {
+  const fs::path source = Write("in/grade.cube", ReadText(DataFile("cube/identity_2.cube")));
+  Write("out/grade.cube", "kept\n");
+  for (const char* jobs : {"1", "2"}) {
+    const TRun run = Run(std::string("convert --skip-existing -j ") + jobs +
+                         " -p premiere -o " + Q(Path("out")) + " " + Q(source));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(Has(run.out, "->")) << run.out;
+    EXPECT_TRUE(Has(run.out, (Path("out") / "grade.cube").string())) << run.out;
+    EXPECT_FALSE(fs::exists(Path("out/grade.look")));
+    EXPECT_EQ(ReadText(Path("out/grade.cube")), "kept\n");
+  }
+}
+
 // --jobs gives what one job gives: the same files, byte for byte, the same
 // messages in the same order (clipping warnings and read-back figures
 // included), the same status, with and without a failure.
@@ -613,9 +676,6 @@ TEST_F(Tovilut, JobsChangeNothingButTheTime) {
   // Sorted between lustre-3d and pandora-m3d.
   Write("mixed/m_broken.cube", "LUT_3D_SIZE abc\n");
   Write("mixed/hot.cube", "LUT_3D_SIZE 2\n0 0 0\n1.5 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
-  // Last, two inputs for one output: the second finds the first one's file.
-  fs::copy_file(Path("mixed/3dl-scratch/identity_2.3dl"), Path("mixed/z.3dl"));
-  fs::copy_file(DataFile("cube/identity_2.cube"), Path("mixed/z.cube"));
   for (const bool keepGoing : {true, false}) {
     std::string results[2][3];
     for (int j = 0; j < 2; ++j) {
@@ -645,7 +705,6 @@ TEST_F(Tovilut, JobsChangeNothingButTheTime) {
     EXPECT_EQ(results[0][2], results[1][2]);
     EXPECT_TRUE(Has(results[0][1], "m_broken.cube:1:")) << results[0][1];
     EXPECT_EQ(Has(results[0][2], "quantel"), keepGoing) << results[0][2];
-    EXPECT_EQ(Has(results[0][1], "z.3dl: already exists"), keepGoing) << results[0][1];
     EXPECT_TRUE(Has(results[0][1], "hot.cube: warning: 605 values outside 0..1 (from 0 to 1.5)")) << results[0][1];
     EXPECT_TRUE(Has(results[0][0], "hot.3dl: largest difference")) << results[0][0];
   }

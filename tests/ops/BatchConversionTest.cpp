@@ -1,6 +1,7 @@
 #include "ops/BatchConversion.h"
 
 #include <deque>
+#include <fstream>
 
 #include "TestSupport.h"
 #include "ops/Conversion.h"
@@ -66,19 +67,83 @@ TEST_F(Batch, ProgressCountsAllRowsAndSkipsUnchecked) {
 }
 
 TEST_F(Batch, OverwriteQuestionNoSkipsCancelStops) {
-  const std::vector<TLutFileRow> rows = {Row("in/a", "one.cube"), Row("in/b", "one.cube"),
-                                         Row("in/a", "two.cube"), Row("in/a", "three.cube")};
+  const std::vector<TLutFileRow> rows = {Row("in/a", "one.cube"), Row("in/a", "two.cube"),
+                                         Row("in/a", "three.cube")};
   Write("out/two.cube", "keep\n");
+  Write("out/three.cube", "keep too\n");
   Confirm.Answers = {TConfirmAnswer::No, TConfirmAnswer::Cancel};
-  // The second one.cube maps onto the first one's output: asked, answered No.
   EXPECT_EQ(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress),
             TBatchResult::Cancelled);
   ASSERT_EQ(Confirm.Asked.size(), 2u);
-  EXPECT_EQ(Confirm.Asked[0], "The " + Path("out/one.cube").string() +
+  EXPECT_EQ(Confirm.Asked[0], "The " + Path("out/two.cube").string() +
                                   " file is already exist. Are you sure want you to overwrite it?");
+  EXPECT_TRUE(fs::exists(Path("out/one.cube")));
   EXPECT_EQ(ReadText(Path("out/two.cube")), "keep\n");
-  EXPECT_FALSE(fs::exists(Path("out/three.cube")));
-  EXPECT_EQ(Progress.Steps, (std::vector<double>{25}));
+  EXPECT_EQ(ReadText(Path("out/three.cube")), "keep too\n");
+  EXPECT_EQ(Progress.Steps, (std::vector<double>{100.0 / 3}));
+}
+
+// Outputs of one batch never replace each other or one of its inputs,
+// whatever the answers: refused before anything is written.
+TEST_F(Batch, OutputsNeverReplaceEachOtherOrAnInput) {
+  const TLutOutputProfile* look = nullptr;
+  for (const auto& p : LutRegistry().LutOutputProfiles())
+    if (p.Name == "Adobe Premiere Look") look = &p;
+  ASSERT_NE(look, nullptr);
+  const struct {
+    const char* Name;
+    std::vector<TLutFileRow> Rows;
+    std::string Folder;
+    const TLutOutputProfile* Profile;
+    const char* Says;
+  } cases[] = {
+      {"one name from two folders", {Row("in/a", "two.cube"), Row("in/b", "one.cube"), Row("in/a", "one.cube")},
+       "out", Settings.Profile, "would both be written to"},
+      {"into the input's folder", {Row("in/a", "one.cube")}, "in/a", Settings.Profile,
+       "would write over the input"},
+      {"the same folder spelt another way", {Row("in/a", "one.cube")}, "in/b/../a", Settings.Profile,
+       "would write over the input"},
+      {"the look's cube over its source", {Row("in/a", "one.cube")}, "in/a", look,
+       "would write over the input"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Settings.OutputFolder = Path(c.Folder);
+    Settings.Profile = c.Profile;
+    Confirm.Answers = {TConfirmAnswer::Yes, TConfirmAnswer::Yes};
+    try {
+      ConvertCheckedFiles(LutRegistry(), c.Rows, Settings, Confirm, Progress);
+      ADD_FAILURE() << "not refused";
+    } catch (const EBatchError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.Says), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(Confirm.Asked.empty());
+    EXPECT_EQ(ReadText(Path("in/a/one.cube")), ReadText(DataFile("cube/identity_2.cube")));
+  }
+  EXPECT_FALSE(fs::exists(Path("out/two.cube")));
+  EXPECT_FALSE(fs::exists(Path("out/one.cube")));
+}
+
+// A file that another writer puts at the output while the batch works on it
+// is reported, not replaced: only an existing file the user approved is.
+TEST_F(Batch, AnOutputThatAppearsMeanwhileIsNotReplaced) {
+  struct TRacingProgress : TRecordingProgress {
+    fs::path Target;
+    void SetProgress(double percent) override {
+      TRecordingProgress::SetProgress(percent);
+      std::ofstream(Target) << "the other writer's\n";
+    }
+  } racing;
+  racing.Target = Path("out/one.cube");
+  std::string error;
+  Settings.OnError = [&](const TLutFileRow&, const std::exception& e) {
+    error = e.what();
+    return true;
+  };
+  EXPECT_EQ(ConvertCheckedFiles(LutRegistry(), {Row("in/a", "one.cube")}, Settings, Confirm, racing),
+            TBatchResult::Completed);
+  EXPECT_NE(error.find("already exists"), std::string::npos) << error;
+  EXPECT_EQ(ReadText(Path("out/one.cube")), "the other writer's\n");
 }
 
 TEST_F(Batch, CancelBetweenFilesKeepsEarlierOutputs) {

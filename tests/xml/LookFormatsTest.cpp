@@ -193,7 +193,7 @@ TEST_F(LookFormats, PremiereLookAsksBeforeReplacingTheCube) {
 
   for (const TConfirmAnswer declined : {TConfirmAnswer::No, TConfirmAnswer::Cancel}) {
     TScriptedConfirm confirm({declined});
-    premiere.Write(look, MakeCube(4), {0, &confirm});
+    EXPECT_THROW(premiere.Write(look, MakeCube(4), {0, &confirm}), EOutputKept);
     EXPECT_EQ(confirm.Questions, std::vector<std::string>{"The " + cube.string() +
                                                           " file is already exist. Are you sure want you to overwrite it?"});
     EXPECT_EQ(ReadText(cube), "precious");

@@ -1,0 +1,15 @@
+// No operation writes over one of its own inputs, whatever the answers and
+// flags: a conversion into the source's folder would otherwise replace the
+// source with its own conversion.
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+// One spelling per file: relative names, "..", and links in the folders
+// resolved as far as the files exist.
+std::filesystem::path SameFileKey(const std::filesystem::path& file);
+
+// EFileError naming both when an output is one of the inputs.
+void RefuseWritingOverInputs(const std::vector<std::filesystem::path>& outputs,
+                             const std::vector<std::filesystem::path>& inputs);
