@@ -42,6 +42,7 @@ class TClfLutFormat : public TOcioLutFormat {
                        {".clf", ".ctf"}, "<PROCESSLIST") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
 class TCinespaceLutFormat : public TOcioLutFormat {
@@ -50,6 +51,8 @@ class TCinespaceLutFormat : public TOcioLutFormat {
       : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect, {".csp"}, "CSPLUTV100") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  // The input curves carry any domain.
+  bool KeepsDomain(const TLutDomain& domain) const override;
 
  protected:
   // OpenColorIO 2.1 never returns from a file whose METADATA block is not
@@ -64,6 +67,8 @@ class TSpi1DLutFormat : public TOcioLutFormat {
                        "LENGTH") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  // "From min max": one pair for every channel.
+  bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
 class TSpi3DLutFormat : public TOcioLutFormat {
