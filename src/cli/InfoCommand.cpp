@@ -60,6 +60,7 @@ std::string LutJson(const std::string& file, const std::string& format, const TL
     return "[" + FormatShortest(v.R) + "," + FormatShortest(v.G) + "," + FormatShortest(v.B) + "]";
   };
   object.AddRaw("domain", "{\"min\":" + triple(d.Min) + ",\"max\":" + triple(d.Max) + "}");
+  if (!lut.Title.empty()) object.Add("title", lut.Title);
   object.AddRaw("comments", JsonStringArray(lut.Comments));
   return object.Text();
 }

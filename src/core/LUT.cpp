@@ -255,11 +255,13 @@ TLUT TLUT::Resampled(TLUT&& source, TLutType type, int size, bool keepDomain) {
     return target;
   }
   target.Comments = std::move(source.Comments);
+  target.Title = std::move(source.Title);
   return target;
 }
 
 void TLUT::ConvertFrom(const TLUT& source) {
   Comments = source.Comments;
+  Title = source.Title;
   if (LutType == lt3D) {
     const int n = Size3D_;
     if (source.LutType == lt3D && source.Size3D_ == n && source.Domain3D == Domain3D) {

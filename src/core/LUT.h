@@ -48,6 +48,9 @@ class TLUT {
   TLutType LutType = lt1D;
   int CodeBits = 0;  // the depth integer codes were read at; 0: the file holds other numbers
   std::vector<std::string> Comments;
+  // A cube file's TITLE: shown before the comments, written as the title of
+  // formats that have one and as the first comment of those with comments.
+  std::string Title;
   TLutDomain Domain1D;  // the curves' inputs
   // The cube's inputs; behind curves (lt1DThen3D) these are the curves' outputs.
   TLutDomain Domain3D;

@@ -33,6 +33,7 @@ std::vector<std::string> LutInfoLines(const TLUT& lut) {
     lines.push_back("Input domain: " + DomainText(lut.InputDomain()));
   if (lut.LutType == lt1DThen3D && !lut.Domain3D.IsUnit())
     lines.push_back("Cube input domain: " + DomainText(lut.Domain3D));
+  if (!lut.Title.empty()) lines.push_back("TITLE \"" + lut.Title + "\"");
   lines.insert(lines.end(), lut.Comments.begin(), lut.Comments.end());
   return lines;
 }

@@ -2,13 +2,20 @@
 
 #include "core/StringLib.h"
 
-void AddCommentLines(TTextFile& text, const TLUT& lut, std::string_view prefix) {
+void AddCommentLines(TTextFile& text, const TLUT& lut, std::string_view prefix,
+                     bool withTitle) {
+  if (withTitle && !lut.Title.empty()) text.Add(std::string(prefix) + "TITLE \"" + lut.Title + "\"");
   std::string line;
   for (const std::string& comment : lut.Comments) {
     line.assign(prefix);
     line.append(comment);
     text.Add(line);
   }
+}
+
+void AddTitleLine(TTextFile& text, const TLUT& lut, const std::string& fallback) {
+  const std::string& title = lut.Title.empty() ? fallback : lut.Title;
+  if (!title.empty()) text.Add("TITLE \"" + title + "\"");
 }
 
 void AppendFixedTriple(std::string& out, const TLutRGB& rgb, int decimals,

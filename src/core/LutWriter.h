@@ -11,8 +11,12 @@
 
 inline constexpr std::string_view ConvertedByLine = "# Converted by Tovi LUT Converter";
 
-// prefix + each comment line of the record.
-void AddCommentLines(TTextFile& text, const TLUT& lut, std::string_view prefix = "# ");
+// prefix + each comment line of the record, after its title as a comment
+// (TITLE "name") unless the format writes the title on a line of its own.
+void AddCommentLines(TTextFile& text, const TLUT& lut, std::string_view prefix = "# ",
+                     bool withTitle = true);
+// TITLE "title": the record's title, else the fallback; nothing when both are empty.
+void AddTitleLine(TTextFile& text, const TLUT& lut, const std::string& fallback = {});
 
 // "r g b" with FormatFixed(decimals); the separator between the values is given.
 void AppendFixedTriple(std::string& out, const TLutRGB& rgb, int decimals,

@@ -83,6 +83,7 @@ class TCube3DParser : public TLutParser {
 
   void Finish(TLUT& lut) override {
     if (!Format.ReadsShaperAndRanges) return;
+    lut.Title = Keywords.Title;
     if (Shaper) {
       lut.LutType = lt1DThen3D;
       if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) lut.Domain1D = *r;
@@ -214,6 +215,7 @@ class TCube1DParser : public TLutParser {
   using TLutParser::TLutParser;
 
   void Finish(TLUT& lut) override {
+    lut.Title = Keywords.Title;
     if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) lut.Domain1D = *r;
   }
 
@@ -252,9 +254,10 @@ std::unique_ptr<TLutParser> TCube3DLutFormat::NewParser(const std::filesystem::p
 void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
                              const TWriteContext& context) const {
   TTextFile text;
-  AddCommentLines(text, lut);
+  AddCommentLines(text, lut, "# ", false);
   text.Add(ConvertedByLine);
   text.Add("");
+  AddTitleLine(text, lut);
   if (lut.LutType == lt1DThen3D) {  // kept only under a profile with INPUT_RANGE lines
     AddSizeLine(text, "LUT_1D_SIZE", lut.Size1D());
     if (!lut.Domain1D.IsUnit()) AddInputRangeLine(text, "LUT_1D_INPUT_RANGE", lut.Domain1D);
@@ -365,9 +368,10 @@ std::unique_ptr<TLutParser> TCube1DLutFormat::NewParser(const std::filesystem::p
 void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
                              const TWriteContext& context) const {
   TTextFile text;
-  AddCommentLines(text, lut);
+  AddCommentLines(text, lut, "# ", false);
   text.Add(ConvertedByLine);
   text.Add("");
+  AddTitleLine(text, lut);
   AddSizeLine(text, "LUT_1D_SIZE", lut.Size1D());
   AddDomainLines(text, lut.Domain1D);
   AddCurveLines(text, lut);

@@ -60,7 +60,12 @@ TCubeKeywords ScanCubeKeywords(const TTextFile& lines) {
                (line.size() == word.size() || static_cast<unsigned char>(line[word.size()]) <= ' ');
       };
       const TRangeLine at{i, line};
-      if (keyword("LUT_1D_SIZE")) {
+      if (keyword("TITLE")) {
+        std::string_view title = Trim(line.substr(5));
+        if (title.size() >= 2 && title.front() == '"' && title.back() == '"')
+          title = title.substr(1, title.size() - 2);
+        if (k.Title.empty()) k.Title = title;
+      } else if (keyword("LUT_1D_SIZE")) {
         if (k.Size1D == -1) k.Size1D = StrToInt(line.substr(11));
       } else if (keyword("LUT_3D_SIZE")) {
         if (k.Size3D == -1) k.Size3D = StrToInt(line.substr(11));

@@ -15,6 +15,7 @@ struct TCubeKeywords {
   std::optional<TLutDomain> Domain;   // DOMAIN_MIN / DOMAIN_MAX: the file's input
   std::optional<TLutDomain> Range1D;  // LUT_1D_INPUT_RANGE
   std::optional<TLutDomain> Range3D;  // LUT_3D_INPUT_RANGE
+  std::string Title;                  // TITLE, without its quotes
 };
 
 // Look through every keyword line of a cube file. A malformed range (numbers

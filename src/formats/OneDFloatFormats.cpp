@@ -188,7 +188,7 @@ void TNucoda1DLutWriterFormat::Write(const std::filesystem::path& fileName, cons
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 2");
   text.Add("");
-  text.Add("TITLE \"" + fileName.stem().string() + "\"");
+  AddTitleLine(text, lut, fileName.stem().string());
   text.Add("");
   text.Add("LUT_1D_SIZE " + std::to_string(lut.Size1D()));
   text.Add("");

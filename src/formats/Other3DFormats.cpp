@@ -355,7 +355,7 @@ void TNucoda3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
   TTextFile text;
   text.Add("NUCODA_3D_CUBE 1");
   text.Add("");
-  text.Add("TITLE \"" + fileName.stem().string() + "\"");
+  AddTitleLine(text, lut, fileName.stem().string());
   text.Add("");
   text.Add("LUT_1D_SIZE " + std::to_string(ramp));
   text.Add("LUT_3D_SIZE " + std::to_string(lut.Size3D()));

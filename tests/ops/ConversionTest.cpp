@@ -3,11 +3,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <random>
 
 #include "TestSupport.h"
+#include "core/LutInfo.h"
 #include "core/StringLib.h"
 #include "registry/FormatTable.h"
 
@@ -260,6 +262,43 @@ TEST_F(Conversion, WithoutADomainTheOutputCoversZeroToOne) {
   EXPECT_EQ(lost, (TLutDomain{{0, 0, 0}, {2, 2, 2}}));
   EXPECT_TRUE(target.Domain3D.IsUnit());
   EXPECT_EQ(target.Cube(1, 2, 0), (TLutRGB{0.5, 1, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+// A cube's TITLE is shown with the comments and carried into every output
+// that has a title or comment lines, and read back from the cubes we write.
+TEST_F(Conversion, TheCubeTitleIsShownAndCarried) {
+  const fs::path source = Write("titled.cube",
+                                "TITLE \"Night grade\"\n# a comment\nLUT_3D_SIZE 2\n0 0 0\n1 0 0\n"
+                                "0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  const TLUT lut = Load(source);
+  EXPECT_EQ(lut.Title, "Night grade");
+  const std::vector<std::string> info = LutInfoLines(lut);
+  EXPECT_NE(std::find(info.begin(), info.end(), "TITLE \"Night grade\""), info.end());
+  const struct {
+    const char* Profile;
+    const char* Line;
+    bool ReadBack;
+  } cases[] = {
+      {"Cube 3D Davinci", "TITLE \"Night grade\"", true},
+      {"Cube 1D", "TITLE \"Night grade\"", true},
+      {"Nucoda 3D", "TITLE \"Night grade\"", false},
+      {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", "# TITLE \"Night grade\"", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Profile);
+    const TLutOutputProfile& profile = Profile(c.Profile);
+    const fs::path out = Path(std::string("out.") + profile.Extension);
+    ConvertLutFile(LutRegistry(), source, out, profile, profile.DefaultSize, -1);
+    const std::string text = ReadText(out);
+    EXPECT_NE(text.find(std::string(c.Line) + "\n"), std::string::npos) << text.substr(0, 200);
+    if (c.ReadBack) {
+      EXPECT_EQ(Load(out).Title, "Night grade");
+    }
+  }
 }
 
 }  // namespace
