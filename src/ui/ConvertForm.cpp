@@ -1,5 +1,6 @@
 #include "ui/ConvertForm.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   btnSelectFolder->setFixedWidth(32);
   btnSelectFolder->setAutoDefault(false);
   Controls = new TOutputOptionControls(registry, TOptionsDialog::Convert, this);
+  chkVerify = new QCheckBox(QStringLiteral("Read every output back and check it"), this);
   btnConvert = new QPushButton(QStringLiteral("Convert"), this);
   btnConvert->setDefault(true);
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -38,6 +40,7 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   grid->addWidget(Controls->cbxDimSize, 2, 1);
   grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 3, 0);
   grid->addWidget(Controls->cbxBits, 3, 1);
+  grid->addWidget(chkVerify, 4, 1);
   grid->setColumnStretch(1, 1);
   grid->setVerticalSpacing(14);
   auto* buttons = new QHBoxLayout;
@@ -49,13 +52,14 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   layout->addLayout(grid);
   layout->addStretch();
   layout->addLayout(buttons);
-  setFixedSize(475, 246);
+  setFixedSize(475, 276);  // the box's row beside the specified 246
 
   setTabOrder(edtOutFolder, btnSelectFolder);
   setTabOrder(btnSelectFolder, Controls->cbxOutFormat);
   setTabOrder(Controls->cbxOutFormat, Controls->cbxDimSize);
   setTabOrder(Controls->cbxDimSize, Controls->cbxBits);
-  setTabOrder(Controls->cbxBits, btnConvert);
+  setTabOrder(Controls->cbxBits, chkVerify);
+  setTabOrder(chkVerify, btnConvert);
   setTabOrder(btnConvert, btnCancel);
 
   connect(btnSelectFolder, &QPushButton::clicked, this, &TfrmConvert::btnSelectFolderClick);

@@ -5,6 +5,7 @@
 #include "ui/OptionControls.h"
 
 class IDialogs;
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -19,6 +20,9 @@ class TfrmConvert : public TOptionDialog {
   QLineEdit* edtOutFolder;
   QPushButton* btnSelectFolder;
   TOutputOptionControls* Controls;
+  // Read every output back after writing it and report how far it is from
+  // its source (off by default, so the dialog converts as it always did).
+  QCheckBox* chkVerify;
   QPushButton* btnConvert;
   QPushButton* btnCancel;
 

@@ -1,5 +1,6 @@
 // The option dialogs, the merge list's drag-to-swap and the About box, each
 // opened without a modal loop.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,7 +67,8 @@ class DialogsTest : public QObject {
     TfrmConvert dialog(LutRegistry(), Dialogs, nullptr);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Convertion Settings"));
-    QCOMPARE(dialog.size(), QSize(475, 246));
+    QCOMPARE(dialog.size(), QSize(475, 276));  // the specified 246 and the read-back box
+    QVERIFY(!dialog.chkVerify->isChecked());
     QCOMPARE(dialog.Controls->cbxOutFormat->currentIndex(), -1);
     QVERIFY(!dialog.btnConvert->isEnabled() && !dialog.Controls->cbxDimSize->isEnabled());
     Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
