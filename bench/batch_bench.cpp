@@ -81,7 +81,7 @@ int main() {
     const TLutOutputProfile& p = Profile(k.profile);
     const std::string name = "lut" + std::to_string(i) + "." + p.Extension;
     LutRegistry().SaveLut(dir / "in" / name, Source(k.is3D, k.size), p, -1);
-    rows.push_back({name, (dir / "in").string(), true, TLutFileEntry{-1, -1}});
+    rows.push_back({name, (dir / "in").string(), true, TLutFileEntry{-1, -1, {}}});
   }
   const TLutOutputProfile& target = Profile("Cube 3D Davinci");
 

@@ -40,7 +40,7 @@ void CheckBatchOutputs(const TLutRegistry& registry, const std::vector<TLutFileR
 
 TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settings) {
   TReadOptions options = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
-  options.CdlId = settings.CdlId;
+  if (!settings.CdlId.empty()) options.CdlId = settings.CdlId;  // the command line's --cdl-id
   return options;
 }
 

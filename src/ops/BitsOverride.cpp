@@ -11,6 +11,7 @@ int BitsPositionOf(int bitsPerValue) {
 TReadOptions ReadOptionsOf(const TLutFileEntry& entry) {
   TReadOptions options;
   options.InputBits = entry.BitsPerValue;
+  options.CdlId = entry.CdlId;
   return options;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "core/LUTFormat.h"
 
@@ -11,6 +12,7 @@
 struct TLutFileEntry {
   int BitsPerValue = -1;  // -1: let the reader work it out
   int FormatIndex = -1;   // the format that recognised the file
+  std::string CdlId;      // the correction of a CDL collection read; "": the first
 };
 
 // The list position of a depth ("Default", "8", ... "16"); the way back is

@@ -23,6 +23,7 @@
 #include "ops/Conversion.h"
 #include "ui/About.h"
 #include "ui/BatchSummary.h"
+#include "ui/CdlChoiceForm.h"
 #include "ui/ConvertForm.h"
 #include "ui/Dialogs.h"
 #include "ui/FileDrop.h"
@@ -252,7 +253,8 @@ void TfrmMain::AddFiles(QStringList files) {
       item->setText(colFileName, info.fileName());
       item->setText(colFolder, QDir::toNativeSeparators(info.absolutePath()));
       if (found >= 0) {
-        item->Entry = TLutFileEntry{-1, found};
+        item->Entry = TLutFileEntry{-1, found, ChooseCdlCorrection(Dialogs_, this, Registry_, found,
+                                                                    ToPath(info.absoluteFilePath()))};
         ShowRowFormat(item);
         item->setCheckState(colFileName, Qt::Checked);
       } else {
@@ -270,6 +272,7 @@ void TfrmMain::AddFiles(QStringList files) {
 void TfrmMain::ShowRowFormat(TFileItem* row) {
   QString caption = ToQString(Registry_.GetLutFormat(row->Entry->FormatIndex)->Name);
   if (row->Entry->BitsPerValue > 0) caption += QStringLiteral(" (%1 bit)").arg(row->Entry->BitsPerValue);
+  if (!row->Entry->CdlId.empty()) caption += QStringLiteral(" (%1)").arg(ToQString(row->Entry->CdlId));
   row->setText(colFormat, caption);
 }
 

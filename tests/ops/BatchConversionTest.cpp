@@ -47,7 +47,7 @@ class Batch : public TempDirTest {
     Settings.Size = 5;
   }
   TLutFileRow Row(const std::string& folder, const std::string& name, bool checked = true) {
-    return {name, Path(folder).string(), checked, TLutFileEntry{-1, 1}};
+    return {name, Path(folder).string(), checked, TLutFileEntry{-1, 1, {}}};
   }
   TBatchSettings Settings;
   TScriptedConfirm Confirm;

@@ -15,6 +15,8 @@
 #include "UiTestSupport.h"
 #include "core/LUTFormat.h"
 #include "ops/OutputOptions.h"
+#include "ops/BitsOverride.h"
+#include "ui/CdlChoiceForm.h"
 #include "ui/ConvertForm.h"
 #include "ui/MainForm.h"
 #include "ui/PreviewImage.h"
@@ -129,6 +131,35 @@ class MainFormTest : public QObject {
     QCOMPARE(Main->RowCount(), 4);
     QCOMPARE(Dialogs.LastOpenFolder, QDir::toNativeSeparators(Dir.path()));
     QVERIFY(Dialogs.Informations.isEmpty() && Dialogs.Errors.isEmpty());
+  }
+
+  // A CDL collection of several corrections asks which one the row stands
+  // for; the row shows it and every read from the list uses it.
+  void aCdlCollectionAsksWhichCorrection() {
+    const auto correction = [](const char* id, const char* slope) {
+      return QByteArray("<ColorCorrection id=\"") + id + "\"><SOPNode><Slope>" + slope +
+             "</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection>\n";
+    };
+    const QString ccc = WriteText(Dir.path(), "looks.ccc",
+                                  "<ColorCorrectionCollection>\n" + correction("warm", "1 1 1") +
+                                      correction("cool", "0.5 0.5 0.5") +
+                                      "</ColorCorrectionCollection>\n");
+    QStringList offered;
+    Dialogs.RunHandlers.push_back([&](QDialog& dialog) {
+      auto* choice = dynamic_cast<TfrmCdlChoice*>(&dialog);
+      if (!choice) return int(QDialog::Rejected);
+      for (int i = 0; i < choice->cbxCorrection->count(); ++i)
+        offered << choice->cbxCorrection->itemText(i);
+      choice->cbxCorrection->setCurrentIndex(1);
+      return int(QDialog::Accepted);
+    });
+    Add({ccc});
+    QCOMPARE(offered, QStringList({"warm", "cool"}));
+    QCOMPARE(Text(0, 1), QStringLiteral("ASC CDL (cool)"));
+    QCOMPARE(ReadOptionsOf(*Main->Row(0)->Entry).CdlId, std::string("cool"));
+    // Dismissed: the first correction, as before.
+    Add({ccc});
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL"));
   }
 
   void checkStateRuleAndUnknownMessage() {
