@@ -23,6 +23,7 @@
 #include "ops/Conversion.h"
 #include "ui/About.h"
 #include "ui/BatchSummary.h"
+#include "ui/BatchWorker.h"
 #include "ui/ConvertForm.h"
 #include "ui/Dialogs.h"
 #include "ui/FileDrop.h"
@@ -409,9 +410,15 @@ void TfrmMain::btnConvertClick() {
   TfrmProgress progress(this);
   TProgressWindowReport report(progress);
   TDialogConfirm dialogConfirm(Dialogs_, this);
-  TSkipCountingConfirm confirm(dialogConfirm, count, std::move(outputs));
+  TInterfaceConfirm asked(dialogConfirm);
+  // The handlers above and the skip count run on the batch's thread; what
+  // they gather is read here once that thread has ended.
+  TSkipCountingConfirm confirm(asked, count, std::move(outputs));
   try {
-    count.Cancelled = ConvertCheckedFiles(Registry_, rows, settings, confirm, report) == TBatchResult::Cancelled;
+    RunOffInterfaceThread([&] {
+      count.Cancelled =
+          ConvertCheckedFiles(Registry_, rows, settings, confirm, report) == TBatchResult::Cancelled;
+    });
   } catch (const std::exception& error) {
     progress.Hide();
     const QString text = failed.empty()

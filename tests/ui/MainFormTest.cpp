@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -19,6 +21,7 @@
 #include "ui/MainForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
+#include "ui/ProgressDlg.h"
 #include "ui/SetBitsPerValueForm.h"
 
 namespace {
@@ -229,6 +232,45 @@ class MainFormTest : public QObject {
     QVERIFY(!QFile::exists(out.path() + "/b.cube") && !QFile::exists(out.path() + "/c.cube"));
     QVERIFY(Main->isEnabled());
     QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 1 failed."));
+  }
+
+  // Three files, the outputs of a and b already there. a's question is
+  // answered Yes; b's is asked after a is written, and Cancel is pressed in
+  // the progress window while it is open: a stays written, b and c are not.
+  void batchRunsBesideTheWindowAndStopsAtCancel() {
+    QTemporaryDir in, out;
+    Add({WriteCube(in.path(), "a.cube", 0.5), WriteCube(in.path(), "b.cube"), WriteCube(in.path(), "c.cube")});
+    WriteText(out.path(), "a.cube", "old\n");
+    WriteText(out.path(), "b.cube", "old\n");
+    Dialogs.ConfirmAnswers = {TConfirmAnswer::Yes, TConfirmAnswer::Yes};
+    QList<QThread*> askers;
+    bool ticked = false, tickedDuringBatch = false, aWrittenBeforeB = false;
+    Dialogs.WhileAsking = [&](const QString&) {
+      askers << QThread::currentThread();
+      auto* progress = Main->findChild<TfrmProgress*>();
+      QVERIFY(progress && progress->isVisible());
+      if (askers.size() == 1) {
+        // The window's own events go on while the batch works.
+        QTimer::singleShot(0, Main.get(), [&] {
+          ticked = true;
+          tickedDuringBatch = progress->isVisible() && !Main->isEnabled();
+        });
+        return;
+      }
+      QVERIFY(QTest::qWaitFor([&] { return ticked; }));
+      aWrittenBeforeB = ReadAll(out.path() + "/a.cube").contains("LUT_3D_SIZE");
+      progress->btnCancel->click();
+    };
+    ScriptConvert(out.path(), "Cube 3D Davinci");
+    Main->btnConvertClick();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(askers, (QList<QThread*>{QThread::currentThread(), QThread::currentThread()}));
+    QVERIFY(Dialogs.Confirmations[1].contains("b.cube"));
+    QVERIFY(tickedDuringBatch && aWrittenBeforeB);
+    QCOMPARE(ReadAll(out.path() + "/b.cube"), QByteArray("old\n"));
+    QVERIFY(!QFile::exists(out.path() + "/c.cube"));
+    QVERIFY(Main->isEnabled());
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 0 failed, cancelled."));
   }
 
   void errorsShowTheirLine() {
