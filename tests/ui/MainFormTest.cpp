@@ -251,7 +251,7 @@ class MainFormTest : public QObject {
       QVERIFY(progress && progress->isVisible());
       if (askers.size() == 1) {
         // The window's own events go on while the batch works.
-        QTimer::singleShot(0, Main.get(), [&] {
+        QTimer::singleShot(0, Main.get(), [&, progress] {
           ticked = true;
           tickedDuringBatch = progress->isVisible() && !Main->isEnabled();
         });
