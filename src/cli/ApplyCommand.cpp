@@ -1,9 +1,9 @@
 // `tovilut apply LUT IMAGE -o OUTPUT`: grade a picture with any LUT the
 // program reads (OUTPUT may also follow IMAGE, as it did before -o). 8-bit
 // pictures are graded at 8 bits per channel exactly as the preview does;
-// 16-bit ones at 16 bits and float TIFF in float, keeping alpha. The
-// output's extension picks its encoding (.png, .bmp, .jpg, .tif), which
-// keeps as much of the depth as it can hold.
+// 16-bit ones at 16 bits, and float TIFF, OpenEXR and 10-bit DPX in float,
+// keeping alpha. The output's extension picks its encoding (.png, .bmp,
+// .jpg, .tif, .exr, .dpx), which keeps as much of the depth as it can hold.
 #include <iostream>
 #include <memory>
 
@@ -32,7 +32,7 @@ int RunApply(const TApplyOptions& o) {
       OutputFileOption(o.Output.empty() ? o.OutputOption : o.Output, nullptr);
   const auto outputType = ImageFileTypeOf(output);
   if (!outputType)
-    throw EUsageError("OUTPUT must end in .png, .bmp, .jpg or .tif, not '" +
+    throw EUsageError("OUTPUT must end in .png, .bmp, .jpg, .tif, .exr or .dpx, not '" +
                      FileExtension(output) + "'");
   const TReadOptions readOptions{ParseBits(o.InputBits), {}};
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
@@ -54,9 +54,9 @@ TCommand AddApplyCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("apply", "Apply a LUT to a picture at its own depth");
   auto o = std::make_shared<TApplyOptions>();
   cmd->add_option("LUT", o->Lut, "LUT file in any readable format")->required();
-  cmd->add_option("IMAGE", o->Image, "Picture to grade: .png, .bmp, .jpg, .tif; 16-bit and float pictures too")->required();
+  cmd->add_option("IMAGE", o->Image, "Picture to grade: .png, .bmp, .jpg, .tif, .exr, .dpx (16-bit and float ones at their depth)")->required();
   cmd->add_option("-o,--output", o->OutputOption,
-                  "Graded picture: .png, .bmp, .jpg (quality 100), .tif");
+                  "Graded picture: .png, .bmp, .jpg (quality 100), .tif, .exr, .dpx");
   cmd->add_option("OUTPUT", o->Output, "The graded picture, when not given with -o");
   AddInputBitsOption(*cmd, o->InputBits);
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);

@@ -32,7 +32,7 @@ std::filesystem::path HaldFileName(const THaldOptions& o) {
 std::filesystem::path WrittenHaldClut(const THaldOptions& o, IConfirm& confirm) {
   const std::filesystem::path file = HaldFileName(o);
   const auto type = ImageFileTypeOf(file);
-  if (!type)
+  if (!type || *type == TImageFileType::Exr || *type == TImageFileType::Dpx)
     throw EUsageError("a Hald CLUT is written as .png, .tif, .bmp or .jpg, not '" +
                       FileExtension(file) + "'");
   if (o.Bits == 16 && *type != TImageFileType::Png && *type != TImageFileType::Tiff)
@@ -43,7 +43,8 @@ std::filesystem::path WrittenHaldClut(const THaldOptions& o, IConfirm& confirm) 
 std::filesystem::path WrittenHaldImage(const THaldOptions& o, IConfirm& confirm) {
   const std::filesystem::path file = HaldFileName(o);
   const auto type = ImageFileTypeOf(file);
-  if (!type || *type == TImageFileType::Png)
+  if (!type || (*type != TImageFileType::Bmp && *type != TImageFileType::Jpeg &&
+                 *type != TImageFileType::Tiff))
     throw EUsageError("a Hald image is written as .bmp, .jpg or .tif, not '" +
                       FileExtension(file) + "'");
   if (o.Bits != 8) throw EUsageError("--bits needs --level");

@@ -31,9 +31,13 @@ const char* KindOf(TLutType type) {
 }
 
 // Integer codes are read at the depth given, or at the one the format
-// works out from the file.
-std::string BitsText(int inputBits) {
-  return inputBits == -1 ? "the file's own depth" : std::to_string(inputBits) + " bits";
+// worked out from the file.
+int ReadBits(const TLUT& lut, int inputBits) { return inputBits == -1 ? lut.CodeBits : inputBits; }
+
+std::string BitsText(const TLUT& lut, int inputBits) {
+  if (inputBits != -1) return std::to_string(inputBits) + " bits";
+  if (lut.CodeBits > 0) return std::to_string(lut.CodeBits) + " bits (from the file)";
+  return "the file's own depth";
 }
 
 std::string LutJson(const std::string& file, const std::string& format, const TLUT& lut,
@@ -44,10 +48,10 @@ std::string LutJson(const std::string& file, const std::string& format, const TL
   if (lut.LutType == lt1D || lut.LutType == lt1DThen3D) sizes.Add("1D", lut.Size1D());
   if (lut.LutType == lt3D || lut.LutType == lt1DThen3D) sizes.Add("3D", lut.Size3D());
   object.AddRaw("sizes", sizes.Text());
-  if (inputBits == -1) {
-    object.AddNull("bits");  // the file's own depth
+  if (const int bits = ReadBits(lut, inputBits); bits > 0) {
+    object.Add("bits", bits);
   } else {
-    object.Add("bits", inputBits);
+    object.AddNull("bits");  // not integer codes
   }
   // Readers scale every input range onto 0..1, the domain the record is looked up in.
   object.AddRaw("domain", "{\"min\":[0,0,0],\"max\":[1,1,1]}");
@@ -86,7 +90,7 @@ int RunInfo(const TInfoOptions& o) {
       }
       std::cout << file << "\n  Format: " << format << "\n";
       for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
-      std::cout << "  Integer codes read at: " << BitsText(inputBits) << "\n";
+      std::cout << "  Integer codes read at: " << BitsText(lut, inputBits) << "\n";
     } catch (const std::exception& e) {
       std::cout.flush();
       ReportFailure(file, e);

@@ -43,6 +43,13 @@ void TGenericLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   }
   if (!parser->Complete) throw ELUTError("Incomplete file.");
   parser->Finish(lut);
+  lut.CodeBits = parser->CodeBits();
+}
+
+int TLutParser::BitsOfMaxCode(double maxCode) {
+  for (int bits = 1; bits <= 32; ++bits)
+    if (maxCode == MaxCode(bits)) return bits;
+  return 0;
 }
 
 void TLutParser::CheckValue(const TLutRGB& rgb) {

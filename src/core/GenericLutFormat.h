@@ -24,6 +24,10 @@ class TLutParser {
   void Parse(const TTextFile& text, TLUT& lut);
   // Called once the record holds complete data of the format's kind.
   virtual void Finish(TLUT& lut) { (void)lut; }
+  // The depth the integer codes were read at (see TLUT::CodeBits): the
+  // CodeScale of the parsers whose scale is a number of bits; the others
+  // say their own.
+  virtual int CodeBits() const { return CodeScale > 0 ? CodeScale : 0; }
 
   int LutSize = -1;  // declared cube size or curve length; -1 while unknown
   bool Complete = false;
@@ -60,6 +64,8 @@ class TLutParser {
   int IndexB = 0;
   int EntryIndex = 0;  // the next curve entry
   int CodeScale = -1;  // the format's integer scale (bits or maximum code); -1 while unknown
+  // The bits whose largest code is maxCode (1023: 10); 0 when it is no such code.
+  static int BitsOfMaxCode(double maxCode);
   const TTextFile* Lines = nullptr;  // the whole text, during Parse
 };
 

@@ -31,6 +31,7 @@ class TLUT {
  public:
   int FormatIndex = -1;
   TLutType LutType = lt1D;
+  int CodeBits = 0;  // the depth integer codes were read at; 0: the file holds other numbers
   std::vector<std::string> Comments;
 
   int Size1D() const { return Size1D_; }

@@ -224,16 +224,27 @@ bool TryAppendFixedFast(std::string& out, int decimals, double value) {
   if (decimals < 0 || decimals > 9) return false;
   const double t = std::fabs(value) * scale[decimals];
   if (!(t < 1e8)) return false;  // also refuses NaN
-  if (std::fabs(t - std::floor(t) - 0.5) < 1e-6) return false;
-  char buf[48];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  const char* begin = buf;
-  if (*begin == '-') {  // a result of zero carries no sign
-    bool zero = true;
-    for (const char* p = begin + 1; p < res.ptr; ++p) zero = zero && (*p == '0' || *p == '.');
-    if (zero) ++begin;
+  // Away from a tie, t is within 1e-8 of the exact scaled value, so rounding
+  // it gives the digits that exact decimal rounding gives; ties are left to
+  // the slow path.
+  const double whole = std::floor(t);
+  if (std::fabs(t - whole - 0.5) < 1e-6) return false;
+  const auto n = static_cast<std::uint64_t>(whole) + (t - whole > 0.5 ? 1 : 0);
+  char buf[32];
+  char* end = buf + sizeof buf;
+  char* p = end;
+  std::uint64_t rest = n;
+  for (int i = 0; i < decimals; ++i) {
+    *--p = static_cast<char>('0' + rest % 10);
+    rest /= 10;
   }
-  out.append(begin, static_cast<std::size_t>(res.ptr - begin));
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (value < 0 && n != 0) *--p = '-';  // a result of zero carries no sign
+  out.append(p, static_cast<std::size_t>(end - p));
   return true;
 }
 

@@ -85,6 +85,7 @@ class TDavinciDatParser : public TLutParser {
 class TPandoraParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodeScale > 0 ? BitsOfMaxCode(CodeScale) : 0; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {

@@ -119,6 +119,7 @@ class TLustre1DParser : public TCountedCurveParser {
 class TCodex1DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return FloatValues ? 0 : BitsOfMaxCode(Divisor); }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -181,6 +182,7 @@ class TCodex1DParser : public TLutParser {
 class TQuantel1DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodeScale > 0 ? BitsOfMaxCode(CodeScale) : 0; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {

@@ -61,6 +61,7 @@ constexpr int NucodaRampLength = 4096;
 class TCodex3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodexCodeBits; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -80,6 +81,7 @@ class TCodex3DParser : public TLutParser {
 class TLuther3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return 10; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -96,6 +98,7 @@ class TLuther3DParser : public TLutParser {
 class TQuantel3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return CodeScale > 0 ? BitsOfMaxCode(CodeScale) : 0; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {

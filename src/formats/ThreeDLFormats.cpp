@@ -146,6 +146,7 @@ class T3dlParser : public TLutParser {
 class TLustre3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int CodeBits() const override { return BitsOfMaxCode(MaxMeshCode); }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {

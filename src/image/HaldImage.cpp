@@ -87,6 +87,8 @@ fs::path WithTypeExtension(fs::path fileName, TImageFileType type) {
       case TImageFileType::Jpeg: fileName += ".jpg"; break;
       case TImageFileType::Tiff: fileName += ".tif"; break;
       case TImageFileType::Png: fileName += ".png"; break;
+      case TImageFileType::Exr: fileName += ".exr"; break;
+      case TImageFileType::Dpx: fileName += ".dpx"; break;
     }
   }
   return fileName;

@@ -69,7 +69,9 @@ std::int64_t MaxPixelsPerByte(TImageFileType type) {
     case TImageFileType::Bmp: return 128;  // run-length: 255 pixels in 2 bytes
     case TImageFileType::Jpeg: return 512;  // a bit at least for each 8 x 8 block
     case TImageFileType::Tiff:  // LZW and deflate shrink at most about 1000:1,
-    case TImageFileType::Png: return 8256;  // here on one bit per pixel
+    case TImageFileType::Png:   // here on one bit per pixel
+    case TImageFileType::Exr: return 8256;
+    case TImageFileType::Dpx: return 1;  // uncompressed, at least a byte per pixel
   }
   return 0;
 }
@@ -135,7 +137,8 @@ std::optional<TImageFileType> ImageFileTypeOf(const fs::path& fileName) {
   static const std::pair<const char*, TImageFileType> extensions[] = {
       {".BMP", TImageFileType::Bmp},   {".JPG", TImageFileType::Jpeg},
       {".JPEG", TImageFileType::Jpeg}, {".TIF", TImageFileType::Tiff},
-      {".TIFF", TImageFileType::Tiff}, {".PNG", TImageFileType::Png}};
+      {".TIFF", TImageFileType::Tiff}, {".PNG", TImageFileType::Png},
+      {".EXR", TImageFileType::Exr},   {".DPX", TImageFileType::Dpx}};
   const std::string ext = UpperCase(FileExtension(fileName));
   for (const auto& [name, type] : extensions)
     if (ext == name) return type;
@@ -144,7 +147,9 @@ std::optional<TImageFileType> ImageFileTypeOf(const fs::path& fileName) {
 
 TImageInfo LoadImageToBitmap(const fs::path& fileName, TBitmap& bitmap) {
   const auto type = ImageFileTypeOf(fileName);
-  if (!type || *type == TImageFileType::Png) RaiseUnknownExtension(fileName);
+  if (!type || (*type != TImageFileType::Bmp && *type != TImageFileType::Jpeg &&
+                 *type != TImageFileType::Tiff))
+    RaiseUnknownExtension(fileName);
   return DecodeImageFile(fileName, bitmap);
 }
 

@@ -21,7 +21,9 @@ class EImageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class TImageFileType { Bmp, Jpeg, Tiff, Png };
+// Exr and Dpx are read and written by the picture grading only: the Hald
+// layouts and the preview keep to the first four.
+enum class TImageFileType { Bmp, Jpeg, Tiff, Png, Exr, Dpx };
 
 // What a file held before it became a 24-bit bitmap.
 struct TImageInfo {

@@ -125,7 +125,9 @@ TPictureHeader ReadPictureHeader(int fd, std::uint64_t size, TImageFileType type
     case TImageFileType::Bmp: return BmpHeader(file);
     case TImageFileType::Jpeg: return JpegHeader(file);
     case TImageFileType::Png: return PngHeader(file, size);
-    case TImageFileType::Tiff: break;
+    case TImageFileType::Tiff:
+    case TImageFileType::Exr:
+    case TImageFileType::Dpx: break;
   }
   return {};
 }

@@ -525,6 +525,21 @@ TEST_F(Tovilut, InputBitsReachEveryReader) {
   TRun run = Run("info --input-bits 12 " + lut);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Has(run.out, "  Integer codes read at: 12 bits\n")) << run.out;
+  // Without --input-bits, info says the depth the reader worked out.
+  const struct {
+    const char* Profile;
+    const char* Says;
+  } depths[] = {{"3dl-scratch", "12 bits"}, {"lustre-1d", "16 bits"}, {"quantel-1d", "10 bits"},
+                {"lustre-3d", "12 bits"}, {"cube-resolve", "the file's own depth"}};
+  for (const auto& d : depths) {
+    ASSERT_EQ(Run(std::string("convert -q -p ") + d.Profile + " -o " + Q(Path(d.Profile)) + " " +
+                  Q(DataFile("cube/identity_2.cube")))
+                  .status,
+              0);
+    const fs::path written = fs::directory_iterator(Path(d.Profile))->path();
+    run = Run("info " + Q(written));
+    EXPECT_TRUE(Has(run.out, std::string("  Integer codes read at: ") + d.Says)) << run.out;
+  }
   ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
   const struct {
     std::string Ten, Twelve;

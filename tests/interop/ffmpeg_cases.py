@@ -157,6 +157,43 @@ def not_read_case(tools, src, profile, size):
     return not_read(lambda: ffmpeg_evaluate(tools, out, colours, "lut3d"), record, six_decimals())
 
 
+def picture_pixels(path):
+    """A picture as FFmpeg decodes it: float samples, plane by plane."""
+    raw = path + ".raw"
+    run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-i", path,
+         "-f", "rawvideo", "-pix_fmt", "gbrpf32le", raw])
+    with open(raw, "rb") as f:
+        data = f.read()
+    return struct.unpack("<%df" % (len(data) // 4), data)
+
+
+def picture_case(tools, src, ext, pix_fmt):
+    """A deep picture FFmpeg makes, graded by `apply` and by FFmpeg's lut3d."""
+    picture = tools.path("pictures", "source." + ext)
+    graded = tools.path("pictures", "graded." + ext)
+    theirs = tools.path("pictures", "theirs." + ext)
+    for f in (picture, graded, theirs):
+        if os.path.exists(f):
+            os.remove(f)
+    run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=96x64",
+         "-frames:v", "1", "-pix_fmt", pix_fmt, picture])
+    run([tools.tovilut, "apply", "-q", src.cube(33), picture, "-o", graded])
+    escaped = src.cube(33).replace("\\", "\\\\").replace(":", "\\:").replace("'", "\\'")
+    run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-i", picture,
+         "-vf", "lut3d=file='%s':interp=trilinear" % escaped, "-pix_fmt", pix_fmt, theirs])
+    ours, ffmpeg = picture_pixels(graded), picture_pixels(theirs)
+    if len(ours) != len(ffmpeg):
+        raise RuntimeError("%d samples beside %d" % (len(ours), len(ffmpeg)))
+    return max(abs(x - y) for x, y in zip(ours, ffmpeg))
+
+
+# Deep pictures graded by `apply` against FFmpeg's lut3d on the same file.
+PICTURES = (
+    ("exr", "gbrpf32le", "33, float", 1e-6, "float OpenEXR graded in float by both"),
+    ("dpx", "gbrp10le", "33, 10 bits", 1.5 / 1023,
+     "10-bit DPX: FFmpeg grades at 10 bits, we in float; each rounds once"),
+)
+
 HALD_NOTE = "haldclut filter, trilinear; FFmpeg's own conversion of the CLUT's codes"
 GRADED = "graded by tovilut apply, both read"
 
@@ -172,6 +209,9 @@ def cases(tools):
     row = Row("Hald CLUT", GRADED, PROGRAM, "level 12 (144)", 1e-2,
               "we read it resampled onto 100 points: that resampling and FFmpeg's conversion")
     yield row, functools.partial(hald_graded_case, tools, src, 12)
+    for ext, pix_fmt, size, quantum, note in PICTURES:
+        row = Row("Picture (.%s)" % ext, GRADED, PROGRAM, size, quantum, note)
+        yield row, functools.partial(picture_case, tools, src, ext, pix_fmt)
     for profile, sizes, kind, quantum, note in CASES:
         for i, size in enumerate(sizes):
             row = Row(profile, WRITTEN, PROGRAM, str(size) + ("" if i else " (default)"),

@@ -52,6 +52,8 @@ const char* CodecName(TImageFileType type) {
     case TImageFileType::Jpeg: return "jpeg";
     case TImageFileType::Tiff: return "tiff";
     case TImageFileType::Png: return "png";
+    case TImageFileType::Exr: return "openexr";
+    case TImageFileType::Dpx: return "dpx";
   }
   return "png";
 }
@@ -72,6 +74,12 @@ void SetTypeAttributes(ImageSpec& spec, TImageFileType type) {
       // libpng's adaptive choice, in about a quarter of its time, which is
       // what video tools write by default too.
       spec.attribute("png:filter", 0x08);
+      break;
+    case TImageFileType::Exr:
+      spec.attribute("compression", "zip");
+      break;
+    case TImageFileType::Dpx:
+      spec.attribute("oiio:BitsPerSample", 10);  // the film scanners' depth
       break;
     case TImageFileType::Bmp:
       break;
@@ -265,11 +273,17 @@ class TOiioCodecs final : public IImageCodecs {
       error = CodecMessage({}, "No encoder for this picture type.");
       return false;
     }
-    const bool deepType = type == TImageFileType::Png || type == TImageFileType::Tiff;
+    const bool deepType = type == TImageFileType::Png || type == TImageFileType::Tiff ||
+                          type == TImageFileType::Exr || type == TImageFileType::Dpx;
     TypeDesc format = TypeDesc::UINT8;
-    if (picture.Float && type == TImageFileType::Tiff) {
+    if (type == TImageFileType::Exr) {
+      // Half floats hold 8-bit codes and half-float pictures exactly; the rest needs float.
+      const bool half = picture.Float ? picture.BitsPerSample <= 16 : picture.BitsPerSample <= 8;
+      format = half ? TypeDesc::HALF : TypeDesc::FLOAT;
+    } else if (picture.Float && type == TImageFileType::Tiff) {
       format = TypeDesc::FLOAT;
-    } else if (deepType && (picture.Float || picture.BitsPerSample > 8)) {
+    } else if (type == TImageFileType::Dpx ||
+               (deepType && (picture.Float || picture.BitsPerSample > 8))) {
       format = TypeDesc::UINT16;
     }
     // JPEG and BMP carry no alpha worth keeping here.
