@@ -2,7 +2,7 @@
 # Build the fuzz targets and run each of them for a while.
 #   fuzz/run.sh [SECONDS] [TARGET...]   default 600 seconds, every target
 #   fuzz/run.sh --short                 a few seconds each, for CI
-# Two targets run at a time, niced. Corpora grow in build-fuzz/corpus/TARGET
+# Two targets run at a time (TOVI_FUZZ_JOBS to change), niced. Corpora grow in build-fuzz/corpus/TARGET
 # (seeded from tests/data and from what every output profile writes); a
 # crash, sanitizer report, slow input or memory overrun is saved to
 # build-fuzz/artifacts/TARGET/ and makes the script fail.
@@ -95,6 +95,6 @@ run_one() {
 export -f run_one
 
 status=0
-printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$short" || status=$?
+printf '%s\n' "${targets[@]}" | xargs -P "${TOVI_FUZZ_JOBS:-2}" -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$short" || status=$?
 [ $status -ne 0 ] && echo "fuzz: a target failed; see build-fuzz/logs and build-fuzz/artifacts" >&2
 exit $status

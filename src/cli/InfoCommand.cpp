@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/JsonText.h"
 #include "core/LutInfo.h"
+#include "core/StringLib.h"
 #include "icc/ICCProfileInfo.h"
 #include "ops/BitsOverride.h"
 
@@ -53,8 +54,12 @@ std::string LutJson(const std::string& file, const std::string& format, const TL
   } else {
     object.AddNull("bits");  // not integer codes
   }
-  // Readers scale every input range onto 0..1, the domain the record is looked up in.
-  object.AddRaw("domain", "{\"min\":[0,0,0],\"max\":[1,1,1]}");
+  // The inputs the LUT takes (its first table's domain).
+  const TLutDomain& d = lut.InputDomain();
+  auto triple = [](const TLutRGB& v) {
+    return "[" + FormatShortest(v.R) + "," + FormatShortest(v.G) + "," + FormatShortest(v.B) + "]";
+  };
+  object.AddRaw("domain", "{\"min\":" + triple(d.Min) + ",\"max\":" + triple(d.Max) + "}");
   object.AddRaw("comments", JsonStringArray(lut.Comments));
   return object.Text();
 }

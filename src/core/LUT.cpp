@@ -32,6 +32,27 @@ inline AxisPos Locate(double x, int n) {
   return {lo, lo + 1 < n ? lo + 1 : n - 1, p - t};
 }
 
+// Where an input lies in a domain's channel, 0 at its minimum and 1 at its
+// maximum; on 0..1 this is the input itself, bit for bit.
+inline double Normalised(double x, double min, double max) { return (x - min) / (max - min); }
+
+inline TLutRGB Normalised(const TLutRGB& x, const TLutDomain& d) {
+  return {Normalised(x.R, d.Min.R, d.Max.R), Normalised(x.G, d.Min.G, d.Max.G),
+          Normalised(x.B, d.Min.B, d.Max.B)};
+}
+
+// The input of node i of count spread over min..max: the ends exactly, and
+// i/(count-1) itself on 0..1.
+inline double NodeInput(int i, int count, double min, double max) {
+  const double t = i / (count - 1.0);
+  return (1 - t) * min + t * max;
+}
+
+inline TLutRGB NodeInput(int r, int g, int b, int count, const TLutDomain& d) {
+  return {NodeInput(r, count, d.Min.R, d.Max.R), NodeInput(g, count, d.Min.G, d.Max.G),
+          NodeInput(b, count, d.Min.B, d.Max.B)};
+}
+
 }  // namespace
 
 void CheckCubeSize(int n) {
@@ -115,7 +136,8 @@ inline std::uint16_t CodeOf(double v, double maxCode) {
 TLutRGB TLUT::Interpolate3D(const TLutRGB& x) const {
   const int n = Size3D_;
   if (n < 1) return x;  // nothing to look up in; colours pass unchanged
-  return Trilinear(*this, Locate(x.R, n), Locate(x.G, n), Locate(x.B, n));
+  const TLutRGB u = Normalised(x, Domain3D);
+  return Trilinear(*this, Locate(u.R, n), Locate(u.G, n), Locate(u.B, n));
 }
 
 TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
@@ -125,7 +147,8 @@ TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
     const AxisPos p = Locate(in, m);
     return (1 - p.f) * (Curve(p.lo).*c) + (Curve(p.hi).*c) * p.f;
   };
-  return {channel(x.R, &TLutRGB::R), channel(x.G, &TLutRGB::G), channel(x.B, &TLutRGB::B)};
+  const TLutRGB u = Normalised(x, Domain1D);
+  return {channel(u.R, &TLutRGB::R), channel(u.G, &TLutRGB::G), channel(u.B, &TLutRGB::B)};
 }
 
 TLutRGB TLUT::ApplyToColor(const TLutRGB& x) const {
@@ -177,9 +200,10 @@ void TLUT::ApplyToBGR8(std::uint8_t* pixels, std::size_t count) const {
   }
   std::vector<AxisPos> axes(3 * 256);  // blue, green, red, as the bytes lie
   for (int v = 0; v < 256; ++v) {
-    axes[v] = Locate(stage[v].B, Size3D_);
-    axes[256 + v] = Locate(stage[v].G, Size3D_);
-    axes[512 + v] = Locate(stage[v].R, Size3D_);
+    const TLutRGB u = Normalised(stage[v], Domain3D);
+    axes[v] = Locate(u.B, Size3D_);
+    axes[256 + v] = Locate(u.G, Size3D_);
+    axes[512 + v] = Locate(u.R, Size3D_);
   }
   for (std::uint8_t* p = pixels; p != end; p += 3) {
     const TLutRGB y = Trilinear(*this, axes[512 + p[2]], axes[256 + p[1]], axes[p[0]]);
@@ -191,19 +215,34 @@ void TLUT::ApplyToBGR8(std::uint8_t* pixels, std::size_t count) const {
 
 void TLUT::FillIdentity3D() {
   const int n = Size3D_;
-  const double s = n - 1;
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b) Cube(r, g, b) = {r / s, g / s, b / s};
+      for (int b = 0; b < n; ++b) Cube(r, g, b) = NodeInput(r, g, b, n, Domain3D);
 }
 
-TLUT TLUT::Resampled(TLUT&& source, TLutType type, int size) {
+TLUT TLUT::Resampled(TLUT&& source, TLutType type, int size, bool keepDomain) {
+  if (type == lt1DThen3D) {
+    // The shaper stays as it is; only the cube behind it takes the size.
+    TLUT target = std::move(source);
+    TLUT cube;
+    cube.LutType = lt3D;
+    cube.Domain3D = target.Domain3D;
+    cube.Size3D_ = target.Size3D_;
+    cube.CubeData_ = std::move(target.CubeData_);
+    cube = Resampled(std::move(cube), lt3D, size);
+    target.Size3D_ = size;
+    target.CubeData_ = std::move(cube.CubeData_);
+    return target;
+  }
   TLUT target;
   target.LutType = type;
-  if (type == lt3D && source.LutType == lt3D && source.Size3D_ == size) {
+  const TLutDomain domain = keepDomain ? source.InputDomain() : TLutDomain{};
+  (type == lt3D ? target.Domain3D : target.Domain1D) = domain;
+  const bool sameDomain = source.InputDomain() == domain;
+  if (type == lt3D && source.LutType == lt3D && source.Size3D_ == size && sameDomain) {
     target.Size3D_ = size;
     target.CubeData_ = std::move(source.CubeData_);
-  } else if (type == lt1D && source.LutType == lt1D && source.Size1D_ == size) {
+  } else if (type == lt1D && source.LutType == lt1D && source.Size1D_ == size && sameDomain) {
     target.Size1D_ = size;
     target.CurveData_ = std::move(source.CurveData_);
   } else {
@@ -223,24 +262,20 @@ void TLUT::ConvertFrom(const TLUT& source) {
   Comments = source.Comments;
   if (LutType == lt3D) {
     const int n = Size3D_;
-    if (source.LutType == lt3D && source.Size3D_ == n) {
+    if (source.LutType == lt3D && source.Size3D_ == n && source.Domain3D == Domain3D) {
       CubeData_ = source.CubeData_;
       return;
     }
-    const double s = n - 1;
     for (int r = 0; r < n; ++r)
       for (int g = 0; g < n; ++g)
-        for (int b = 0; b < n; ++b) Cube(r, g, b) = source.ApplyToColor({r / s, g / s, b / s});
+        for (int b = 0; b < n; ++b)
+          Cube(r, g, b) = source.ApplyToColor(NodeInput(r, g, b, n, Domain3D));
   } else if (LutType == lt1D) {
     const int m = Size1D_;
-    if (source.LutType == lt1D && source.Size1D_ == m) {
+    if (source.LutType == lt1D && source.Size1D_ == m && source.Domain1D == Domain1D) {
       CurveData_ = source.CurveData_;
       return;
     }
-    const double s = m - 1;
-    for (int i = 0; i < m; ++i) {
-      const double x = i / s;
-      Curve(i) = source.ApplyToColor({x, x, x});
-    }
+    for (int i = 0; i < m; ++i) Curve(i) = source.ApplyToColor(NodeInput(i, i, i, m, Domain1D));
   }
 }

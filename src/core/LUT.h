@@ -1,5 +1,6 @@
 // The in-memory LUT record: three 1D curves, a 3D cube, or both (curves first),
-// always as normalised doubles. Every reader fills one, every writer reads one.
+// as doubles, each table over an input domain of its own (0..1 unless the file
+// gives another). Every reader fills one, every writer reads one.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,20 @@ struct TLutRGB {
   double G = 0.0;
   double B = 0.0;
   friend bool operator==(const TLutRGB&, const TLutRGB&) = default;
+};
+
+// The inputs a table covers, per channel: input x reads the table at
+// (x - Min) / (Max - Min), clamped to its ends. Scene-linear and log LUTs
+// reach beyond 0..1.
+struct TLutDomain {
+  TLutRGB Min{0, 0, 0};
+  TLutRGB Max{1, 1, 1};
+  bool IsUnit() const { return Min == TLutRGB{0, 0, 0} && Max == TLutRGB{1, 1, 1}; }
+  // The same bounds in every channel, as a single pair of numbers can say.
+  bool IsUniform() const {
+    return Min.R == Min.G && Min.R == Min.B && Max.R == Max.G && Max.R == Max.B;
+  }
+  friend bool operator==(const TLutDomain&, const TLutDomain&) = default;
 };
 
 enum TLutType : std::uint8_t { lt1D = 0, lt3D = 1, lt1DThen3D = 2, ltEmpty = 3 };
@@ -33,6 +48,11 @@ class TLUT {
   TLutType LutType = lt1D;
   int CodeBits = 0;  // the depth integer codes were read at; 0: the file holds other numbers
   std::vector<std::string> Comments;
+  TLutDomain Domain1D;  // the curves' inputs
+  // The cube's inputs; behind curves (lt1DThen3D) these are the curves' outputs.
+  TLutDomain Domain3D;
+  // What the record as a whole takes: the domain of its first table.
+  const TLutDomain& InputDomain() const { return LutType == lt3D ? Domain3D : Domain1D; }
 
   int Size1D() const { return Size1D_; }
   int Size3D() const { return Size3D_; }
@@ -43,16 +63,22 @@ class TLUT {
   void SetSize1D(int m);
   void SetSize3D(int n);
 
-  // Node [r][g][b] holds the output for input (r, g, b)/(N-1); blue fastest.
+  // Node [r][g][b] holds the output for input (r, g, b)/(N-1) spread over
+  // Domain3D; blue fastest.
   TLutRGB& Cube(int r, int g, int b) { return CubeData_[Index3D(r, g, b)]; }
   const TLutRGB& Cube(int r, int g, int b) const { return CubeData_[Index3D(r, g, b)]; }
   TLutRGB& Curve(int i) { return CurveData_[static_cast<std::size_t>(i)]; }
   const TLutRGB& Curve(int i) const { return CurveData_[static_cast<std::size_t>(i)]; }
 
+  // Fill this record's table (its kind and size already set) from the source,
+  // at nodes spread over this record's own domain for that table.
   void ConvertFrom(const TLUT& source);
   // The source in the kind (lt1D or lt3D) and size asked for, as ConvertFrom
-  // makes it; a source that already has them is taken over, not copied.
-  static TLUT Resampled(TLUT&& source, TLutType type, int size);
+  // makes it, over the source's input domain, or over 0..1 without keepDomain
+  // (for a target that cannot hold another). A source that already has them
+  // is taken over, not copied. lt1DThen3D (for a source of that kind) keeps
+  // the curves as they are and resamples the cube alone.
+  static TLUT Resampled(TLUT&& source, TLutType type, int size, bool keepDomain = true);
   TLutRGB ApplyToColor(const TLutRGB& x) const;
   TLutRGB Interpolate3D(const TLutRGB& x) const;
   TLutRGB Interpolate1D(const TLutRGB& x) const;
@@ -61,6 +87,7 @@ class TLUT {
   // 8 bits in and out: pixel for pixel what ApplyToPixel gives, with the work
   // that depends on one channel's value alone done once per value.
   void ApplyToBGR8(std::uint8_t* pixels, std::size_t count) const;
+  // Every node holds its own input (over Domain3D).
   void FillIdentity3D();
 
  private:

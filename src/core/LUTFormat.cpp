@@ -14,9 +14,9 @@ void TLUTFormat::Write(const std::filesystem::path&, const TLUT&, const TWriteCo
 
 void TLutRegistry::AddOutputProfile(std::string name, std::string extension, int formatIndex,
                                     int defaultSize, int defaultBits, bool sizeSelectable,
-                                    bool bitsSelectable) {
+                                    bool bitsSelectable, bool inputRanges) {
   LutOutputProfiles_.push_back({std::move(name), std::move(extension), formatIndex, defaultSize,
-                                defaultBits, sizeSelectable, bitsSelectable});
+                                defaultBits, sizeSelectable, bitsSelectable, inputRanges});
 }
 
 int TLutRegistry::IndexOf(const std::type_info& formatClass) const {
@@ -61,6 +61,7 @@ void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int
                            const TReadOptions& options) const {
   lut.Comments.clear();
   lut.FormatIndex = -1;
+  lut.Domain1D = lut.Domain3D = TLutDomain{};  // a reused record keeps no earlier file's domain
   const bool detected = formatIndex == -1;
   if (detected) {
     formatIndex = DetectLutFormat(fileName);
@@ -95,7 +96,7 @@ void TLutRegistry::SaveLut(const std::filesystem::path& fileName, const TLUT& lu
   if (!format.Can(fcWrite))
     throw std::logic_error("the profile \"" + profile.Name + "\" cannot be written");
   CheckLutValues(lut);  // no writer ever writes a NaN, or a number our readers refuse
-  format.Write(fileName, lut, {bits == -1 ? profile.DefaultBits : bits, confirm, replace});
+  format.Write(fileName, lut, {bits == -1 ? profile.DefaultBits : bits, confirm, replace, profile.InputRanges});
 }
 
 bool SaveLutUnlessKept(const TLutRegistry& registry, const std::filesystem::path& fileName,

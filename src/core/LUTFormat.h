@@ -33,6 +33,9 @@ struct TWriteContext {
   IConfirm* Confirm = nullptr;
   // Whether the target may replace a file of its name (see ConfirmWrite).
   TReplace Replace = TReplace::Allow;
+  // The profile's style for input domains: a shaper before the cube and
+  // LUT_1D/3D_INPUT_RANGE lines instead of DOMAIN lines (cube files).
+  bool InputRanges = false;
 };
 
 // What a format can do; a format without a capability keeps the base's
@@ -69,6 +72,9 @@ class TLUTFormat {
     (void)fileName;
     return {};
   }
+  // Whether Write keeps inputs over the domain; a format that cannot is
+  // given records on 0..1 (and the conversion says what is lost).
+  virtual bool KeepsDomain(const TLutDomain& domain) const { return domain.IsUnit(); }
 };
 
 struct TLutOutputProfile {
@@ -79,6 +85,8 @@ struct TLutOutputProfile {
   int DefaultBits = 0;  // 0: the format's own number style
   bool SizeSelectable = false;
   bool BitsSelectable = false;
+  // Shaper and cube kept as read, domains as INPUT_RANGE lines (TWriteContext).
+  bool InputRanges = false;
 };
 
 // The two ordered lists, filled once by the registration table and only
@@ -92,12 +100,13 @@ class TLutRegistry {
   // Profiles name their format by class, so positions follow the table.
   template <typename TFormat>
   void AddOutputProfile(std::string name, std::string extension, int defaultSize, int defaultBits,
-                        bool sizeSelectable, bool bitsSelectable) {
+                        bool sizeSelectable, bool bitsSelectable, bool inputRanges = false) {
     AddOutputProfile(std::move(name), std::move(extension), IndexOf(typeid(TFormat)), defaultSize,
-                     defaultBits, sizeSelectable, bitsSelectable);
+                     defaultBits, sizeSelectable, bitsSelectable, inputRanges);
   }
   void AddOutputProfile(std::string name, std::string extension, int formatIndex, int defaultSize,
-                        int defaultBits, bool sizeSelectable, bool bitsSelectable);
+                        int defaultBits, bool sizeSelectable, bool bitsSelectable,
+                        bool inputRanges = false);
 
   int FormatCount() const { return static_cast<int>(LutFormats_.size()); }
   const std::vector<TLutOutputProfile>& LutOutputProfiles() const { return LutOutputProfiles_; }

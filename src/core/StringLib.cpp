@@ -309,6 +309,12 @@ void AppendFixed(std::string& out, int decimals, double value) {
   }
 }
 
+std::string FormatShortest(double value) {
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string(buffer, end);
+}
+
 std::string FormatFixed(int decimals, double value) {
   std::string out;
   AppendFixed(out, decimals, value);

@@ -61,3 +61,6 @@ void AppendCodeValue(std::string& out, int bits, double value);
 // given decimals with halves away from zero; a result of zero has no sign.
 std::string FormatFixed(int decimals, double value);
 void AppendFixed(std::string& out, int decimals, double value);
+// The shortest text that reads back as exactly the value ("-1", "0.0625"), for
+// numbers a reader must get back bit for bit, such as a domain's bounds.
+std::string FormatShortest(double value);

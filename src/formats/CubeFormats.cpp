@@ -19,8 +19,13 @@
 // - A plain cube that declares both LUT_1D_SIZE and LUT_3D_SIZE holds a 1D
 //   shaper before its cube: the first M data lines are the curves, the next
 //   N^3 the cube, whichever size line comes first. Input ranges other than
-//   0..1 are built into the record (see CubeInputRange.h). Files without
-//   these read exactly as they always did.
+//   0..1 are kept as the record's domains (see CubeInputRange.h). Files
+//   without these read exactly as they always did.
+// - Writing, a record on 0..1 gives the same bytes as ever. Another domain
+//   goes out as DOMAIN_MIN / DOMAIN_MAX after the size line; under a profile
+//   with INPUT_RANGE lines (the Davinci style) as LUT_3D_INPUT_RANGE when the
+//   same in every channel, and a shaper as LUT_1D_SIZE, LUT_1D_INPUT_RANGE,
+//   LUT_3D_SIZE, LUT_3D_INPUT_RANGE, then the curve and the cube.
 // - A Truelight cube may carry an input curve ("# lutLength L", then
 //   "# InputLUT" and L lines before "# Cube", as colour-management tools
 //   bake them). Its values run over the cube's index range 0..N-1, so they
@@ -45,6 +50,30 @@ void AddSizeLine(TTextFile& text, std::string_view keyword, int size) {
   text.Add(std::string(keyword) + " " + std::to_string(size));
 }
 
+// A domain's bounds are written exactly, so the file's nodes sit where ours do.
+void AddDomainLines(TTextFile& text, const TLutDomain& d) {
+  if (d.IsUnit()) return;
+  auto triple = [](const TLutRGB& v) {
+    return FormatShortest(v.R) + " " + FormatShortest(v.G) + " " + FormatShortest(v.B);
+  };
+  text.Add("DOMAIN_MIN " + triple(d.Min));
+  text.Add("DOMAIN_MAX " + triple(d.Max));
+}
+
+// "LUT_3D_INPUT_RANGE min max": one pair for every channel.
+void AddInputRangeLine(TTextFile& text, std::string_view keyword, const TLutDomain& d) {
+  text.Add(std::string(keyword) + " " + FormatShortest(d.Min.R) + " " + FormatShortest(d.Max.R));
+}
+
+void AddCurveLines(TTextFile& text, const TLUT& lut) {
+  std::string line;
+  for (int i = 0; i < lut.Size1D(); ++i) {
+    line.clear();
+    AppendFixedTriple(line, lut.Curve(i), 6);
+    text.Add(line);
+  }
+}
+
 // --- Cube 3D parser ----------------------------------------------------------
 
 class TCube3DParser : public TLutParser {
@@ -56,11 +85,10 @@ class TCube3DParser : public TLutParser {
     if (!Format.ReadsShaperAndRanges) return;
     if (Shaper) {
       lut.LutType = lt1DThen3D;
-      if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain)
-        ApplyRangeToCurveInput(lut, *r);
-      if (Keywords.Range3D) ApplyRangeToCubeInput(lut, *Keywords.Range3D);
+      if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) lut.Domain1D = *r;
+      if (Keywords.Range3D) lut.Domain3D = *Keywords.Range3D;
     } else if (const auto& r = Keywords.Range3D ? Keywords.Range3D : Keywords.Domain) {
-      ApplyRangeToCubeInput(lut, *r);
+      lut.Domain3D = *r;
     }
   }
 
@@ -186,8 +214,7 @@ class TCube1DParser : public TLutParser {
   using TLutParser::TLutParser;
 
   void Finish(TLUT& lut) override {
-    if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain)
-      ApplyRangeToCurveInput(lut, *r);
+    if (const auto& r = Keywords.Range1D ? Keywords.Range1D : Keywords.Domain) lut.Domain1D = *r;
   }
 
  protected:
@@ -228,9 +255,26 @@ void TCube3DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
   AddCommentLines(text, lut);
   text.Add(ConvertedByLine);
   text.Add("");
-  AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
+  if (lut.LutType == lt1DThen3D) {  // kept only under a profile with INPUT_RANGE lines
+    AddSizeLine(text, "LUT_1D_SIZE", lut.Size1D());
+    if (!lut.Domain1D.IsUnit()) AddInputRangeLine(text, "LUT_1D_INPUT_RANGE", lut.Domain1D);
+    AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
+    if (!lut.Domain3D.IsUnit()) AddInputRangeLine(text, "LUT_3D_INPUT_RANGE", lut.Domain3D);
+    AddCurveLines(text, lut);
+  } else {
+    AddSizeLine(text, "LUT_3D_SIZE", lut.Size3D());
+    if (context.InputRanges && lut.Domain3D.IsUniform() && !lut.Domain3D.IsUnit()) {
+      AddInputRangeLine(text, "LUT_3D_INPUT_RANGE", lut.Domain3D);
+    } else {
+      AddDomainLines(text, lut.Domain3D);
+    }
+  }
   AddFixedNodes(text, lut, TNodeOrder::RedFastest);
   text.SaveToFile(fileName, context.Replace);
+}
+
+bool TCube3DLutFormat::KeepsDomain(const TLutDomain& domain) const {
+  return ReadsShaperAndRanges || domain.IsUnit();
 }
 
 // --- Cube 3D Truelight -----------------------------------------------------
@@ -325,11 +369,9 @@ void TCube1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& 
   text.Add(ConvertedByLine);
   text.Add("");
   AddSizeLine(text, "LUT_1D_SIZE", lut.Size1D());
-  std::string line;
-  for (int i = 0; i < lut.Size1D(); ++i) {
-    line.clear();
-    AppendFixedTriple(line, lut.Curve(i), 6);
-    text.Add(line);
-  }
+  AddDomainLines(text, lut.Domain1D);
+  AddCurveLines(text, lut);
   text.SaveToFile(fileName, context.Replace);
 }
+
+bool TCube1DLutFormat::KeepsDomain(const TLutDomain&) const { return true; }

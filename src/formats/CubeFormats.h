@@ -11,6 +11,8 @@ class TCube3DLutFormat : public TGenericLutFormat {
   bool Detect(const std::filesystem::path& fileName) const override;
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  // The plain cube only; its flavours write fixed layouts.
+  bool KeepsDomain(const TLutDomain& domain) const override;
 
   const double ValueDivisor;  // file values are divided by this when read
   // Only the plain cube reads shapers and input ranges; its flavours keep
@@ -60,6 +62,7 @@ class TCube1DLutFormat : public TGenericLutFormat {
   bool Detect(const std::filesystem::path& fileName) const override;
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  bool KeepsDomain(const TLutDomain& domain) const override;
 
  protected:
   std::unique_ptr<TLutParser> NewParser(const std::filesystem::path& fileName,

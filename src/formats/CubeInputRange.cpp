@@ -33,7 +33,7 @@ struct TRangeLine {
   std::string_view Text;
 };
 
-void CheckOrder(const TInputRange& range, const TRangeLine& where) {
+void CheckOrder(const TLutDomain& range, const TRangeLine& where) {
   if (!(range.Min.R < range.Max.R && range.Min.G < range.Max.G && range.Min.B < range.Max.B))
     BadRange(where.Index, where.Text, "the minimum must be below the maximum");
   // A width that overflows would turn every input into 0 or NaN.
@@ -41,8 +41,6 @@ void CheckOrder(const TInputRange& range, const TRangeLine& where) {
       !IsLutValue(range.Max.B - range.Min.B))
     BadRange(where.Index, where.Text, "the range is wider than any LUT means");
 }
-
-double Unmap(double x, double min, double max) { return (x - min) / (max - min); }
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -69,13 +67,13 @@ TCubeKeywords ScanCubeKeywords(const TTextFile& lines) {
       } else if (keyword("DOMAIN_MIN") || keyword("DOMAIN_MAX")) {
         double v[3];
         ReadNumbers(line.substr(10), v, 3, i, line);
-        if (!k.Domain) k.Domain = TInputRange{};
+        if (!k.Domain) k.Domain = TLutDomain{};
         (StartsWithNoCase(line, "DOMAIN_MIN") ? k.Domain->Min : k.Domain->Max) = {v[0], v[1], v[2]};
         domainLine = at;
       } else if (keyword("LUT_1D_INPUT_RANGE") || keyword("LUT_3D_INPUT_RANGE")) {
         double v[2];
         ReadNumbers(line.substr(18), v, 2, i, line);
-        const TInputRange range{{v[0], v[0], v[0]}, {v[1], v[1], v[1]}};
+        const TLutDomain range{{v[0], v[0], v[0]}, {v[1], v[1], v[1]}};
         CheckOrder(range, at);
         (StartsWithNoCase(line, "LUT_1D") ? k.Range1D : k.Range3D) = range;
       }
@@ -86,31 +84,4 @@ TCubeKeywords ScanCubeKeywords(const TTextFile& lines) {
   }
   if (k.Domain) CheckOrder(*k.Domain, *domainLine);
   return k;
-}
-
-void ApplyRangeToCurveInput(TLUT& lut, const TInputRange& range) {
-  if (range.IsUnit()) return;
-  const TLUT source = lut;
-  const int m = lut.Size1D();
-  for (int i = 0; i < m; ++i) {
-    const double x = i / (m - 1.0);
-    lut.Curve(i) = source.Interpolate1D({Unmap(x, range.Min.R, range.Max.R),
-                                         Unmap(x, range.Min.G, range.Max.G),
-                                         Unmap(x, range.Min.B, range.Max.B)});
-  }
-}
-
-void ApplyRangeToCubeInput(TLUT& lut, const TInputRange& range) {
-  if (range.IsUnit()) return;
-  if (lut.LutType != lt1DThen3D) {
-    lut.LutType = lt1DThen3D;
-    lut.SetSize1D(2);
-    lut.Curve(0) = {0, 0, 0};
-    lut.Curve(1) = {1, 1, 1};
-  }
-  for (int i = 0; i < lut.Size1D(); ++i) {
-    TLutRGB& c = lut.Curve(i);
-    c = {Unmap(c.R, range.Min.R, range.Max.R), Unmap(c.G, range.Min.G, range.Max.G),
-         Unmap(c.B, range.Min.B, range.Max.B)};
-  }
 }

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-// A LUT as the record can hold it: curves on inputs 0..1, a cube whose input
-// is the curves' output, and the input range the first table covers.
+// A LUT as the record can hold it: curves, a cube whose input is the curves'
+// output, and the input domain the first table covers.
 struct TOcioLutData {
   int Size1D = 0;              // 0: no curves
   std::vector<double> Curve;   // Size1D entries of r, g, b
@@ -25,8 +25,9 @@ class IOcioBridge {
  public:
   // Read any file OpenColorIO knows, with its own reader.
   virtual bool Read(const std::string& fileName, TOcioLutData& data, std::string& error) const = 0;
-  // A CLF document (version 3) holding the curves (as a LUT1D, or as a Range
-  // when they are one straight line equal in every channel) and the cube.
+  // A CLF document (version 3) holding the domain (as a scale and offset
+  // onto 0..1), the curves (as a LUT1D, or as a Range when they are one
+  // straight line equal in every channel) and the cube.
   virtual bool WriteClf(const TOcioLutData& data, std::string& text, std::string& error) const = 0;
 
  protected:

@@ -6,7 +6,6 @@
 #include "core/LutWriter.h"
 #include "core/StringLib.h"
 #include "core/TextFile.h"
-#include "formats/CubeInputRange.h"
 #include "formats/OcioBridge.h"
 
 namespace {
@@ -20,7 +19,7 @@ bool HasExtension(const std::filesystem::path& fileName,
 }
 
 // The record's tables from the module's, checked against the record's limits
-// before anything is stored; the domain is built in as for cube files.
+// before anything is stored; the domain is the first table's, as for cube files.
 void StoreTables(const TOcioLutData& data, TLUT& lut) {
   if (data.Size3D > 0) CheckCubeSize(data.Size3D);
   if (data.Size1D > 0) CheckCurveSize(data.Size1D);
@@ -35,18 +34,17 @@ void StoreTables(const TOcioLutData& data, TLUT& lut) {
   for (int r = 0; r < data.Size3D; ++r)
     for (int g = 0; g < data.Size3D; ++g)
       for (int b = 0; b < data.Size3D; ++b, v += 3) lut.Cube(r, g, b) = {v[0], v[1], v[2]};
-  const TInputRange domain{{data.DomainMin[0], data.DomainMin[1], data.DomainMin[2]},
-                           {data.DomainMax[0], data.DomainMax[1], data.DomainMax[2]}};
-  if (lut.LutType == lt3D) {
-    ApplyRangeToCubeInput(lut, domain);
-  } else {
-    ApplyRangeToCurveInput(lut, domain);
-  }
+  const TLutDomain domain{{data.DomainMin[0], data.DomainMin[1], data.DomainMin[2]},
+                          {data.DomainMax[0], data.DomainMax[1], data.DomainMax[2]}};
+  (lut.LutType == lt3D ? lut.Domain3D : lut.Domain1D) = domain;
 }
 
 TOcioLutData TablesOf(const TLUT& lut) {
   TOcioLutData data;
   data.Comments = lut.Comments;
+  const TLutDomain& d = lut.InputDomain();
+  data.DomainMin[0] = d.Min.R, data.DomainMin[1] = d.Min.G, data.DomainMin[2] = d.Min.B;
+  data.DomainMax[0] = d.Max.R, data.DomainMax[1] = d.Max.G, data.DomainMax[2] = d.Max.B;
   if (lut.LutType != lt3D) {
     data.Size1D = lut.Size1D();
     for (int i = 0; i < data.Size1D; ++i) {
@@ -101,6 +99,7 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
                           const TReadOptions&) const {
   // Our own open first: a missing file gives the same error as for every format.
   (void)ReadFilePrefix(fileName, 1);
+  CheckBeforeLibrary(fileName);
   TOcioLutData data;
   std::string error;
   if (!OcioBridge().Read(std::filesystem::absolute(fileName).string(), data, error))
@@ -118,7 +117,22 @@ void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
   WriteFileAtomic(fileName, text, context.Replace);
 }
 
+// A scale and offset in front of the first table carries any domain.
+bool TClfLutFormat::KeepsDomain(const TLutDomain&) const { return true; }
+
 // --- Cinespace ----------------------------------------------------------------
+
+void TCinespaceLutFormat::CheckBeforeLibrary(const std::filesystem::path& fileName) const {
+  const std::string text = ReadWholeFile(fileName);
+  std::string_view rest = text;
+  bool open = false;
+  while (!rest.empty()) {
+    const std::string line = UpperCase(Trim(CutBefore("\n", rest)));
+    if (line == "BEGIN METADATA") open = true;
+    if (line == "END METADATA") open = false;
+  }
+  if (open) throw ELUTError("The METADATA block has no END METADATA line.");
+}
 // CSPLUTV100, 3D, a metadata block, then per channel a curve given as its
 // input points and output values, then the cube, red fastest:
 //   CSPLUTV100
@@ -130,6 +144,8 @@ void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
 //   0.0 1.0      (three such curves)
 //   17 17 17
 //   0.0 0.0 0.0  ...
+// The curves' input points carry a domain: a cube over -1..3 gets the
+// straight curve from -1..3 onto 0..1.
 
 void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
                                 const TWriteContext& context) const {
@@ -143,14 +159,17 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
   text.Add("");
   const bool curves = lut.LutType == lt1DThen3D;
   const int m = curves ? lut.Size1D() : 2;
+  const TLutDomain& domain = lut.InputDomain();
   for (int c = 0; c < 3; ++c) {
     text.Add(std::to_string(m));
     std::string in, out;
+    const double min = c == 0 ? domain.Min.R : c == 1 ? domain.Min.G : domain.Min.B;
+    const double max = c == 0 ? domain.Max.R : c == 1 ? domain.Max.G : domain.Max.B;
     for (int i = 0; i < m; ++i) {
-      const double x = i / (m - 1.0);
-      const TLutRGB& y = curves ? lut.Curve(i) : TLutRGB{x, x, x};
+      const double t = i / (m - 1.0);
+      const TLutRGB& y = curves ? lut.Curve(i) : TLutRGB{t, t, t};
       if (i > 0) in += ' ', out += ' ';
-      in += FormatFixed(Decimals, x);
+      in += FormatFixed(Decimals, (1 - t) * min + t * max);
       out += FormatFixed(Decimals, c == 0 ? y.R : c == 1 ? y.G : y.B);
     }
     text.Add(in);
@@ -162,6 +181,9 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::RGB, Decimals);
   text.SaveToFile(fileName, context.Replace);
 }
+
+// A profile gives this writer a cube alone, whose domain the curves carry.
+bool TCinespaceLutFormat::KeepsDomain(const TLutDomain&) const { return true; }
 
 // --- Sony Imageworks 1D ---------------------------------------------------------
 //   Version 1
@@ -176,7 +198,9 @@ void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& l
                             const TWriteContext& context) const {
   TTextFile text;
   text.Add("Version 1");
-  text.Add("From 0.0 1.0");
+  const TLutDomain& d = lut.Domain1D;
+  text.Add(d.IsUnit() ? std::string("From 0.0 1.0")
+                      : "From " + FormatShortest(d.Min.R) + " " + FormatShortest(d.Max.R));
   text.Add("Length " + std::to_string(lut.Size1D()));
   text.Add("Components 3");
   text.Add("{");
@@ -184,6 +208,8 @@ void TSpi1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT& l
   text.Add("}");
   text.SaveToFile(fileName, context.Replace);
 }
+
+bool TSpi1DLutFormat::KeepsDomain(const TLutDomain& domain) const { return domain.IsUniform(); }
 
 // --- Sony Imageworks 3D ---------------------------------------------------------
 // Every node with its indices, so the order is free; ours is blue fastest:

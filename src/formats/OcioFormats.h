@@ -23,6 +23,13 @@ class TOcioLutFormat : public TLUTFormat {
   void Read(const std::filesystem::path& fileName, TLUT& lut,
             const TReadOptions& options) const override;
 
+ protected:
+  // Refuses (ELUTError) a text that would make OpenColorIO hang, before it
+  // sees it; none is known for most formats.
+  virtual void CheckBeforeLibrary(const std::filesystem::path& fileName) const {
+    (void)fileName;
+  }
+
  private:
   const std::vector<std::string_view> Extensions;
   const std::string_view Signature;
@@ -35,6 +42,7 @@ class TClfLutFormat : public TOcioLutFormat {
                        {".clf", ".ctf"}, "<PROCESSLIST") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
 class TCinespaceLutFormat : public TOcioLutFormat {
@@ -43,6 +51,13 @@ class TCinespaceLutFormat : public TOcioLutFormat {
       : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect, {".csp"}, "CSPLUTV100") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  // The input curves carry any domain.
+  bool KeepsDomain(const TLutDomain& domain) const override;
+
+ protected:
+  // OpenColorIO 2.1 never returns from a file whose METADATA block is not
+  // closed when a later line holds a quote: such a block is refused.
+  void CheckBeforeLibrary(const std::filesystem::path& fileName) const override;
 };
 
 class TSpi1DLutFormat : public TOcioLutFormat {
@@ -52,6 +67,8 @@ class TSpi1DLutFormat : public TOcioLutFormat {
                        "LENGTH") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
+  // "From min max": one pair for every channel.
+  bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
 class TSpi3DLutFormat : public TOcioLutFormat {

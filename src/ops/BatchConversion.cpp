@@ -38,15 +38,17 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;
-      const TLUT target =
-          ReadResampled(registry, row.Path(), profile, settings.Size, RowReadOptions(row, settings));
+      TLutDomain lost;
+      const TLUT target = ReadResampled(registry, row.Path(), profile, settings.Size,
+                                        RowReadOptions(row, settings), &lost);
       try {
         registry.SaveLut(output, target, profile, settings.Bits, &confirm, replace);
       } catch (const EOutputKept&) {
         if (settings.OnSkipped) settings.OnSkipped(row, KeptFile(registry, profile, output));
         continue;
       }
-      ReportWritten(settings, row, output, CheckWritten(registry, row, settings, output, target));
+      ReportWritten(settings, row, output,
+                    CheckWritten(registry, row, settings, output, target, lost));
     } catch (const std::exception& error) {
       if (!settings.OnError || !settings.OnError(row, error)) throw;
     }

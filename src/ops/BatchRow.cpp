@@ -55,8 +55,9 @@ std::filesystem::path KeptFile(const TLutRegistry& registry, const TLutOutputPro
 
 TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
                          const TBatchSettings& settings, const std::filesystem::path& output,
-                         const TLUT& target) {
+                         const TLUT& target, const TLutDomain& lostDomain) {
   TWrittenRow written;
+  written.LostDomain = lostDomain;
   if (settings.OnWarning) written.Clipped = CountClipped(registry, *settings.Profile, target);
   if (!settings.OnVerified) return written;
   TLUT source;
@@ -74,6 +75,8 @@ void ReportWritten(const TBatchSettings& settings, const TLutFileRow& row,
   if (settings.OnConverted) settings.OnConverted(row, output);
   if (settings.OnWarning && written.Clipped.Count > 0)
     settings.OnWarning(row, ClipWarning(written.Clipped));
+  if (settings.OnWarning && !written.LostDomain.IsUnit())
+    settings.OnWarning(row, DomainWarning(written.LostDomain));
   if (written.VerifyError) std::rethrow_exception(written.VerifyError);
   if (settings.OnVerified && written.Difference) settings.OnVerified(row, output, *written.Difference);
 }

@@ -36,11 +36,18 @@ TClipReport ConvertLutFile(const TLutRegistry& registry, const std::filesystem::
 }
 
 TLUT ReadResampled(const TLutRegistry& registry, const std::filesystem::path& input,
-                   const TLutOutputProfile& profile, int size, const TReadOptions& readOptions) {
-  const bool is3D = registry.ProfileFormat(profile).Is3D;
+                   const TLutOutputProfile& profile, int size, const TReadOptions& readOptions,
+                   TLutDomain* lostDomain) {
+  const TLUTFormat& format = registry.ProfileFormat(profile);
   CheckProfileSize(registry, profile, size);
   TLUT source;
   LoadLutFile(registry, input, source, readOptions);
   // The source goes into the result, so it is released before the output is built.
-  return TLUT::Resampled(std::move(source), is3D ? lt3D : lt1D, size);
+  if (profile.InputRanges && format.Is3D && source.LutType == lt1DThen3D &&
+      !(source.Domain1D.IsUnit() && source.Domain3D.IsUnit()) && source.Domain1D.IsUniform() &&
+      source.Domain3D.IsUniform())
+    return TLUT::Resampled(std::move(source), lt1DThen3D, size);
+  const bool keep = format.KeepsDomain(source.InputDomain());
+  if (!keep && lostDomain) *lostDomain = source.InputDomain();
+  return TLUT::Resampled(std::move(source), format.Is3D ? lt3D : lt1D, size, keep);
 }

@@ -35,6 +35,11 @@ TClipReport ConvertLutFile(const TLutRegistry& registry, const std::filesystem::
                     int bits, const TReadOptions& readOptions = {}, IConfirm* confirm = nullptr);
 
 // The first half of a conversion, which touches no output: the input read
-// and resampled into what the profile writes.
+// and resampled into what the profile writes, over the input's domain where
+// the profile's format keeps it. A profile with INPUT_RANGE lines keeps a
+// shaper in front of a cube when a domain other than 0..1 needs it. When the
+// format cannot keep the domain the result covers 0..1 and lostDomain (when
+// given) is set to the input's.
 TLUT ReadResampled(const TLutRegistry& registry, const std::filesystem::path& input,
-                   const TLutOutputProfile& profile, int size, const TReadOptions& readOptions);
+                   const TLutOutputProfile& profile, int size, const TReadOptions& readOptions,
+                   TLutDomain* lostDomain = nullptr);

@@ -4,7 +4,7 @@
 #include "ops/BitsOverride.h"
 
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
-                 TLUT& target, const TReadOptions& readOptions) {
+                 TLUT& target, const TReadOptions& readOptions, const TLUTFormat* output) {
   target.FillIdentity3D();
   const int n = target.Size3D();
   TLUT work;
@@ -13,6 +13,10 @@ void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem
       LoadLutFile(registry, file, work, readOptions);
     } catch (const std::exception& e) {
       throw EInFileError(file.string(), e.what(), ErrorLine(e));
+    }
+    if (output && &file == &files.front() && output->KeepsDomain(work.InputDomain())) {
+      target.Domain3D = work.InputDomain();
+      target.FillIdentity3D();
     }
     for (int r = 0; r < n; ++r)
       for (int g = 0; g < n; ++g)
@@ -32,7 +36,7 @@ bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesyst
   TLUT target;
   target.LutType = lt3D;
   target.SetSize3D(size);
-  ComposeLuts(registry, files, target, readOptions);
+  ComposeLuts(registry, files, target, readOptions, &registry.ProfileFormat(profile));
   return SaveLutUnlessKept(registry, output, target, profile, bits, confirm, replace);
 }
 

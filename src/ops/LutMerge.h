@@ -14,9 +14,11 @@ inline constexpr const char* MergeSuccessMessage = "The LUT file was successfull
 // Fill the target cube (its Size3D set) with the identity, then pass every
 // node through each file in order, each with its own kind; no clamping
 // between files. Every file is read with its format's own depth detection
-// unless the read options fix the depth.
+// unless the read options fix the depth. With the output's format given,
+// the cube covers the first file's input domain where that format keeps it.
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
-                 TLUT& target, const TReadOptions& readOptions = {});
+                 TLUT& target, const TReadOptions& readOptions = {},
+                 const TLUTFormat* output = nullptr);
 
 // The merge's Save: asks before replacing an existing output (Yes/Cancel);
 // answers false when the user declined and nothing was written.

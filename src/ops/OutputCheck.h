@@ -20,9 +20,13 @@ TClipReport CountClipped(const TLutRegistry& registry, const TLutOutputProfile& 
                          const TLUT& lut);
 // "3 values outside 0..1 (from -0.1 to 1.2) were clipped."; empty for none.
 std::string ClipWarning(const TClipReport& report);
+// For an output that covers 0..1 of an input over the domain:
+// "Inputs outside 0..1 are lost (the input domain is -1 .. 3)."
+std::string DomainWarning(const TLutDomain& domain);
 
 // The output read back (through detection, as a user would) compared with
-// the source at the output's nodes and at random points inside 0..1: the
+// the source at the output's nodes and at random points inside the output's
+// input domain (0..1 unless it kept another): the
 // largest difference in any channel. ELUTError when it cannot be read back.
 double VerifyOutput(const TLutRegistry& registry, const TLUT& source,
                     const std::filesystem::path& output, const TReadOptions& options = {});

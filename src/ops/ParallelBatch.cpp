@@ -85,9 +85,10 @@ class TParallelBatch {
       TRowWork& work = Work[i];
       const TLutFileRow& row = Rows[i];
       TLUT lut;
+      TLutDomain lost;
       try {
         lut = ReadResampled(Registry, row.Path(), *Settings.Profile, Settings.Size,
-                            RowReadOptions(row, Settings));
+                            RowReadOptions(row, Settings), &lost);
       } catch (...) {
         Finish(work, std::current_exception(), false);
         continue;
@@ -104,7 +105,7 @@ class TParallelBatch {
       try {
         Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &WriterConfirm,
                          work.Replace);
-        work.Written = CheckWritten(Registry, row, Settings, work.Output, lut);
+        work.Written = CheckWritten(Registry, row, Settings, work.Output, lut, lost);
         Finish(work, nullptr, verifying && !work.Written->VerifyError);
       } catch (const EOutputKept&) {
         work.Kept = true;

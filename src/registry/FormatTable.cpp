@@ -82,7 +82,7 @@ void RegisterLutFormats(TLutRegistry& r) {
   r.AddOutputProfile<TColorFrontOSD3DLutFormat>("Colorfront OSD 3D", "3dmesh", 17, 0, false, false);
   r.AddOutputProfile<TCube3DLutFormat>("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke",
                                        "cube", 32, 0, false, false);
-  r.AddOutputProfile<TCube3DLutFormat>("Cube 3D Davinci", "cube", 33, 0, true, false);
+  r.AddOutputProfile<TCube3DLutFormat>("Cube 3D Davinci", "cube", 33, 0, true, false, true);
   r.AddOutputProfile<TCube3DTruelightLutFormat>("Cube 3D Truelight", "cube", 32, 0, false, false);
   r.AddOutputProfile<TDavinciDat3DLutFormat>("Davinci DAT 3D", "dat", 33, 0, false, false);
   r.AddOutputProfile<T3dlLutFormat>("Dolby DD3", "dd3", 17, 12, false, false);

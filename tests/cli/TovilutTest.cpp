@@ -171,6 +171,30 @@ TEST_F(Tovilut, ConvertSaysWhatIsClippedAndVerifies) {
   EXPECT_EQ(run.status, 3) << run.err;
 }
 
+// A domain beyond 0..1 goes out where the profile holds one, shows in
+// info, and is said once on stderr where it is lost.
+TEST_F(Tovilut, ConvertKeepsOrSaysTheInputDomain) {
+  const fs::path out = Path("out");
+  fs::create_directory(out);
+  const fs::path wide = Write("wide.cube", "LUT_3D_SIZE 2\nDOMAIN_MIN -1 -1 -1\nDOMAIN_MAX 3 3 3\n"
+                                           "0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  TRun run = Run("info " + Q(wide));
+  EXPECT_TRUE(Has(run.out, "  Input domain: -1 .. 3\n")) << run.out;
+  run = Run("info --json " + Q(wide));
+  EXPECT_TRUE(Has(run.out, "\"domain\":{\"min\":[-1,-1,-1],\"max\":[3,3,3]}")) << run.out;
+
+  run = Run("convert --verify -s 2 -p 'cube 3d davinci' -o " + Q(out) + " " + Q(wide));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(Has(run.err, "warning")) << run.err;
+  EXPECT_TRUE(Has(run.out, "wide.cube: largest difference 0\n")) << run.out;
+  EXPECT_TRUE(Has(ReadText(out / "wide.cube"), "\nLUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE -1 3\n"));
+
+  run = Run("convert -p 'quantel 3d' -o " + Q(out) + " " + Q(wide));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.err, "wide.cube: warning: Inputs outside 0..1 are lost (the input domain is -1 .. 3).\n"))
+      << run.err;
+}
+
 TEST_F(Tovilut, ConvertReadsTheChosenCorrectionOfACollection) {
   const auto correction = [](const std::string& id, const std::string& slope) {
     return "<ColorCorrection id=\"" + id + "\"><SOPNode><Slope>" + slope + "</Slope><Offset>0 0 0</Offset>"

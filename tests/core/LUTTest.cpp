@@ -64,6 +64,61 @@ TEST(LUT, LookupsAtTheEndsAndOutsideTheRange) {
   EXPECT_EQ(both.ApplyToColor({1, 0, 1}), cube.Cube(8, 0, 8));
 }
 
+// A table's nodes spread over its domain; lookups, the 8-bit path and
+// resampling all read it there.
+TEST(LUT, DomainsSpreadTheTablesInputs) {
+  TLUT wide;  // the identity over -1..3
+  wide.LutType = lt3D;
+  wide.Domain3D = {{-1, -1, -1}, {3, 3, 3}};
+  wide.SetSize3D(5);
+  wide.FillIdentity3D();
+  EXPECT_EQ(wide.Cube(1, 4, 0), (TLutRGB{0, 3, -1}));
+  EXPECT_EQ(wide.ApplyToColor({2.5, -0.5, 4}), (TLutRGB{2.5, -0.5, 3}));  // held at the domain's end
+
+  // Resampled over the same domain, into either kind; over 0..1 on request.
+  const TLUT cube = TLUT::Resampled(TLUT(wide), lt3D, 9);
+  EXPECT_EQ(cube.Domain3D, wide.Domain3D);
+  EXPECT_EQ(cube.Cube(8, 1, 0), (TLutRGB{3, -0.5, -1}));
+  const TLUT curve = TLUT::Resampled(TLUT(wide), lt1D, 3);
+  EXPECT_EQ(curve.Domain1D, wide.Domain3D);
+  EXPECT_EQ(curve.Curve(1), (TLutRGB{1, 1, 1}));
+  const TLUT unit = TLUT::Resampled(TLUT(wide), lt3D, 5, false);
+  EXPECT_TRUE(unit.Domain3D.IsUnit());
+  EXPECT_EQ(unit.Cube(4, 2, 0), (TLutRGB{1, 0.5, 0}));
+
+  // Behind curves, the cube's domain ranges the curves' output.
+  TLUT both = wide;
+  both.LutType = lt1DThen3D;
+  both.SetSize1D(2);
+  both.Curve(0) = {-1, -1, -1};
+  both.Curve(1) = {7, 7, 7};
+  EXPECT_EQ(both.ApplyToColor({0.25, 0.5, 1}), (TLutRGB{1, 3, 3}));
+  // The shaper is kept entry for entry when only the cube is resampled.
+  const TLUT kept = TLUT::Resampled(TLUT(both), lt1DThen3D, 3);
+  EXPECT_EQ(kept.Size1D(), 2);
+  EXPECT_EQ(kept.Curve(1), both.Curve(1));
+  EXPECT_EQ(kept.Size3D(), 3);
+  EXPECT_EQ(kept.ApplyToColor({0.25, 0.5, 1}), (TLutRGB{1, 3, 3}));
+
+  // The 8-bit path reads the domain as ApplyToPixel does: a cube over 0..2 halves.
+  TLUT half;
+  half.LutType = lt3D;
+  half.Domain3D = {{0, 0, 0}, {2, 2, 2}};
+  half.SetSize3D(3);
+  half.FillIdentity3D();
+  for (int r = 0; r < 3; ++r)
+    for (int g = 0; g < 3; ++g)
+      for (int b = 0; b < 3; ++b) half.Cube(r, g, b) = {r / 2.0, g / 2.0, b / 2.0};
+  std::uint8_t pixels[3 * 256];
+  for (int v = 0; v < 256; ++v) pixels[3 * v] = pixels[3 * v + 1] = pixels[3 * v + 2] = static_cast<std::uint8_t>(v);
+  half.ApplyToBGR8(pixels, 256);
+  for (int v = 0; v < 256; v += 15) {
+    const auto c = static_cast<std::uint16_t>(v);
+    EXPECT_EQ(pixels[3 * v], half.ApplyToPixel({c, c, c, 8}, 8).B) << v;
+  }
+  EXPECT_EQ(pixels[3 * 255], 128);
+}
+
 TEST(LUT, ApplyToPixelRoundsHalfToEvenAndClamps) {
   TLUT identity;
   identity.LutType = lt3D;

@@ -74,16 +74,16 @@ class CubeRanges : public TempDirTest {
     LutRegistry().LoadLut(file, lut, -1);
     return lut;
   }
-  // Compare at many inputs, the ends and outside 0..1 included.
+  // Compare at many inputs over lo..hi, the ends of 0..1 included; the
+  // expected function gets the input as it is.
   template <typename Expected>
-  void ExpectSame(const TLUT& lut, Expected expected, double tol = 1e-12) {
+  void ExpectSame(const TLUT& lut, Expected expected, double tol = 1e-12, double lo = -0.2,
+                  double hi = 1.2) {
     std::mt19937 rng(7);
-    std::uniform_real_distribution<double> u(-0.2, 1.2);
+    std::uniform_real_distribution<double> u(lo, hi);
     for (int k = 0; k < 500; ++k) {
       const TLutRGB x = k < 2 ? TLutRGB{double(k), double(k), double(k)} : TLutRGB{u(rng), u(rng), u(rng)};
-      // The record takes inputs on 0..1: beyond them it holds its ends.
-      auto unit = [](double v) { return std::clamp(v, 0.0, 1.0); };
-      const TLutRGB got = lut.ApplyToColor(x), want = expected({unit(x.R), unit(x.G), unit(x.B)});
+      const TLutRGB got = lut.ApplyToColor(x), want = expected(x);
       ASSERT_NEAR(got.R, want.R, tol) << x.R;
       ASSERT_NEAR(got.G, want.G, tol) << x.G;
       ASSERT_NEAR(got.B, want.B, tol) << x.B;
@@ -127,32 +127,88 @@ TEST_F(CubeRanges, ShaperCubeReadsAsCurvesThenCubeInEitherOrder) {
 TEST_F(CubeRanges, DomainOfACubeScalesItsInput) {
   const TLUT cube = RoundedCube(9);
   const TLUT lut = Load(Write("d.cube", "LUT_3D_SIZE 9\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 2 2 2\n" + Lines(cube, false)));
-  ASSERT_EQ(lut.LutType, lt1DThen3D);
-  ExpectSame(lut, [&](const TLutRGB& x) { return cube.ApplyToColor({x.R / 2, x.G / 2, x.B / 2}); });
+  ASSERT_EQ(lut.LutType, lt3D);
+  EXPECT_EQ(lut.Domain3D, (TLutDomain{{0, 0, 0}, {2, 2, 2}}));
+  ExpectSame(lut, [&](const TLutRGB& x) { return cube.ApplyToColor({x.R / 2, x.G / 2, x.B / 2}); },
+             1e-12, -0.5, 2.5);
 
   const TLUT per = Load(Write("p.cube", "DOMAIN_MIN -1 0 0.5\nDOMAIN_MAX 1 4 1\nLUT_3D_SIZE 9\n" + Lines(cube, false)));
   ExpectSame(per, [&](const TLutRGB& x) {
     return cube.ApplyToColor({(x.R + 1) / 2, x.G / 4, (x.B - 0.5) / 0.5});
-  });
+  }, 1e-12, -1.5, 4.5);
+  EXPECT_EQ(LutInfoLines(per)[2], "Input domain: R -1 .. 1, G 0 .. 4, B 0.5 .. 1");
 
-  // A range of 0..1 changes nothing: the record is the plain cube.
-  EXPECT_EQ(Load(Write("u.cube", "DOMAIN_MIN 0 0 0\nDOMAIN_MAX 1 1 1\nLUT_3D_SIZE 9\n" + Lines(cube, false))).LutType,
-            lt3D);
+  // A range of 0..1 changes nothing: the record is the plain cube, described as ever.
+  const TLUT unit = Load(Write("u.cube", "DOMAIN_MIN 0 0 0\nDOMAIN_MAX 1 1 1\nLUT_3D_SIZE 9\n" + Lines(cube, false)));
+  EXPECT_EQ(unit.LutType, lt3D);
+  EXPECT_TRUE(unit.Domain3D.IsUnit());
+  EXPECT_EQ(LutInfoLines(unit).size(), 2u);
 }
 
-TEST_F(CubeRanges, CurveRangesResampleOntoZeroToOne) {
-  const TLUT shaper = LogShaper(4097);  // fine enough that resampling stays within 1e-4
+TEST_F(CubeRanges, CurvesAreKeptAsReadWithTheirRanges) {
+  const TLUT shaper = LogShaper(4097);
   const TLUT oneD = Load(Write("c.cube", "LUT_1D_SIZE 4097\nLUT_1D_INPUT_RANGE 0 2\n" + Lines(shaper, true)));
   ASSERT_EQ(oneD.LutType, lt1D);
-  ExpectSame(oneD, [&](const TLutRGB& x) { return shaper.ApplyToColor({x.R / 2, x.G / 2, x.B / 2}); }, 1e-4);
+  ASSERT_EQ(oneD.Size1D(), 4097);
+  EXPECT_EQ(oneD.Curve(1234), shaper.Curve(1234));
+  ExpectSame(oneD, [&](const TLutRGB& x) { return shaper.ApplyToColor({x.R / 2, x.G / 2, x.B / 2}); },
+             1e-12, -0.5, 2.5);
 
   const TLUT cube = RoundedCube(9);
   const TLUT both = Load(Write("s.cube", "LUT_1D_SIZE 4097\nLUT_3D_SIZE 9\nLUT_1D_INPUT_RANGE -0.5 1\n"
                                         "LUT_3D_INPUT_RANGE 0 0.5\n" + Lines(shaper, true) + Lines(cube, false)));
+  EXPECT_EQ(LutInfoLines(both)[2], "Input domain: -0.5 .. 1");
+  EXPECT_EQ(LutInfoLines(both)[3], "Cube input domain: 0 .. 0.5");
   ExpectSame(both, [&](const TLutRGB& x) {
     const TLutRGB s = shaper.ApplyToColor({(x.R + 0.5) / 1.5, (x.G + 0.5) / 1.5, (x.B + 0.5) / 1.5});
     return cube.ApplyToColor({s.R / 0.5, s.G / 0.5, s.B / 0.5});
-  }, 1e-3);
+  }, 1e-12, -1, 1.5);
+}
+
+// The cases the domain fault was reported with: what the file means beyond
+// 0..1 reaches the record, and a short shaper is taken entry for entry.
+TEST_F(CubeRanges, ReportedDomainCases) {
+  auto srgb = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  // An sRGB EOTF over 0..3, 33 points.
+  std::string eotf = "LUT_3D_SIZE 33\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 3 3 3\n";
+  for (int b = 0; b < 33; ++b)
+    for (int g = 0; g < 33; ++g)
+      for (int r = 0; r < 33; ++r)
+        eotf += FormatFixed(6, srgb(3 * r / 32.0)) + " " + FormatFixed(6, srgb(3 * g / 32.0)) + " " +
+                FormatFixed(6, srgb(3 * b / 32.0)) + "\n";
+  TLUT identity;
+  identity.LutType = lt3D;
+  identity.SetSize3D(2);
+  identity.FillIdentity3D();
+  // A Resolve shaper over -1..3 (out = (x + 1) / 4) in front of an identity cube.
+  std::string resolve = "LUT_1D_SIZE 5\nLUT_1D_INPUT_RANGE -1 3\nLUT_3D_SIZE 2\n";
+  for (int i = 0; i < 5; ++i) resolve += FormatFixed(6, i / 4.0) + " " + FormatFixed(6, i / 4.0) + " " + FormatFixed(6, i / 4.0) + "\n";
+  resolve += Lines(identity, false);
+  // A 10-entry shaper (squares) over 0..1: read entry for entry, not resampled.
+  std::string ten = "LUT_1D_SIZE 10\nLUT_3D_SIZE 2\n";
+  for (int i = 0; i < 10; ++i) {
+    const std::string v = FormatFixed(6, (i / 9.0) * (i / 9.0));
+    ten += v + " " + v + " " + v + "\n";
+  }
+  ten += Lines(identity, false);
+  struct Case {
+    const char* name;
+    std::string text;
+    TLutRGB in, out;
+    double tol;
+  } cases[] = {
+      {"eotf", eotf, {0.82, 1.13, 3.0}, {srgb(0.82), srgb(1.13), srgb(3.0)}, 0.003},
+      {"resolve", resolve, {-0.5, 2.5, 3.5}, {0.125, 0.875, 1.0}, 1e-12},
+      {"ten", ten, {1 / 9.0, 0.5, 8.5 / 9}, {1 / 81.0, (16 + 25) / 162.0, (64 + 81) / 162.0}, 1e-6},
+  };
+  for (const Case& c : cases) {
+    const TLUT lut = Load(Write(std::string(c.name) + ".cube", c.text));
+    const TLutRGB y = lut.ApplyToColor(c.in);
+    EXPECT_NEAR(y.R, c.out.R, c.tol) << c.name;
+    EXPECT_NEAR(y.G, c.out.G, c.tol) << c.name;
+    EXPECT_NEAR(y.B, c.out.B, c.tol) << c.name;
+  }
+  EXPECT_EQ(Load(Path("ten.cube")).Size1D(), 10);
 }
 
 TEST_F(CubeRanges, MalformedRangeLinesNameTheLine) {

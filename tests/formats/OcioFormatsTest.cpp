@@ -72,18 +72,18 @@ TEST_F(OcioFormats, DetectionNeedsTheExtensionAndTheText) {
   for (const auto& c : cases) EXPECT_EQ(Detected(c.Name, c.Content), c.Want) << c.Name;
 }
 
-TEST_F(OcioFormats, ShaperAndCubeAreTakenExactlyWithTheDomainBuiltIn) {
+TEST_F(OcioFormats, ShaperAndCubeAreTakenExactlyWithTheirDomain) {
   const TLUT lut = Load("look.clf", ClfWithDomain);
   ASSERT_EQ(lut.LutType, lt1DThen3D);
   ASSERT_EQ(lut.Size3D(), 2);
   EXPECT_EQ(lut.Cube(1, 1, 1), (TLutRGB{1, 0.75, 0.25}));
   EXPECT_EQ(lut.Cube(0, 0, 1), (TLutRGB{0, 0, 0.5}));
-  // Record input x is file input x, read by the curve at (x + 0.5) / 2.
+  // The curve as the file gives it (red 0, 0.25, 1), read at (x + 0.5) / 2.
   ASSERT_EQ(lut.Size1D(), 3);
-  // The file's red curve is 0, 0.25, 1.
-  EXPECT_NEAR(lut.Curve(0).R, 0.125, 1e-7);
-  EXPECT_NEAR(lut.Curve(1).R, 0.25, 1e-7);
-  EXPECT_NEAR(lut.Curve(2).R, 0.625, 1e-7);
+  EXPECT_EQ(lut.Curve(1), (TLutRGB{0.25, 0.5, 0.75}));
+  EXPECT_EQ(lut.Domain1D, (TLutDomain{{-0.5, -0.5, -0.5}, {1.5, 1.5, 1.5}}));
+  EXPECT_NEAR(lut.Interpolate1D({0, 0, 0}).R, 0.125, 1e-7);
+  EXPECT_NEAR(lut.Interpolate1D({1, 1, 1}).R, 0.625, 1e-7);
   EXPECT_EQ(lut.Comments, std::vector<std::string>{"graded look"});
 }
 
@@ -98,13 +98,15 @@ TEST_F(OcioFormats, OtherChainsAreBakedAtTheirLargestSize) {
   EXPECT_NEAR(node.B, 0.5 + 0.2, 1e-6);
 }
 
-TEST_F(OcioFormats, SpiCurveWithItsOwnDomainIsResampledOntoZeroToOne) {
+TEST_F(OcioFormats, SpiCurveKeepsItsOwnDomain) {
   const TLUT lut = Load("c.spi1d",
                         "Version 1\nFrom -1.0 1.0\nLength 3\nComponents 1\n{\n0\n0.5\n1\n}\n");
   ASSERT_EQ(lut.LutType, lt1D);
   ASSERT_EQ(lut.Size1D(), 3);
-  EXPECT_NEAR(lut.Curve(0).R, 0.5, 1e-7);  // input 0 is the middle of -1..1
-  EXPECT_NEAR(lut.Curve(2).B, 1.0, 1e-7);
+  EXPECT_NEAR(lut.Curve(0).R, 0, 1e-7);
+  EXPECT_NEAR(lut.Domain1D.Min.G, -1, 1e-7);
+  EXPECT_NEAR(lut.ApplyToColor({0, 0, 0}).R, 0.5, 1e-7);  // the middle of -1..1
+  EXPECT_NEAR(lut.ApplyToColor({-0.5, -0.5, -0.5}).B, 0.25, 1e-7);
 }
 
 TEST_F(OcioFormats, MalformedFilesAreRefused) {
@@ -117,6 +119,10 @@ TEST_F(OcioFormats, MalformedFilesAreRefused) {
       {"too_few_values.clf", "<ProcessList compCLFversion=\"3\" id=\"t\"><LUT3D inBitDepth=\"32f\" "
                              "outBitDepth=\"32f\"><Array dim=\"2 2 2 3\">0 0 0</Array></LUT3D></ProcessList>"},
       {"cube_too_large.spi3d", "SPILUT 1.0\n3 3\n101 101 101\n"},
+      // An unclosed METADATA block with a quote after it never returns from
+      // OpenColorIO 2.1 (found by fuzzing): refused before it is handed over.
+      {"metadata_not_closed.csp", "CSPLUTV100\n3D\n\nBEGIN METADATA\nlook\nEND xETADATA\n\n2\n0 1\n"
+                                  "0 1\n2\n0 1\n0 1\n2\n0 1\n0 1\n\n1 \"\" 2\n2 2 2\n0 0 0\n"},
   };
   for (const auto& c : cases) {
     TLUT lut;
@@ -140,10 +146,15 @@ TEST_F(OcioFormats, ClfWritesShaperAsRangeOrCurve) {
     EXPECT_NE(ReadText(Path("s.clf")).find(curveSize == 2 ? "<Range" : "<LUT1D"), std::string::npos);
     TLUT back;
     r.LoadLut(Path("s.clf"), back, -1);
-    ASSERT_EQ(back.LutType, lt1DThen3D);
-    ASSERT_EQ(back.Size1D(), curveSize);
-    for (int i = 0; i < curveSize; ++i) EXPECT_NEAR(back.Curve(i).G, source.Curve(i).G, 1e-7);
+    // The Range comes back as the cube's domain, the curve as curves.
+    ASSERT_EQ(back.LutType, curveSize == 2 ? lt3D : lt1DThen3D);
     EXPECT_NEAR(back.Cube(4, 2, 1).B, source.Cube(4, 2, 1).B, 1e-7);
+    for (const double x : {0.0, 0.3, 0.55, 1.0}) {
+      const TLutRGB y = back.ApplyToColor({x, 1 - x, x / 2}), want = source.ApplyToColor({x, 1 - x, x / 2});
+      EXPECT_NEAR(y.R, want.R, 1e-6);
+      EXPECT_NEAR(y.G, want.G, 1e-6);
+      EXPECT_NEAR(y.B, want.B, 1e-6);
+    }
   }
 }
 

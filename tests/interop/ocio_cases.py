@@ -4,6 +4,7 @@ ociobakelut writes several of them. Evaluation is OpenColorIO's CPU
 processor with linear (trilinear) interpolation, in float32."""
 
 import functools
+import math
 import sys
 
 from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest_difference,
@@ -249,6 +250,179 @@ def baked_shaper_case(tools, src, fmt, ext, size, shaper):
     return largest_difference(ours, ocio_evaluate(out, colours))
 
 
+# Input domains beyond 0..1. The sources are written here at 10 decimals:
+# cubes with DOMAIN lines (per channel), a cube with LUT_3D_INPUT_RANGE, a
+# shaper over -1..3 in front of a cube with both INPUT_RANGE lines, and
+# curves with LUT_1D_INPUT_RANGE. Colours are spread over the whole domain
+# and an eighth of it beyond each end.
+DOMAIN = ((-1.0, -0.5, 0.0), (3.0, 2.0, 4.0))
+WIDE = ((-1.0,) * 3, (3.0,) * 3)
+
+
+def wide_transform(r, g, b):
+    """A smooth mixing transform for inputs and outputs well beyond 0..1."""
+    return (0.7 * r + 0.2 * g + 0.05 * math.sin(b), 0.9 * g + 0.025 * r * b,
+            0.8 * b + 0.15 * r - 0.1)
+
+
+def wide_shaper(x):
+    """-1..3 onto 0..1, log-like, as scene-linear shapers are."""
+    return math.log2(2 + x) / math.log2(5)
+
+
+def _node(lo, hi, i, n):
+    t = i / (n - 1)
+    return (1 - t) * lo + t * hi
+
+
+def write_domain_source(tools, kind, n):
+    path = tools.path("src", "%s%d.cube" % (kind, n))
+    fmt = "%.10f %.10f %.10f"
+    lines = []
+    if kind in ("domain", "range"):
+        lo, hi = DOMAIN if kind == "domain" else WIDE
+        lines.append("LUT_3D_SIZE %d" % n)
+        if kind == "domain":
+            lines += ["DOMAIN_MIN %g %g %g" % lo, "DOMAIN_MAX %g %g %g" % hi]
+        else:
+            lines.append("LUT_3D_INPUT_RANGE %g %g" % (lo[0], hi[0]))
+        for bi in range(n):
+            for gi in range(n):
+                for ri in range(n):
+                    lines.append(fmt % wide_transform(_node(lo[0], hi[0], ri, n),
+                                                      _node(lo[1], hi[1], gi, n),
+                                                      _node(lo[2], hi[2], bi, n)))
+    elif kind == "shaper":
+        m = 64
+        lines += ["LUT_1D_SIZE %d" % m, "LUT_1D_INPUT_RANGE -1 3", "LUT_3D_SIZE %d" % n,
+                  "LUT_3D_INPUT_RANGE 0 1"]
+        lines += [fmt % ((wide_shaper(_node(-1, 3, i, m)),) * 3) for i in range(m)]
+        for bi in range(n):
+            for gi in range(n):
+                for ri in range(n):
+                    # The grade in the shaper's terms: back to linear, then graded.
+                    lin = [5 ** v - 2 for v in (ri / (n - 1), gi / (n - 1), bi / (n - 1))]
+                    lines.append(fmt % wide_transform(*lin))
+    else:  # curves
+        lines += ["LUT_1D_SIZE %d" % n, "LUT_1D_INPUT_RANGE -1 3"]
+        for i in range(n):
+            x = _node(-1, 3, i, n)
+            lines.append(fmt % (0.5 * x + 0.1, x * x / 4, math.exp(x) / 10))
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return path
+
+
+def domain_colours(n, kind):
+    lo, hi = DOMAIN if kind == "domain" else WIDE
+    span = [h - l for l, h in zip(lo, hi)]
+    return [tuple(lo[c] + (-0.125 + 1.25 * t[c]) * span[c] for c in range(3))
+            for t in sample_colours(n)]
+
+
+def written_domain_case(tools, profile, kind, size):
+    source = write_domain_source(tools, kind, size)
+    out = tools.convert(profile, source, size, tag=kind)
+    colours = domain_colours(size, kind)
+    _, record = tools.evaluate(source, colours)
+    return largest_difference(ocio_evaluate(out, colours), record)
+
+
+def read_domain_case(tools, kind, size):
+    source = write_domain_source(tools, kind, size)
+    colours = domain_colours(size, kind)
+    _, ours = tools.evaluate(source, colours)
+    return largest_difference(ours, ocio_evaluate(source, colours))
+
+
+# A shaper space over -1..3 (a range onto 0..1, then a power curve) and a
+# grade that mixes channels, so that ociobakelut writes a shaper and a cube.
+DOMAIN_CONFIG = """ocio_profile_version: 2
+search_path: .
+roles:
+  default: linear
+  reference: linear
+file_rules:
+  - !<Rule> {name: Default, colorspace: linear}
+displays:
+  d:
+    - !<View> {name: v, colorspace: graded}
+colorspaces:
+  - !<ColorSpace>
+    name: linear
+  - !<ColorSpace>
+    name: shaper
+    from_scene_reference: !<GroupTransform>
+      children:
+        - !<RangeTransform> {min_in_value: -1, max_in_value: 3, min_out_value: 0, max_out_value: 1}
+        - !<ExponentTransform> {value: [0.4545, 0.4545, 0.4545, 1]}
+  - !<ColorSpace>
+    name: graded
+    from_scene_reference: !<GroupTransform>
+      children:
+        - !<MatrixTransform> {matrix: [0.8, 0.2, 0, 0, 0.1, 0.8, 0.1, 0, 0, 0.3, 0.7, 0, 0, 0, 0, 1], offset: [0.05, 0, -0.1, 0]}
+"""
+
+
+def baked_domain_case(tools, fmt, ext, size, shaper):
+    config = tools.path("baked", "domain.ocio")
+    with open(config, "w") as f:
+        f.write(DOMAIN_CONFIG)
+    out = tools.path("baked", "%s-domain%d.%s" % (file_stem(fmt), size, ext))
+    run(["ociobakelut", "--iconfig", config, "--inputspace", "linear", "--shaperspace", "shaper",
+         "--outputspace", "graded", "--format", fmt, "--shapersize", str(shaper),
+         "--cubesize", str(size), out])
+    colours = domain_colours(size, "range")
+    _, ours = tools.evaluate(out, colours)
+    return largest_difference(ours, ocio_evaluate(out, colours))
+
+
+# Profile, source kind, size, allowed, note. Values reach about 4, where a
+# float32 step is four times the one near 1.
+WIDE_SLACK = 4 * FLOAT_SLACK
+WRITTEN_DOMAIN = [
+    ("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke", "domain", 32,
+     six_decimals() + WIDE_SLACK, "DOMAIN_MIN / DOMAIN_MAX per channel"),
+    ("Cube 3D Davinci", "range", 33, six_decimals() + WIDE_SLACK, "LUT_3D_INPUT_RANGE -1 3"),
+    ("Cube 3D Davinci", "domain", 33, six_decimals() + WIDE_SLACK,
+     "not one range for every channel: DOMAIN lines"),
+    ("Cube 3D Davinci", "shaper", 33, 8 * six_decimals() + WIDE_SLACK,
+     "the shaper kept, LUT_1D_INPUT_RANGE -1 3 and LUT_3D_INPUT_RANGE; its 6 decimals "
+     "pass through the cube's slope of up to 7"),
+    ("Academy/ASC CLF 3D", "domain", 33, WIDE_SLACK, "a Matrix onto 0..1 before the LUT3D"),
+    ("Cinespace 3D", "domain", 33, EIGHT_DECIMALS + WIDE_SLACK, "the domain in the prelut"),
+    ("Cube 1D", "curves", 4096, six_decimals() + WIDE_SLACK, "DOMAIN_MIN / DOMAIN_MAX"),
+    ("Sony Imageworks spi1d", "curves", 4096, EIGHT_DECIMALS + WIDE_SLACK, "From -1 3"),
+]
+READ_DOMAIN = [
+    ("domain", 17, "DOMAIN_MIN -1 -0.5 0, DOMAIN_MAX 3 2 4"),
+    ("range", 17, "LUT_3D_INPUT_RANGE -1 3"),
+    ("shaper", 17, "64-entry shaper over -1..3, then the cube"),
+    ("curves", 1024, "LUT_1D_INPUT_RANGE -1 3"),
+]
+BAKED_DOMAIN = [
+    ("resolve_cube", "cube", 33, 1024, "LUT_1D_INPUT_RANGE -1 3 shaper, then the cube"),
+    ("cinespace", "csp", 33, 1024, "prelut over -1..3"),
+]
+DOMAIN_NAMES = {"domain": "cube with DOMAIN beyond 0..1", "range": "cube with INPUT_RANGE -1..3",
+                "shaper": "shaper + cube with INPUT_RANGE", "curves": "1D cube with INPUT_RANGE -1..3"}
+
+
+def domain_cases(tools):
+    for profile, kind, size, allowed, note in WRITTEN_DOMAIN:
+        row = Row("%s, from a %s" % (profile, DOMAIN_NAMES[kind]), WRITTEN, PROGRAM, str(size),
+                  allowed, note + "; over the whole domain")
+        yield row, functools.partial(written_domain_case, tools, profile, kind, size)
+    for kind, size, note in READ_DOMAIN:
+        row = Row(DOMAIN_NAMES[kind], "both read the same file", PROGRAM, str(size), WIDE_SLACK,
+                  note + "; over the whole domain")
+        yield row, functools.partial(read_domain_case, tools, kind, size)
+    for fmt, ext, size, shaper, note in BAKED_DOMAIN:
+        row = Row("ociobakelut %s (.%s) with a shaper over -1..3" % (fmt, ext), BAKED, PROGRAM,
+                  "%d, shaper %d" % (size, shaper), WIDE_SLACK, note + "; over the whole domain")
+        yield row, functools.partial(baked_domain_case, tools, fmt, ext, size, shaper)
+
+
 def cases(tools):
     src = Sources(tools)
     for is1d, table in ((False, WRITTEN_3D), (True, WRITTEN_1D)):
@@ -287,3 +461,4 @@ def cases(tools):
         row = Row("ociobakelut %s (.%s) with a shaper" % (fmt, ext), BAKED, PROGRAM,
                   "%d, shaper %d" % (size, shaper), FLOAT_SLACK, note)
         yield row, functools.partial(baked_shaper_case, tools, src, fmt, ext, size, shaper)
+    yield from domain_cases(tools)

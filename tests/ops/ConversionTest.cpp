@@ -5,8 +5,10 @@
 
 #include <cmath>
 #include <csignal>
+#include <random>
 
 #include "TestSupport.h"
+#include "core/StringLib.h"
 #include "registry/FormatTable.h"
 
 namespace {
@@ -173,6 +175,91 @@ TEST_F(Conversion, AFailedWriteKeepsTheFileItWouldHaveReplaced) {
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(ReadText(target), "precious\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 2);
+}
+
+// A domain beyond 0..1 survives every profile that can hold one, in that
+// format's own words. The LUTs are affine, which trilinear resampling keeps
+// exactly, so any difference is the domain's.
+TEST_F(Conversion, InputDomainsGoOutWhereTheProfileHoldsThem) {
+  auto f = [](const TLutRGB& x) {
+    return TLutRGB{0.5 * x.R + 0.25 * x.G + 0.1, 0.8 * x.G - 0.1 * x.B, 0.3 * x.R + 0.6 * x.B + 0.05};
+  };
+  auto triple = [](const TLutRGB& v) {
+    return FormatShortest(v.R) + " " + FormatShortest(v.G) + " " + FormatShortest(v.B) + "\n";
+  };
+  const TLutDomain wide{{-1, -1, -1}, {3, 3, 3}}, per{{-1, 0, -0.5}, {3, 2, 1.5}};
+  auto cube = [&](const TLutDomain& d, const std::string& header) {
+    std::string text = header + "LUT_3D_SIZE 3\n";
+    for (int b = 0; b < 3; ++b)
+      for (int g = 0; g < 3; ++g)
+        for (int r = 0; r < 3; ++r)
+          text += triple(f({d.Min.R + r * (d.Max.R - d.Min.R) / 2, d.Min.G + g * (d.Max.G - d.Min.G) / 2,
+                            d.Min.B + b * (d.Max.B - d.Min.B) / 2}));
+    return text;
+  };
+  // Curves x -> f(x, x, x) over -1..3, with LUT_1D_INPUT_RANGE or DOMAIN lines.
+  auto curves = [&](const std::string& header) {
+    std::string text = header;
+    for (int i = 0; i < 5; ++i) text += triple(f({i - 1.0, i - 1.0, i - 1.0}));
+    return text;
+  };
+  // A shaper halving -1..3 onto -0.5..1.5, then a cube over that range.
+  std::string shaper = "LUT_1D_SIZE 2\nLUT_1D_INPUT_RANGE -1 3\nLUT_3D_SIZE 3\nLUT_3D_INPUT_RANGE -0.5 1.5\n"
+                       "-0.5 -0.5 -0.5\n1.5 1.5 1.5\n";
+  shaper += cube(TLutDomain{{-0.5, -0.5, -0.5}, {1.5, 1.5, 1.5}}, "").substr(14);
+  const std::string iridas = "Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke";
+  struct Case {
+    std::string source, profile;
+    int size;
+    std::string written;  // what the output says of its domain
+    double tol;
+  } cases[] = {
+      {cube(per, "DOMAIN_MIN -1 0 -0.5\nDOMAIN_MAX 3 2 1.5\n"), iridas, 32,
+       "\nLUT_3D_SIZE 32\nDOMAIN_MIN -1 0 -0.5\nDOMAIN_MAX 3 2 1.5\n", 1e-6},
+      {cube(wide, "LUT_3D_INPUT_RANGE -1 3\n"), iridas, 32, "DOMAIN_MIN -1 -1 -1\nDOMAIN_MAX 3 3 3\n", 1e-6},
+      {cube(wide, "DOMAIN_MIN -1 -1 -1\nDOMAIN_MAX 3 3 3\n"), "Cube 3D Davinci", 9,
+       "\nLUT_3D_SIZE 9\nLUT_3D_INPUT_RANGE -1 3\n", 1e-6},
+      {cube(per, "DOMAIN_MIN -1 0 -0.5\nDOMAIN_MAX 3 2 1.5\n"), "Cube 3D Davinci", 9,
+       "DOMAIN_MIN -1 0 -0.5\nDOMAIN_MAX 3 2 1.5\n", 1e-6},
+      {shaper, "Cube 3D Davinci", 5,
+       "\nLUT_1D_SIZE 2\nLUT_1D_INPUT_RANGE -1 3\nLUT_3D_SIZE 5\nLUT_3D_INPUT_RANGE -0.5 1.5\n-0.500000", 1e-6},
+      {curves("LUT_1D_SIZE 5\nLUT_1D_INPUT_RANGE -1 3\n"), "Cube 1D", 5,
+       "\nLUT_1D_SIZE 5\nDOMAIN_MIN -1 -1 -1\nDOMAIN_MAX 3 3 3\n", 1e-6},
+      {curves("LUT_1D_SIZE 5\nDOMAIN_MIN -1 -1 -1\nDOMAIN_MAX 3 3 3\n"), "Sony Imageworks spi1d", 5,
+       "From -1 3\n", 1e-6},
+      {cube(per, "DOMAIN_MIN -1 0 -0.5\nDOMAIN_MAX 3 2 1.5\n"), "Academy/ASC CLF 3D", 3, "<Matrix", 1e-5},
+      {cube(per, "DOMAIN_MIN -1 0 -0.5\nDOMAIN_MAX 3 2 1.5\n"), "Cinespace 3D", 3,
+       "2\n-1.00000000 3.00000000\n0.00000000 1.00000000\n", 1e-5},
+  };
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> u(-1.5, 3.5);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.profile + " from " + c.source.substr(0, 40));
+    const TLutOutputProfile& profile = Profile(c.profile);
+    const fs::path in = Write("in.cube", c.source);
+    const fs::path out = Path("out." + profile.Extension);
+    ConvertLutFile(LutRegistry(), in, out, profile, c.size, -1);
+    EXPECT_NE(ReadText(out).find(c.written), std::string::npos) << ReadText(out).substr(0, 300);
+    const TLUT source = Load(in), back = Load(out);
+    for (int k = 0; k < 200; ++k) {
+      const TLutRGB x{u(rng), u(rng), u(rng)};
+      const TLutRGB want = source.ApplyToColor(x), got = back.ApplyToColor(x);
+      ASSERT_NEAR(got.R, want.R, c.tol) << x.R;
+      ASSERT_NEAR(got.G, want.G, c.tol) << x.G;
+      ASSERT_NEAR(got.B, want.B, c.tol) << x.B;
+    }
+  }
+}
+
+// A profile that cannot hold a domain gets the LUT over 0..1, as before.
+TEST_F(Conversion, WithoutADomainTheOutputCoversZeroToOne) {
+  const fs::path in = Write("in.cube", "LUT_3D_SIZE 2\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 2 2 2\n"
+                                       "0 0 0\n2 0 0\n0 2 0\n2 2 0\n0 0 2\n2 0 2\n0 2 2\n2 2 2\n");
+  TLutDomain lost;
+  const TLUT target = ReadResampled(LutRegistry(), in, Profile("Quantel 3D"), 3, {}, &lost);
+  EXPECT_EQ(lost, (TLutDomain{{0, 0, 0}, {2, 2, 2}}));
+  EXPECT_TRUE(target.Domain3D.IsUnit());
+  EXPECT_EQ(target.Cube(1, 2, 0), (TLutRGB{0.5, 1, 0}));
 }
 
 }  // namespace

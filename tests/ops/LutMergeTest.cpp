@@ -70,6 +70,21 @@ TEST_F(Merge, TheTopFileIsAppliedFirstWithoutClampingBetween) {
   EXPECT_NEAR(cubeThenCurves.Cube(1, 3, 0).G, 0.75, 1e-12);
 }
 
+// The merged cube covers the first LUT's domain where the output holds one.
+TEST_F(Merge, TheMergedCubeCoversTheFirstDomain) {
+  const fs::path wide = Write("wide.cube", "LUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE -1 3\n"
+                                           "-1 -1 -1\n3 -1 -1\n-1 3 -1\n3 3 -1\n-1 -1 3\n3 -1 3\n-1 3 3\n3 3 3\n");
+  TAnswer confirm;
+  ASSERT_TRUE(SaveMergedLut(LutRegistry(), {wide}, Path("m.cube"), Profile("Cube 3D Davinci"), 5, -1, confirm));
+  TLUT merged;
+  LutRegistry().LoadLut(Path("m.cube"), merged, -1);
+  EXPECT_EQ(merged.Domain3D, (TLutDomain{{-1, -1, -1}, {3, 3, 3}}));
+  EXPECT_NEAR(merged.ApplyToColor({2.5, -0.5, 1}).R, 2.5, 1e-6);
+  ASSERT_TRUE(SaveMergedLut(LutRegistry(), {wide}, Path("m.txt"), Profile("Quantel 3D"), 5, -1, confirm));
+  LutRegistry().LoadLut(Path("m.txt"), merged, -1);
+  EXPECT_TRUE(merged.Domain3D.IsUnit());
+}
+
 TEST_F(Merge, SaveAsksBeforeReplacingAndCapsTheSize) {
   const fs::path a = Save("a.cube", MakeCube(9), "Cube 3D Davinci");
   const fs::path out = Write("merged.cube", "keep\n");

@@ -233,6 +233,7 @@ class TOcioBridge final : public IOcioBridge {
       const OCIO::GroupTransformRcPtr group = OCIO::GroupTransform::Create();
       for (const std::string& comment : data.Comments)
         group->getFormatMetadata().addChildElement(OCIO::METADATA_DESCRIPTION, comment.c_str());
+      if (const OCIO::TransformRcPtr domain = Domain(data)) group->appendTransform(domain);
       if (data.Size1D > 0) group->appendTransform(Curves(data));
       if (data.Size3D > 0) {
         const auto n = static_cast<unsigned long>(data.Size3D);
@@ -256,6 +257,25 @@ class TOcioBridge final : public IOcioBridge {
   }
 
  private:
+  // A domain other than 0..1 as the scale and offset onto 0..1 in front of
+  // the first table, which the reader takes back as the domain; none for 0..1.
+  static OCIO::TransformRcPtr Domain(const TOcioLutData& data) {
+    bool unit = true;
+    for (int c = 0; c < 3; ++c) unit = unit && data.DomainMin[c] == 0 && data.DomainMax[c] == 1;
+    if (unit) return nullptr;
+    double m[16] = {0}, offset[4] = {0, 0, 0, 0};
+    for (int c = 0; c < 3; ++c) {
+      const double s = 1 / (data.DomainMax[c] - data.DomainMin[c]);
+      m[c * 5] = s;
+      offset[c] = -data.DomainMin[c] * s;
+    }
+    m[15] = 1;
+    const OCIO::MatrixTransformRcPtr matrix = OCIO::MatrixTransform::Create();
+    matrix->setMatrix(m);
+    matrix->setOffset(offset);
+    return matrix;
+  }
+
   // A straight line from lo to hi, the same in every channel, is an input
   // domain: it goes out as a Range; other curves as a LUT1D.
   static OCIO::TransformRcPtr Curves(const TOcioLutData& data) {
