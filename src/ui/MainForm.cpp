@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include "ops/Conversion.h"
 #include "ui/About.h"
 #include "ui/BatchSummary.h"
+#include "ui/BatchWorker.h"
 #include "ui/CdlChoiceForm.h"
 #include "ui/ConvertForm.h"
 #include "ui/Dialogs.h"
@@ -405,6 +407,14 @@ void TfrmMain::btnConvertClick() {
   settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
     warnings << QString::fromStdString(row.FileName + ": " + warning);
   };
+  // With the dialog's box ticked, each output is read back; how far each is
+  // from its source is said once the batch is over.
+  QStringList verified;
+  if (dialog.chkVerify->isChecked())
+    settings.OnVerified = [&](const TLutFileRow&, const std::filesystem::path& output, double d) {
+      verified << QString::fromStdString(output.filename().string()) +
+                      QStringLiteral(": largest difference %1").arg(d, 0, 'g', 3);
+    };
   const std::vector<TLutFileRow> rows = BatchRows();
   std::set<std::filesystem::path> outputs;
   for (const TLutFileRow& row : rows)
@@ -412,9 +422,15 @@ void TfrmMain::btnConvertClick() {
   TfrmProgress progress(this);
   TProgressWindowReport report(progress);
   TDialogConfirm dialogConfirm(Dialogs_, this);
-  TSkipCountingConfirm confirm(dialogConfirm, count, std::move(outputs));
+  TInterfaceConfirm asked(dialogConfirm);
+  // The handlers above and the skip count run on the batch's thread; what
+  // they gather is read here once that thread has ended.
+  TSkipCountingConfirm confirm(asked, count, std::move(outputs));
   try {
-    count.Cancelled = ConvertCheckedFiles(Registry_, rows, settings, confirm, report) == TBatchResult::Cancelled;
+    RunOffInterfaceThread([&] {
+      count.Cancelled =
+          ConvertCheckedFiles(Registry_, rows, settings, confirm, report) == TBatchResult::Cancelled;
+    });
   } catch (const std::exception& error) {
     progress.Hide();
     const QString text = failed.empty()
@@ -423,6 +439,7 @@ void TfrmMain::btnConvertClick() {
     Dialogs_.Error(this, ErrorDisplayText(text));
   }
   if (!warnings.isEmpty()) Dialogs_.Warning(this, warnings.join('\n'));
+  if (!verified.isEmpty()) Dialogs_.Information(this, verified.join('\n'));
   statusBar()->showMessage(BatchSummaryText(count));
 }
 

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QThread>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -123,5 +124,19 @@ void TfrmProgress::EnableOtherWindows() {
 }
 
 void TProgressWindowReport::Begin(const std::string& caption, const std::string& text) {
-  Window_.Show(QString::fromStdString(caption), QString::fromStdString(text));
+  QMetaObject::invokeMethod(&Window_, [&window = Window_, caption = QString::fromStdString(caption),
+                                       text = QString::fromStdString(text)] { window.Show(caption, text); });
+}
+
+void TProgressWindowReport::SetProgress(double percent) {
+  QMetaObject::invokeMethod(&Window_, [&window = Window_, percent] { window.SetPercent(percent); });
+}
+
+bool TProgressWindowReport::Cancelled() {
+  if (QThread::currentThread() == Window_.thread()) return Window_.IsCancelled();
+  return Window_.CancelRequested();
+}
+
+void TProgressWindowReport::End() {
+  QMetaObject::invokeMethod(&Window_, [&window = Window_] { window.Hide(); });
 }

@@ -1,10 +1,12 @@
 // The progress window of long operations: a text line, a bar and a time
 // estimate, and a Cancel button that is seen the next time the operation
 // asks. While it shows, every other window of the program ignores input.
+// The operation may run on a thread of its own (see ui/BatchWorker.h).
 #pragma once
 
 #include <QDialog>
 #include <QPointer>
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -27,6 +29,9 @@ class TfrmProgress : public QDialog {
   void SetPercent(double p);
   // Lets pending events run first, so that a click on Cancel is seen.
   bool IsCancelled();
+  // Whether Cancel was pressed, without running events: what an operation
+  // on another thread asks.
+  bool CancelRequested() const { return Cancelled_; }
   void HideTimeEstimate();
 
   // Current date-time in days; tests put their own clock here.
@@ -45,7 +50,7 @@ class TfrmProgress : public QDialog {
   void DisableOtherWindows();
   void EnableOtherWindows();
 
-  bool Cancelled_ = false;
+  std::atomic<bool> Cancelled_ = false;  // set here, read by the operation's thread
   int LastPosition_ = -1;
   double Percent_ = 0;
   bool EstimateOn_ = true;
@@ -53,14 +58,16 @@ class TfrmProgress : public QDialog {
   std::vector<QPointer<QWidget>> Disabled_;
 };
 
-// The library's progress reports shown in the window.
+// The library's progress reports shown in the window. Reports from another
+// thread are queued to the window's thread, in order; Cancelled() reads the
+// window's flag there instead of running the window's events.
 class TProgressWindowReport : public IProgress {
  public:
   explicit TProgressWindowReport(TfrmProgress& window) : Window_(window) {}
   void Begin(const std::string& caption, const std::string& text) override;
-  void SetProgress(double percent) override { Window_.SetPercent(percent); }
-  bool Cancelled() override { return Window_.IsCancelled(); }
-  void End() override { Window_.Hide(); }
+  void SetProgress(double percent) override;
+  bool Cancelled() override;
+  void End() override;
 
  private:
   TfrmProgress& Window_;

@@ -1,5 +1,6 @@
 // The main window driven as a user would, with every message box, picker and
 // dialog answered by the script.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMimeData>
 #include <QSettings>
@@ -8,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -21,6 +24,7 @@
 #include "ui/MainForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
+#include "ui/ProgressDlg.h"
 #include "ui/SetBitsPerValueForm.h"
 
 namespace {
@@ -74,11 +78,13 @@ class MainFormTest : public QObject {
   void Select(int row) { Main->lvwFiles->setCurrentItem(Main->Row(row)); }
 
   // Works the conversion dialog: folder, profile and size, then Convert.
-  void ScriptConvert(const QString& folder, const QString& profile, const QString& size = {}) {
+  void ScriptConvert(const QString& folder, const QString& profile, const QString& size = {},
+                     bool verify = false) {
     Dialogs.FolderAnswers.push_back(folder);
     Dialogs.RunHandlers.push_back([=](QDialog& d) {
       auto& dialog = static_cast<TfrmConvert&>(d);
       dialog.btnSelectFolder->click();
+      dialog.chkVerify->setChecked(verify);
       QComboBox* formats = dialog.Controls->cbxOutFormat;
       formats->setCurrentIndex(formats->findText(profile));
       if (!size.isEmpty()) QTest::keyClicks(dialog.Controls->cbxDimSize->lineEdit(), size);
@@ -247,6 +253,20 @@ class MainFormTest : public QObject {
     QCOMPARE(Main->statusBar()->currentMessage(), summary);
   }
 
+  // With the box ticked, every output is read back and its difference said.
+  void conversionReadsBackWhenAsked() {
+    QTemporaryDir in, out;
+    Add({WriteCube(in.path(), "a.cube", 0.5), WriteCube(in.path(), "b.cube")});
+    ScriptConvert(out.path(), "3DL Scratch, Autodesk, Blackmagic, Cine-tal", {}, true);
+    Main->btnConvertClick();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(Dialogs.Informations.size(), 1);
+    const QStringList lines = Dialogs.Informations.first().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith("a.3dl: largest difference "), qPrintable(lines[0]));
+    QVERIFY(lines[1].section(' ', -1).toDouble() < 1e-3);  // 12-bit codes
+  }
+
   void conversionStopsAtAnUnreadableFile() {
     QTemporaryDir in, out;
     Add({WriteCube(in.path(), "a.cube"), WriteText(in.path(), "b.cube", "LUT_3D_SIZE 2\n0 0 0\n"),
@@ -260,6 +280,45 @@ class MainFormTest : public QObject {
     QVERIFY(!QFile::exists(out.path() + "/b.cube") && !QFile::exists(out.path() + "/c.cube"));
     QVERIFY(Main->isEnabled());
     QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 1 failed."));
+  }
+
+  // Three files, the outputs of a and b already there. a's question is
+  // answered Yes; b's is asked after a is written, and Cancel is pressed in
+  // the progress window while it is open: a stays written, b and c are not.
+  void batchRunsBesideTheWindowAndStopsAtCancel() {
+    QTemporaryDir in, out;
+    Add({WriteCube(in.path(), "a.cube", 0.5), WriteCube(in.path(), "b.cube"), WriteCube(in.path(), "c.cube")});
+    WriteText(out.path(), "a.cube", "old\n");
+    WriteText(out.path(), "b.cube", "old\n");
+    Dialogs.ConfirmAnswers = {TConfirmAnswer::Yes, TConfirmAnswer::Yes};
+    QList<QThread*> askers;
+    bool ticked = false, tickedDuringBatch = false, aWrittenBeforeB = false;
+    Dialogs.WhileAsking = [&](const QString&) {
+      askers << QThread::currentThread();
+      auto* progress = Main->findChild<TfrmProgress*>();
+      QVERIFY(progress && progress->isVisible());
+      if (askers.size() == 1) {
+        // The window's own events go on while the batch works.
+        QTimer::singleShot(0, Main.get(), [&, progress] {
+          ticked = true;
+          tickedDuringBatch = progress->isVisible() && !Main->isEnabled();
+        });
+        return;
+      }
+      QVERIFY(QTest::qWaitFor([&] { return ticked; }));
+      aWrittenBeforeB = ReadAll(out.path() + "/a.cube").contains("LUT_3D_SIZE");
+      progress->btnCancel->click();
+    };
+    ScriptConvert(out.path(), "Cube 3D Davinci");
+    Main->btnConvertClick();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(askers, (QList<QThread*>{QThread::currentThread(), QThread::currentThread()}));
+    QVERIFY(Dialogs.Confirmations[1].contains("b.cube"));
+    QVERIFY(tickedDuringBatch && aWrittenBeforeB);
+    QCOMPARE(ReadAll(out.path() + "/b.cube"), QByteArray("old\n"));
+    QVERIFY(!QFile::exists(out.path() + "/c.cube"));
+    QVERIFY(Main->isEnabled());
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 0 failed, cancelled."));
   }
 
   void errorsShowTheirLine() {

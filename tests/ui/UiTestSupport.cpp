@@ -17,6 +17,7 @@ T Take(std::deque<T>& queue) {
 
 TConfirmAnswer TScriptedDialogs::Confirm(QWidget*, const QString& text, bool withNo) {
   Confirmations << text + (withNo ? QStringLiteral(" [Yes/No/Cancel]") : QStringLiteral(" [Yes/Cancel]"));
+  if (WhileAsking) WhileAsking(text);
   if (ConfirmAnswers.empty()) return TConfirmAnswer::Cancel;
   return Take(ConfirmAnswers);
 }

@@ -17,6 +17,8 @@ class TScriptedDialogs : public IDialogs {
   QStringList Informations, Warnings, Errors, Confirmations;
   // Answers, taken front first; an empty queue answers Cancel.
   std::deque<TConfirmAnswer> ConfirmAnswers;
+  // Called with each question before it is answered, as a user reads it.
+  std::function<void(const QString&)> WhileAsking;
   std::deque<QStringList> OpenFilesAnswers;
   std::deque<QString> OpenFileAnswers;
   std::deque<TSaveChoice> SaveFileAnswers;
