@@ -88,6 +88,7 @@ TLUT CubeOnly(const TLUT& lut) {
 bool TOcioLutFormat::Detect(const std::filesystem::path& fileName) const {
   if (!HasExtension(fileName, Extensions)) return false;
   const std::string head = UpperCase(ReadFilePrefix(fileName, DetectionHeadSize));
+  if (head.find('\0') != std::string::npos) return false;  // these formats are text
   if (!Signature.empty()) return head.find(Signature) != std::string::npos;
   // No keyword: the text starts with a number.
   std::string_view rest = head;
@@ -99,6 +100,10 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
                           const TReadOptions&) const {
   // Our own open first: a missing file gives the same error as for every format.
   (void)ReadFilePrefix(fileName, 1);
+  // OpenColorIO 2.1 took gigabytes on a CLF file with NUL bytes among its
+  // first lines (found by fuzzing); every one of these formats is text.
+  if (ReadWholeFile(fileName).find('\0') != std::string::npos)
+    throw ELUTError("The file holds binary data (a NUL byte), not text.");
   CheckBeforeLibrary(fileName);
   TOcioLutData data;
   std::string error;

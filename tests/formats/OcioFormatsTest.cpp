@@ -128,6 +128,14 @@ TEST_F(OcioFormats, MalformedFilesAreRefused) {
     TLUT lut;
     EXPECT_THROW(Load(c.Name, c.Content), EContentError) << c.Name;
   }
+  // NUL bytes before the root element made OpenColorIO take gigabytes
+  // (found by fuzzing): not detected, and refused when read as CLF.
+  static constexpr char bytes[] = "\x01\x02" "acsp\0\0\0<ProcessList\0\0\0\0-argl\0";
+  const std::string binary(bytes, sizeof bytes - 1);
+  EXPECT_EQ(Detected("binary.clf", binary), -1);
+  TLUT lut;
+  EXPECT_THROW(LutRegistry().LoadLut(Write("binary.clf", binary), lut, Index(typeid(TClfLutFormat))),
+               EContentError);
 }
 
 TEST_F(OcioFormats, ClfWritesShaperAsRangeOrCurve) {
