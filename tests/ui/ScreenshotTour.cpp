@@ -13,6 +13,7 @@
 #include "UiTestSupport.h"
 #include "core/LUTFormat.h"
 #include "ui/About.h"
+#include "ui/CdlChoiceForm.h"
 #include "ui/ConvertForm.h"
 #include "ui/ICCConvertForm.h"
 #include "ui/LUT2ICCForm.h"
@@ -92,6 +93,8 @@ int main(int argc, char* argv[]) {
   Save(merge, out, "merge");
   TfrmSetBitsPerValue bits(12, &main);
   Save(bits, out, "set-bits");
+  TfrmCdlChoice cdl(QStringLiteral("looks.ccc"), {"warm", "cool", "night"}, &main);
+  Save(cdl, out, "cdl-choice");
   TAboutForm about(&main);
   Save(about, out, "about");
   TfrmLUT2ICC lut2icc(LutRegistry(), dialogs, &main);
