@@ -2,7 +2,8 @@
 # Build the fuzz targets and run each of them for a while.
 #   fuzz/run.sh [SECONDS] [TARGET...]   default 600 seconds, every target
 #   fuzz/run.sh --short                 a few seconds each, for CI
-# Two targets run at a time (TOVI_FUZZ_JOBS to change), niced. Corpora grow in build-fuzz/corpus/TARGET
+# Two targets run at a time (TOVI_FUZZ_JOBS to change), niced; an input
+# taking more than a second (TOVI_FUZZ_TIMEOUT to change) is a finding. Corpora grow in build-fuzz/corpus/TARGET
 # (seeded from tests/data and from what every output profile writes); a
 # crash, sanitizer report, slow input or memory overrun is saved to
 # build-fuzz/artifacts/TARGET/ and makes the script fail.
@@ -82,7 +83,7 @@ run_one() {
   [ "$t" = picture ] && kind=picture maxlen=262144
   [ "$t" = haldclut ] && kind=hald maxlen=262144
   local rc=0
-  nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
+  nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout="${TOVI_FUZZ_TIMEOUT:-1}" -rss_limit_mb=512 \
     -max_len="$maxlen" -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
     "$corpus" "$out/seeds/$kind" >"$out/logs/$t.log" 2>&1 || rc=$?
   [ "$short" = 1 ] && rm -rf "$corpus"
