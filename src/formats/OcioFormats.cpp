@@ -125,6 +125,25 @@ void TClfLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut
 // A scale and offset in front of the first table carries any domain.
 bool TClfLutFormat::KeepsDomain(const TLutDomain&) const { return true; }
 
+// --- Imageworks matrix ---------------------------------------------------------
+
+void TSpiMatrixLutFormat::CheckBeforeLibrary(const std::filesystem::path& fileName) const {
+  std::string text = ReadWholeFile(fileName);
+  for (char& c : text)
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  std::string_view rest = text;
+  int count = 0;
+  for (std::string_view token = CutToken(rest); !token.empty(); token = CutToken(rest)) {
+    double value;
+    if (!TryParseFloat(token, value))
+      throw ELUTError("A matrix file holds numbers only, not '" + std::string(token) + "'.");
+    ++count;
+  }
+  if (count != 12)
+    throw ELUTError("A matrix file holds 12 numbers (3 rows of 4), not " + std::to_string(count) +
+                    ".");
+}
+
 // --- Cinespace ----------------------------------------------------------------
 
 void TCinespaceLutFormat::CheckBeforeLibrary(const std::filesystem::path& fileName) const {

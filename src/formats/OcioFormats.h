@@ -85,6 +85,11 @@ class TSpiMatrixLutFormat : public TOcioLutFormat {
  public:
   TSpiMatrixLutFormat()
       : TOcioLutFormat("Sony Imageworks Matrix", true, fcRead | fcDetect, {".spimtx"}, "") {}
+
+ protected:
+  // Twelve numbers and nothing else: OpenColorIO hands any other text to each
+  // of its readers in turn, and one of them leaks on such lists of numbers.
+  void CheckBeforeLibrary(const std::filesystem::path& fileName) const override;
 };
 
 class TNukeVfLutFormat : public TOcioLutFormat {

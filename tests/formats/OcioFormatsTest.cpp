@@ -121,6 +121,9 @@ TEST_F(OcioFormats, MalformedFilesAreRefused) {
       {"cube_too_large.spi3d", "SPILUT 1.0\n3 3\n101 101 101\n"},
       // An unclosed METADATA block with a quote after it never returns from
       // OpenColorIO 2.1 (found by fuzzing): refused before it is handed over.
+      // OpenColorIO hands a malformed matrix to each of its readers, and
+      // one of them leaks: only twelve numbers reach it.
+      {"too_many_numbers.spimtx", "1 0 0 0\n0 1 0 0\n0 0 1 0\n5 5 5\n"},
       {"metadata_not_closed.csp", "CSPLUTV100\n3D\n\nBEGIN METADATA\nlook\nEND xETADATA\n\n2\n0 1\n"
                                   "0 1\n2\n0 1\n0 1\n2\n0 1\n0 1\n\n1 \"\" 2\n2 2 2\n0 0 0\n"},
   };
