@@ -56,6 +56,14 @@ TPictureHeader BmpHeader(TBlockReader& file) {
   if (!file.Read(0, h, sizeof h) || h[0] != 'B' || h[1] != 'M') return header;
   const std::uint32_t compression = LittleEndian32(h + 30);
   if (LittleEndian32(h + 14) < 40 || (compression != 1 && compression != 2)) return header;
+  // Run-length coding is made for 8 (RLE8) or 4 (RLE4) bits per pixel; the
+  // codec library decodes another depth declared with it past its buffers.
+  const unsigned bits = static_cast<unsigned>(h[28] | h[29] << 8);
+  if (bits != (compression == 1 ? 8u : 4u)) {
+    header.Refusal = "The BMP picture declares run-length coding for " + std::to_string(bits) +
+                     " bits per pixel; it is made for " + (compression == 1 ? "8" : "4") + ".";
+    return header;
+  }
   const std::int64_t height = static_cast<std::int32_t>(LittleEndian32(h + 22));
   header.SizeKnown = true;
   header.Width = static_cast<std::int32_t>(LittleEndian32(h + 18));

@@ -196,7 +196,10 @@ TEST_F(ImageLib, HugeOrDamagedPicturesAreRefusedWithAMessage) {
     std::string Message;
   } damaged[] = {{"text_chunk_past_end.png", "its chunk at byte 33 runs past the end of the file."},
                  {"chunk_past_end.png", "its chunk at byte 1339 runs past the end of the file."},
-                 {"ends_after_header.png", "Read error: hit end of file"}};
+                 {"ends_after_header.png", "Read error: hit end of file"},
+                 // Found by fuzzing: the codec's RLE4 decoder ran past its
+                 // buffers on a 32-bit picture and the program crashed.
+                 {"rle4_at_32_bits.bmp", "declares run-length coding for 32 bits per pixel"}};
   for (const auto& d : damaged) {
     const std::string message =
         ErrorOf([&] { DecodeImageFile(DataFile(std::string("image/bad/") + d.File), bitmap); });
