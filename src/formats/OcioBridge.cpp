@@ -11,26 +11,13 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/ModuleSearch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const char* ModuleName = "libtovi_ocio.so";
-
-// Beside the program, where it is installed, or where it was built.
-std::vector<fs::path> ModuleCandidates() {
-  std::vector<fs::path> candidates;
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    candidates.push_back(exe.parent_path() / ModuleName);
-    candidates.push_back(exe.parent_path().parent_path() / "lib" / "tovilut" / ModuleName);
-  }
-  candidates.emplace_back(TOVI_OCIO_INSTALL_PATH);
-  candidates.emplace_back(TOVI_OCIO_BUILD_PATH);
-  return candidates;
-}
 
 }  // namespace
 
@@ -41,7 +28,7 @@ const IOcioBridge& OcioBridge() {
   std::call_once(once, [] {
     // TOVI_OCIO_MODULE names the one place to look (empty: nowhere), so that
     // the program can be tried as it runs without the module.
-    std::vector<fs::path> candidates = ModuleCandidates();
+    std::vector<fs::path> candidates = ModuleCandidates(ModuleName, TOVI_OCIO_INSTALL_PATH, TOVI_OCIO_BUILD_PATH);
     if (const char* forced = std::getenv("TOVI_OCIO_MODULE"))
       candidates = *forced ? std::vector<fs::path>{forced} : std::vector<fs::path>{};
     for (const fs::path& candidate : candidates) {

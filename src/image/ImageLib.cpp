@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/FileIO.h"
+#include "core/ModuleSearch.h"
 #include "core/StringLib.h"
 #include "image/ImageCodecs.h"
 #include "image/PictureHeader.h"
@@ -22,26 +23,12 @@ namespace {
 
 constexpr const char* ModuleName = "libtovi_codecs.so";
 
-// Beside the program, where it is installed, or where it was built.
-std::vector<fs::path> ModuleCandidates() {
-  std::vector<fs::path> candidates;
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    candidates.push_back(exe.parent_path() / ModuleName);
-    candidates.push_back(exe.parent_path().parent_path() / "lib" / "tovilut" / ModuleName);
-  }
-  candidates.emplace_back(TOVI_CODECS_INSTALL_PATH);
-  candidates.emplace_back(TOVI_CODECS_BUILD_PATH);
-  return candidates;
-}
-
 const IImageCodecs& Codecs() {
   static const IImageCodecs* codecs = nullptr;
   static std::string failure;
   static std::once_flag once;
   std::call_once(once, [] {
-    for (const fs::path& candidate : ModuleCandidates()) {
+    for (const fs::path& candidate : ModuleCandidates(ModuleName, TOVI_CODECS_INSTALL_PATH, TOVI_CODECS_BUILD_PATH)) {
       std::error_code ec;
       if (!fs::exists(candidate, ec)) continue;
       void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
