@@ -7,6 +7,7 @@
 #include "cli/CliSupport.h"
 #include "cli/CommandReference.h"
 #include "cli/Commands.h"
+#include "core/MemoryReuse.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ std::string UnknownOption(const CLI::App& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   CLI::App app{"Tovi LUT Converter: convert colour look-up tables between formats.", "tovilut"};
   app.set_version_flag("--version", std::string("tovilut ") + TOVI_VERSION);
   app.require_subcommand(1);

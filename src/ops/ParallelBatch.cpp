@@ -2,12 +2,16 @@
 // reports each row in order as it completes; workers read and resample rows
 // in order of their position and write a row once every earlier one has been
 // read (or its failure was let pass), so a failure stops the batch where the
-// one-thread batch stops.
+// one-thread batch stops. A worker whose row may not be written yet reads the
+// rows after it instead, up to a few rows ahead, and any worker writes a row
+// that was read once its turn comes.
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "ops/BatchConversion.h"
@@ -34,6 +38,17 @@ class TSerialConfirm : public IConfirm {
   std::mutex Mutex;
 };
 
+// Rows read ahead hold their resampled tables: as many as fit in 256 MB, at
+// least one a worker and at most sixteen (enough to keep the workers busy
+// while one reads a table many times larger than the others).
+std::size_t ReadAheadFor(const TLutRegistry& registry, const TBatchSettings& settings, int jobs) {
+  const double size = settings.Size;
+  const double points = registry.ProfileFormat(*settings.Profile).Is3D ? size * size * size : size;
+  const auto fit = static_cast<std::size_t>(256e6 / (std::max(points, 1.0) * sizeof(TLutRGB)));
+  const auto workers = static_cast<std::size_t>(jobs);
+  return std::clamp(fit, workers, 16 * workers);
+}
+
 struct TRowWork {
   std::filesystem::path Output;
   bool Convert = false;  // the question answered Yes
@@ -43,6 +58,8 @@ struct TRowWork {
   bool Readable = false;
   bool Done = false;
   bool LetPass = false;  // failed, and the error handler went on
+  TLUT Lut;              // read and resampled, waiting to be written
+  TLutDomain Lost;
   std::optional<TWrittenRow> Written;
   std::exception_ptr Error;
 };
@@ -50,9 +67,9 @@ struct TRowWork {
 class TParallelBatch {
  public:
   TParallelBatch(const TLutRegistry& registry, const std::vector<TLutFileRow>& rows,
-                 const TBatchSettings& settings, IConfirm& confirm)
+                 const TBatchSettings& settings, IConfirm& confirm, int jobs)
       : Registry(registry), Rows(rows), Settings(settings), WriterConfirm(confirm),
-        Work(rows.size()) {}
+        Work(rows.size()), ReadAhead(ReadAheadFor(registry, settings, jobs)) {}
 
   // Asks about every checked row in order; false when the user cancelled
   // (the rows before still run).
@@ -78,40 +95,29 @@ class TParallelBatch {
   }
 
   void Worker() {
+    std::unique_lock lock(Mutex);
     for (;;) {
-      std::size_t i = NextRow++;
-      while (i < PlannedEnd && !Work[i].Convert) i = NextRow++;
-      if (i >= PlannedEnd || Stop) return;
-      TRowWork& work = Work[i];
-      const TLutFileRow& row = Rows[i];
-      TLUT lut;
-      TLutDomain lost;
-      try {
-        lut = ReadResampled(Registry, row.Path(), *Settings.Profile, Settings.Size,
-                            RowReadOptions(row, Settings), &lost);
-      } catch (...) {
-        Finish(work, std::current_exception(), false);
-        continue;
-      }
-      // A row that is read back counts as read once it read back, so that a
-      // failed read-back stops the batch before later rows are written.
-      const bool verifying = static_cast<bool>(Settings.OnVerified);
-      {
-        std::unique_lock lock(Mutex);
-        if (!verifying) MarkReadable(work, true);
-        Changed.wait(lock, [&] { return Stop || Frontier >= i; });
-        if (Stop) return;
-      }
-      try {
-        Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &WriterConfirm,
-                         work.Replace);
-        work.Written = CheckWritten(Registry, row, Settings, work.Output, lut, lost);
-        Finish(work, nullptr, verifying && !work.Written->VerifyError);
-      } catch (const EOutputKept&) {
-        work.Kept = true;
-        Finish(work, nullptr, true);
-      } catch (...) {
-        Finish(work, std::current_exception(), false);
+      if (Stop) return;
+      while (NextRow < PlannedEnd && !Work[NextRow].Convert) ++NextRow;
+      if (!Waiting.empty() && Frontier >= *Waiting.begin()) {
+        const std::size_t i = *Waiting.begin();
+        Waiting.erase(Waiting.begin());
+        lock.unlock();
+        Write(i);
+        lock.lock();
+      } else if (NextRow < PlannedEnd && Waiting.size() + Reading < ReadAhead) {
+        const std::size_t i = NextRow++;
+        ++Reading;
+        lock.unlock();
+        const bool read = Read(i);
+        lock.lock();
+        --Reading;
+        if (read) Waiting.insert(i);
+        Changed.notify_all();
+      } else if (NextRow >= PlannedEnd && Waiting.empty()) {
+        return;
+      } else {
+        Changed.wait(lock);
       }
     }
   }
@@ -160,19 +166,55 @@ class TParallelBatch {
   }
 
  private:
+  // Reads and resamples row i; false when it failed (the row is finished).
+  bool Read(std::size_t i) {
+    TRowWork& work = Work[i];
+    try {
+      work.Lut = ReadResampled(Registry, Rows[i].Path(), *Settings.Profile, Settings.Size,
+                               RowReadOptions(Rows[i], Settings), &work.Lost);
+    } catch (...) {
+      Finish(work, std::current_exception(), false);
+      return false;
+    }
+    // A row that is read back counts as read once it read back, so that a
+    // failed read-back stops the batch before later rows are written.
+    if (!Verifying()) {
+      const std::lock_guard lock(Mutex);
+      MarkReadable(work);
+    }
+    return true;
+  }
+
+  void Write(std::size_t i) {
+    TRowWork& work = Work[i];
+    const TLUT lut = std::move(work.Lut);
+    try {
+      Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &WriterConfirm,
+                       work.Replace);
+      work.Written = CheckWritten(Registry, Rows[i], Settings, work.Output, lut, work.Lost);
+      Finish(work, nullptr, Verifying() && !work.Written->VerifyError);
+    } catch (const EOutputKept&) {
+      work.Kept = true;
+      Finish(work, nullptr, true);
+    } catch (...) {
+      Finish(work, std::current_exception(), false);
+    }
+  }
+
+  bool Verifying() const { return static_cast<bool>(Settings.OnVerified); }
+
   void Finish(TRowWork& work, std::exception_ptr error, bool readable) {
     const std::lock_guard lock(Mutex);
     work.Error = std::move(error);
     work.Done = true;
-    if (readable) MarkReadable(work, false);
+    if (readable) MarkReadable(work);
     Changed.notify_all();
   }
 
-  // With the mutex held.
-  void MarkReadable(TRowWork& work, bool notify) {
+  // With the mutex held; the caller wakes the others.
+  void MarkReadable(TRowWork& work) {
     work.Readable = true;
     AdvanceFrontier();
-    if (notify) Changed.notify_all();
   }
 
   // Frontier: every row before it is read, not converted, or let pass.
@@ -190,12 +232,16 @@ class TParallelBatch {
   const TBatchSettings& Settings;
   TSerialConfirm WriterConfirm;
   std::vector<TRowWork> Work;
+  const std::size_t ReadAhead;  // rows read or being read and not yet written
   std::size_t PlannedEnd = 0;
-  std::atomic<std::size_t> NextRow{0};
   std::mutex Mutex;
   std::condition_variable Changed;
+  // With the mutex held:
+  std::size_t NextRow = 0;      // the next row to read
+  std::size_t Reading = 0;      // rows being read
+  std::set<std::size_t> Waiting;  // rows read, waiting for their turn to be written
   std::size_t Frontier = 0;
-  std::atomic<bool> Stop{false};
+  bool Stop = false;
 };
 
 struct TProgressEnd {
@@ -212,7 +258,7 @@ TBatchResult ConvertCheckedFilesParallel(const TLutRegistry& registry,
   if (jobs <= 1) return ConvertCheckedFiles(registry, rows, settings, confirm, progress);
   CheckProfileSize(registry, *settings.Profile, settings.Size);
   CheckBatchOutputs(registry, rows, settings);
-  TParallelBatch batch(registry, rows, settings, confirm);
+  TParallelBatch batch(registry, rows, settings, confirm, jobs);
   const bool planned = batch.Plan(confirm);
   progress.Begin("Convertion...", "The selected files are being converted. Please wait...");
   TProgressEnd end{progress};

@@ -6,11 +6,13 @@
 #include <QSettings>
 
 #include "core/LUTFormat.h"
+#include "core/MemoryReuse.h"
 #include "registry/FormatTable.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
 
 int main(int argc, char* argv[]) {
+  KeepFreedMemoryForReuse();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tovi-lut-converter"));
   QApplication::setApplicationVersion(QStringLiteral(TOVI_VERSION));
