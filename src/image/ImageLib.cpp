@@ -16,6 +16,7 @@
 #include "core/StringLib.h"
 #include "image/ImageCodecs.h"
 #include "image/PictureHeader.h"
+#include "image/PlainPictures.h"
 
 namespace fs = std::filesystem;
 
@@ -82,7 +83,8 @@ std::int64_t MaxPixelsPerByte(TImageFileType type) {
 
 // Opens the picture for its codec and runs one codec call on it: only a
 // regular file of a known type and of at most MaxPictureFileSize bytes, and
-// never more pixels than the file can hold.
+// never more pixels than the file can hold. The call is told whether the
+// file is of a plain layout, which needs no codec module.
 template <typename CodecCall>
 TImageInfo ReadPicture(const fs::path& fileName, CodecCall call) {
   const auto type = ImageFileTypeOf(fileName);
@@ -104,7 +106,8 @@ TImageInfo ReadPicture(const fs::path& fileName, CodecCall call) {
     RaiseTooLarge(fileName, info, size);
   const TImageSource source{fd.Get(), fileName.string(), *type};
   std::string error;
-  switch (call(source, limits, info, error)) {
+  if (header.Plain) info = PlainPictureInfo(info.Width, info.Height);
+  switch (call(source, limits, info, error, header.Plain)) {
     case TDecodeResult::Ok: return info;
     case TDecodeResult::TooLarge: RaiseTooLarge(fileName, info, size);
     case TDecodeResult::Failed: break;
@@ -141,14 +144,17 @@ TImageInfo LoadImageToBitmap(const fs::path& fileName, TBitmap& bitmap) {
 }
 
 TImageInfo ReadImageInfo(const fs::path& fileName) {
-  return ReadPicture(
-      fileName, [](const TImageSource& source, const TImageLimits& limits, TImageInfo& info,
-                   std::string& error) { return Codecs().ReadInfo(source, limits, info, error); });
+  return ReadPicture(fileName, [](const TImageSource& source, const TImageLimits& limits,
+                                  TImageInfo& info, std::string& error, bool plain) {
+    if (plain) return TDecodeResult::Ok;
+    return Codecs().ReadInfo(source, limits, info, error);
+  });
 }
 
 TImageInfo DecodeImageFile(const fs::path& fileName, TBitmap& bitmap) {
   return ReadPicture(fileName, [&](const TImageSource& source, const TImageLimits& limits,
-                                   TImageInfo& info, std::string& error) {
+                                   TImageInfo& info, std::string& error, bool plain) {
+    if (plain) return DecodePlainPicture(source, limits, bitmap, info, error);
     return Codecs().Decode(source, limits, bitmap, info, error);
   });
 }
@@ -158,7 +164,10 @@ void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType 
   if (bitmap.Empty()) throw EImageError("Cannot save an empty picture.");
   std::vector<unsigned char> encoded;
   std::string error;
-  if (!Codecs().Encode(bitmap, type, fileName.string(), encoded, error)) throw EImageError(error);
+  const bool ok = EncodesPlainly(type) ? EncodePlainPicture(bitmap, type, encoded, error)
+                                             : Codecs().Encode(bitmap, type, fileName.string(),
+                                                               encoded, error);
+  if (!ok) throw EImageError(error);
   WriteFileAtomic(fileName,
                   std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()),
                   replace);
@@ -167,7 +176,8 @@ void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType 
 TDeepPicture DecodeDeepImage(const fs::path& fileName) {
   TDeepPicture picture;
   ReadPicture(fileName, [&](const TImageSource& source, const TImageLimits& limits,
-                            TImageInfo& info, std::string& error) {
+                            TImageInfo& info, std::string& error, bool plain) {
+    if (plain) return DecodePlainDeepPicture(source, limits, picture, info, error);
     return Codecs().DecodeDeep(source, limits, picture, info, error);
   });
   return picture;

@@ -100,6 +100,68 @@ TEST_F(ImageLib, EveryWrittenTypeReadsBackAsWritten) {
   EXPECT_EQ(ReadFilePrefix(Path("really-a-bmp.tif"), 2), "BM");
 }
 
+// Uncompressed 24-bit BMP and 8-bit RGB PNG are read and written without the
+// codec library, and must give what it gives: the same bytes written, the
+// same pixels read (rows padded or not, bottom up or top down, ancillary
+// chunks), and a damaged file refused with a message.
+TEST_F(ImageLib, PlainLayoutsMatchTheCodecLibrary) {
+  const auto libraryWrites = [&](const TBitmap& picture, const char* name,
+                                 const OIIO::ImageSpec& base) {
+    OIIO::ImageSpec spec = base;
+    std::vector<unsigned char> rgb;
+    for (int y = 0; y < picture.Height(); ++y)
+      for (int x = 0; x < picture.Width(); ++x) {
+        const auto p = picture.Pixel(x, y);
+        rgb.insert(rgb.end(), {p.R, p.G, p.B});
+      }
+    auto out = OIIO::ImageOutput::create(name);
+    if (!out || !out->open(Path(name).string(), spec) ||
+        !out->write_image(OIIO::TypeDesc::UINT8, rgb.data()) || !out->close())
+      throw std::runtime_error("cannot write with the codec library");
+    return ReadWholeFile(Path(name));
+  };
+  for (const auto& [w, h] : {std::pair{1, 1}, {2, 3}, {3, 2}, {5, 7}, {37, 11}}) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    const TBitmap picture = MakePicture(w, h);
+    OIIO::ImageSpec spec(w, h, 3, OIIO::TypeDesc::UINT8);
+    SaveBitmap(Path("ours.bmp"), picture, TImageFileType::Bmp);
+    EXPECT_EQ(ReadWholeFile(Path("ours.bmp")), libraryWrites(picture, "bmp", spec));
+    spec.attribute("png:filter", 0x08);
+    SaveBitmap(Path("ours.png"), picture, TImageFileType::Png);
+    EXPECT_EQ(ReadWholeFile(Path("ours.png")), libraryWrites(picture, "png", spec));
+    // Read back without the library, at 8 bits and as samples of 0..1.
+    for (const char* name : {"ours.bmp", "ours.png"}) {
+      TBitmap back;
+      EXPECT_TRUE(DecodeImageFile(Path(name), back).Is24Bit());
+      EXPECT_EQ(back, picture) << name;
+      EXPECT_EQ(DecodeDeepImage(Path(name)).Value(0), picture.Pixel(0, 0).R / 255.0) << name;
+    }
+  }
+  // Top-down rows (a negative height), and a PNG with chunks before its data.
+  const TBitmap picture = MakePicture(5, 3);
+  SaveBitmap(Path("up.bmp"), picture, TImageFileType::Bmp);
+  std::string bmp = ReadWholeFile(Path("up.bmp"));
+  std::string topDown = bmp.substr(0, 54);
+  topDown[22] = static_cast<char>(-3);
+  topDown[23] = topDown[24] = topDown[25] = static_cast<char>(0xFF);
+  for (int row = 2; row >= 0; --row) topDown += bmp.substr(54 + 16 * static_cast<std::size_t>(row), 16);
+  Write("down.bmp", topDown);
+  SaveBitmap(Path("plain.png"), picture, TImageFileType::Png);
+  std::string png = ReadWholeFile(Path("plain.png"));
+  const std::string gama("\0\0\0\x04gAMA\0\0\xB1\x8F\x0B\xFC\x61\x05", 16);
+  Write("gamma.png", png.substr(0, 33) + gama + png.substr(33));
+  for (const char* name : {"down.bmp", "gamma.png"}) {
+    TBitmap back;
+    DecodeImageFile(Path(name), back);
+    EXPECT_EQ(back, picture) << name;
+  }
+  // A byte of the image data changed: the check sum no longer fits.
+  png[png.find("IDAT") + 10] ^= 0x55;
+  Write("damaged.png", png);
+  TBitmap back;
+  EXPECT_THROW(DecodeImageFile(Path("damaged.png"), back), EImageError);
+}
+
 TEST_F(ImageLib, OnlyWholeKnownExtensionsAreLoaded) {
   SaveBitmap(Path("pic.BMP"), MakePicture(4, 4), TImageFileType::Bmp);
   SaveBitmap(Path("pic.JPEG"), MakePicture(4, 4), TImageFileType::Jpeg);
