@@ -7,14 +7,3 @@ QString BatchSummaryText(const TBatchCount& count) {
       .arg(count.Failed)
       .arg(count.Cancelled ? QStringLiteral(", cancelled") : QString());
 }
-
-TConfirmAnswer TSkipCountingConfirm::Confirm(const std::string& message, bool withNo) {
-  return Inner_.Confirm(message, withNo);
-}
-
-TConfirmAnswer TSkipCountingConfirm::ConfirmOverwrite(const std::filesystem::path& file,
-                                                      bool withNo) {
-  const TConfirmAnswer answer = Inner_.ConfirmOverwrite(file, withNo);
-  if (answer == TConfirmAnswer::No && Outputs_.count(file)) ++Count_.Skipped;
-  return answer;
-}

@@ -17,7 +17,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
-#include <set>
 
 #include "image/HaldClutFormats.h"
 #include "image/HaldImage.h"
@@ -402,6 +401,9 @@ void TfrmMain::btnConvertClick() {
     return false;  // the first error ends the batch
   };
   settings.OnConverted = [&](const TLutFileRow&, const std::filesystem::path&) { ++count.Converted; };
+  // No to the overwrite question, or a file the writer puts beside its
+  // output kept (the output is then not written either).
+  settings.OnSkipped = [&](const TLutFileRow&, const std::filesystem::path&) { ++count.Skipped; };
   // What the written files lost is said once the batch is over.
   QStringList warnings;
   settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
@@ -416,16 +418,12 @@ void TfrmMain::btnConvertClick() {
                       QStringLiteral(": largest difference %1").arg(d, 0, 'g', 3);
     };
   const std::vector<TLutFileRow> rows = BatchRows();
-  std::set<std::filesystem::path> outputs;
-  for (const TLutFileRow& row : rows)
-    if (row.Checked) outputs.insert(OutputPathFor(settings.OutputFolder, row.FileName, *settings.Profile));
   TfrmProgress progress(this);
   TProgressWindowReport report(progress);
   TDialogConfirm dialogConfirm(Dialogs_, this);
-  TInterfaceConfirm asked(dialogConfirm);
-  // The handlers above and the skip count run on the batch's thread; what
-  // they gather is read here once that thread has ended.
-  TSkipCountingConfirm confirm(asked, count, std::move(outputs));
+  TInterfaceConfirm confirm(dialogConfirm);
+  // The handlers above run on the batch's thread; what they gather is read
+  // here once that thread has ended.
   try {
     RunOffInterfaceThread([&] {
       count.Cancelled =

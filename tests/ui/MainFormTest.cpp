@@ -253,6 +253,20 @@ class MainFormTest : public QObject {
     QCOMPARE(Main->statusBar()->currentMessage(), summary);
   }
 
+  // A look whose companion .cube is kept is not written either: it counts as skipped.
+  void aKeptCompanionCountsAsSkipped() {
+    QTemporaryDir in, out;
+    Add({WriteCube(in.path(), "a.cube", 0.5)});
+    WriteText(out.path(), "a.cube", "old\n");
+    Dialogs.ConfirmAnswers.push_back(TConfirmAnswer::No);
+    ScriptConvert(out.path(), "Adobe Premiere Look");
+    Main->btnConvertClick();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(Dialogs.Confirmations.size(), 1);
+    QVERIFY(!QFile::exists(out.path() + "/a.look"));
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("0 converted, 1 skipped, 0 failed."));
+  }
+
   // With the box ticked, every output is read back and its difference said.
   void conversionReadsBackWhenAsked() {
     QTemporaryDir in, out;
