@@ -13,6 +13,7 @@
 #include "core/UserPrompt.h"
 #include "ops/BitsOverride.h"
 #include "ops/Conversion.h"
+#include "ops/OutputCheck.h"
 #include "registry/ProfileIds.h"
 
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
@@ -250,4 +251,9 @@ int ReportNotWritten(const std::filesystem::path& output, bool skipExisting, boo
   }
   std::cerr << "tovilut: cancelled" << std::endl;
   return 1;
+}
+
+void ReportLostDomain(const std::filesystem::path& file, const TLutDomain& domain) {
+  if (!domain.IsUnit())
+    std::cerr << file.string() << ": warning: " << DomainWarning(domain) << std::endl;
 }

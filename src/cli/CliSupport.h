@@ -67,6 +67,10 @@ void ReportSkipped(const std::filesystem::path& output);
 // overwrite (status 1). The same words in every command.
 int ReportNotWritten(const std::filesystem::path& output, bool skipExisting, bool quiet);
 
+// "FILE: warning: Inputs outside 0..1 are lost (the input domain is -1 .. 3)."
+// on stderr when the domain is not 0..1.
+void ReportLostDomain(const std::filesystem::path& file, const TLutDomain& domain);
+
 // --input-bits BITS of every command that reads LUTs.
 void AddInputBitsOption(CLI::App& command, std::string& bits);
 

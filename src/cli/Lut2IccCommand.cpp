@@ -38,13 +38,15 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   const TReadOptions readOptions{ParseBits(o.InputBits), {}};
   const std::filesystem::path output = OutputFileOption(o.Output, nullptr);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
+  TLutDomain lost;
   try {
-    if (!ConvertLutToICC(LutRegistry(), o.Lut, output, options, confirm, readOptions))
+    if (!ConvertLutToICC(LutRegistry(), o.Lut, output, options, confirm, readOptions, &lost))
       return ReportNotWritten(output, o.SkipExisting, false);
   } catch (const std::exception& e) {
     ReportFailure(o.Lut, e);
     return 1;
   }
+  ReportLostDomain(o.Lut, lost);
   std::cout << o.Lut << " -> " << output.string() << std::endl;
   return 0;
 }

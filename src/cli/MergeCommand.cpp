@@ -29,14 +29,16 @@ int RunMerge(const TMergeOptions& o) {
   const std::filesystem::path output = OutputFileOption(o.Output, options.SelectedProfile());
   const std::vector<std::filesystem::path> files(o.Files.begin(), o.Files.end());
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
+  TLutDomain lost;
   try {
     if (!SaveMergedLut(registry, files, output, *options.SelectedProfile(),
-                       options.EffectiveSize(), options.SelectedBits(), confirm, readOptions))
+                       options.EffectiveSize(), options.SelectedBits(), confirm, readOptions, &lost))
       return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
     ReportFailure(output, e);
     return 1;
   }
+  ReportLostDomain(files.front(), lost);
   // What was written, in the words of convert: the inputs in the order they apply.
   if (!o.Quiet) {
     std::string inputs;

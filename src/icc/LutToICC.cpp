@@ -228,13 +228,15 @@ void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
 
 bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
                      const std::filesystem::path& output, const TLutProfileOptions& options,
-                     IConfirm& confirm, const TReadOptions& readOptions) {
+                     IConfirm& confirm, const TReadOptions& readOptions,
+                     TLutDomain* lostDomain) {
   RefuseWritingOverInputs({output}, {lutFile});
   TReplace replace = TReplace::Never;
   if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   TLUT lut;
   registry.LoadLut(lutFile, lut, -1, readOptions);
   if (lut.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
+  if (lostDomain) *lostDomain = lut.InputDomain();
   NormaliseLutForProfile(lut);
   WriteLutProfile(output, lut, options, replace);
   return true;

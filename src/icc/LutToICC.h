@@ -65,7 +65,9 @@ void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
 // Reads the LUT file (format found by its content), normalises and writes the
 // profile. A file that no format recognises is an ELUTError; nothing is
 // written then, nor when the output exists and the confirmation does not
-// answer Yes (false then).
+// answer Yes (false then). A profile covers inputs of 0..1: lostDomain
+// receives the LUT's input domain when it is another.
 bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
                      const std::filesystem::path& output, const TLutProfileOptions& options,
-                     IConfirm& confirm, const TReadOptions& readOptions = {});
+                     IConfirm& confirm, const TReadOptions& readOptions = {},
+                     TLutDomain* lostDomain = nullptr);

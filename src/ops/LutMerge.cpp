@@ -4,7 +4,8 @@
 #include "ops/BitsOverride.h"
 
 void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
-                 TLUT& target, const TReadOptions& readOptions, const TLUTFormat* output) {
+                 TLUT& target, const TReadOptions& readOptions, const TLUTFormat* output,
+                 TLutDomain* lostDomain) {
   target.FillIdentity3D();
   const int n = target.Size3D();
   TLUT work;
@@ -14,9 +15,13 @@ void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem
     } catch (const std::exception& e) {
       throw EInFileError(file.string(), e.what(), ErrorLine(e));
     }
-    if (output && &file == &files.front() && output->KeepsDomain(work.InputDomain())) {
-      target.Domain3D = work.InputDomain();
-      target.FillIdentity3D();
+    if (output && &file == &files.front()) {
+      if (output->KeepsDomain(work.InputDomain())) {
+        target.Domain3D = work.InputDomain();
+        target.FillIdentity3D();
+      } else if (lostDomain) {
+        *lostDomain = work.InputDomain();
+      }
     }
     for (int r = 0; r < n; ++r)
       for (int g = 0; g < n; ++g)
@@ -26,7 +31,8 @@ void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem
 
 bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
-                   int bits, IConfirm& confirm, const TReadOptions& readOptions) {
+                   int bits, IConfirm& confirm, const TReadOptions& readOptions,
+                   TLutDomain* lostDomain) {
   CheckCubeSize(size);
   std::vector<std::filesystem::path> outputs = registry.ProfileFormat(profile).CompanionFiles(output);
   outputs.push_back(output);
@@ -36,7 +42,7 @@ bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesyst
   TLUT target;
   target.LutType = lt3D;
   target.SetSize3D(size);
-  ComposeLuts(registry, files, target, readOptions, &registry.ProfileFormat(profile));
+  ComposeLuts(registry, files, target, readOptions, &registry.ProfileFormat(profile), lostDomain);
   return SaveLutUnlessKept(registry, output, target, profile, bits, confirm, replace);
 }
 

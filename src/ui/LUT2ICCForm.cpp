@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "icc/LutToICC.h"
+#include "ops/OutputCheck.h"
 #include "ui/Dialogs.h"
 #include "ui/TypedPath.h"
 
@@ -126,6 +127,7 @@ void TfrmLUT2ICC::btnConvertClick() {
       !AcceptTypedPath(*edtICCFile, TPathUse::SaveFile, Dialogs_, QStringLiteral("icc")))
     return;
   bool written = false;
+  TLutDomain lost;
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtICCFile->text());
     TDialogConfirm confirm(Dialogs_, this);
@@ -135,9 +137,12 @@ void TfrmLUT2ICC::btnConvertClick() {
     options.Copyright = ToUtf8(edtCopyright->text());
     options.CaptureOneGamma = cbxCaptureOne->isChecked();
     options.Version = cbxVersion->currentIndex() == 0 ? TICCVersion::V4 : TICCVersion::V2;
-    written = ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options, confirm);
+    written = ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options, confirm, {},
+                              &lost);
   });
   if (!written) return;
   Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
+  if (!lost.IsUnit())
+    Dialogs_.Warning(this, edtLutFile->text() + QStringLiteral(": ") + ToQString(DomainWarning(lost)));
   accept();
 }

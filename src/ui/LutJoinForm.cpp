@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "ops/LutMerge.h"
+#include "ops/OutputCheck.h"
 #include "ui/Dialogs.h"
 #include "ui/TypedPath.h"
 
@@ -177,14 +178,18 @@ void TfrmJoinLut::btnSaveClick() {
   if (!profile) return;
   if (!AcceptTypedPath(*edtLUTFile, TPathUse::SaveFile, Dialogs_, ToQString(profile->Extension))) return;
   bool saved = false;
+  TLutDomain lost;
   Guarded(Dialogs_, this, [&] {
     TDialogConfirm confirm(Dialogs_, this);
     saved = SaveMergedLut(Registry_, lbxFiles->Files,
                           ToPath(edtLUTFile->text()),
                           *profile, Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
-                          confirm);
+                          confirm, {}, &lost);
   });
   if (!saved) return;
   accept();
   Dialogs_.Information(this, ToQString(MergeSuccessMessage));
+  if (!lost.IsUnit())
+    Dialogs_.Warning(this, QDir::toNativeSeparators(ToQString(lbxFiles->Files.front().string())) +
+                               QStringLiteral(": ") + ToQString(DomainWarning(lost)));
 }

@@ -189,10 +189,19 @@ TEST_F(Tovilut, ConvertKeepsOrSaysTheInputDomain) {
   EXPECT_TRUE(Has(run.out, "wide.cube: largest difference 0\n")) << run.out;
   EXPECT_TRUE(Has(ReadText(out / "wide.cube"), "\nLUT_3D_SIZE 2\nLUT_3D_INPUT_RANGE -1 3\n"));
 
-  run = Run("convert -p 'quantel 3d' -o " + Q(out) + " " + Q(wide));
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(Has(run.err, "wide.cube: warning: Inputs outside 0..1 are lost (the input domain is -1 .. 3).\n"))
-      << run.err;
+  // Merge (whose cube covers the first file's domain) and lut2icc (0..1
+  // always) say the same where their output cannot keep it.
+  const std::string lost = "wide.cube: warning: Inputs outside 0..1 are lost (the input domain is -1 .. 3).\n";
+  for (const std::string& args :
+       {"convert -p 'quantel 3d' -o " + Q(out) + " " + Q(wide),
+        "merge -p 'quantel 3d' -o " + Q(out / "m.txt") + " " + Q(wide) + " " + Q(wide),
+        "lut2icc " + Q(wide) + " -o " + Q(out / "w.icc")}) {
+    run = Run(args);
+    EXPECT_EQ(run.status, 0) << args << run.err;
+    EXPECT_TRUE(Has(run.err, lost)) << args << run.err;
+  }
+  run = Run("merge -p cube-resolve -o " + Q(out / "m.cube") + " " + Q(wide) + " " + Q(wide));
+  EXPECT_FALSE(Has(run.err, "warning")) << run.err;
 }
 
 TEST_F(Tovilut, ConvertReadsTheChosenCorrectionOfACollection) {
