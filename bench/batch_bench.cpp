@@ -131,6 +131,7 @@ int main() {
       ConvertCheckedFilesParallel(LutRegistry(), rows, settings, yes, progress, jobs);
       times[jobs - 1].push_back(Seconds(std::chrono::steady_clock::now() - start));
       cpu[jobs - 1].push_back(CpuSeconds() - cpu0);
+      fs::remove_all(settings.OutputFolder);
     }
   const auto median = [](std::vector<double> v) {
     std::sort(v.begin(), v.end());
