@@ -6,7 +6,6 @@
 // rows after it instead, up to a few rows ahead, and any worker writes a row
 // that was read once its turn comes.
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
