@@ -1,22 +1,25 @@
 #include "image/PlainPictures.h"
 
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
-// The whole file, read with as few calls as the system allows.
+// The whole file, read with as few calls as the system allows and without
+// moving the descriptor's offset.
 bool ReadWhole(int fd, std::vector<unsigned char>& bytes, std::string& error) {
-  const off_t size = ::lseek(fd, 0, SEEK_END);
-  if (size < 0) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || status.st_size < 0) {
     error = "Cannot read the picture.";
     return false;
   }
-  bytes.resize(static_cast<std::size_t>(size));
+  bytes.resize(static_cast<std::size_t>(status.st_size));
   for (std::size_t at = 0; at < bytes.size();) {
     const ssize_t got = ::pread(fd, bytes.data() + at, bytes.size() - at, static_cast<off_t>(at));
     if (got <= 0) {
@@ -39,7 +42,9 @@ void PutLittleEndian32(unsigned char* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
-std::size_t BmpRowBytes(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t(3); }
+std::size_t BmpRowBytes(int width) {
+  return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t(3);
+}
 
 // Rows of B, G, R padded to four bytes, bottom up unless the height is
 // negative; the header walk has checked that they are all in the file.
