@@ -302,8 +302,17 @@ void TAtomicFile::Write(std::string_view data) {
   if (!WriteAll(File_.Get(), data)) RaiseFileError("create", Target_, errno);
 }
 
+namespace {
+thread_local ICommitGate* CommitGate = nullptr;
+}  // namespace
+
+TCommitGateScope::TCommitGateScope(ICommitGate& gate) : Outer_(CommitGate) { CommitGate = &gate; }
+TCommitGateScope::~TCommitGateScope() { CommitGate = Outer_; }
+
 void TAtomicFile::Commit(TReplace replace) {
   if (!File_) RaiseFileError("create", Target_, EBADF);
+  if (CommitGate && !CommitGate->AwaitTurn())
+    throw EWriteAbandoned("The batch stopped before \"" + Target_.string() + "\" was written.");
   struct stat st {};
   // A replaced file keeps its permissions.
   if (replace == TReplace::Allow && ::fstatat(Folder_.Get(), Name_.c_str(), &st, 0) == 0 &&

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Errors.h"
+
 // The largest file read whole. Every such file is a LUT, a look or a CDL: a
 // 100-point cube written with long numbers stays far below, while a hostile
 // file of gigabytes would otherwise be held in memory whole.
@@ -97,6 +99,36 @@ class TAtomicFile {
   std::string Temp_;        // the temporary's name, while it exists
   int Slot_ = -1;           // where the signal handler finds it
   bool Counted_ = false;    // among the writers that keep the handlers set
+};
+
+// Where several threads write the files of one batch, a file is put in place
+// only when the batch says it is its turn: Commit waits, the file complete
+// under its temporary name, until the gate set on the committing thread
+// answers. A gate that answers false abandons the file: the temporary is
+// removed and EWriteAbandoned raised. A thread without a gate commits at once.
+class ICommitGate {
+ public:
+  virtual bool AwaitTurn() = 0;
+
+ protected:
+  ~ICommitGate() = default;
+};
+
+// Sets the gate for the files the current thread commits while it lives.
+class TCommitGateScope {
+ public:
+  explicit TCommitGateScope(ICommitGate& gate);
+  ~TCommitGateScope();
+  TCommitGateScope(const TCommitGateScope&) = delete;
+  TCommitGateScope& operator=(const TCommitGateScope&) = delete;
+
+ private:
+  ICommitGate* Outer_;
+};
+
+class EWriteAbandoned : public EFileError {
+ public:
+  using EFileError::EFileError;
 };
 
 // Removes the temporary of every TAtomicFile alive. Safe in a signal

@@ -1,10 +1,13 @@
 // The batch on several threads. The calling thread asks the questions, then
-// reports each row in order as it completes; workers read and resample rows
-// in order of their position and write a row once every earlier one has been
-// read (or its failure was let pass), so a failure stops the batch where the
-// one-thread batch stops. A worker whose row may not be written yet reads the
-// rows after it instead, up to a few rows ahead, and any worker writes a row
-// that was read once its turn comes.
+// reports each row in order as it completes. Workers read and resample rows
+// in order, and write a row once every earlier one has been read (or its
+// failure was let pass); a worker whose row may not be written yet reads the
+// rows after it instead, up to sixteen rows ahead a worker, so the workers
+// keep busy while one reads a table many times larger than the others. A
+// row's files are put in place (TAtomicFile's commit) only once every
+// earlier row is finished (written and, when asked, read back) or its
+// failure was let pass, so a failure stops the batch where the one-thread
+// batch stops and nothing after it appears.
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
@@ -13,28 +16,29 @@
 #include <set>
 #include <thread>
 
+#include "core/FileIO.h"
 #include "ops/BatchConversion.h"
 #include "ops/BatchRow.h"
 #include "ops/Conversion.h"
 
 namespace {
 
-// A writer's questions come from the workers; they are asked one at a time.
-class TSerialConfirm : public IConfirm {
+// A writer's questions (about a file it puts beside its output) wait for
+// the row's turn, which one unfinished row has at a time: they are asked one
+// at a time and in the order of the rows. After a stop they answer Cancel.
+class TTurnConfirm : public IConfirm {
  public:
-  explicit TSerialConfirm(IConfirm& inner) : Inner(inner) {}
+  TTurnConfirm(ICommitGate& turn, IConfirm& inner) : Turn(turn), Inner(inner) {}
   TConfirmAnswer Confirm(const std::string& message, bool withNo) override {
-    const std::lock_guard lock(Mutex);
-    return Inner.Confirm(message, withNo);
+    return Turn.AwaitTurn() ? Inner.Confirm(message, withNo) : TConfirmAnswer::Cancel;
   }
   TConfirmAnswer ConfirmOverwrite(const std::filesystem::path& file, bool withNo) override {
-    const std::lock_guard lock(Mutex);
-    return Inner.ConfirmOverwrite(file, withNo);
+    return Turn.AwaitTurn() ? Inner.ConfirmOverwrite(file, withNo) : TConfirmAnswer::Cancel;
   }
 
  private:
+  ICommitGate& Turn;
   IConfirm& Inner;
-  std::mutex Mutex;
 };
 
 // Rows read ahead hold their resampled tables: as many as fit in 256 MB, at
@@ -54,7 +58,7 @@ struct TRowWork {
   bool Skipped = false;  // answered No
   bool Kept = false;     // a file the writer puts beside the output was kept
   TReplace Replace = TReplace::Never;
-  bool Readable = false;
+  bool Read = false;
   bool Done = false;
   bool LetPass = false;  // failed, and the error handler went on
   TLUT Lut;              // read and resampled, waiting to be written
@@ -81,6 +85,7 @@ class TParallelBatch {
         const TConfirmAnswer answer = ConfirmWrite(confirm, work.Output, true, &work.Replace);
         if (answer == TConfirmAnswer::Cancel) {
           PlannedEnd = i;
+          AdvanceFrontiers();
           return false;
         }
         work.Convert = answer == TConfirmAnswer::Yes;
@@ -90,6 +95,7 @@ class TParallelBatch {
       }
     }
     PlannedEnd = Rows.size();
+    AdvanceFrontiers();
     return true;
   }
 
@@ -98,7 +104,7 @@ class TParallelBatch {
     for (;;) {
       if (Stop) return;
       while (NextRow < PlannedEnd && !Work[NextRow].Convert) ++NextRow;
-      if (!Waiting.empty() && Frontier >= *Waiting.begin()) {
+      if (!Waiting.empty() && ReadFrontier >= *Waiting.begin()) {
         const std::size_t i = *Waiting.begin();
         Waiting.erase(Waiting.begin());
         lock.unlock();
@@ -152,7 +158,7 @@ class TParallelBatch {
       }
       const std::lock_guard lock(Mutex);
       work.LetPass = true;
-      AdvanceFrontier();
+      AdvanceFrontiers();
       Changed.notify_all();
     }
     return cancelledWhilePlanning ? TBatchResult::Cancelled : TBatchResult::Completed;
@@ -172,64 +178,79 @@ class TParallelBatch {
       work.Lut = ReadResampled(Registry, Rows[i].Path(), *Settings.Profile, Settings.Size,
                                RowReadOptions(Rows[i], Settings), &work.Lost);
     } catch (...) {
-      Finish(work, std::current_exception(), false);
+      Finish(work, std::current_exception());
       return false;
     }
-    // A row that is read back counts as read once it read back, so that a
-    // failed read-back stops the batch before later rows are written.
-    if (!Verifying()) {
-      const std::lock_guard lock(Mutex);
-      MarkReadable(work);
-    }
+    const std::lock_guard lock(Mutex);
+    work.Read = true;
+    AdvanceFrontiers();
     return true;
   }
+
+  // Row i's turn to put its files in place: every earlier row is clear.
+  class TRowTurn : public ICommitGate {
+   public:
+    TRowTurn(TParallelBatch& batch, std::size_t row) : Batch(batch), Row(row) {}
+    bool AwaitTurn() override {
+      std::unique_lock lock(Batch.Mutex);
+      Batch.Changed.wait(lock, [&] { return Batch.Stop || Batch.DoneFrontier >= Row; });
+      return !Batch.Stop;
+    }
+
+   private:
+    TParallelBatch& Batch;
+    std::size_t Row;
+  };
 
   void Write(std::size_t i) {
     TRowWork& work = Work[i];
     const TLUT lut = std::move(work.Lut);
+    TRowTurn turn(*this, i);
+    const TCommitGateScope gate(turn);
+    TTurnConfirm confirm(turn, WriterConfirm);
     try {
-      Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &WriterConfirm,
+      Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &confirm,
                        work.Replace);
       work.Written = CheckWritten(Registry, Rows[i], Settings, work.Output, lut, work.Lost);
-      Finish(work, nullptr, Verifying() && !work.Written->VerifyError);
+      Finish(work, nullptr);
+    } catch (const EWriteAbandoned&) {
+      // the batch stopped before this row's turn; nobody waits for it
     } catch (const EOutputKept&) {
       work.Kept = true;
-      Finish(work, nullptr, true);
+      Finish(work, nullptr);
     } catch (...) {
-      Finish(work, std::current_exception(), false);
+      Finish(work, std::current_exception());
     }
   }
 
-  bool Verifying() const { return static_cast<bool>(Settings.OnVerified); }
-
-  void Finish(TRowWork& work, std::exception_ptr error, bool readable) {
+  void Finish(TRowWork& work, std::exception_ptr error) {
     const std::lock_guard lock(Mutex);
     work.Error = std::move(error);
     work.Done = true;
-    if (readable) MarkReadable(work);
+    AdvanceFrontiers();
     Changed.notify_all();
   }
 
-  // With the mutex held; the caller wakes the others.
-  void MarkReadable(TRowWork& work) {
-    work.Readable = true;
-    AdvanceFrontier();
-  }
-
-  // Frontier: every row before it is read, not converted, or let pass.
-  void AdvanceFrontier() {
-    while (Frontier < PlannedEnd) {
-      const TRowWork& work = Work[Frontier];
-      const bool clear = work.LetPass || (!work.Error && (!work.Convert || work.Readable));
-      if (!clear) break;
-      ++Frontier;
-    }
+  // With the mutex held. Every row before ReadFrontier is read without a
+  // failure, not converted, or let pass; every row before DoneFrontier is
+  // finished without a failure (a failed read-back included), not
+  // converted, or let pass.
+  void AdvanceFrontiers() {
+    const auto clear = [](const TRowWork& work, bool finished) {
+      // Written is set by its worker before Done, and read only after it.
+      const bool failed = work.Error || (work.Done && work.Written && work.Written->VerifyError);
+      return work.LetPass || (!failed && (!work.Convert || finished));
+    };
+    while (ReadFrontier < PlannedEnd && clear(Work[ReadFrontier], Work[ReadFrontier].Read))
+      ++ReadFrontier;
+    while (DoneFrontier < PlannedEnd && clear(Work[DoneFrontier], Work[DoneFrontier].Done))
+      ++DoneFrontier;
   }
 
   const TLutRegistry& Registry;
   const std::vector<TLutFileRow>& Rows;
   const TBatchSettings& Settings;
-  TSerialConfirm WriterConfirm;
+  IConfirm& WriterConfirm;
   std::vector<TRowWork> Work;
   const std::size_t ReadAhead;  // rows read or being read and not yet written
   std::size_t PlannedEnd = 0;
@@ -239,7 +260,8 @@ class TParallelBatch {
   std::size_t NextRow = 0;      // the next row to read
   std::size_t Reading = 0;      // rows being read
   std::set<std::size_t> Waiting;  // rows read, waiting for their turn to be written
-  std::size_t Frontier = 0;
+  std::size_t ReadFrontier = 0;
+  std::size_t DoneFrontier = 0;
   bool Stop = false;
 };
 

@@ -669,6 +669,27 @@ TEST_F(Tovilut, SkipExistingReportsOnlyWhatWasWritten) {
   }
 }
 
+// An output that cannot be written (a folder has its name) stops the batch
+// there with any number of jobs: no later output appears.
+TEST_F(Tovilut, JobsStopWhereOneJobStopsWhenAWriteFails) {
+  for (int i = 1; i <= 8; ++i)
+    Write("in/l" + std::to_string(i) + ".cube", ReadText(DataFile("cube/identity_2.cube")));
+  std::string first;
+  for (const char* jobs : {"1", "2", "3"}) {
+    const fs::path out = Path(std::string("out") + jobs);
+    fs::create_directories(out / "l4.3dl");
+    const TRun run = Run(std::string("convert -q --overwrite -p 3dl-scratch -j ") + jobs + " -o " +
+                         Q(out) + " " + Q(Path("in")));
+    std::string listing = std::to_string(run.status) + ":";
+    for (int i = 1; i <= 8; ++i)
+      if (fs::is_regular_file(out / ("l" + std::to_string(i) + ".3dl"))) listing += std::to_string(i);
+    EXPECT_TRUE(Has(run.err, "Is a directory")) << jobs << run.err;
+    if (first.empty()) first = listing;
+    EXPECT_EQ(listing, first) << jobs;
+  }
+  EXPECT_EQ(first, "1:123");
+}
+
 // --jobs gives what one job gives: the same files, byte for byte, the same
 // messages in the same order (clipping warnings and read-back figures
 // included), the same status, with and without a failure.
