@@ -706,9 +706,8 @@ TEST_F(Tovilut, JobsChangeNothingButTheTime) {
   // Sorted between lustre-3d and pandora-m3d.
   Write("mixed/m_broken.cube", "LUT_3D_SIZE abc\n");
   Write("mixed/hot.cube", "LUT_3D_SIZE 2\n0 0 0\n1.5 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
-  // Without --verify a row may be written once every earlier one was read;
-  // with it, once every earlier one read back. Either way a failure stops
-  // the batch where one job stops it.
+  // With and without reading back (whose failure stops the batch too), with
+  // and without --keep-going: a failure stops the batch where one job stops it.
   for (const bool verify : {true, false})
     for (const bool keepGoing : {true, false}) {
       std::string results[2][3];
