@@ -83,6 +83,23 @@ TLUT CubeOnly(const TLUT& lut) {
   return TLUT::Resampled(TLUT(lut), lt3D, lut.Size3D());
 }
 
+// OpenColorIO 2.1 never returns from a Cinespace text whose METADATA block
+// is not closed when a later line holds a quote (found by fuzzing). It hands
+// a file its own reader for the extension refuses to each of its other
+// readers, so any text that starts as a Cinespace file is checked, whichever
+// of these formats it is read as.
+void RefuseUnclosedCinespaceMetadata(const std::string& text) {
+  std::string_view rest = text;
+  if (UpperCase(Trim(CutBefore("\n", rest))) != "CSPLUTV100") return;
+  bool open = false;
+  while (!rest.empty()) {
+    const std::string line = UpperCase(Trim(CutBefore("\n", rest)));
+    if (line == "BEGIN METADATA") open = true;
+    if (line == "END METADATA") open = false;
+  }
+  if (open) throw ELUTError("The METADATA block has no END METADATA line.");
+}
+
 }  // namespace
 
 bool TOcioLutFormat::Detect(const std::filesystem::path& fileName) const {
@@ -102,8 +119,10 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   (void)ReadFilePrefix(fileName, 1);
   // OpenColorIO 2.1 took gigabytes on a CLF file with NUL bytes among its
   // first lines (found by fuzzing); every one of these formats is text.
-  if (ReadWholeFile(fileName).find('\0') != std::string::npos)
+  const std::string text = ReadWholeFile(fileName);
+  if (text.find('\0') != std::string::npos)
     throw ELUTError("The file holds binary data (a NUL byte), not text.");
+  RefuseUnclosedCinespaceMetadata(text);
   CheckBeforeLibrary(fileName);
   TOcioLutData data;
   std::string error;
@@ -145,18 +164,6 @@ void TSpiMatrixLutFormat::CheckBeforeLibrary(const std::filesystem::path& fileNa
 }
 
 // --- Cinespace ----------------------------------------------------------------
-
-void TCinespaceLutFormat::CheckBeforeLibrary(const std::filesystem::path& fileName) const {
-  const std::string text = ReadWholeFile(fileName);
-  std::string_view rest = text;
-  bool open = false;
-  while (!rest.empty()) {
-    const std::string line = UpperCase(Trim(CutBefore("\n", rest)));
-    if (line == "BEGIN METADATA") open = true;
-    if (line == "END METADATA") open = false;
-  }
-  if (open) throw ELUTError("The METADATA block has no END METADATA line.");
-}
 // CSPLUTV100, 3D, a metadata block, then per channel a curve given as its
 // input points and output values, then the cube, red fastest:
 //   CSPLUTV100

@@ -53,11 +53,6 @@ class TCinespaceLutFormat : public TOcioLutFormat {
              const TWriteContext& context) const override;
   // The input curves carry any domain.
   bool KeepsDomain(const TLutDomain& domain) const override;
-
- protected:
-  // OpenColorIO 2.1 never returns from a file whose METADATA block is not
-  // closed when a later line holds a quote: such a block is refused.
-  void CheckBeforeLibrary(const std::filesystem::path& fileName) const override;
 };
 
 class TSpi1DLutFormat : public TOcioLutFormat {

@@ -119,17 +119,26 @@ TEST_F(OcioFormats, MalformedFilesAreRefused) {
       {"too_few_values.clf", "<ProcessList compCLFversion=\"3\" id=\"t\"><LUT3D inBitDepth=\"32f\" "
                              "outBitDepth=\"32f\"><Array dim=\"2 2 2 3\">0 0 0</Array></LUT3D></ProcessList>"},
       {"cube_too_large.spi3d", "SPILUT 1.0\n3 3\n101 101 101\n"},
-      // An unclosed METADATA block with a quote after it never returns from
-      // OpenColorIO 2.1 (found by fuzzing): refused before it is handed over.
       // OpenColorIO hands a malformed matrix to each of its readers, and
       // one of them leaks: only twelve numbers reach it.
       {"too_many_numbers.spimtx", "1 0 0 0\n0 1 0 0\n0 0 1 0\n5 5 5\n"},
-      {"metadata_not_closed.csp", "CSPLUTV100\n3D\n\nBEGIN METADATA\nlook\nEND xETADATA\n\n2\n0 1\n"
-                                  "0 1\n2\n0 1\n0 1\n2\n0 1\n0 1\n\n1 \"\" 2\n2 2 2\n0 0 0\n"},
   };
   for (const auto& c : cases) {
     TLUT lut;
     EXPECT_THROW(Load(c.Name, c.Content), EContentError) << c.Name;
+  }
+  // An unclosed METADATA block with a quote after it never returns from
+  // OpenColorIO 2.1 (found by fuzzing): refused before it is handed over,
+  // also when the text comes as another of its formats, which OpenColorIO
+  // passes on to its Cinespace reader.
+  const std::string unclosed = "CSPLUTV100\n3D\n\nBEGIN METADATA\nlook\nEND xETADATA\n\n2\n0 1\n"
+                               "0 1\n2\n0 1\n0 1\n2\n0 1\n0 1\n\n1 \"\" 2\n2 2 2\n0 0 0\n";
+  EXPECT_THROW(Load("metadata_not_closed.csp", unclosed), EContentError);
+  for (const std::type_info* format : {&typeid(THoudiniLutFormat), &typeid(TSpi3DLutFormat)}) {
+    TLUT lut;
+    EXPECT_THROW(LutRegistry().LoadLut(Write("metadata_not_closed.lut", unclosed), lut, Index(*format)),
+                 EContentError)
+        << format->name();
   }
   // NUL bytes before the root element made OpenColorIO take gigabytes
   // (found by fuzzing): not detected, and refused when read as CLF.
