@@ -164,9 +164,9 @@ void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType 
   if (bitmap.Empty()) throw EImageError("Cannot save an empty picture.");
   std::vector<unsigned char> encoded;
   std::string error;
-  const bool ok = EncodesPlainly(type) ? EncodePlainPicture(bitmap, type, encoded, error)
-                                             : Codecs().Encode(bitmap, type, fileName.string(),
-                                                               encoded, error);
+  const bool ok = EncodesPlainly(type)
+                      ? EncodePlainPicture(bitmap, type, encoded, error)
+                      : Codecs().Encode(bitmap, type, fileName.string(), encoded, error);
   if (!ok) throw EImageError(error);
   WriteFileAtomic(fileName,
                   std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()),
