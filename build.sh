@@ -16,6 +16,7 @@ PACKAGES=(
   libopenimageio-dev qt6-base-dev libopencolorio-dev
   opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
   clang-14 libclang-rt-14-dev
+  llvm-14  # llvm-symbolizer: sanitizer reports name their frames
   zsh fish  # the shells the generated completions are tried in
 )
 

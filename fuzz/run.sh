@@ -25,6 +25,9 @@ targets=("$@")
 # against the memory limit that is there to catch inputs that flood memory.
 export ASAN_OPTIONS="quarantine_size_mb=64${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# Reports name their frames (build.sh deps installs the symbolizer); the
+# suppressions above hold without it.
+export ASAN_SYMBOLIZER_PATH=${ASAN_SYMBOLIZER_PATH:-/usr/bin/llvm-symbolizer-14}
 if [ ${#targets[@]} -eq 0 ]; then
   for exe in "$out"/fuzz/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
 fi

@@ -4,15 +4,14 @@
 # (which must bring every dependency the package declares), then the
 # programs run from that root.
 #   tools/deb-check.sh [BUILD_DIR]     (default: build-deb)
-# Needs root (debootstrap, chroot) and Debian's package mirror; installs
-# debootstrap and dpkg-dev (for dpkg-shlibdeps) when they are missing.
+# Needs root (debootstrap, chroot); takes the package mirror and proxy from
+# this machine's apt. Installs debootstrap and dpkg-dev (for dpkg-shlibdeps)
+# when they are missing.
 # KEEP_ROOT=1 keeps the Debian root for a look around.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-deb}
-mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
-
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+. tools/debian-root.sh
 
 ./build.sh deps
 missing=()
@@ -36,15 +35,15 @@ dpkg-deb --contents "$deb" | awk '{print $6}' | grep -v '/$'
 
 root=$(mktemp -d /var/tmp/tovi-debian12.XXXXXX)
 cleanup() {
-  as_root umount "$root/proc" 2>/dev/null || true
+  leave_debian_root "$root"
   if [ -z "${KEEP_ROOT:-}" ]; then as_root rm -rf "$root"; else echo "Debian root kept in $root"; fi
 }
 trap cleanup EXIT
-echo "== A clean Debian 12 root in $root"
-as_root debootstrap --variant=minbase bookworm "$root" "$mirror" >/dev/null
-as_root mount -t proc proc "$root/proc"
+echo "== A clean Debian 12 root in $root (mirror $(debian_mirror))"
+make_debian_root "$root"
+enter_debian_root "$root"
 as_root cp "$deb" examples/warm.cube "$root/tmp/"
-in_root() { as_root chroot "$root" env LC_ALL=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
+in_root() { in_debian_root "$root" env LC_ALL=C.UTF-8 "$@"; }
 in_root apt-get update -qq
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/tmp/$(basename "$deb")" >/dev/null
 
