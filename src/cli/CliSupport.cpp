@@ -77,8 +77,11 @@ TOutputOptions ChooseOutputOptions(const TLutRegistry& registry, TOptionsDialog 
                      "a merge is written through a 3D profile");
   options.SelectProfile(static_cast<int>(at - offered.begin()));
   const TLutOutputProfile& profile = *options.SelectedProfile();
-  // A value equal to the one a profile fixes asks for what it gives anyway.
-  if (UpperCase(size) != "DEFAULT" && size != std::to_string(profile.DefaultSize)) {
+  // A value equal to the one a profile fixes asks for what it gives anyway,
+  // and so does "source" (each file's own size where the profile lets it).
+  if (UpperCase(size) == "SOURCE" && dialog == TOptionsDialog::Convert) {
+    options.ChooseSourceSize();
+  } else if (UpperCase(size) != "DEFAULT" && size != std::to_string(profile.DefaultSize)) {
     if (!options.SizeEnabled())
       throw EUsageError("'" + profile.Name + "' always has its size of " +
                        std::to_string(profile.DefaultSize) + "; leave out --size");

@@ -122,7 +122,8 @@ TCommand AddConvertCommand(CLI::App& app) {
                   "Output profile: number, name, or a unique piece of a name")
       ->required();
   cmd->add_option("-o,--output", o->OutputDir, "Output folder (created when missing)")->required();
-  cmd->add_option("-s,--size", o->Size, "Cube size or curve length, or 'default'")
+  cmd->add_option("-s,--size", o->Size,
+                  "Cube size or curve length, 'default', or 'source' (each file's own)")
       ->capture_default_str();
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();

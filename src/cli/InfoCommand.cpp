@@ -54,6 +54,7 @@ std::string LutJson(const std::string& file, const std::string& format, const TL
   } else {
     object.AddNull("bits");  // not integer codes
   }
+  if (lut.InputCodeBits > 0) object.Add("input_bits", lut.InputCodeBits);
   // The inputs the LUT takes (its first table's domain).
   const TLutDomain& d = lut.InputDomain();
   auto triple = [](const TLutRGB& v) {
@@ -97,6 +98,9 @@ int RunInfo(const TInfoOptions& o) {
       std::cout << file << "\n  Format: " << format << "\n";
       for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
       std::cout << "  Integer codes read at: " << BitsText(lut, inputBits) << "\n";
+      // The input codes' depth (a 3DL shaper, an Autodesk 1D name), apart from the table's.
+      if (lut.InputCodeBits > 0)
+        std::cout << "  Input codes read at: " << lut.InputCodeBits << " bits (from the file)\n";
     } catch (const std::exception& e) {
       std::cout.flush();
       ReportFailure(file, e);

@@ -44,6 +44,7 @@ void TGenericLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   if (!parser->Complete) throw ELUTError("Incomplete file.");
   parser->Finish(lut);
   lut.CodeBits = parser->CodeBits();
+  lut.InputCodeBits = parser->InputCodeBits();
 }
 
 int TLutParser::BitsOfMaxCode(double maxCode) {

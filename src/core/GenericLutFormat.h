@@ -28,6 +28,8 @@ class TLutParser {
   // CodeScale of the parsers whose scale is a number of bits; the others
   // say their own.
   virtual int CodeBits() const { return CodeScale > 0 ? CodeScale : 0; }
+  // The depth of integer input codes (a 3DL shaper line); 0: none.
+  virtual int InputCodeBits() const { return 0; }
 
   int LutSize = -1;  // declared cube size or curve length; -1 while unknown
   bool Complete = false;

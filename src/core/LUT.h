@@ -47,6 +47,10 @@ class TLUT {
   int FormatIndex = -1;
   TLutType LutType = lt1D;
   int CodeBits = 0;  // the depth integer codes were read at; 0: the file holds other numbers
+  int InputCodeBits = 0;  // the depth of integer input codes (a 3DL shaper); 0: none
+  // A cube finer than the record holds, resampled by its reader: the file's
+  // own points per axis; 0 when the cube is as the file has it.
+  int FileSize3D = 0;
   std::vector<std::string> Comments;
   // A cube file's TITLE: shown before the comments, written as the title of
   // formats that have one and as the first comment of those with comments.

@@ -111,6 +111,7 @@ bool SaveLutUnlessKept(const TLutRegistry& registry, const std::filesystem::path
 }
 
 void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size) {
+  if (size == KeepSourceSize) return;
   if (registry.ProfileFormat(profile).Is3D) {
     CheckCubeSize(size);
   } else {

@@ -23,6 +23,9 @@ struct TReadOptions {
   int InputBits = -1;
   // The correction a CDL collection or decision list is read at; "": the first.
   std::string CdlId;
+  // The cube size the caller resamples the result to (0: not known), so a
+  // reader of a cube finer than the record holds samples it once, at that size.
+  int CubeSize = 0;
 };
 
 // What the caller chooses for one write.
@@ -144,6 +147,10 @@ bool SaveLutUnlessKept(const TLutRegistry& registry, const std::filesystem::path
                        const TLUT& lut, const TLutOutputProfile& profile, int bits,
                        IConfirm& confirm, TReplace replace);
 
+// The size choice that keeps each file's own size where the profile lets
+// it choose (its table of the profile's kind; the default for a file without one).
+constexpr int KeepSourceSize = -1;
+
 // Refuse a size that a LUT of the profile's kind cannot hold or resample
-// (ELUTSizeError), before anything is read or written.
+// (ELUTSizeError), before anything is read or written; KeepSourceSize passes.
 void CheckProfileSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size);

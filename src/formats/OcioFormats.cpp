@@ -83,21 +83,15 @@ TLUT CubeOnly(const TLUT& lut) {
   return TLUT::Resampled(TLUT(lut), lt3D, lut.Size3D());
 }
 
-// OpenColorIO 2.1 never returns from a Cinespace text whose METADATA block
-// is not closed when a later line holds a quote (found by fuzzing). It hands
-// a file its own reader for the extension refuses to each of its other
-// readers, so any text that starts as a Cinespace file is checked, whichever
-// of these formats it is read as.
-void RefuseUnclosedCinespaceMetadata(const std::string& text) {
+// OpenColorIO 2.1 never returns from many a Cinespace text whose METADATA
+// block is not closed as its reader expects (found by fuzzing). It hands a
+// file its own reader for the extension refuses to each of its other
+// readers, so no text that starts as a Cinespace file reaches it: those are
+// read by our own Cinespace reader, under their own extension.
+void RefuseCinespaceText(const std::string& text) {
   std::string_view rest = text;
-  if (UpperCase(Trim(CutBefore("\n", rest))) != "CSPLUTV100") return;
-  bool open = false;
-  while (!rest.empty()) {
-    const std::string line = UpperCase(Trim(CutBefore("\n", rest)));
-    if (line == "BEGIN METADATA") open = true;
-    if (line == "END METADATA") open = false;
-  }
-  if (open) throw ELUTError("The METADATA block has no END METADATA line.");
+  if (UpperCase(Trim(CutBefore("\n", rest))).rfind("CSPLUTV100", 0) == 0)
+    throw ELUTError("A Cinespace text (CSPLUTV100) is read as Cinespace, under a .csp name.");
 }
 
 }  // namespace
@@ -122,7 +116,7 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   const std::string text = ReadWholeFile(fileName);
   if (text.find('\0') != std::string::npos)
     throw ELUTError("The file holds binary data (a NUL byte), not text.");
-  RefuseUnclosedCinespaceMetadata(text);
+  RefuseCinespaceText(text);
   CheckBeforeLibrary(fileName);
   TOcioLutData data;
   std::string error;

@@ -1,7 +1,8 @@
 // The formats that OpenColorIO reads (OcioBridge.h): the Academy/ASC Common
 // LUT Format and OpenColorIO's CTF, Cinespace .csp, Imageworks .spi1d, .spi3d
 // and .spimtx, Nuke .vf and Houdini .lut. Detection is ours (the extension and
-// a look at the text); reading is OpenColorIO's. CLF is written through
+// a look at the text); reading is OpenColorIO's, but for Cinespace, which
+// has a reader of our own. CLF is written through
 // OpenColorIO's writer; .csp, .spi1d and .spi3d by writers of ours.
 #pragma once
 
@@ -45,10 +46,13 @@ class TClfLutFormat : public TOcioLutFormat {
   bool KeepsDomain(const TLutDomain& domain) const override;
 };
 
+// Read by our own reader (CinespaceReader.cpp), as OpenColorIO evaluates it.
 class TCinespaceLutFormat : public TOcioLutFormat {
  public:
   TCinespaceLutFormat()
       : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect, {".csp"}, "CSPLUTV100") {}
+  void Read(const std::filesystem::path& fileName, TLUT& lut,
+            const TReadOptions& options) const override;
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
   // The input curves carry any domain.

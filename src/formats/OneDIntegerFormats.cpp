@@ -44,6 +44,10 @@
 //   field gives the output depth ("LUT: 3 4096 65536", "LUT: 3 4096 16f"), so
 //   only the default pairing (1024 entries, 10 bits) reads back as written; its
 //   writer does not clamp, so values outside 0..1 keep their distance.
+// - Without a depth in the header, an Autodesk-style name gives the depths
+//   ("film_8to10.lut": 8 bits in, 10 out; "lin_12to16fp.lut": codes that
+//   are half-float bit patterns, 8410 being 0.0095), as Autodesk's
+//   software names them.
 // - Lustre and Fusion count their entries; a table whose lines all fail to
 //   convert is refused as incomplete, not returned empty.
 // - Declared and counted lengths are checked against the record's limit
@@ -116,10 +120,48 @@ class TLustre1DParser : public TCountedCurveParser {
   }
 };
 
+// The depths an Autodesk 1D file's name gives in the "<in>to<out>"
+// convention ("log_12to10.lut", "lin_12to16fp.lut"); 0 where it gives none.
+struct TNameDepths {
+  int In = 0;
+  int Out = 0;
+  bool Half = false;  // "16fp": the codes are half-float bit patterns
+};
+
+TNameDepths DepthsOfName(const std::filesystem::path& fileName) {
+  const std::string name = UpperCase(fileName.stem().string());
+  TNameDepths found;
+  // The last "<digits>TO<digits>" of the name; an "FP" may follow.
+  for (std::size_t at = name.find("TO"); at != std::string::npos; at = name.find("TO", at + 1)) {
+    std::size_t begin = at, end = at + 2;
+    while (begin > 0 && name[begin - 1] >= '0' && name[begin - 1] <= '9') --begin;
+    while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
+    if (begin == at || end == at + 2 || at - begin > 2 || end - at - 2 > 2) continue;
+    const int in = StrToInt(std::string_view(name).substr(begin, at - begin));
+    const int out = StrToInt(std::string_view(name).substr(at + 2, end - at - 2));
+    const bool half = name.compare(end, 2, "FP") == 0;
+    if (in < 8 || in > 16 || out < 8 || out > 16 || (half && out != 16)) continue;
+    found = {in, out, half};
+  }
+  return found;
+}
+
+// The value of a half-float bit pattern.
+double HalfValue(std::int64_t bits) {
+  const int exponent = static_cast<int>((bits >> 10) & 0x1f);
+  const int mantissa = static_cast<int>(bits & 0x3ff);
+  const double sign = (bits & 0x8000) ? -1.0 : 1.0;
+  if (exponent == 0) return sign * std::ldexp(mantissa, -24);
+  if (exponent == 31) return sign * 65504.0;  // infinities and NaN: no LUT value; the largest half
+  return sign * std::ldexp(1024 + mantissa, exponent - 25);
+}
+
 class TCodex1DParser : public TLutParser {
  public:
-  using TLutParser::TLutParser;
-  int CodeBits() const override { return FloatValues ? 0 : BitsOfMaxCode(Divisor); }
+  TCodex1DParser(const TReadOptions& options, const std::filesystem::path& fileName)
+      : TLutParser(options), Name(DepthsOfName(fileName)) {}
+  int CodeBits() const override { return FloatValues || HalfCodes ? 0 : BitsOfMaxCode(Divisor); }
+  int InputCodeBits() const override { return Name.In; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -135,9 +177,13 @@ class TCodex1DParser : public TLutParser {
       ChannelCount = StrToInt(Trim(CutToken(rest)));
       DeclareCurveSize(lut, StrToInt(Trim(CutToken(rest))));
       Divisor = LutSize - 1;
+      // Without a depth in the header, the name's "<in>to<out>" gives it.
+      if (Name.Half) HalfCodes = true;
+      if (Name.Out > 0 && !Name.Half) Divisor = MaxCode(Name.Out);
       // The output depth, when given: bits ("12"), a code count ("4096"), or
       // floating-point values ("16f", "65536f", "32f") taken as they are.
       const std::string_view depth = Trim(rest);
+      if (!depth.empty()) HalfCodes = false;
       if (!depth.empty() && (depth.back() == 'f' || depth.back() == 'F')) {
         StrToInt(depth.substr(0, depth.size() - 1));
         FloatValues = true;
@@ -157,7 +203,7 @@ class TCodex1DParser : public TLutParser {
     } else {
       std::int64_t code = 0;
       if (!TryParseInt64(line, code)) return;
-      v = static_cast<double>(code) / Divisor;
+      v = HalfCodes ? HalfValue(code) : static_cast<double>(code) / Divisor;
     }
     TLutRGB& entry = lut.Curve(EntryIndex);
     if (ChannelCount == 1) {
@@ -174,6 +220,8 @@ class TCodex1DParser : public TLutParser {
  private:
   double Divisor = 1;        // length - 1, or what the header's output depth gives
   bool FloatValues = false;  // the header's output depth is a floating-point one
+  bool HalfCodes = false;    // the name's output depth is "16fp"
+  TNameDepths Name;
   int ChannelCount = 0;  // as the header gives it; 1 means one curve for all three
   int Channel = 1;       // the channel being filled: 1 red, 2 green, 3 blue
 };
@@ -281,9 +329,9 @@ void TLustre1DLutFormat::Write(const std::filesystem::path& fileName, const TLUT
 
 // --- Codex 1D, Scratch 1D --------------------------------------------------
 
-std::unique_ptr<TLutParser> TCodex1DLutFormat::NewParser(const std::filesystem::path&,
+std::unique_ptr<TLutParser> TCodex1DLutFormat::NewParser(const std::filesystem::path& fileName,
                                                          const TReadOptions& options) const {
-  return std::make_unique<TCodex1DParser>(options);
+  return std::make_unique<TCodex1DParser>(options, fileName);
 }
 
 bool TCodex1DLutFormat::Detect(const std::filesystem::path& fileName) const {

@@ -20,11 +20,15 @@
 // Quirks, each kept on purpose:
 // - A 3DL file is recognised by its ".3dl" (or Dolby ".dd3") extension alone. Lustre stands
 //   earlier in the registry, so a ".3dl" file holding "3DMESH" reads as Lustre.
-// - 3DL files do not say their node depth. Writers use a standard one and put
-//   12-bit nodes under a 10-bit shaper, so the depth is the smallest standard
-//   depth that holds every code of the file, never below 12 bits nor below the
-//   shaper's own depth: a dark, constant or inverted LUT reads as it was
-//   written. A user's bits-per-colour setting (the read's InputBits) replaces it.
+// - 3DL files seldom say their depths, and the shaper's depth says nothing
+//   of the table's (a 10-bit or 16-bit shaper sits over 12-bit nodes). Each
+//   is worked out alone: a depth the file states wins ("# Input bit depth
+//   10" / "# Output bit depth 10" comments, a Lustre "Mesh a b" line);
+//   otherwise the smallest standard depth whose full scale, with 20 %
+//   headroom, holds the largest code, as the field's readers infer it. So a
+//   dark table (largest code far below full scale) reads at a lower depth;
+//   our writer warns of it. A user's bits-per-colour setting (the read's
+//   InputBits) replaces the table's depth.
 // - Only the number of values on the shaper line matters (it is the cube
 //   size), so a first numeric line of three integers is taken as a shaper of
 //   a 3-point cube. The writer's shaper always spans 0..1023 whatever the depth.
@@ -78,39 +82,49 @@ std::int64_t LargestToken(std::string_view line) {
   return largest;
 }
 
-// The depth of the node codes. Writers use a standard depth (8, 10, 12, 14 or
-// 16 bits) and put 12-bit nodes under a 10-bit shaper, so a dark LUT whose
-// codes stay below 1024 is still 12-bit; a wider shaper raises the floor to
-// its own depth. Codes beyond 16 bits take the depth that holds them.
-int OutputDepth(std::int64_t shaperMax, std::int64_t nodeMax) {
-  auto depthOf = [](std::int64_t code) {
-    for (int bits : {8, 10, 12, 14, 16})
-      if (code <= (std::int64_t{1} << bits) - 1) return bits;
-    int bits = 17;
-    while (bits < 63 && code > (std::int64_t{1} << bits) - 1) ++bits;
-    return bits;
-  };
-  return std::max({12, depthOf(nodeMax), shaperMax > 1023 ? depthOf(shaperMax) : 12});
+// A depth a comment states: "# Output bit depth 10" (any letter case, an
+// optional ":" or "="); 0 when the comment says none or no usable one.
+int StatedDepth(std::string_view comment, std::string_view what) {
+  if (!StartsWithNoCase(comment, what)) return 0;
+  std::string_view rest = Trim(comment.substr(what.size()));
+  if (!rest.empty() && (rest.front() == ':' || rest.front() == '=')) rest = Trim(rest.substr(1));
+  std::int64_t bits = 0;
+  if (!TryParseInt64(Trim(CutToken(rest)), bits) || bits < 1 || bits > 32) return 0;
+  return static_cast<int>(bits);
 }
 
-// The 3DL codes' depth (CodeScale) is worked out from the whole text unless
-// the read options give it.
+// The 3DL codes' depths are worked out from the whole text unless the read
+// options give the table's: the input depth from the shaper line, the
+// output depth from the table, each unless the file states it.
 class T3dlParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
+  int InputCodeBits() const override { return InputDepth; }
 
  protected:
   void ReadHeader(const TTextFile& lines) override {
-    if (Options.InputBits != -1) {
-      CodeScale = Options.InputBits;
-      return;
-    }
     // The shaper line is the first line that starts with a digit (as ReadLine
     // takes it); the node lines follow it.
     std::int64_t shaperMax = -1, nodeMax = 0;
+    int statedIn = 0, statedOut = 0;
     for (std::size_t i = 0; i < lines.Count(); ++i) {
       const std::string_view line = Trim(lines[i]);
-      if (line.empty() || IsComment(line)) continue;
+      if (line.empty()) continue;
+      if (IsComment(line)) {
+        const std::string_view text = CommentText(line);
+        if (const int bits = StatedDepth(text, "Input bit depth")) statedIn = bits;
+        if (const int bits = StatedDepth(text, "Output bit depth")) statedOut = bits;
+        continue;
+      }
+      if (StartsWithNoCase(line, "Mesh")) {
+        // "Mesh a b" as the Lustre header has it: b is the table's depth.
+        std::string_view rest = KeywordValue(line, "Mesh", 1);
+        CutToken(rest);
+        std::int64_t bits = 0;
+        if (TryParseInt64(Trim(CutToken(rest)), bits) && bits >= 1 && bits <= 32)
+          statedOut = static_cast<int>(bits);
+        continue;
+      }
       if (shaperMax == -1) {
         if (line.front() >= '0' && line.front() <= '9') shaperMax = std::max<std::int64_t>(0, LargestToken(line));
         continue;
@@ -119,7 +133,10 @@ class T3dlParser : public TLutParser {
       if (ParseIntTriple(line, 1.0, false, r, g, b))
         nodeMax = std::max(nodeMax, static_cast<std::int64_t>(std::max({r, g, b})));
     }
-    CodeScale = OutputDepth(shaperMax, nodeMax);
+    InputDepth = statedIn ? statedIn : shaperMax >= 0 ? Likely3dlDepth(shaperMax) : 0;
+    CodeScale = Options.InputBits != -1 ? Options.InputBits
+                : statedOut                ? statedOut
+                                           : Likely3dlDepth(nodeMax);
   }
 
   void ReadLine(std::string_view line, TLUT& lut) override {
@@ -141,16 +158,26 @@ class T3dlParser : public TLutParser {
     if (ParseIntTriple(line, MaxCode(CodeScale), false, r, g, b))
       StoreNodeBlueFastest(lut, {r, g, b});
   }
+
+ private:
+  int InputDepth = 0;
 };
 
 class TLustre3DParser : public TLutParser {
  public:
   using TLutParser::TLutParser;
   int CodeBits() const override { return BitsOfMaxCode(MaxMeshCode); }
+  int InputCodeBits() const override { return InputDepth; }
 
  protected:
   void ReadLine(std::string_view line, TLUT& lut) override {
     if (Complete || IsComment(line) || ContainsNoCase(line, "3DMESH")) return;
+    // An input-shaper line (more than three integers) gives the input depth.
+    if (InputDepth == 0 && IndexR == 0 && IndexG == 0 && IndexB == 0 &&
+        line.front() >= '0' && line.front() <= '9' && CountIntegerTokens(line) > 3) {
+      InputDepth = Likely3dlDepth(LargestToken(line));
+      return;
+    }
     if (ContainsNoCase(line, "Mesh")) {
       if (LutSize != -1) return;
       // "Mesh a b": the text after "Mesh" and one separator, split at a space.
@@ -171,9 +198,20 @@ class TLustre3DParser : public TLutParser {
 
  private:
   double MaxMeshCode = 4095.0;
+  int InputDepth = 0;
 };
 
 }  // namespace
+
+int Likely3dlDepth(std::int64_t largestCode) {
+  // Full scale with 20 % headroom: up to 306 is 8-bit, 1227 10-bit, 4914
+  // 12-bit, 19659 14-bit and 78642 16-bit.
+  for (int bits : {8, 10, 12, 14, 16})
+    if (static_cast<double>(largestCode) <= 1.2 * static_cast<double>(MaxCode(bits))) return bits;
+  int bits = 17;
+  while (bits < 63 && largestCode > (std::int64_t{1} << bits) - 1) ++bits;
+  return bits;
+}
 
 // --- 3DL -------------------------------------------------------------------
 

@@ -3,7 +3,15 @@
 // Lustre mesh file (the same nodes behind a "3DMESH" / "Mesh a b" header).
 #pragma once
 
+#include <cstdint>
+
 #include "core/GenericLutFormat.h"
+
+// The depth of a 3DL table or shaper whose largest code is this, as the
+// field's readers infer it: the smallest standard depth (8, 10, 12, 14 or 16
+// bits) whose full scale, with 20 % headroom, holds it; beyond that, the
+// depth that holds it.
+int Likely3dlDepth(std::int64_t largestCode);
 
 class T3dlLutFormat : public TGenericLutFormat {
  public:

@@ -1,6 +1,9 @@
 // Hald CLUT and strip pictures (layouts in PictureLattice.h).
 //
 // Quirks, and why:
+// - A picture of a lattice's size is taken only when its lattice is
+//   plausibly a LUT's (PlausibleLutLattice): photographs of 64 x 64 or
+//   512 x 512 pixels are not, and reading one says why.
 // - Only picture extensions are opened (.png, .tif, .tiff, .bmp, .jpg,
 //   .jpeg), and the header's size is checked before any pixel is decoded, so
 //   a folder of photographs is turned down cheaply.
@@ -9,7 +12,8 @@
 //   into rows (512 x 512 is both a level-8 Hald CLUT and the 8 x 8 tiled
 //   strip). Both readings are made and the smoother lattice decides; a tie
 //   goes to the Hald CLUT.
-// - Grey pictures hold no colour cube and are not recognised.
+// - Grey pictures (one channel, with or without alpha) are cubes of grey
+//   outputs, as black-and-white looks are published.
 // - Levels above 16 (pictures of 4913 pixels a side and more) are not
 //   recognised: none is in use, and each would cost hundreds of megabytes.
 #include "image/HaldClutFormats.h"
@@ -28,12 +32,10 @@ namespace {
 constexpr const char* HaldWhat = "Hald CLUT";
 constexpr const char* StripWhat = "Strip";
 
-// Header of a colour picture of a known type; none for anything else.
-std::optional<TImageInfo> ColourPictureInfo(const fs::path& fileName) {
+// Header of a picture of a known type; none for anything else.
+std::optional<TImageInfo> PictureInfo(const fs::path& fileName) {
   if (!ImageFileTypeOf(fileName)) return std::nullopt;
-  const TImageInfo info = ReadImageInfo(fileName);
-  if (info.Channels < 3 && !info.Palette) return std::nullopt;
-  return info;
+  return ReadImageInfo(fileName);
 }
 
 int BitsOf(const TWriteContext& context, const char* what) {
@@ -50,12 +52,16 @@ int CubeSizeOf(const TLUT& lut) {
 }  // namespace
 
 bool THaldClut3DLutFormat::Detect(const fs::path& fileName) const {
-  const auto info = ColourPictureInfo(fileName);
-  if (!info || !HaldClutLevelOf(info->Width, info->Height)) return false;
-  return !ReadsSmootherAsTiles(DecodeDeepImage(fileName));
+  const auto info = PictureInfo(fileName);
+  if (!info) return false;
+  const auto level = HaldClutLevelOf(info->Width, info->Height);
+  if (!level) return false;
+  const TDeepPicture picture = DecodeDeepImage(fileName);
+  return !ReadsSmootherAsTiles(picture) && PlausibleLutLattice(picture, HaldClutLayout(*level));
 }
 
-void THaldClut3DLutFormat::Read(const fs::path& fileName, TLUT& lut, const TReadOptions&) const {
+void THaldClut3DLutFormat::Read(const fs::path& fileName, TLUT& lut,
+                                const TReadOptions& options) const {
   const TDeepPicture picture = DecodeDeepImage(fileName);
   const auto level = HaldClutLevelOf(picture.Width, picture.Height);
   if (!level)
@@ -63,7 +69,7 @@ void THaldClut3DLutFormat::Read(const fs::path& fileName, TLUT& lut, const TRead
                     "..., 512) is expected, this one is " +
                     std::to_string(picture.Width) + " x " + std::to_string(picture.Height) +
                     " pixels.");
-  ReadLattice(picture, HaldClutLayout(*level), HaldWhat, lut);
+  ReadLattice(picture, HaldClutLayout(*level), HaldWhat, lut, options.CubeSize);
 }
 
 void THaldClut3DLutFormat::Write(const fs::path& fileName, const TLUT& lut,
@@ -78,13 +84,30 @@ void THaldClut3DLutFormat::Write(const fs::path& fileName, const TLUT& lut,
 }
 
 bool TStrip3DLutFormat::Detect(const fs::path& fileName) const {
-  const auto info = ColourPictureInfo(fileName);
-  if (!info || !TiledLayoutOf(info->Width, info->Height)) return false;
-  if (!HaldClutLevelOf(info->Width, info->Height)) return true;
-  return ReadsSmootherAsTiles(DecodeDeepImage(fileName));
+  const auto info = PictureInfo(fileName);
+  if (!info) return false;
+  const auto layout = TiledLayoutOf(info->Width, info->Height);
+  if (!layout) return false;
+  const TDeepPicture picture = DecodeDeepImage(fileName);
+  if (HaldClutLevelOf(info->Width, info->Height) && !ReadsSmootherAsTiles(picture)) return false;
+  return PlausibleLutLattice(picture, *layout);
 }
 
-void TStrip3DLutFormat::Read(const fs::path& fileName, TLUT& lut, const TReadOptions&) const {
+std::string NotALutPictureReason(const fs::path& fileName) {
+  try {
+    const auto info = PictureInfo(fileName);
+    if (!info || !TiledLayoutOf(info->Width, info->Height)) return {};
+    return "the picture is " + std::to_string(info->Width) + " x " +
+           std::to_string(info->Height) +
+           " pixels, the size of a Hald CLUT or strip, but its colours do not follow its "
+           "lattice as a LUT's do (a photograph?)";
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+void TStrip3DLutFormat::Read(const fs::path& fileName, TLUT& lut,
+                             const TReadOptions& options) const {
   const TDeepPicture picture = DecodeDeepImage(fileName);
   const auto layout = TiledLayoutOf(picture.Width, picture.Height);
   if (!layout)
@@ -92,7 +115,7 @@ void TStrip3DLutFormat::Read(const fs::path& fileName, TLUT& lut, const TReadOpt
                     "4096 x 64) or 512 x 512 is expected, this one is " +
                     std::to_string(picture.Width) + " x " + std::to_string(picture.Height) +
                     " pixels.");
-  ReadLattice(picture, *layout, StripWhat, lut);
+  ReadLattice(picture, *layout, StripWhat, lut, options.CubeSize);
 }
 
 void TStrip3DLutFormat::Write(const fs::path& fileName, const TLUT& lut,

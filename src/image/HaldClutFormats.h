@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "core/LUTFormat.h"
 #include "image/ImageLib.h"
@@ -34,6 +35,10 @@ class TStrip3DLutFormat : public TLUTFormat {
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
 };
+
+// Why a picture no format took is no LUT, when it has a lattice's size: its
+// colours do not follow the lattice. Empty for any other file.
+std::string NotALutPictureReason(const std::filesystem::path& fileName);
 
 // The identity Hald CLUT of the level at 8 or 16 bits (16 is kept by PNG and
 // TIFF only), saved as the type after asking before an existing file is

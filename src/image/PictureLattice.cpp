@@ -14,6 +14,10 @@
 // - A lattice finer than the record holds (Hald levels 11 and up) is reduced
 //   by trilinear sampling of the picture itself, never stored whole.
 // - Alpha is ignored: a LUT picture's colours are the LUT's outputs.
+// - A grey picture (black-and-white looks are published so) is a cube whose
+//   outputs are grey: R = G = B, whichever codec delivered it.
+// - A lattice finer than the record holds is sampled once, at the size the
+//   caller resamples to, from the picture's own nodes.
 #include "image/PictureLattice.h"
 
 #include <algorithm>
@@ -38,6 +42,8 @@ int IntegerSquareRoot(int v) {
 TLutRGB NodeOf(const TDeepPicture& picture, const TLatticeLayout& layout, int r, int g, int b) {
   const auto [x, y] = layout.PixelOf(r, g, b);
   const std::size_t i = picture.Index(x, y);
+  // A grey picture (with or without alpha) gives R = G = B.
+  if (picture.Channels < 3) return {picture.Value(i), picture.Value(i), picture.Value(i)};
   return {picture.Value(i), picture.Value(i + 1), picture.Value(i + 2)};
 }
 
@@ -120,6 +126,30 @@ double LatticeRoughness(const TDeepPicture& picture, const TLatticeLayout& layou
   return sum;
 }
 
+bool PlausibleLutLattice(const TDeepPicture& picture, const TLatticeLayout& layout) {
+  const int n = layout.Size;
+  const double tie = 1.0 / 255;  // a step an 8-bit picture cannot show
+  for (int axis = 0; axis < 3; ++axis) {
+    long long up = 0, down = 0;
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j < n; ++j) {
+        auto at = [&](int k) {
+          const TLutRGB v = axis == 0   ? NodeOf(picture, layout, k, i, j)
+                            : axis == 1 ? NodeOf(picture, layout, i, k, j)
+                                        : NodeOf(picture, layout, i, j, k);
+          return v.R + v.G + v.B;
+        };
+        const double change = at(n - 1) - at(0);
+        if (change > tie) ++up;
+        if (change < -tie) ++down;
+      }
+    // Lines that change must mostly change the same way: a LUT's outputs
+    // follow its inputs (or all run against them, as a negative's do).
+    if (std::max(up, down) * 4 < (up + down) * 3) return false;
+  }
+  return true;
+}
+
 bool ReadsSmootherAsTiles(const TDeepPicture& picture) {
   const auto level = HaldClutLevelOf(picture.Width, picture.Height);
   if (!level) return false;
@@ -129,14 +159,14 @@ bool ReadsSmootherAsTiles(const TDeepPicture& picture) {
 }
 
 void ReadLattice(const TDeepPicture& picture, const TLatticeLayout& layout, const char* what,
-                 TLUT& lut) {
+                 TLUT& lut, int cubeSize) {
   if (picture.Width < layout.Width || picture.Height < layout.Height)
     throw ELUTError(std::string(what) + ": the picture is " + std::to_string(picture.Width) +
                     " x " + std::to_string(picture.Height) + " pixels, " +
                     std::to_string(layout.Width) + " x " + std::to_string(layout.Height) +
                     " expected.");
   const int n = layout.Size;
-  const int m = std::min(n, MaxCubeSize);
+  const int m = n <= MaxCubeSize ? n : cubeSize >= 2 ? std::min(cubeSize, MaxCubeSize) : MaxCubeSize;
   lut.LutType = lt3D;
   lut.SetSize3D(m);
   if (m == n) {
@@ -150,6 +180,7 @@ void ReadLattice(const TDeepPicture& picture, const TLatticeLayout& layout, cons
     for (int g = 0; g < m; ++g)
       for (int b = 0; b < m; ++b)
         lut.Cube(r, g, b) = SampleLattice(picture, layout, r * step, g * step, b * step);
+  lut.FileSize3D = n;
   lut.Comments.push_back(std::string(what) + " of " + std::to_string(n) +
                          " points resampled onto " + std::to_string(m) + " points");
 }

@@ -50,13 +50,21 @@ std::optional<TLatticeLayout> TiledLayoutOf(int width, int height);
 // it jumps at every tile or row edge.
 double LatticeRoughness(const TDeepPicture& picture, const TLatticeLayout& layout);
 
+// Whether the lattice can be a LUT's: along each axis, the lines whose ends
+// differ mostly differ the same way (outputs follow inputs, or all run
+// against them; a constant LUT has none). A photograph's pixels read as a
+// lattice change every which way.
+bool PlausibleLutLattice(const TDeepPicture& picture, const TLatticeLayout& layout);
+
 // The square picture holds a tiled lattice rather than a Hald CLUT.
 bool ReadsSmootherAsTiles(const TDeepPicture& picture);
 
-// Fill the record with the picture's cube. A lattice of more than 100 points
-// is resampled (trilinear) onto 100 points and a comment line says so.
+// Fill the record with the picture's cube (R = G = B from a grey picture). A
+// lattice of more than 100 points is sampled (trilinear) from its own nodes
+// once, at cubeSize points (the size the caller resamples to; 0 or above 100:
+// 100), and a comment line and the record's FileSize3D say so.
 void ReadLattice(const TDeepPicture& picture, const TLatticeLayout& layout, const char* what,
-                 TLUT& lut);
+                 TLUT& lut, int cubeSize = 0);
 
 // The layout's identity picture passed through the record (any kind), at 8
 // or 16 bits.

@@ -38,9 +38,9 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;
-      TLutDomain lost;
+      TResampleReport resampled;
       const TLUT target = ReadResampled(registry, row.Path(), profile, settings.Size,
-                                        RowReadOptions(row, settings), &lost);
+                                        RowReadOptions(row, settings), &resampled);
       try {
         registry.SaveLut(output, target, profile, settings.Bits, &confirm, replace);
       } catch (const EOutputKept&) {
@@ -48,7 +48,7 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
         continue;
       }
       ReportWritten(settings, row, output,
-                    CheckWritten(registry, row, settings, output, target, lost));
+                    CheckWritten(registry, row, settings, output, target, resampled));
     } catch (const std::exception& error) {
       if (!settings.OnError || !settings.OnError(row, error)) throw;
     }

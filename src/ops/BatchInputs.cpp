@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/StringLib.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -12,6 +14,22 @@ int DetectOrNone(const TLutRegistry& registry, const fs::path& file) {
   } catch (const std::exception&) {
     return -1;  // a file that cannot be read is no LUT of a folder
   }
+}
+
+// Extensions that only LUT files have. A folder's file under one of them is
+// never passed over in silence: when no format takes it, it becomes a row
+// whose conversion says why. Shared extensions (.txt, .dat, .xml, pictures)
+// are left out, as a folder holds many such files that are no LUTs.
+bool HasLutExtension(const fs::path& file) {
+  static const char* const extensions[] = {
+      ".1DLUT", ".3DL",  ".3DMESH", ".ALUT", ".CC",    ".CCC",   ".CDL",    ".CFE",
+      ".CLF",   ".CMS",  ".CSP",    ".CTF",  ".CUB",   ".CUBE",  ".DD3",    ".ILUT",
+      ".ITX",   ".LOOK", ".LUT",    ".M3D",  ".MGA",   ".OLUT",  ".PFL",    ".SPI1D",
+      ".SPI3D", ".SPIMTX", ".VF",   ".VLT"};
+  const std::string extension = UpperCase(file.extension().string());
+  for (const char* e : extensions)
+    if (extension == e) return true;
+  return false;
 }
 
 TLutFileRow RowOf(const fs::path& folder, const fs::path& relative, int formatIndex, int inputBits) {
@@ -48,7 +66,8 @@ std::vector<TLutFileRow> BatchRows(const TLutRegistry& registry, const std::vect
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
       const int format = DetectOrNone(registry, file);
-      if (format >= 0) rows.push_back(RowOf(input, file.lexically_relative(input), format, inputBits));
+      if (format >= 0 || HasLutExtension(file))
+        rows.push_back(RowOf(input, file.lexically_relative(input), format, inputBits));
     }
   }
   return rows;

@@ -55,10 +55,13 @@ std::filesystem::path KeptFile(const TLutRegistry& registry, const TLutOutputPro
 
 TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
                          const TBatchSettings& settings, const std::filesystem::path& output,
-                         const TLUT& target, const TLutDomain& lostDomain) {
+                         const TLUT& target, const TResampleReport& resampled) {
   TWrittenRow written;
-  written.LostDomain = lostDomain;
-  if (settings.OnWarning) written.Clipped = CountClipped(registry, *settings.Profile, target);
+  written.Resampled = resampled;
+  if (settings.OnWarning) {
+    written.Clipped = CountClipped(registry, *settings.Profile, target);
+    written.Depth = DepthWarning(registry, *settings.Profile, target, settings.Bits);
+  }
   if (!settings.OnVerified) return written;
   TLUT source;
   LoadLutFile(registry, row.Path(), source, RowReadOptions(row, settings));
@@ -75,8 +78,10 @@ void ReportWritten(const TBatchSettings& settings, const TLutFileRow& row,
   if (settings.OnConverted) settings.OnConverted(row, output);
   if (settings.OnWarning && written.Clipped.Count > 0)
     settings.OnWarning(row, ClipWarning(written.Clipped));
-  if (settings.OnWarning && !written.LostDomain.IsUnit())
-    settings.OnWarning(row, DomainWarning(written.LostDomain));
+  if (settings.OnWarning) {
+    for (const std::string& warning : written.Resampled.Warnings()) settings.OnWarning(row, warning);
+    if (!written.Depth.empty()) settings.OnWarning(row, written.Depth);
+  }
   if (written.VerifyError) std::rethrow_exception(written.VerifyError);
   if (settings.OnVerified && written.Difference) settings.OnVerified(row, output, *written.Difference);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "ops/BatchConversion.h"
+#include "ops/Conversion.h"
 #include "ops/OutputCheck.h"
 
 TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settings);
@@ -27,15 +28,16 @@ struct TWrittenRow {
   TClipReport Clipped;
   std::optional<double> Difference;  // with OnVerified: the largest one read back
   std::exception_ptr VerifyError;    // a TVerifyError
-  TLutDomain LostDomain;  // the input's domain when the output covers only 0..1
+  TResampleReport Resampled;  // what the resampling lost or changed
+  std::string Depth;          // DepthWarning of the output
 };
 
 // What the written output clipped and, when the settings ask, how it reads
-// back; lostDomain is the input's domain that the output could not keep
-// (0..1: none). Raises only when the source cannot be read again.
+// back; resampled is what ReadResampled said of it. Raises only when the
+// source cannot be read again.
 TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
                          const TBatchSettings& settings, const std::filesystem::path& output,
-                         const TLUT& target, const TLutDomain& lostDomain);
+                         const TLUT& target, const TResampleReport& resampled);
 
 // OnConverted, OnWarning, then OnVerified; a failed read-back is raised as
 // the row's error.

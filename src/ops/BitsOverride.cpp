@@ -1,5 +1,6 @@
 #include "ops/BitsOverride.h"
 
+#include "image/HaldClutFormats.h"
 #include "ops/Conversion.h"
 
 int BitsPositionOf(int bitsPerValue) {
@@ -18,5 +19,9 @@ TReadOptions ReadOptionsOf(const TLutFileEntry& entry) {
 void LoadLutFile(const TLutRegistry& registry, const std::filesystem::path& file, TLUT& lut,
                  const TReadOptions& options) {
   registry.LoadLut(file, lut, -1, options);
-  if (lut.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
+  if (lut.FormatIndex < 0) {
+    // A picture of a lattice's size that is no LUT says why it was not taken.
+    const std::string why = NotALutPictureReason(file);
+    throw ELUTError(why.empty() ? "Unknown LUT format." : "Unknown LUT format: " + why + ".");
+  }
 }

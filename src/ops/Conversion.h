@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/LUTFormat.h"
 #include "ops/OutputCheck.h"
@@ -34,12 +35,34 @@ TClipReport ConvertLutFile(const TLutRegistry& registry, const std::filesystem::
                     const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
                     int bits, const TReadOptions& readOptions = {}, IConfirm* confirm = nullptr);
 
+// What the resampling of one conversion changed or lost, said as warnings.
+struct TResampleReport {
+  // The input's domain when the output covers only 0..1 (0..1: none lost).
+  TLutDomain LostDomain;
+  // A table of the output's kind whose change of size lost something: its
+  // points before and after (0 when none), and the largest difference (0
+  // when not measured: a reader sampled the file's finer cube itself).
+  int FromSize = 0, ToSize = 0;
+  double SizeLost = 0;
+  // A cube written as curves: the largest difference between the two (the
+  // channel mixing the curves cannot hold); 0 when none.
+  double MixLost = 0;
+  // The warnings, in this order: domain, size, channel mixing.
+  std::vector<std::string> Warnings() const;
+};
+
+// The size a file is converted at: size, or with KeepSourceSize the file's
+// own (its table of the profile's kind, capped as a typed size is) where the
+// profile's size can be chosen, else the profile's default.
+int ConversionSize(const TLutRegistry& registry, const TLutOutputProfile& profile, int size,
+                   const TLUT& source);
+
 // The first half of a conversion, which touches no output: the input read
 // and resampled into what the profile writes, over the input's domain where
 // the profile's format keeps it. A profile with INPUT_RANGE lines keeps a
-// shaper in front of a cube when a domain other than 0..1 needs it. When the
-// format cannot keep the domain the result covers 0..1 and lostDomain (when
-// given) is set to the input's.
+// shaper in front of a cube (with one input range for every channel). When the
+// format cannot keep the domain the result covers 0..1. The report (when
+// given) receives what was lost or changed.
 TLUT ReadResampled(const TLutRegistry& registry, const std::filesystem::path& input,
                    const TLutOutputProfile& profile, int size, const TReadOptions& readOptions,
-                   TLutDomain* lostDomain = nullptr);
+                   TResampleReport* report = nullptr);

@@ -9,6 +9,7 @@
 #include "core/StringLib.h"
 #include "formats/FsiDitFormat.h"
 #include "formats/OneDIntegerFormats.h"
+#include "formats/ThreeDLFormats.h"
 
 namespace {
 
@@ -71,6 +72,23 @@ std::string ClipWarning(const TClipReport& report) {
   return std::to_string(report.Count) + (report.Count == 1 ? " value" : " values") +
          " outside 0..1 (from " + Number(report.Low) + " to " + Number(report.High) +
          (report.Count == 1 ? ") was clipped." : ") were clipped.");
+}
+
+std::string DepthWarning(const TLutRegistry& registry, const TLutOutputProfile& profile,
+                         const TLUT& lut, int bits) {
+  if (typeid(registry.ProfileFormat(profile)) != typeid(T3dlLutFormat)) return {};
+  if (bits == -1) bits = profile.DefaultBits;
+  std::int64_t largest = 0;
+  Visit(lut, [&](const TLutRGB& rgb) {
+    for (const double v : {rgb.R, rgb.G, rgb.B}) largest = std::max(largest, CodeValue(bits, v));
+  });
+  const int read = Likely3dlDepth(largest);
+  if (read == bits) return {};
+  const double times = MaxCode(bits) / MaxCode(read);
+  return "Its largest code is " + std::to_string(largest) + " of " +
+         std::to_string(static_cast<std::int64_t>(MaxCode(bits))) + ", so readers take this " +
+         std::to_string(bits) + "-bit 3DL file as " + std::to_string(read) +
+         "-bit: it reads back about " + std::to_string(std::lround(times)) + " times too bright.";
 }
 
 std::string DomainWarning(const TLutDomain& domain) {

@@ -20,6 +20,11 @@ TClipReport CountClipped(const TLutRegistry& registry, const TLutOutputProfile& 
                          const TLUT& lut);
 // "3 values outside 0..1 (from -0.1 to 1.2) were clipped."; empty for none.
 std::string ClipWarning(const TClipReport& report);
+// For a 3DL output whose largest code readers take for another depth than
+// the bits it is written at (-1: the profile's default), which happens to a
+// table far darker than full scale: what it reads back as. Empty otherwise.
+std::string DepthWarning(const TLutRegistry& registry, const TLutOutputProfile& profile,
+                         const TLUT& lut, int bits);
 // For an output that covers 0..1 of an input over the domain:
 // "Inputs outside 0..1 are lost (the input domain is -1 .. 3)."
 std::string DomainWarning(const TLutDomain& domain);

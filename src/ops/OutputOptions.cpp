@@ -1,17 +1,27 @@
 #include "ops/OutputOptions.h"
 
+#include <algorithm>
+
 #include "ops/Conversion.h"
 
 namespace {
 
 std::vector<std::string> CubeSizes(TOptionsDialog dialog) {
-  // Only the conversion offers the small sizes 8 and 16; they can be typed anywhere.
-  if (dialog == TOptionsDialog::Convert) return {"Default", "8", "16", "17", "32", "33", "64"};
+  // Only the conversion offers the small sizes 8 and 16 (they can be typed
+  // anywhere) and each file's own size.
+  if (dialog == TOptionsDialog::Convert)
+    return {"Default", "8", "16", "17", "32", "33", "64", "Source"};
   return {"Default", "17", "32", "33", "64"};
 }
 
-const std::vector<std::string> CurveLengths = {"Default", "1024",  "2048",  "4096",
-                                               "8192",    "16384", "32768", "65536"};
+std::vector<std::string> CurveLengths(TOptionsDialog dialog) {
+  std::vector<std::string> items = {"Default", "1024",  "2048",  "4096",
+                                    "8192",    "16384", "32768", "65536"};
+  if (dialog == TOptionsDialog::Convert) items.push_back("Source");
+  return items;
+}
+
+bool IsWord(const std::string& text) { return text == "Default" || text == "Source"; }
 
 }  // namespace
 
@@ -41,14 +51,14 @@ void TOutputOptions::SelectProfile(int listPosition) {
   const TLutOutputProfile* p = SelectedProfile();
   SizeEnabled_ = p && p->SizeSelectable;
   if (SizeEnabled_)  // a disabled list keeps its items
-    SizeItems_ = Registry_.ProfileFormat(*p).Is3D ? CubeSizes(Dialog_) : CurveLengths;
+    SizeItems_ = Registry_.ProfileFormat(*p).Is3D ? CubeSizes(Dialog_) : CurveLengths(Dialog_);
   SizeText_ = "Default";
   BitsEnabled_ = p && p->BitsSelectable;
   BitsPosition_ = 0;
 }
 
 bool TOutputOptions::TypeSizeKey(char key) {
-  if (SizeText_ == "Default") SizeText_.clear();
+  if (IsWord(SizeText_)) SizeText_.clear();
   if (key == '\b') {
     if (!SizeText_.empty()) SizeText_.pop_back();
     return true;
@@ -59,7 +69,14 @@ bool TOutputOptions::TypeSizeKey(char key) {
 }
 
 void TOutputOptions::PressSizeDelete() {
-  if (SizeText_ == "Default") SizeText_.clear();
+  if (IsWord(SizeText_)) SizeText_.clear();
+}
+
+bool TOutputOptions::ChooseSourceSize() {
+  const auto at = std::find(SizeItems_.begin(), SizeItems_.end(), "Source");
+  if (!SizeEnabled_ || at == SizeItems_.end()) return false;
+  SizeText_ = "Source";
+  return true;
 }
 
 void TOutputOptions::ChooseSizeItem(int index) {

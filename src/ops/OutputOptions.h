@@ -26,10 +26,12 @@ class TOutputOptions {
   const std::vector<std::string>& SizeItems() const { return SizeItems_; }
   const std::string& SizeText() const { return SizeText_; }
   // Typing into the size field: digits only, five at most, a shown "Default"
-  // cleared by the first key. Answers whether the key was taken.
+  // or "Source" cleared by the first key. Answers whether the key was taken.
   bool TypeSizeKey(char key);  // '\b' is backspace
   void PressSizeDelete();
   void ChooseSizeItem(int index);
+  // The "Source" item (each file keeps its own size); false where it is not offered.
+  bool ChooseSourceSize();
 
   bool BitsEnabled() const { return BitsEnabled_; }
   int BitsPosition() const { return BitsPosition_; }

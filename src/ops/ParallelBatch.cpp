@@ -45,8 +45,9 @@ class TTurnConfirm : public IConfirm {
 // least one a worker and at most sixteen (enough to keep the workers busy
 // while one reads a table many times larger than the others).
 std::size_t ReadAheadFor(const TLutRegistry& registry, const TBatchSettings& settings, int jobs) {
-  const double size = settings.Size;
-  const double points = registry.ProfileFormat(*settings.Profile).Is3D ? size * size * size : size;
+  const bool is3D = registry.ProfileFormat(*settings.Profile).Is3D;
+  const double size = settings.Size == KeepSourceSize ? (is3D ? 99 : 99999) : settings.Size;
+  const double points = is3D ? size * size * size : size;
   const auto fit = static_cast<std::size_t>(256e6 / (std::max(points, 1.0) * sizeof(TLutRGB)));
   const auto workers = static_cast<std::size_t>(jobs);
   return std::clamp(fit, workers, 16 * workers);
@@ -62,7 +63,7 @@ struct TRowWork {
   bool Done = false;
   bool LetPass = false;  // failed, and the error handler went on
   TLUT Lut;              // read and resampled, waiting to be written
-  TLutDomain Lost;
+  TResampleReport Resampled;
   std::optional<TWrittenRow> Written;
   std::exception_ptr Error;
 };
@@ -176,7 +177,7 @@ class TParallelBatch {
     TRowWork& work = Work[i];
     try {
       work.Lut = ReadResampled(Registry, Rows[i].Path(), *Settings.Profile, Settings.Size,
-                               RowReadOptions(Rows[i], Settings), &work.Lost);
+                               RowReadOptions(Rows[i], Settings), &work.Resampled);
     } catch (...) {
       Finish(work, std::current_exception());
       return false;
@@ -211,7 +212,7 @@ class TParallelBatch {
     try {
       Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &confirm,
                        work.Replace);
-      work.Written = CheckWritten(Registry, Rows[i], Settings, work.Output, lut, work.Lost);
+      work.Written = CheckWritten(Registry, Rows[i], Settings, work.Output, lut, work.Resampled);
       Finish(work, nullptr);
     } catch (const EWriteAbandoned&) {
       // the batch stopped before this row's turn; nobody waits for it

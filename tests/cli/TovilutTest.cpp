@@ -480,6 +480,46 @@ TEST_F(Tovilut, ConvertTakesFoldersAndSubfoldersWithR) {
   EXPECT_TRUE(fs::exists(Path("deep/sub/b.cube")));
 }
 
+// A folder drops no LUT file in silence: a file under a LUT's extension
+// that cannot be read is named with its reason, and the run fails.
+TEST_F(Tovilut, AFolderNamesEveryLutFileItCannotRead) {
+  const std::string cube = ReadText(DataFile("cube/identity_2.cube"));
+  Write("in/a.cube", cube);
+  Write("in/b.cube", "LUT_3D_SIZE 2\n0 0 0\n");
+  Write("in/c.spi3d", "not a LUT at all\n");
+  Write("in/notes.txt", "not a LUT\n");
+  TRun run = Run("convert --keep-going -p cube-resolve -o " + Q(Path("out")) + " " + Q(Path("in")));
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_TRUE(fs::exists(Path("out/a.cube")));
+  EXPECT_TRUE(Has(run.err, "b.cube: read as Cube 3D: Incomplete file.")) << run.err;
+  EXPECT_TRUE(Has(run.err, "c.spi3d: ")) << run.err;
+  EXPECT_FALSE(Has(run.err, "notes.txt")) << run.err;
+}
+
+// A resampling that loses something is said; `--size source` keeps the
+// file's own size; info gives a 3DL's input and output depths.
+TEST_F(Tovilut, SizesAndDepthsAreSaid) {
+  TLUT bent = MakeCube(57);
+  bent.Cube(20, 31, 7) = {0.9, 0.1, 0.4};
+  LutRegistry().SaveLut(Path("cam.cube"), bent, ProfileNamed("Cube 3D Davinci"), -1);
+  TRun run = Run("convert -p cube-resolve -o " + Q(Path("d")) + " " + Q(Path("cam.cube")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.err, "cam.cube: warning: The table was resampled from 57 to 33 points: up to "))
+      << run.err;
+  run = Run("convert -s source -p cube-resolve -o " + Q(Path("s")) + " " + Q(Path("cam.cube")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(Has(run.err, "warning")) << run.err;
+  EXPECT_TRUE(Has(ReadText(Path("s/cam.cube")), "\nLUT_3D_SIZE 57\n"));
+  run = Run("merge -s source -p cube-resolve -o " + Q(Path("m.cube")) + " " + Q(Path("cam.cube")));
+  EXPECT_EQ(run.status, 2) << run.err;
+
+  run = Run("info " + Q(DataFile("3dl/shaper16_nodes12.3dl")));
+  EXPECT_TRUE(Has(run.out, "  Integer codes read at: 12 bits (from the file)\n"
+                           "  Input codes read at: 16 bits (from the file)\n")) << run.out;
+  run = Run("info --json " + Q(DataFile("3dl/shaper16_nodes12.3dl")));
+  EXPECT_TRUE(Has(run.out, "\"bits\":12,\"input_bits\":16,")) << run.out;
+}
+
 TEST_F(Tovilut, FixedValuesAcceptedAndCappedSizesNoted) {
   const std::string lut = Q(DataFile("cube/identity_2.cube"));
   TRun run = Run("convert -q -p '3DL Scratch' -b 12 -s 17 -o " + Q(Dir) + " " + lut);

@@ -106,11 +106,10 @@ TEST_F(CubeRanges, ShaperCubeReadsAsCurvesThenCubeInEitherOrder) {
   }
   EXPECT_EQ(Load(b).Comments, std::vector<std::string>{"kept"});
 
-  // Baked into a 33-point cube, each node is the shaper then the cube at that node.
-  const TLutOutputProfile* davinci = nullptr;
-  for (const auto& p : LutRegistry().LutOutputProfiles())
-    if (p.Name == "Cube 3D Davinci") davinci = &p;
-  ConvertLutFile(LutRegistry(), a, Path("baked.cube"), *davinci, 33, -1);
+  // Baked into a 33-point cube by a profile without shapers, each node is
+  // the shaper then the cube at that node.
+  ConvertLutFile(LutRegistry(), a, Path("baked.cube"),
+                 ProfileNamed("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke"), 33, -1);
   const TLUT baked = Load(Path("baked.cube"));
   ASSERT_EQ(baked.LutType, lt3D);
   for (int i = 0; i < 33; i += 4) {

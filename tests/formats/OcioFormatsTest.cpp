@@ -150,6 +150,52 @@ TEST_F(OcioFormats, MalformedFilesAreRefused) {
                EContentError);
 }
 
+// Cinespace is read by our own reader: each channel's prelut keeps its
+// domain; a METADATA block is never a hang, however it is spelt.
+TEST_F(OcioFormats, CinespaceKeepsEachChannelsDomainAndNeverHangs) {
+  TLUT lut;
+  LutRegistry().LoadLut(DataFile("csp/channel_domains.csp"), lut, -1);
+  ASSERT_EQ(lut.LutType, lt1DThen3D);
+  EXPECT_EQ(lut.Domain1D, (TLutDomain{{0, -0.1, -1}, {1.2, 1, 1}}));
+  EXPECT_EQ(lut.Comments, std::vector<std::string>{"per-channel domains"});
+  // The ends of each domain reach the cube's ends: (1.2, -0.1, -1) is node (1, 0, 0).
+  const TLutRGB corner = lut.ApplyToColor({1.2, -0.1, -1});
+  EXPECT_NEAR(corner.R, 0.8, 1e-6);
+  EXPECT_NEAR(corner.G, 0.1, 1e-6);
+  EXPECT_NEAR(corner.B, 0.0, 1e-6);
+
+  // A descending prelut gives what its evaluation gives: its end value
+  // nearly everywhere (here 0, so red reads the cube's red-0 face).
+  LutRegistry().LoadLut(DataFile("csp/descending_prelut.csp"), lut, -1);
+  EXPECT_EQ(lut.Domain1D.Min.R, 0.0);
+  EXPECT_EQ(lut.Domain1D.Max.R, 1.0);
+  EXPECT_NEAR(lut.ApplyToColor({0.5, 0.5, 0.5}).R, 0.05, 1e-6);
+
+  const struct {
+    const char* File;
+    bool Read;
+  } metadata[] = {
+      {"csp/metadata_1.0_no_end.csp", false}, {"csp/metadata_x.csp", true},
+      {"csp/metadataa.csp", true},            {"csp/metadata_vertical_tab.csp", true},
+      {"csp/metadata_esc_before_end.csp", true},
+  };
+  for (const auto& c : metadata) {
+    SCOPED_TRACE(c.File);
+    TLUT read;
+    if (c.Read) {
+      LutRegistry().LoadLut(DataFile(c.File), read, -1);
+      EXPECT_EQ(read.Size3D(), 2);
+      EXPECT_EQ(read.Comments, std::vector<std::string>{"look"});
+    } else {
+      EXPECT_THROW(LutRegistry().LoadLut(DataFile(c.File), read, -1), ELUTError);
+    }
+    // The same text under another of OpenColorIO's extensions never reaches it.
+    EXPECT_THROW(LutRegistry().LoadLut(Write("as.spi3d", ReadText(DataFile(c.File))), read,
+                                       Index(typeid(TSpi3DLutFormat))),
+                 ELUTError);
+  }
+}
+
 TEST_F(OcioFormats, ClfWritesShaperAsRangeOrCurve) {
   const TLutRegistry& r = LutRegistry();
   const TLUTFormat& clf = *r.GetLutFormat(Index(typeid(TClfLutFormat)));

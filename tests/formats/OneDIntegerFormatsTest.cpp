@@ -104,6 +104,37 @@ TEST_F(OneDIntegerFormats, ReadersFollowTheirHeaderAndDataRules) {
   }
 }
 
+// Without a depth in the header, an Autodesk 1D name in the "<in>to<out>"
+// convention gives the depths; the header's own depth wins.
+TEST_F(OneDIntegerFormats, AutodeskNamesGiveTheDepths) {
+  const struct {
+    const char* Name;
+    std::string Content;
+    double Value;  // entry 1
+    int CodeBits, InputCodeBits;
+  } cases[] = {
+      {"lin_12to16fp.lut", "LUT: 1 2\n0\n8410\n", 1242.0 / 131072, 0, 12},  // half 0x20DA
+      {"lin_12to16fp.lut", "LUT: 1 2\n0\n15360\n", 1.0, 0, 12},               // half 1.0
+      {"film_8to10.lut", "LUT: 1 2\n0\n1023\n", 1.0, 10, 8},
+      {"FILM_8TO10_v2.lut", "LUT: 1 2\n0\n1023\n", 1.0, 10, 8},
+      {"film_8to10.lut", "LUT: 1 2 12\n0\n1023\n", 1023 / 4095.0, 12, 8},  // the header wins
+      {"tone.lut", "LUT: 1 2\n0\n1\n", 1.0, 1, 0},                          // length - 1
+      {"photo_2to3.lut", "LUT: 1 2\n0\n1\n", 1.0, 1, 0},  // no standard depth: not a name of this kind
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name + c.Content);
+    TLUT lut;
+    Codex.Read(Write(c.Name, c.Content), lut, {});
+    EXPECT_DOUBLE_EQ(lut.Curve(1).R, c.Value);
+    EXPECT_EQ(lut.CodeBits, c.CodeBits);
+    EXPECT_EQ(lut.InputCodeBits, c.InputCodeBits);
+  }
+  TLUT lut;
+  Codex.Read(DataFile("1d/log_12to16fp.lut"), lut, {});
+  ASSERT_EQ(lut.Size1D(), 4096);
+  EXPECT_NEAR(lut.Curve(4095).R, 5.754, 0.001);  // not 65535-odd codes over 4095
+}
+
 TEST_F(OneDIntegerFormats, BadFilesAreRefusedWithAClearError) {
   const std::string garbage("\x89PNG\r\n\x1a\n\x01\xff\xfe\x00", 12);
   const BadFileCase cases[] = {

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "TestSupport.h"
+#include "ops/OutputCheck.h"
 #include "core/LUTFormat.h"
 #include "core/StringLib.h"
 #include "registry/FormatTable.h"
@@ -171,6 +172,9 @@ TEST_P(RoundTrip, IntegerCodesReadBackAtTheirOwnDepth) {
           source.Curve(i) = shape.Apply({x, x, x});
         }
       }
+      // A 3DL table far below full scale reads back at a lower depth, as
+      // the field reads it; the conversion says so (DepthWarning).
+      if (!DepthWarning(registry, profile, source, bits).empty()) continue;
       const fs::path file = Path("shape." + profile.Extension);
       registry.SaveLut(file, source, profile, bits);
       TLUT back;

@@ -47,34 +47,46 @@ using ThreeDLTest = TempDirTest;
 
 struct DepthCase {
   const char* Name;
-  int Size, Step, MaxCode;
-  int ShaperMax;
-  int InputBits;
-  double Divisor;  // what the largest code is divided by
+  std::string Text;
+  int InputBits;       // the read option
+  double White;        // node (last, last, last) blue
+  int CodeBits;        // the table's depth read
+  int InputCodeBits;   // the shaper's
 };
 
-TEST_F(ThreeDLTest, BitDepthIsAStandardDepthThatHoldsEveryCodeUnlessGiven) {
+// Input and output depths are worked out apart: a depth the file states
+// wins, else the smallest standard depth whose full scale with 20 % headroom
+// holds the largest code; the user's setting replaces the table's.
+TEST_F(ThreeDLTest, DepthsOfShaperAndTableAreWorkedOutApart) {
+  auto file = [](const char* name) { return ReadText(DataFile(std::string("3dl/") + name)); };
+  const std::string dark = Shaper(5) + Nodes(5, 205, 819);  // 12-bit codes up to 819
   const DepthCase cases[] = {
-      // Writers put 12-bit nodes under a 10-bit shaper: a dark LUT stays 12-bit.
-      {"codes below 1024 under a 10-bit shaper", 17, 64, 1023, 1023, -1, 4095},
-      {"12-bit codes rising by 256", 17, 256, 4095, 1023, -1, 4095},
-      {"16-bit codes rising by 4096", 17, 4096, 65535, 1023, -1, 65535},
-      {"one code above 12 bits", 2, 4096, 4096, 1023, -1, 16383},
-      {"12-bit codes under a 16-bit shaper", 17, 256, 4095, 65535, -1, 65535},
-      {"codes beyond 16 bits", 2, 70000, 70000, 1023, -1, 131071},
-      {"12-bit codes read as 10-bit", 17, 256, 4095, 1023, 10, 1023},
-      {"10-bit codes read as 10-bit", 17, 64, 1023, 1023, 10, 1023},
+      {"16-bit shaper over 12-bit nodes", file("shaper16_nodes12.3dl"), -1, 1.0, 12, 16},
+      {"10-bit shaper over 12-bit nodes", file("shaper10_nodes12.3dl"), -1, 1.0, 12, 10},
+      {"depths stated by comments", file("stated_10_10.3dl"), -1, 1.0, 10, 10},
+      {"dark 12-bit table reads as 10-bit", file("dark_12bit.3dl"), -1, 819 / 1023.0, 10, 10},
+      {"dark table with its depth stated", "# Output bit depth: 12\n" + dark, -1, 819 / 4095.0, 12, 10},
+      {"dark table under a Mesh line", "Mesh 2 12\n" + dark, -1, 819 / 4095.0, 12, 10},
+      {"input depth stated", "# INPUT BIT DEPTH 12\n" + dark, -1, 819 / 1023.0, 10, 12},
+      {"nonsense stated depth ignored", "# Output bit depth 99\n" + dark, -1, 819 / 1023.0, 10, 10},
+      {"the user's depth beats the stated", "# Output bit depth 12\n" + dark, 16, 819 / 65535.0, 16, 10},
+      {"8-bit nodes", Shaper(2) + Nodes(2, 255, 255), -1, 1.0, 8, 10},
+      {"20 % over 10-bit full scale", Shaper(2) + Nodes(2, 1227, 1227), -1, 1227 / 1023.0, 10, 10},
+      {"just beyond it", Shaper(2) + Nodes(2, 1228, 1228), -1, 1228 / 4095.0, 12, 10},
+      {"14-bit nodes", Shaper(2) + Nodes(2, 16383, 16383), -1, 1.0, 14, 10},
+      {"16-bit nodes", Shaper(17) + Nodes(17, 4096, 65535), -1, 1.0, 16, 10},
+      {"codes beyond 16 bits", Shaper(2) + Nodes(2, 80000, 80000), -1, 80000 / 131071.0, 17, 10},
+      {"12-bit codes read as 10-bit", Shaper(17) + Nodes(17, 256, 4095), 10, 4095 / 1023.0, 10, 10},
   };
   for (const DepthCase& c : cases) {
     SCOPED_TRACE(c.Name);
     T3dlLutFormat format;
     TLUT lut;
-    format.Read(Write("depth.3dl", "# depth\n" + Shaper(c.Size, c.ShaperMax) + Nodes(c.Size, c.Step, c.MaxCode)),
-                lut, TReadOptions{.InputBits = c.InputBits, .CdlId = ""});
-    ASSERT_EQ(lut.Size3D(), c.Size);
-    const int last = c.Size - 1;
-    EXPECT_DOUBLE_EQ(lut.Cube(last, last, last).B, c.MaxCode / c.Divisor);  // never clamped
-    EXPECT_DOUBLE_EQ(lut.Cube(0, 1, 0).G, std::min(c.Step, c.MaxCode) / c.Divisor);
+    format.Read(Write("depth.3dl", c.Text), lut, TReadOptions{.InputBits = c.InputBits, .CdlId = ""});
+    const int last = lut.Size3D() - 1;
+    EXPECT_DOUBLE_EQ(lut.Cube(last, last, last).B, c.White);  // never clamped
+    EXPECT_EQ(lut.CodeBits, c.CodeBits);
+    EXPECT_EQ(lut.InputCodeBits, c.InputCodeBits);
   }
 }
 

@@ -108,18 +108,17 @@ TEST_F(HaldClutFormats, SquarePicturesAreReadInTheLayoutTheyWereMadeIn) {
 
 TEST_F(HaldClutFormats, PicturesOfOtherShapesAreNotTheirs) {
   WriteRawPicture(Path("photo.png"), 500, 500, 3, 8);
-  WriteRawPicture(Path("grey.png"), 512, 512, 1, 8);
   WriteRawPicture(Path("tall.png"), 16, 256, 3, 8);
   WriteRawPicture(Path("hald182.png"), 182, 182, 3, 8);
   SaveBitmap(Path("level2.bmp"), TBitmap(8, 8), TImageFileType::Bmp);
   fs::copy_file(Path("level2.bmp"), Path("level2.txt"));
   const THaldClut3DLutFormat hald;
   const TStrip3DLutFormat strip;
-  for (const char* name : {"photo.png", "grey.png", "tall.png", "hald182.png", "level2.txt"}) {
+  for (const char* name : {"photo.png", "tall.png", "hald182.png", "level2.txt"}) {
     EXPECT_FALSE(hald.Detect(Path(name))) << name;
     EXPECT_FALSE(strip.Detect(Path(name))) << name;
   }
-  EXPECT_TRUE(hald.Detect(Path("level2.bmp")));  // any 8 x 8 colour picture is level 2
+  EXPECT_TRUE(hald.Detect(Path("level2.bmp")));  // any 8 x 8 constant picture is a level-2 LUT
   EXPECT_EQ(Registry.DetectLutFormat(Path("hald182.png")),
             Registry.IndexOf(typeid(THaldImage3DLutFormat)));
   EXPECT_THROW(hald.Detect(Path("missing.png")), EFileError);
@@ -128,6 +127,25 @@ TEST_F(HaldClutFormats, PicturesOfOtherShapesAreNotTheirs) {
   EXPECT_THROW(Registry.LoadLut(Path("photo.png"), lut, StripIndex), ELUTError);
   fs::resize_file(Path("level2.bmp"), 60);
   EXPECT_THROW(Registry.LoadLut(Path("level2.bmp"), lut, -1), EImageError);
+}
+
+// Black-and-white looks come as grey pictures, read with R = G = B; a
+// photograph of a lattice's size is not taken, and reading it says why.
+TEST_F(HaldClutFormats, GreyHaldsAreReadAndPhotographsAreNot) {
+  for (const char* name : {"image/grey_hald_level3_8bit.png", "image/grey_hald_level3_16bit.png"}) {
+    SCOPED_TRACE(name);
+    TLUT lut;
+    Registry.LoadLut(DataFile(name), lut, -1);
+    ASSERT_EQ(lut.FormatIndex, HaldIndex);
+    ASSERT_EQ(lut.Size3D(), 9);
+    // Written as (0.2126 r + 0.7152 g + 0.0722 b)^1.2.
+    const TLutRGB node = lut.Cube(8, 4, 2);
+    const double want = std::pow(0.2126 + 0.7152 * 0.5 + 0.0722 * 0.25, 1.2);
+    EXPECT_NEAR(node.R, want, 0.5 / 255 + 1e-9);
+    EXPECT_EQ(node.G, node.R);
+    EXPECT_EQ(node.B, node.R);
+  }
+  EXPECT_EQ(Registry.DetectLutFormat(DataFile("image/photo_64x64_grey.png")), -1);
 }
 
 TEST_F(HaldClutFormats, WritersRefuseSizesAndDepthsTheyCannotHold) {

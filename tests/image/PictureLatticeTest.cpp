@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "TestSupport.h"
 
@@ -112,6 +113,85 @@ TEST(PictureLattice, LatticesFinerThanTheRecordAreResampledOntoItsLargestCube) {
                           std::abs(got.B - want.B)});
       }
   EXPECT_LE(worst, 1.0 / 65535);
+}
+
+// A finer lattice is sampled once, from its own nodes, at the size asked:
+// the record says the file's own size, and the result is closer to the
+// file than sampling onto 100 points and then onto the size asked.
+TEST(PictureLattice, AFinerLatticeIsSampledOnceAtTheSizeAsked) {
+  TLUT grade = MakeCube(5);
+  grade.Cube(2, 3, 1) = {0.9, 0.1, 0.4};  // a bend no 2-point cube has
+  const TDeepPicture picture = LatticePicture(grade, HaldClutLayout(12), 16);
+  auto worst = [&](const TLUT& lut) {
+    const int n = lut.Size3D();
+    double w = 0;
+    for (int r = 0; r < n; ++r)
+      for (int g = 0; g < n; ++g)
+        for (int b = 0; b < n; ++b) {
+          const TLutRGB want = grade.ApplyToColor({r / (n - 1.0), g / (n - 1.0), b / (n - 1.0)});
+          const TLutRGB got = lut.Cube(r, g, b);
+          w = std::max({w, std::abs(got.R - want.R), std::abs(got.G - want.G),
+                        std::abs(got.B - want.B)});
+        }
+    return w;
+  };
+  TLUT once, hundred;
+  ReadLattice(picture, HaldClutLayout(12), "Hald CLUT", once, 33);
+  ASSERT_EQ(once.Size3D(), 33);
+  EXPECT_EQ(once.FileSize3D, 144);
+  ReadLattice(picture, HaldClutLayout(12), "Hald CLUT", hundred, 150);
+  ASSERT_EQ(hundred.Size3D(), 100);
+  const TLUT twice = TLUT::Resampled(std::move(hundred), lt3D, 33);
+  EXPECT_LT(worst(once), worst(twice));
+}
+
+// Grey pictures hold cubes of grey outputs: R = G = B at every node.
+TEST(PictureLattice, AGreyLatticeGivesGreyOutputs) {
+  TDeepPicture grey;
+  grey.Width = grey.Height = 8;
+  grey.Channels = 1;
+  grey.BitsPerSample = 16;
+  for (int i = 0; i < 64; ++i) grey.Samples.push_back(static_cast<float>(i / 63.0));
+  TLUT lut;
+  ReadLattice(grey, HaldClutLayout(2), "Hald CLUT", lut);
+  ASSERT_EQ(lut.Size3D(), 4);
+  const TLutRGB node = lut.Cube(3, 1, 2);  // node 3 + 4 * 1 + 16 * 2 = 39
+  EXPECT_NEAR(node.R, 39 / 63.0, 0.5 / 65535);
+  EXPECT_EQ(node.R, node.G);
+  EXPECT_EQ(node.R, node.B);
+  grey.Channels = 2;  // grey and alpha: the alpha is not a colour
+  grey.Samples.clear();
+  for (int i = 0; i < 64; ++i) grey.Samples.insert(grey.Samples.end(), {float(i / 63.0), 1.0f});
+  ReadLattice(grey, HaldClutLayout(2), "Hald CLUT", lut);
+  EXPECT_EQ(lut.Cube(3, 1, 2), node);
+}
+
+// A LUT's outputs follow its inputs (or all run against them); a
+// photograph's pixels read as a lattice do not.
+TEST(PictureLattice, OnlyLatticesThatCanBeALutsArePlausible) {
+  const TLatticeLayout layout = HaldClutLayout(4);
+  TLUT inverted = MakeCube(2);
+  for (int r = 0; r < 2; ++r)
+    for (int g = 0; g < 2; ++g)
+      for (int b = 0; b < 2; ++b) inverted.Cube(r, g, b) = {1.0 - r, 1.0 - g, 1.0 - b};
+  TLUT redFilter = MakeCube(2);  // black and white through a red filter: blue plays no part
+  for (int r = 0; r < 2; ++r)
+    for (int g = 0; g < 2; ++g)
+      for (int b = 0; b < 2; ++b) redFilter.Cube(r, g, b) = {0.8 * r + 0.2 * g, 0.8 * r + 0.2 * g, 0.8 * r + 0.2 * g};
+  TLUT empty;
+  empty.LutType = ltEmpty;
+  EXPECT_TRUE(PlausibleLutLattice(LatticePicture(empty, layout, 8), layout));  // the identity
+  EXPECT_TRUE(PlausibleLutLattice(LatticePicture(inverted, layout, 8), layout));
+  EXPECT_TRUE(PlausibleLutLattice(LatticePicture(redFilter, layout, 8), layout));
+  TDeepPicture photo = LatticePicture(empty, layout, 8);
+  std::uint32_t seed = 7;
+  for (float& v : photo.Samples) {
+    seed = seed * 1664525u + 1013904223u;
+    v = static_cast<float>((seed >> 24) / 255.0);
+  }
+  EXPECT_FALSE(PlausibleLutLattice(photo, layout));
+  std::fill(photo.Samples.begin(), photo.Samples.end(), 0.5f);
+  EXPECT_TRUE(PlausibleLutLattice(photo, layout));  // a constant LUT
 }
 
 TEST(PictureLattice, APictureTooSmallForTheLayoutIsRefused) {

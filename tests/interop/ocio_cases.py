@@ -5,6 +5,7 @@ processor with linear (trilinear) interpolation, in float32."""
 
 import functools
 import math
+import os
 import sys
 
 from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest_difference,
@@ -176,9 +177,61 @@ def baked_look_case(tools, fmt, look, fn, size):
     run(["ociobakelut", "--lut", source, "--format", fmt, "--cubesize", str(size), out])
     colours = sample_colours(size)
     _, ours = tools.evaluate(out, colours)
-    # Compared with the look baked, as OpenColorIO evaluates its source: its
-    # own reading of a file whose codes stay below 1024 takes them as 10-bit.
+    # A flame file says no depth: a table whose codes stay below 1228 is
+    # 10-bit to every reader, OpenColorIO's own included, so the two readings
+    # are compared. A lustre file's Mesh line states 12 bits, which we
+    # follow: compared with the look baked.
+    if fmt == "flame":
+        return largest_difference(ours, ocio_evaluate(out, colours))
     return largest_difference(ours, ocio_evaluate(source, colours))
+
+
+# 3DL files of other writers: the shaper's depth and the table's are worked
+# out apart. (file, note)
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+# Files of other writers that both read: (file, size, note). The 3DL ones
+# work out the shaper's depth and the table's apart; the Autodesk 1D ones
+# take their depths from the "<in>to<out>" name.
+FIXTURES = [
+    ("3dl/shaper16_nodes12.3dl", 5, "16-bit shaper (0 .. 65535) over 12-bit nodes"),
+    ("3dl/shaper10_nodes12.3dl", 5, "10-bit shaper over 12-bit nodes"),
+    ("3dl/stated_10_10.3dl", 5, "10 bits in and out, as its comments say"),
+    ("3dl/dark_12bit.3dl", 5, "12-bit table whose largest code is 819: 10-bit to both"),
+    ("1d/film_8to10.lut", 256, "Autodesk 1D, 8 bits in, 10 out by its name"),
+    ("1d/log_12to16fp.lut", 4096, "Autodesk 1D whose name says half-float bit patterns"),
+    ("csp/channel_domains.csp", 3, "Cinespace preluts over 0..1.2, -0.1..1 and -1..1"),
+    ("csp/descending_prelut.csp", 3, "Cinespace prelut whose inputs descend"),
+    ("csp/bent_prelut.csp", 3, "Cinespace prelut of 5 uneven points (a smooth curve through them)"),
+    ("csp/prelut_1d.csp", 5, "Cinespace 1D with a prelut over -0.5..2"),
+    ("csp/metadata_esc_before_end.csp", 2, "an ESC byte before END METADATA, which hangs "
+     "OpenColorIO 2.1: compared with the file without it"),
+]
+# Values up to 5.75, where a 32-bit float step is 16 times the one near 1.
+FIXTURE_SLACK = {"1d/log_12to16fp.lut": 16 * FLOAT_SLACK}
+# What OpenColorIO is given instead of a file it never returns from.
+OCIO_STAND_IN = {"csp/metadata_esc_before_end.csp": ("\x1bEND METADATA", "END METADATA")}
+
+
+def fixture_case(tools, name, size):
+    path = os.path.join(DATA, name)
+    colours = fixture_colours(path, size)
+    _, ours = tools.evaluate(path, colours)
+    theirs = path
+    if name in OCIO_STAND_IN:
+        old, new = OCIO_STAND_IN[name]
+        theirs = tools.path("src", os.path.basename(name))
+        with open(path) as f, open(theirs, "w") as g:
+            g.write(f.read().replace(old, new))
+    return largest_difference(ours, ocio_evaluate(theirs, colours))
+
+
+def fixture_colours(path, size):
+    """Over 0..1, and for a Cinespace file over its preluts' ranges and a
+    tenth beyond each end."""
+    colours = sample_colours(size)
+    if path.endswith(".csp"):
+        colours = [tuple(-1.2 + 3.6 * v for v in c) for c in colours]
+    return colours
 
 
 def file_stem(fmt):
@@ -225,11 +278,14 @@ BAKED_SHAPER = [
     ("resolve_cube", "cube", 33, 1024, "LUT_1D_SIZE shaper, then the cube"),
     ("truelight", "cub", 33, 1024, "input curve then cube"),
     ("Academy/ASC Common LUT Format", "clf", 33, 1024, "LUT1D shaper, then LUT3D"),
-    ("cinespace", "csp", 33, 1024, "OpenColorIO turns the prelut into a 65536-entry curve, "
-     "which is what we take"),
+    ("cinespace", "csp", 33, 1024, "the prelut as a 65536-entry curve, as OpenColorIO makes it"),
     ("houdini", "lut", 33, 1024, "Version 3: a 1D part, then the 3D part"),
 ]
 
+
+# OpenColorIO evaluates a Cinespace prelut's curve in 32-bit floats, we in
+# doubles: a few float steps apart.
+PRELUT_SLACK = {"cinespace": 4 * FLOAT_SLACK}
 
 # Shapers that OpenColorIO itself reads at another length.
 READ_SHAPER = {"cinespace": 65536}
@@ -419,7 +475,8 @@ def domain_cases(tools):
         yield row, functools.partial(read_domain_case, tools, kind, size)
     for fmt, ext, size, shaper, note in BAKED_DOMAIN:
         row = Row("ociobakelut %s (.%s) with a shaper over -1..3" % (fmt, ext), BAKED, PROGRAM,
-                  "%d, shaper %d" % (size, shaper), WIDE_SLACK, note + "; over the whole domain")
+                  "%d, shaper %d" % (size, shaper),
+                  WIDE_SLACK * (4 if fmt == "cinespace" else 1), note + "; over the whole domain")
         yield row, functools.partial(baked_domain_case, tools, fmt, ext, size, shaper)
 
 
@@ -455,10 +512,16 @@ def cases(tools):
         for look, fn in LOOKS_3DL:
             row = Row("ociobakelut %s (.3dl), %s look" % (fmt, look), BAKED, PROGRAM, "17",
                       half_code(12) + FLOAT_SLACK,
+                      "12-bit codes that never reach 4095, against OpenColorIO's reading"
+                      if fmt == "flame" else
                       "12-bit codes that never reach 4095, against the look baked")
             yield row, functools.partial(baked_look_case, tools, fmt, look, fn, 17)
+    for name, size, note in FIXTURES:
+        row = Row(name, "both read the same file", PROGRAM, str(size),
+                  FIXTURE_SLACK.get(name, FLOAT_SLACK), note)
+        yield row, functools.partial(fixture_case, tools, name, size)
     for fmt, ext, size, shaper, note in BAKED_SHAPER:
         row = Row("ociobakelut %s (.%s) with a shaper" % (fmt, ext), BAKED, PROGRAM,
-                  "%d, shaper %d" % (size, shaper), FLOAT_SLACK, note)
+                  "%d, shaper %d" % (size, shaper), PRELUT_SLACK.get(fmt, FLOAT_SLACK), note)
         yield row, functools.partial(baked_shaper_case, tools, src, fmt, ext, size, shaper)
     yield from domain_cases(tools)

@@ -194,22 +194,22 @@ TEST_F(Batch, AWriteFaultStopsTheBatchAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(Batch, RowsAreReadAtTheirDepthAndSizesBelowTwoAreRefused) {
-  // A 3DL whose codes stay below 1024 under a 10-bit shaper: 12-bit codes by
-  // default (a dark LUT), 10-bit ones when the row says so.
+  // A 3DL whose codes stay below 1024 under a 10-bit shaper: 10-bit codes by
+  // default, 12-bit ones when the row says so.
   Write("in/a/codes.3dl", "0 1023\n0 0 0\n0 0 1023\n0 1023 0\n0 1023 1023\n"
                           "1023 0 0\n1023 0 1023\n1023 1023 0\n1023 1023 1023\n");
   TLutFileRow row = Row("in/a", "codes.3dl");
-  row.Entry->BitsPerValue = 10;
+  row.Entry->BitsPerValue = 12;
   Settings.Size = 2;
   ConvertCheckedFiles(LutRegistry(), {row}, Settings, Confirm, Progress);
   TLUT back;
   LutRegistry().LoadLut(Path("out/codes.cube"), back, -1);
-  EXPECT_NEAR(back.Cube(1, 1, 1).R, 1.0, 1e-6);
+  EXPECT_NEAR(back.Cube(1, 1, 1).R, 1023.0 / 4095, 1e-6);
   // The next read without a depth works the depth out again: nothing carried over.
   TFixedConfirm yes;
   ConvertCheckedFiles(LutRegistry(), {Row("in/a", "codes.3dl")}, Settings, yes, Progress);
   LutRegistry().LoadLut(Path("out/codes.cube"), back, -1);
-  EXPECT_NEAR(back.Cube(1, 1, 1).R, 1023.0 / 4095, 1e-6);
+  EXPECT_NEAR(back.Cube(1, 1, 1).R, 1.0, 1e-6);
 
   Settings.Size = 1;
   EXPECT_THROW(ConvertCheckedFiles(LutRegistry(), {Row("in/a", "two.cube")}, Settings, Confirm,

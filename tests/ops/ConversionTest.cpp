@@ -257,11 +257,88 @@ TEST_F(Conversion, InputDomainsGoOutWhereTheProfileHoldsThem) {
 TEST_F(Conversion, WithoutADomainTheOutputCoversZeroToOne) {
   const fs::path in = Write("in.cube", "LUT_3D_SIZE 2\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 2 2 2\n"
                                        "0 0 0\n2 0 0\n0 2 0\n2 2 0\n0 0 2\n2 0 2\n0 2 2\n2 2 2\n");
-  TLutDomain lost;
-  const TLUT target = ReadResampled(LutRegistry(), in, Profile("Quantel 3D"), 3, {}, &lost);
-  EXPECT_EQ(lost, (TLutDomain{{0, 0, 0}, {2, 2, 2}}));
+  TResampleReport report;
+  const TLUT target = ReadResampled(LutRegistry(), in, Profile("Quantel 3D"), 3, {}, &report);
+  EXPECT_EQ(report.LostDomain, (TLutDomain{{0, 0, 0}, {2, 2, 2}}));
+  EXPECT_EQ(report.FromSize, 0);  // 2 points onto 3 lose nothing
   EXPECT_TRUE(target.Domain3D.IsUnit());
   EXPECT_EQ(target.Cube(1, 2, 0), (TLutRGB{0.5, 1, 0}));
+}
+
+// What a conversion's resampling loses is said: a change of size that
+// loses something, with the largest difference, and a cube that mixes
+// channels written as curves. The file's own size is kept when asked.
+TEST_F(Conversion, LossySizeChangesAndChannelMixingAreSaid) {
+  TLUT bent = MakeCube(57);
+  bent.Cube(20, 31, 7) = {0.9, 0.1, 0.4};  // a bend 33 points cannot hold
+  TLUT mixed = MakeCube(17);
+  for (int r = 0; r < 17; ++r)
+    for (int g = 0; g < 17; ++g)
+      for (int b = 0; b < 17; ++b) mixed.Cube(r, g, b).R = (r + g) / 32.0;
+  const TLutOutputProfile& davinci = Profile("Cube 3D Davinci");
+  LutRegistry().SaveLut(Path("bent.cube"), bent, davinci, -1);
+  LutRegistry().SaveLut(Path("mixed.cube"), mixed, davinci, -1);
+  LutRegistry().SaveLut(Path("small.cube"), MakeCube(17), davinci, -1);
+  TLUT identity;
+  identity.LutType = lt3D;
+  identity.SetSize3D(17);
+  identity.FillIdentity3D();
+  LutRegistry().SaveLut(Path("identity.cube"), identity, davinci, -1);
+  const struct {
+    const char* Name;
+    const char* File;
+    const char* Profile;
+    int Size;
+    int Written;
+    const char* Warning;  // the start of the one warning; "" for none
+  } cases[] = {
+      {"57 onto the default 33", "bent.cube", "Cube 3D Davinci", 33, 33,
+       "The table was resampled from 57 to 33 points: up to 0."},
+      {"the file's own size kept", "bent.cube", "Cube 3D Davinci", KeepSourceSize, 57, ""},
+      {"a fixed size is the profile's", "bent.cube", "Quantel 3D", KeepSourceSize, 17,
+       "The table was resampled from 57 to 17 points"},
+      {"17 onto 33 loses nothing", "small.cube", "Cube 3D Davinci", 33, 33, ""},
+      {"a mixing cube as curves", "mixed.cube", "Cube 1D", 4096, 4096,
+       "The 3D LUT mixes channels, which 1D curves cannot hold: they take its grey diagonal, "
+       "and colours off it differ by up to 0.50."},
+      {"a cube without mixing as curves", "identity.cube", "Cube 1D", 4096, 4096, ""},
+      {"a cube as curves of its own size", "identity.cube", "Cube 1D", KeepSourceSize, 4096, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TResampleReport report;
+    const TLUT target = ReadResampled(LutRegistry(), Path(c.File), Profile(c.Profile), c.Size, {},
+                                      &report);
+    EXPECT_EQ(target.LutType == lt1D ? target.Size1D() : target.Size3D(), c.Written);
+    const std::vector<std::string> warnings = report.Warnings();
+    if (*c.Warning == '\0') {
+      EXPECT_TRUE(warnings.empty()) << warnings.front();
+    } else {
+      ASSERT_EQ(warnings.size(), 1u);
+      EXPECT_EQ(warnings[0].substr(0, std::string(c.Warning).size()), c.Warning) << warnings[0];
+    }
+  }
+}
+
+// A Resolve cube's shaper stays a shaper where the profile writes one, at
+// any cube size; elsewhere it is baked into the cube.
+TEST_F(Conversion, AShaperIsKeptWhereTheProfileWritesOne) {
+  std::string text = "LUT_1D_SIZE 5\nLUT_3D_SIZE 2\n";
+  for (double x : {0.0, 0.5, 0.75, 0.9, 1.0}) text += std::to_string(x) + " " + std::to_string(x) + " " + std::to_string(x) + "\n";
+  text += "0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n";
+  const fs::path in = Write("shaper.cube", text);
+  const TLUT source = Load(in);
+  ASSERT_EQ(source.LutType, lt1DThen3D);
+  for (int size : {33, 4}) {
+    SCOPED_TRACE(size);
+    const TLUT kept = ReadResampled(LutRegistry(), in, Profile("Cube 3D Davinci"), size, {});
+    ASSERT_EQ(kept.LutType, lt1DThen3D);
+    EXPECT_EQ(kept.Size1D(), 5);
+    for (double x : {0.1, 0.3, 0.62, 0.95})
+      EXPECT_NEAR(kept.ApplyToColor({x, x, x}).G, source.ApplyToColor({x, x, x}).G, 1e-12) << x;
+  }
+  const TLUT baked = ReadResampled(LutRegistry(), in, Profile("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke"), 4, {});
+  EXPECT_EQ(baked.LutType, lt3D);
 }
 
 }  // namespace

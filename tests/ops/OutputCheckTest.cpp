@@ -40,6 +40,42 @@ TEST_F(OutputCheck, ClippingIsCountedWhereTheWriterClipsAndNowhereElse) {
   EXPECT_EQ(CountClipped(registry, ProfileNamed("Quantel 1D"), curves).Count, 1u);
 }
 
+// A 3DL table far below full scale reads back at a lower depth (as the
+// field's readers take it): the write says so, and --verify shows it.
+TEST_F(OutputCheck, ADark3dlTableIsSaidToReadBackAtAnotherDepth) {
+  const TLutRegistry& registry = LutRegistry();
+  auto scaled = [](double k) {
+    TLUT lut = MakeCube(2);
+    for (int r = 0; r < 2; ++r)
+      for (int g = 0; g < 2; ++g)
+        for (int b = 0; b < 2; ++b) lut.Cube(r, g, b) = {k * r, k * g, k * b};
+    return lut;
+  };
+  const struct {
+    const char* Profile;
+    double Scale;
+    int Bits;
+    const char* Warning;
+  } cases[] = {
+      {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", 0.2, -1,
+       "Its largest code is 819 of 4095, so readers take this 12-bit 3DL file as 10-bit: it "
+       "reads back about 4 times too bright."},
+      {"3DL Fusion", 1.0, -1, ""},
+      {"3DL Fusion", 0.3, -1, ""},  // 1229 is beyond 10-bit full scale with headroom
+      {"Autodesk Lustre 3D", 0.2, -1, ""},  // its Mesh line states the depth
+      {"Cube 3D Davinci", 0.2, -1, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Profile) + " " + std::to_string(c.Scale));
+    const TLutOutputProfile& profile = ProfileNamed(c.Profile);
+    const TLUT lut = scaled(c.Scale);
+    EXPECT_EQ(DepthWarning(registry, profile, lut, c.Bits), c.Warning);
+    registry.SaveLut(Path("dark." + profile.Extension), lut, profile, c.Bits);
+    const double off = VerifyOutput(registry, lut, Path("dark." + profile.Extension));
+    EXPECT_EQ(off > 0.1, *c.Warning != '\0') << off;
+  }
+}
+
 // Every profile's output, read back, is compared with its source; only the
 // write-only profiles cannot be read back (some are read by another format:
 // the look's cube, Nucoda's curves, the picture strip).

@@ -14,9 +14,17 @@ TEST(OutputOptions, ChoosingAFormatSetsTheSizeListAndResetsTheChoices) {
   TOutputOptions o(LutRegistry(), TOptionsDialog::Convert);
   EXPECT_EQ(o.SelectedProfile(), nullptr);
   EXPECT_FALSE(o.SizeEnabled());
-  EXPECT_EQ(o.SizeItems(), (std::vector<std::string>{"Default", "8", "16", "17", "32", "33", "64"}));
+  EXPECT_EQ(o.SizeItems(),
+            (std::vector<std::string>{"Default", "8", "16", "17", "32", "33", "64", "Source"}));
 
   o.SelectProfile(PositionOf(o, "Cube 3D Davinci"));
+  // "Source": each file keeps its own size; a key typed over it clears it.
+  EXPECT_TRUE(o.ChooseSourceSize());
+  EXPECT_EQ(o.EffectiveSize(), KeepSourceSize);
+  o.ChooseSizeItem(2);
+  EXPECT_EQ(o.EffectiveSize(), 16);
+  o.ChooseSizeItem(7);
+  EXPECT_EQ(o.SizeText(), "Source");
   EXPECT_TRUE(o.SizeEnabled());
   EXPECT_FALSE(o.BitsEnabled());
   o.TypeSizeKey('7');
@@ -33,6 +41,7 @@ TEST(OutputOptions, ChoosingAFormatSetsTheSizeListAndResetsTheChoices) {
   for (const std::string& name : merge.ProfileNames()) EXPECT_NE(name, "Cube 1D");
   merge.SelectProfile(PositionOf(merge, "Cube 3D Davinci"));
   EXPECT_EQ(merge.SizeItems(), (std::vector<std::string>{"Default", "17", "32", "33", "64"}));
+  EXPECT_FALSE(merge.ChooseSourceSize());  // a merge has no one source
 }
 
 TEST(OutputOptions, SizeFieldTakesAtMostFiveDigits) {

@@ -73,7 +73,8 @@ class DialogsTest : public QObject {
     QVERIFY(!dialog.btnConvert->isEnabled() && !dialog.Controls->cbxDimSize->isEnabled());
     Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
     QVERIFY(!dialog.btnConvert->isEnabled());  // no folder yet
-    QCOMPARE(Items(dialog.Controls->cbxDimSize), QStringList({"Default", "8", "16", "17", "32", "33", "64"}));
+    QCOMPARE(Items(dialog.Controls->cbxDimSize),
+             QStringList({"Default", "8", "16", "17", "32", "33", "64", "Source"}));
     Dialogs.FolderAnswers.push_back("/tmp/out/");
     dialog.btnSelectFolder->click();
     QVERIFY(dialog.btnConvert->isEnabled());
