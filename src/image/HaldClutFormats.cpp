@@ -1,7 +1,7 @@
 // Hald CLUT and strip pictures (layouts in PictureLattice.h).
 //
 // Quirks, and why:
-// - Only picture extensions are opened (.png, .tif, .tiff, .bmp, .jpg,
+// - Only picture extensions are opened (.png, .tif, .tiff, .tga, .bmp, .jpg,
 //   .jpeg), and the header's size is checked before any pixel is decoded, so
 //   a folder of photographs is turned down cheaply.
 // - Every square picture whose side is a cube (8, 27, 64, 125, 216, 343,

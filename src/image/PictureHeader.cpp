@@ -124,7 +124,7 @@ TPictureHeader JpegHeader(TBlockReader& file) {
 // CRC, up to IEND. A chunk that runs past the end of the file is refused:
 // the codec would take a buffer of its length first. Plain: an IHDR of 8-bit
 // RGB (colour type 2), not interlaced, image data, an IEND, and neither
-// transparency nor significant bits, which the codec module would act on.
+// transparency nor significant bits, which the PNG codec would act on.
 TPictureHeader PngHeader(TBlockReader& file, std::uint64_t size) {
   static constexpr unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   TPictureHeader header;
@@ -171,7 +171,8 @@ TPictureHeader ReadPictureHeader(int fd, std::uint64_t size, TImageFileType type
     case TImageFileType::Png: return PngHeader(file, size);
     case TImageFileType::Tiff:
     case TImageFileType::Exr:
-    case TImageFileType::Dpx: break;
+    case TImageFileType::Dpx:
+    case TImageFileType::Tga: break;
   }
   return {};
 }
