@@ -33,12 +33,13 @@ for tool in ("ffmpeg", "identify", "convert"):
 
 
 def run(cmd):
-    """Wall time in ms and peak resident memory in MB of one process."""
+    """Wall time in ms and peak resident memory in MB of one process. `info`
+    on a picture that holds no LUT says so and exits 1, which counts too."""
     start = time.perf_counter()
     proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     _, status, usage = os.wait4(proc.pid, 0)
     wall = (time.perf_counter() - start) * 1000
-    if status != 0:
+    if os.waitstatus_to_exitcode(status) not in (0, 1 if "info" in cmd else 0):
         sys.exit("failed: %s" % " ".join(cmd))
     return wall, usage.ru_maxrss / 1024
 

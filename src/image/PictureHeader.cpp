@@ -63,11 +63,12 @@ TPictureHeader BmpHeader(TBlockReader& file, std::uint64_t size) {
     const std::int64_t height = static_cast<std::int32_t>(LittleEndian32(h + 22));
     const std::uint64_t offset = LittleEndian32(h + 10);
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t(3);
-    if (width > 0 && height != 0 && height > INT32_MIN && offset >= 14 + infoSize &&
-        offset + rowBytes * static_cast<std::uint64_t>(std::abs(height)) <= size) {
-      header.SizeKnown = header.Plain = true;
+    if (width > 0 && height != 0 && height > INT32_MIN) {
+      header.SizeKnown = true;
       header.Width = width;
       header.Height = static_cast<int>(std::abs(height));
+      header.Plain = offset >= 14 + infoSize &&
+                     offset + rowBytes * static_cast<std::uint64_t>(std::abs(height)) <= size;
     }
     return header;
   }

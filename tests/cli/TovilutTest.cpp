@@ -15,7 +15,6 @@
 #include "TestSupport.h"
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
-#include "image/ImageTestSupport.h"
 #include "image/ImageLib.h"
 #include "registry/FormatTable.h"
 
@@ -800,7 +799,16 @@ std::string WithDeclaredHeight(std::string png, std::uint32_t height) {
 // picture (1.6 GB as samples; a DPX read as if whole would have passed).
 TEST_F(Tovilut, ApplyStreamsAndStopsWhereAPictureRunsOut) {
   const fs::path lut = DataFile("cube/identity_2.cube");
-  WriteRawPicture(Path("rows.png"), 10000, 4, 4, 16);
+  // Four rows of 16-bit RGBA noise (320 kB that do not compress), declared
+  // 10000 rows tall: the file could hold that many pixels.
+  TDeepPicture rows;
+  rows.Width = 10000;
+  rows.Height = 4;
+  rows.Channels = 4;
+  rows.BitsPerSample = 16;
+  for (std::size_t i = 0; i < 10000u * 4 * 4; ++i)
+    rows.Samples.push_back(static_cast<float>((i * 2654435761u) % 65536) / 65535.0f);
+  SaveDeepImage(Path("rows.png"), rows, TImageFileType::Png);
   Write("tall.png", WithDeclaredHeight(ReadWholeFile(Path("rows.png")), 10000));
   TDeepPicture dpx;
   dpx.Width = dpx.Height = 64;

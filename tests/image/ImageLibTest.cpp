@@ -171,8 +171,8 @@ TEST_F(ImageLib, GreyAlphaAndDeepPicturesBecome24Bit) {
     const char* name;
     int channels, bits;
     bool is24Bit;
-  } cases[] = {{"grey.jpg", 1, 8, false}, {"grey-alpha.tif", 2, 8, false},
-               {"rgba.tif", 4, 8, false}, {"rgba.bmp", 4, 8, false},
+  } cases[] = {{"grey.tif", 1, 8, false}, {"grey-alpha.tif", 2, 8, false},
+               {"rgba.tif", 4, 8, false}, {"rgba.tga", 4, 8, false},
                {"deep.tif", 3, 16, false}, {"plain.tif", 3, 8, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
