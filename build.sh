@@ -12,9 +12,9 @@ cd "$(dirname "$0")"
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  liblcms2-dev libpng-dev
-  libopenimageio-dev qt6-base-dev libopencolorio-dev
-  opencolorio-tools python3-pyopencolorio ffmpeg liblcms2-utils argyll
+  liblcms2-dev libpng-dev libtiff-dev libjpeg-dev libopenexr-dev
+  qt6-base-dev libopencolorio-dev
+  opencolorio-tools python3-pyopencolorio ffmpeg imagemagick liblcms2-utils argyll
   clang-14 libclang-rt-14-dev
   llvm-14  # llvm-symbolizer: sanitizer reports name their frames
   zsh fish  # the shells the generated completions are tried in

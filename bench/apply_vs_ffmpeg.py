@@ -14,6 +14,8 @@ import sys
 import tempfile
 import time
 
+from grade_cube import write_cube
+
 build = sys.argv[1] if len(sys.argv) > 1 else "build"
 tovilut = os.path.join(build, "tovilut")
 RUNS = 11
@@ -30,17 +32,6 @@ def run(cmd):
     if status != 0:
         sys.exit("failed: %s" % " ".join(cmd))
     return wall, (usage.ru_utime + usage.ru_stime) * 1000
-
-
-def write_cube(path, n):
-    with open(path, "w") as f:
-        f.write("LUT_3D_SIZE %d\n" % n)
-        s = n - 1
-        for b in range(n):
-            for g in range(n):
-                for r in range(n):
-                    f.write("%.6f %.6f %.6f\n" % ((r / s) ** 0.8, 0.9 * g / s + 0.05 * b / s,
-                                                  (r + 3 * b) / (4 * s)))
 
 
 with tempfile.TemporaryDirectory() as tmp:

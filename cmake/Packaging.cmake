@@ -1,7 +1,8 @@
 # `cpack -G DEB` in a build folder makes one Debian package holding both
-# programs. Its dependencies are those of the binaries and the two modules,
-# found by dpkg-shlibdeps, and the Qt platform plugins the desktop program
-# needs to open a window at all. Configure with -DCMAKE_INSTALL_PREFIX=/usr so
+# programs. Its dependencies are those of the binaries and the module, found
+# by dpkg-shlibdeps (libtiff, libjpeg-turbo, libpng and OpenEXR among them),
+# and the Qt platform plugins the desktop program needs to open a window at
+# all. Configure with -DCMAKE_INSTALL_PREFIX=/usr so
 # that the module lands in the multiarch library folder the program looks in.
 set(CPACK_PACKAGE_NAME "tovi-lut-converter")
 set(CPACK_PACKAGE_VENDOR "Tovi LUT Converter developers")

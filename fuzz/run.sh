@@ -65,6 +65,11 @@ if [ ! -d "$seeds/picture" ]; then  # made again when older than the picture tar
   mkdir -p "$seeds.tmp/picture"
   cp "$seeds.tmp"/hald/* tests/data/image/bad/* "$seeds.tmp/picture/"
   "$out"/tovilut apply examples/warm.cube "$seeds.tmp/hald/identity.bmp" "$seeds.tmp/picture/graded.png"
+  # Deep picture seeds: 16-bit, 10-bit and half pictures of each deep type.
+  "$out"/tovilut hald --level 2 --bits 16 "$seeds.tmp/picture/level2-16.tif"
+  for ext in png exr dpx tga; do
+    "$out"/tovilut apply examples/warm.cube "$seeds.tmp/picture/level2-16.tif" "$seeds.tmp/picture/graded16.$ext"
+  done
   cp /usr/share/color/argyll/ref/*.icm "$seeds.tmp/icc/" 2>/dev/null || true
   rm -rf "$seeds"
   mv "$seeds.tmp" "$seeds"
@@ -84,6 +89,7 @@ run_one() {
   # A Hald picture of 182 x 182 pixels is about 100 KB uncompressed.
   [ "$t" = hald ] && kind=hald maxlen=262144
   [ "$t" = picture ] && kind=picture maxlen=262144
+  [ "$t" = deeppicture ] && kind=picture maxlen=65536
   [ "$t" = haldclut ] && kind=hald maxlen=262144
   local rc=0
   nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout="${TOVI_FUZZ_TIMEOUT:-1}" -rss_limit_mb=512 \

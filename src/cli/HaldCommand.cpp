@@ -2,7 +2,7 @@
 // photo editor. Without --level it is the program's own 182 x 182 Hald image
 // (.bmp, .jpg, .tif; a name without an extension gets ".tif", the type the
 // desktop program offers first); with it, the standard level-L Hald CLUT that
-// other programs exchange (.png, .tif, .bmp, .jpg; ".png" when none is given).
+// other programs exchange (.png, .tif, .tga, .bmp, .jpg; ".png" when none is given).
 #include <iostream>
 #include <memory>
 
@@ -33,7 +33,7 @@ std::filesystem::path WrittenHaldClut(const THaldOptions& o, IConfirm& confirm) 
   const std::filesystem::path file = HaldFileName(o);
   const auto type = ImageFileTypeOf(file);
   if (!type || *type == TImageFileType::Exr || *type == TImageFileType::Dpx)
-    throw EUsageError("a Hald CLUT is written as .png, .tif, .bmp or .jpg, not '" +
+    throw EUsageError("a Hald CLUT is written as .png, .tif, .tga, .bmp or .jpg, not '" +
                       FileExtension(file) + "'");
   if (o.Bits == 16 && *type != TImageFileType::Png && *type != TImageFileType::Tiff)
     throw EUsageError("16 bits are written as .png or .tif only");

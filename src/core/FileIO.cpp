@@ -271,7 +271,7 @@ TAtomicFile::TAtomicFile(const fs::path& fileName) : Target_(fileName) {
     // Created as a new file would be (the umask applies); a replaced file's
     // own permissions are given to it in Commit.
     File_.Reset(
-        ::openat(Folder_.Get(), candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        ::openat(Folder_.Get(), candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (File_) {
       Temp_ = candidate;
       return;
@@ -300,6 +300,30 @@ void TAtomicFile::Discard() noexcept {
 void TAtomicFile::Write(std::string_view data) {
   if (!File_) RaiseFileError("create", Target_, EBADF);
   if (!WriteAll(File_.Get(), data)) RaiseFileError("create", Target_, errno);
+}
+
+void TAtomicFile::WriteAt(std::uint64_t offset, std::string_view data) {
+  if (!File_) RaiseFileError("create", Target_, EBADF);
+  while (!data.empty()) {
+    const ssize_t n = ::pwrite(File_.Get(), data.data(), data.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) RaiseFileError("create", Target_, n < 0 ? errno : EIO);
+    data.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+}
+
+std::size_t TAtomicFile::ReadAt(std::uint64_t offset, char* to, std::size_t size) {
+  if (!File_) RaiseFileError("create", Target_, EBADF);
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::pread(File_.Get(), to + got, size - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) RaiseFileError("create", Target_, errno);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
 }
 
 namespace {

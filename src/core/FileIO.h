@@ -84,6 +84,12 @@ class TAtomicFile {
   TAtomicFile& operator=(const TAtomicFile&) = delete;
 
   void Write(std::string_view data);
+  // Bytes at an offset of the temporary, for layouts written out of order
+  // (rows bottom up, a directory patched at the end); Write goes on at the
+  // end of what Write wrote, wherever these land.
+  void WriteAt(std::uint64_t offset, std::string_view data);
+  // What is written so far, back; fewer bytes than asked past its end.
+  std::size_t ReadAt(std::uint64_t offset, char* to, std::size_t size);
   void Commit(TReplace replace = TReplace::Allow);
 
  private:

@@ -4,7 +4,7 @@
 // - A picture of a lattice's size is taken only when its lattice is
 //   plausibly a LUT's (PlausibleLutLattice): photographs of 64 x 64 or
 //   512 x 512 pixels are not, and reading one says why.
-// - Only picture extensions are opened (.png, .tif, .tiff, .bmp, .jpg,
+// - Only picture extensions are opened (.png, .tif, .tiff, .tga, .bmp, .jpg,
 //   .jpeg), and the header's size is checked before any pixel is decoded, so
 //   a folder of photographs is turned down cheaply.
 // - Every square picture whose side is a cube (8, 27, 64, 125, 216, 343,

@@ -89,6 +89,7 @@ fs::path WithTypeExtension(fs::path fileName, TImageFileType type) {
       case TImageFileType::Png: fileName += ".png"; break;
       case TImageFileType::Exr: fileName += ".exr"; break;
       case TImageFileType::Dpx: fileName += ".dpx"; break;
+      case TImageFileType::Tga: fileName += ".tga"; break;
     }
   }
   return fileName;

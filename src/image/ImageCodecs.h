@@ -1,13 +1,9 @@
-// The boundary between the library and its codec module. The codec library
-// brings a few hundred shared libraries with it; loading them costs every
-// process a noticeable fraction of a second and a hundred megabytes, so the
-// module that uses it is loaded only when a picture is first read or written.
-// Nothing crosses the boundary but plain values and error texts.
+// What the library hands the plain-layout reader (PlainPictures.h): an open
+// file, its type, and the size limits it may allocate for.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "image/Bitmap.h"
 #include "image/ImageLib.h"
@@ -31,33 +27,3 @@ struct TImageLimits {
            static_cast<std::int64_t>(width) * height <= MaxPixels;
   }
 };
-
-class IImageCodecs {
- public:
-  // The header alone; TooLarge (with info filled) beyond the limits.
-  virtual TDecodeResult ReadInfo(const TImageSource& source, const TImageLimits& limits,
-                                 TImageInfo& info, std::string& error) const = 0;
-  // Whole picture into a 24-bit bitmap; TooLarge (with info filled) before any
-  // pixel is decoded when the header exceeds the limits.
-  virtual TDecodeResult Decode(const TImageSource& source, const TImageLimits& limits,
-                               TBitmap& bitmap, TImageInfo& info, std::string& error) const = 0;
-  // The encoded file's bytes.
-  virtual bool Encode(const TBitmap& bitmap, TImageFileType type, const std::string& fileName,
-                      std::vector<unsigned char>& encoded, std::string& error) const = 0;
-
-  // Whole picture at its own depth (ImageLib.h, TDeepPicture); the same
-  // limits as Decode.
-  virtual TDecodeResult DecodeDeep(const TImageSource& source, const TImageLimits& limits,
-                                   TDeepPicture& picture, TImageInfo& info,
-                                   std::string& error) const = 0;
-  virtual bool EncodeDeep(const TDeepPicture& picture, TImageFileType type,
-                          const std::string& fileName, std::vector<unsigned char>& encoded,
-                          std::string& error) const = 0;
-
- protected:
-  ~IImageCodecs() = default;
-};
-
-// The module's one exported symbol.
-#define TOVI_IMAGE_CODECS_ENTRY "ToviImageCodecs"
-using TImageCodecsEntry = const IImageCodecs* (*)();

@@ -63,11 +63,12 @@ TPictureHeader BmpHeader(TBlockReader& file, std::uint64_t size) {
     const std::int64_t height = static_cast<std::int32_t>(LittleEndian32(h + 22));
     const std::uint64_t offset = LittleEndian32(h + 10);
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t(3);
-    if (width > 0 && height != 0 && height > INT32_MIN && offset >= 14 + infoSize &&
-        offset + rowBytes * static_cast<std::uint64_t>(std::abs(height)) <= size) {
-      header.SizeKnown = header.Plain = true;
+    if (width > 0 && height != 0 && height > INT32_MIN) {
+      header.SizeKnown = true;
       header.Width = width;
       header.Height = static_cast<int>(std::abs(height));
+      header.Plain = offset >= 14 + infoSize &&
+                     offset + rowBytes * static_cast<std::uint64_t>(std::abs(height)) <= size;
     }
     return header;
   }
@@ -124,7 +125,7 @@ TPictureHeader JpegHeader(TBlockReader& file) {
 // CRC, up to IEND. A chunk that runs past the end of the file is refused:
 // the codec would take a buffer of its length first. Plain: an IHDR of 8-bit
 // RGB (colour type 2), not interlaced, image data, an IEND, and neither
-// transparency nor significant bits, which the codec module would act on.
+// transparency nor significant bits, which the PNG codec would act on.
 TPictureHeader PngHeader(TBlockReader& file, std::uint64_t size) {
   static constexpr unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   TPictureHeader header;
@@ -171,7 +172,8 @@ TPictureHeader ReadPictureHeader(int fd, std::uint64_t size, TImageFileType type
     case TImageFileType::Png: return PngHeader(file, size);
     case TImageFileType::Tiff:
     case TImageFileType::Exr:
-    case TImageFileType::Dpx: break;
+    case TImageFileType::Dpx:
+    case TImageFileType::Tga: break;
   }
   return {};
 }

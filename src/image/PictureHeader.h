@@ -4,7 +4,7 @@
 // libjpeg sets up a progressive picture's coefficient store, and libpng
 // takes a buffer for a text chunk of the length written before it. Those
 // declarations are checked here, against the limits and the file's size.
-// The walks also tell the plain layouts that need no codec module.
+// The walks also tell the plain layouts read straight into a bitmap.
 #pragma once
 
 #include <cstdint>

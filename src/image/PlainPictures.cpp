@@ -59,7 +59,7 @@ void DecodeBmp(const std::vector<unsigned char>& file, TBitmap& bitmap) {
   }
 }
 
-// The header as the codec library writes it: 40-byte information header,
+// The header as the BMP codec writes it: 40-byte information header,
 // rows bottom up, no resolution, and an image size field of width x height.
 void EncodeBmp(const TBitmap& bitmap, std::vector<unsigned char>& encoded) {
   const std::size_t rowBytes = BmpRowBytes(bitmap.Width());
@@ -87,7 +87,6 @@ void EncodeBmp(const TBitmap& bitmap, std::vector<unsigned char>& encoded) {
 struct TPngState {
   const std::vector<unsigned char>* In = nullptr;
   std::size_t At = 0;
-  std::vector<unsigned char>* Out = nullptr;
   char Message[200] = {};
 };
 
@@ -106,12 +105,6 @@ void PngRead(png_structp png, png_bytep to, png_size_t n) {
   state->At += n;
 }
 
-void PngWrite(png_structp png, png_bytep from, png_size_t n) {
-  auto* state = static_cast<TPngState*>(png_get_io_ptr(png));
-  state->Out->insert(state->Out->end(), from, from + n);
-}
-
-void PngFlush(png_structp) {}
 
 // Rows straight into the bitmap, R and B exchanged by libpng. No C++ object
 // is made or changed between the jump buffer and a jump back to it.
@@ -130,31 +123,6 @@ bool DecodePng(TPngState& state, TBitmap& bitmap) {
   for (int y = 0; y < bitmap.Height(); ++y) png_read_row(png, bitmap.Row(y), nullptr);
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
-  return true;
-}
-
-// As the module writes it: an oFFs chunk of 0, 0 pixels, no row filter, the
-// default compression.
-bool EncodePng(TPngState& state, const TBitmap& bitmap) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, PngError, PngWarning);
-  if (!png) return false;
-  png_infop info = png_create_info_struct(png);
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, &state, PngWrite, PngFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.Width()),
-               static_cast<png_uint_32>(bitmap.Height()), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_oFFs(png, info, 0, 0, PNG_OFFSET_PIXEL);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-  png_write_info(png, info);
-  png_set_bgr(png);
-  for (int y = 0; y < bitmap.Height(); ++y)
-    png_write_row(png, const_cast<png_bytep>(bitmap.Row(y)));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
   return true;
 }
 
@@ -208,21 +176,10 @@ TDecodeResult DecodePlainDeepPicture(const TImageSource& source, const TImageLim
   return TDecodeResult::Ok;
 }
 
-bool EncodesPlainly(TImageFileType type) {
-  return type == TImageFileType::Bmp || type == TImageFileType::Png;
-}
+bool EncodesPlainly(TImageFileType type) { return type == TImageFileType::Bmp; }
 
-bool EncodePlainPicture(const TBitmap& bitmap, TImageFileType type,
-                        std::vector<unsigned char>& encoded, std::string& error) {
-  if (type == TImageFileType::Bmp) {
-    EncodeBmp(bitmap, encoded);
-    return true;
-  }
-  encoded.clear();
-  encoded.reserve(bitmap.Pitch() * static_cast<std::size_t>(bitmap.Height()) / 2);
-  TPngState state;
-  state.Out = &encoded;
-  if (EncodePng(state, bitmap)) return true;
-  error = state.Message[0] ? state.Message : "Cannot encode the picture.";
-  return false;
+bool EncodePlainPicture(const TBitmap& bitmap, TImageFileType, std::vector<unsigned char>& encoded,
+                        std::string&) {
+  EncodeBmp(bitmap, encoded);
+  return true;
 }

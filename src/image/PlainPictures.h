@@ -1,11 +1,8 @@
-// The two plain layouts that grading a frame meets most, read and written
-// without the codec module: uncompressed 24-bit BMP and 8-bit RGB PNG
-// (through libpng). Loading the module and its few hundred libraries costs a
-// process more than grading a UHD frame does; every other picture, and every
-// other layout of these two types, still goes to the module.
-//
-// Plain pictures come out as the module gives them, byte for byte: the same
-// pixels read, the same files written.
+// The two plain layouts that grading a frame meets most, read straight into
+// a 24-bit bitmap without the codecs' rows of floats: uncompressed 24-bit BMP
+// and 8-bit RGB PNG (through libpng); plain BMP is also written here. Every
+// other picture, and every other layout of these two types, goes to its
+// codec (image/codecs), which gives the same pixels and the same BMP bytes.
 #pragma once
 
 #include <cstdint>
@@ -21,12 +18,11 @@ TImageInfo PlainPictureInfo(int width, int height);
 TDecodeResult DecodePlainPicture(const TImageSource& source, const TImageLimits& limits,
                                  TBitmap& bitmap, TImageInfo& info, std::string& error);
 
-// The same picture with samples of 0..1, as the module's deep decoding gives
-// an 8-bit picture.
+// The same picture with samples of 0..1, as the codecs give an 8-bit picture.
 TDecodeResult DecodePlainDeepPicture(const TImageSource& source, const TImageLimits& limits,
                                      TDeepPicture& picture, TImageInfo& info, std::string& error);
 
-// BMP and PNG are encoded here; false for the other types (the module's).
+// BMP is encoded here; false for the other types (their codecs').
 bool EncodesPlainly(TImageFileType type);
 bool EncodePlainPicture(const TBitmap& bitmap, TImageFileType type,
                         std::vector<unsigned char>& encoded, std::string& error);

@@ -1,3 +1,12 @@
+// Quirks, and why:
+// - The picture is streamed: read, graded and written a strip of rows at a
+//   time, so memory follows the width and not the height. A file whose data
+//   runs out fails at that row; the output, written under a temporary name,
+//   is then never put in place.
+// - Every pixel is graded on its own, so a strip split over the cores gives
+//   exactly what one pass over the whole picture gives.
+// - 8-bit pictures go through the preview's 8-bit lookup; alpha, where the
+//   file has it, passes through untouched.
 #include "ops/PictureGrading.h"
 
 #include <algorithm>
@@ -11,18 +20,15 @@
 
 namespace {
 
-// The picture graded in one run of pixels per core: every pixel is graded on
-// its own, so the runs give exactly what one run over the whole gives.
-void GradeOnEveryCore(const TLUT& lut, TBitmap& bitmap) {
-  const std::size_t pixels = static_cast<std::size_t>(bitmap.Width()) * bitmap.Height();
+// fn(first, count) over 0..count split into one run per core.
+template <typename Fn>
+void OnEveryCore(std::size_t count, Fn fn) {
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t run = (pixels + cores - 1) / cores;
+  const std::size_t run = (count + cores - 1) / cores;
   std::vector<std::jthread> workers;
-  for (std::size_t first = run; first < pixels; first += run)
-    workers.emplace_back([&lut, &bitmap, first, count = std::min(run, pixels - first)] {
-      lut.ApplyToBGR8(bitmap.Bits() + first * 3, count);
-    });
-  lut.ApplyToBGR8(bitmap.Bits(), std::min(run, pixels));
+  for (std::size_t first = run; first < count; first += run)
+    workers.emplace_back([&fn, first, n = std::min(run, count - first)] { fn(first, n); });
+  fn(0, std::min(run, count));
 }
 
 // Runs one step, naming its file in any error it raises.
@@ -37,31 +43,41 @@ void OnFile(const std::filesystem::path& file, Step step) {
   }
 }
 
-// More than 8 bits per sample. A file of another extension that the codecs
-// cannot take keeps the 8-bit path's answer (the unknown-extension message).
-bool IsDeepPicture(const std::filesystem::path& picture) {
-  if (ImageFileTypeOf(picture)) return ReadImageInfo(picture).BitsPerSample > 8;
-  try {
-    return ReadImageInfo(picture).BitsPerSample > 8;
-  } catch (const std::exception&) {
-    return false;
+// Pixels of 8-bit samples through the 8-bit lookup: as B, G, R bytes, then
+// back to samples; alpha (channel 3 of 4) stays.
+void GradeEightBit(const TLUT& lut, float* samples, std::size_t first, std::size_t count,
+                   int channels) {
+  std::vector<std::uint8_t> bgr(count * 3);
+  float* p = samples + first * static_cast<std::size_t>(channels);
+  for (std::size_t i = 0; i < count; ++i) {
+    const float* s = p + i * static_cast<std::size_t>(channels);
+    for (int c = 0; c < 3; ++c)
+      bgr[3 * i + 2 - c] = static_cast<std::uint8_t>(std::clamp(std::nearbyint(s[c] * 255.0f), 0.0f, 255.0f));
+  }
+  lut.ApplyToBGR8(bgr.data(), count);
+  for (std::size_t i = 0; i < count; ++i) {
+    float* s = p + i * static_cast<std::size_t>(channels);
+    for (int c = 0; c < 3; ++c) s[c] = static_cast<float>(bgr[3 * i + 2 - c]) / 255.0f;
   }
 }
 
 // 16-bit pictures at 16 bits and float pictures in float, alpha untouched.
-void GradeDeepPicture(const TLUT& lut, TDeepPicture& picture) {
-  const double maxCode = MaxCode(picture.BitsPerSample);
-  const bool codes = !picture.Float && picture.BitsPerSample <= 16;
-  auto store = [&](double v) {
-    return static_cast<float>(codes ? static_cast<double>(CodeValue(picture.BitsPerSample, v)) / maxCode
-                                    : v);
+void GradeDeep(const TLUT& lut, const TDeepPicture& layout, float* samples, std::size_t first,
+               std::size_t count) {
+  const double maxCode = MaxCode(layout.BitsPerSample);
+  const bool codes = !layout.Float && layout.BitsPerSample <= 16;
+  auto value = [&](float s) {
+    return codes ? std::nearbyint(static_cast<double>(s) * maxCode) / maxCode : static_cast<double>(s);
   };
-  const std::size_t pixels = static_cast<std::size_t>(picture.Width) * picture.Height;
-  for (std::size_t p = 0, i = 0; p < pixels; ++p, i += static_cast<std::size_t>(picture.Channels)) {
-    const TLutRGB y = lut.ApplyToColor({picture.Value(i), picture.Value(i + 1), picture.Value(i + 2)});
-    picture.Samples[i] = store(y.R);
-    picture.Samples[i + 1] = store(y.G);
-    picture.Samples[i + 2] = store(y.B);
+  auto store = [&](double v) {
+    return static_cast<float>(codes ? static_cast<double>(CodeValue(layout.BitsPerSample, v)) / maxCode : v);
+  };
+  const auto channels = static_cast<std::size_t>(layout.Channels);
+  for (std::size_t p = first, i = first * channels; p < first + count; ++p, i += channels) {
+    const TLutRGB y = lut.ApplyToColor({value(samples[i]), value(samples[i + 1]), value(samples[i + 2])});
+    samples[i] = store(y.R);
+    samples[i + 1] = store(y.G);
+    samples[i + 2] = store(y.B);
   }
 }
 
@@ -74,34 +90,29 @@ bool GradePictureFile(const TLutRegistry& registry, const std::filesystem::path&
   RefuseWritingOverInputs({output}, {lutFile, picture});
   TLUT lut;
   OnFile(lutFile, [&] { LoadLutFile(registry, lutFile, lut, readOptions); });
-  bool deep = false;
-  OnFile(picture, [&] { deep = IsDeepPicture(picture); });
-  if (deep) {
-    TDeepPicture deep;
-    OnFile(picture, [&] { deep = DecodeDeepImage(picture); });
-    TReplace replace = TReplace::Never;
-    if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
-    OnFile(output, [&] {
-      GradeDeepPicture(lut, deep);
-      SaveDeepImage(output, deep, outputType, replace);
-    });
-    return true;
-  }
-  TBitmap bitmap;
-  OnFile(picture, [&] {
-    // A PNG is decoded as it is; the other types go through the reader that
-    // also serves the Hald images, as the preview reads them.
-    if (ImageFileTypeOf(picture) == TImageFileType::Png) {
-      DecodeImageFile(picture, bitmap);
-    } else {
-      LoadImageToBitmap(picture, bitmap);
-    }
-  });
+  std::unique_ptr<TPictureRows> rows;
+  OnFile(picture, [&] { rows = std::make_unique<TPictureRows>(picture); });
+  const TDeepPicture& layout = rows->Layout();
+  const bool deep = layout.Float || layout.BitsPerSample > 8;
   TReplace replace = TReplace::Never;
   if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
-  OnFile(output, [&] {
-    GradeOnEveryCore(lut, bitmap);
-    SaveBitmap(output, bitmap, outputType, replace);
-  });
+  std::unique_ptr<TPictureRowWriter> writer;
+  OnFile(output, [&] { writer = std::make_unique<TPictureRowWriter>(output, layout, outputType); });
+  const int strip = StripRows(layout.Width, layout.Channels);
+  std::vector<float> samples(layout.Index(0, std::min(strip, layout.Height)));
+  for (int y = 0; y < layout.Height; y += strip) {
+    const int n = std::min(strip, layout.Height - y);
+    OnFile(picture, [&] { rows->Read(samples.data(), n); });
+    OnEveryCore(static_cast<std::size_t>(layout.Width) * static_cast<std::size_t>(n),
+                [&](std::size_t first, std::size_t count) {
+                  if (deep) {
+                    GradeDeep(lut, layout, samples.data(), first, count);
+                  } else {
+                    GradeEightBit(lut, samples.data(), first, count, layout.Channels);
+                  }
+                });
+    OnFile(output, [&] { writer->Write(samples.data(), n); });
+  }
+  OnFile(output, [&] { writer->Commit(replace); });
   return true;
 }

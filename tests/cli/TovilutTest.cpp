@@ -1,7 +1,11 @@
 // The command line as a user runs it: real processes, real files, exit codes.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -9,6 +13,7 @@
 #include <cstdio>
 
 #include "TestSupport.h"
+#include "core/FileIO.h"
 #include "core/LUTFormat.h"
 #include "image/ImageLib.h"
 #include "registry/FormatTable.h"
@@ -786,3 +791,106 @@ TEST_F(Tovilut, JobsChangeNothingButTheTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// The process's exit status, stderr and peak resident memory in MB.
+struct TMeasuredRun {
+  int Status = -1;
+  std::string Err;
+  long PeakMb = 0;
+};
+
+TMeasuredRun RunMeasured(const std::vector<std::string>& args, const fs::path& errFile) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  TMeasuredRun run;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    int raw = 0;
+    struct rusage usage {};
+    ::wait4(pid, &raw, 0, &usage);
+    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.PeakMb = usage.ru_maxrss / 1024;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.Err = ReadText(errFile);
+  return run;
+}
+
+// The PNG's IHDR made to declare `height` rows, its check sum made to fit.
+std::string WithDeclaredHeight(std::string png, std::uint32_t height) {
+  for (int i = 0; i < 4; ++i) png[20 + i] = static_cast<char>(height >> (24 - 8 * i));
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17);
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  return png;
+}
+
+}  // namespace
+
+// Pictures that declare 100 million pixels and hold a few rows, and DPX and
+// OpenEXR files that promise more than they hold: apply fails naming the
+// picture and what is missing, writes nothing, and never holds the declared
+// picture (1.6 GB as samples; a DPX read as if whole would have passed).
+TEST_F(Tovilut, ApplyStreamsAndStopsWhereAPictureRunsOut) {
+  const fs::path lut = DataFile("cube/identity_2.cube");
+  // Four rows of 16-bit RGBA noise (320 kB that do not compress), declared
+  // 10000 rows tall: the file could hold that many pixels.
+  TDeepPicture rows;
+  rows.Width = 10000;
+  rows.Height = 4;
+  rows.Channels = 4;
+  rows.BitsPerSample = 16;
+  for (std::size_t i = 0; i < 10000u * 4 * 4; ++i)
+    rows.Samples.push_back(static_cast<float>((i * 2654435761u) % 65536) / 65535.0f);
+  SaveDeepImage(Path("rows.png"), rows, TImageFileType::Png);
+  Write("tall.png", WithDeclaredHeight(ReadWholeFile(Path("rows.png")), 10000));
+  TDeepPicture dpx;
+  dpx.Width = dpx.Height = 64;
+  dpx.BitsPerSample = 10;
+  dpx.Samples.assign(64 * 64 * 3, 0.5f);
+  SaveDeepImage(Path("whole.dpx"), dpx, TImageFileType::Dpx);
+  const std::string whole = ReadWholeFile(Path("whole.dpx"));
+  ASSERT_EQ(whole.size(), 2048u + 64 * 64 * 4);  // 10 bits: three samples a word
+  Write("cut.dpx", whole.substr(0, 5000));
+  std::string far = whole;
+  far.replace(4, 4, "\x7F\xFF\xFF\xFF");    // the image data offset
+  far.replace(808, 4, "\x7F\xFF\xFF\xFF");  // and the element's own
+  Write("far.dpx", far);
+  // An attribute that claims 2 GB in a 44-byte file.
+  std::string exr("\x76\x2F\x31\x01\x02\0\0\0comments\0string\0\xF0\xFF\xFF\x7F", 28);
+  Write("claims.exr", exr + std::string(16, 'x'));
+  const struct {
+    const char* Name;
+    const char* Message;
+  } cases[] = {
+      {"tall.png", "runs out at row 4"},
+      {"cut.dpx", "its 64 x 64 pixels need 16384 bytes of image data from byte 2048, the file holds 2952"},
+      {"far.dpx", "its image data is said to start at byte 2147483647, past the end of its 18432 bytes"},
+      {"claims.exr", "its attribute \"comments\" declares 2147483632 bytes at byte 28, past the end"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const fs::path out = Path(std::string("out-") + c.Name);
+    const TMeasuredRun run = RunMeasured(
+        {TOVILUT_EXE, "apply", lut.string(), Path(c.Name).string(), "-o", out.string()}, Path("err.txt"));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(Has(run.Err, Path(c.Name).string())) << run.Err;
+    EXPECT_TRUE(Has(run.Err, c.Message)) << run.Err;
+    EXPECT_FALSE(Has(run.Err, "bad_alloc")) << run.Err;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_LT(run.PeakMb, 400);
+  }
+  // The whole picture still goes through, a strip at a time.
+  Write("short.png", WithDeclaredHeight(ReadWholeFile(Path("rows.png")), 4));
+  EXPECT_EQ(RunMeasured({TOVILUT_EXE, "apply", lut.string(), Path("short.png").string(), "-o",
+                         Path("short-out.png").string()},
+                        Path("err.txt"))
+                .Status,
+            0);
+}

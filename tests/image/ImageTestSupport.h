@@ -1,5 +1,5 @@
 // Pictures the program never writes itself (grey, alpha, 16-bit, odd sizes),
-// written straight through the codec library for the image tests.
+// written straight through libpng and libtiff for the image tests.
 #pragma once
 
 #include <filesystem>
