@@ -23,6 +23,8 @@ struct TReadOptions {
   int InputBits = -1;
   // The correction a CDL collection or decision list is read at; "": the first.
   std::string CdlId;
+  // How the record read looks its cube up (TLUT::Interpolation).
+  TLutInterpolation Interpolation = TLutInterpolation::Trilinear;
 };
 
 // What the caller chooses for one write.
