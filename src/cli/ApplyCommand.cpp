@@ -19,6 +19,7 @@ struct TApplyOptions {
   std::string Output;
   std::string OutputOption;
   std::string InputBits = "default";
+  std::string Interpolation = "trilinear";
   bool Overwrite = false;
   bool SkipExisting = false;
   bool Quiet = false;
@@ -34,7 +35,7 @@ int RunApply(const TApplyOptions& o) {
   if (!outputType)
     throw EUsageError("OUTPUT must end in .png, .bmp, .jpg, .tif, .exr or .dpx, not '" +
                      FileExtension(output) + "'");
-  const TReadOptions readOptions{ParseBits(o.InputBits), {}};
+  const TReadOptions readOptions = CliReadOptions(o.InputBits, o.Interpolation);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
     if (!GradePictureFile(LutRegistry(), o.Lut, o.Image, output, *outputType, confirm,
@@ -52,6 +53,10 @@ int RunApply(const TApplyOptions& o) {
 
 TCommand AddApplyCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("apply", "Apply a LUT to a picture at its own depth");
+  cmd->footer(
+      "Each pixel is looked up in the cube with trilinear interpolation (the eight nodes around "
+      "it), as the preview does; --interp tetrahedral uses the four nodes of the tetrahedron "
+      "around it, as most grading systems and FFmpeg do.");
   auto o = std::make_shared<TApplyOptions>();
   cmd->add_option("LUT", o->Lut, "LUT file in any readable format")->required();
   cmd->add_option("IMAGE", o->Image, "Picture to grade: .png, .bmp, .jpg, .tif, .exr, .dpx (16-bit and float ones at their depth)")->required();
@@ -59,7 +64,10 @@ TCommand AddApplyCommand(CLI::App& app) {
                   "Graded picture: .png, .bmp, .jpg (quality 100), .tif, .exr, .dpx");
   cmd->add_option("OUTPUT", o->Output, "The graded picture, when not given with -o");
   AddInputBitsOption(*cmd, o->InputBits);
+  AddInterpolationOption(*cmd, o->Interpolation);
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
-  cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
+  AddQuietFlag(*cmd, o->Quiet,
+               "the \"IMAGE -> OUTPUT\" line"
+               " or an output kept by --skip-existing on stdout");
   return {cmd, [o] { return RunApply(*o); }};
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -28,6 +29,10 @@ int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
   const std::string wanted = UpperCase(text);
   for (int i = 0; i < count; ++i)
     if (!wanted.empty() && UpperCase(ProfileId(profiles[i])) == wanted) return i;
+  for (const TProfileAlias& alias : ProfileAliases())
+    if (UpperCase(alias.Name) == wanted)
+      for (int i = 0; i < count; ++i)
+        if (ProfileId(profiles[i]) == alias.Id) return i;
   std::vector<int> candidates;
   for (int i = 0; i < count; ++i) {
     const std::string name = UpperCase(profiles[i].Name);
@@ -39,7 +44,17 @@ int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
                             ? "no output profile matches '" + std::string(text) + "'"
                             : "'" + std::string(text) + "' matches several output profiles:";
   for (int i : candidates) message += "\n  " + std::to_string(i) + "  " + profiles[i].Name;
-  if (candidates.empty()) message += " (see `tovilut formats`)";
+  if (candidates.empty()) {
+    // A mistyped id or name gets the nearest one, as a mistyped command does.
+    std::vector<std::string> words;
+    for (const TLutOutputProfile& profile : profiles)
+      if (const std::string id = ProfileId(profile); !id.empty()) words.push_back(id);
+    for (const TProfileAlias& alias : ProfileAliases()) words.emplace_back(alias.Name);
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string nearest = NearestWord(lower, words);
+    message += nearest.empty() ? " (see `tovilut formats`)" : "; did you mean '" + nearest + "'?";
+  }
   throw EUsageError(message);
 }
 
@@ -54,9 +69,15 @@ void ReportFailure(const std::filesystem::path& file, std::string_view message,
                    std::size_t line) {
   std::string text(message);
   for (std::size_t i; (i = text.find("\r\n")) != std::string::npos;) text.replace(i, 2, "\n");
-  std::cerr << file.string();
+  // Messages quote the file's own text: its control characters are shown escaped.
+  std::string shown;
+  for (std::size_t start = 0, end; start <= text.size(); start = end + 1) {
+    end = std::min(text.find('\n', start), text.size());
+    shown += (start ? "\n" : "") + TerminalText(std::string_view(text).substr(start, end - start));
+  }
+  std::cerr << TerminalText(file.string());
   if (line > 0) std::cerr << ":" << line;
-  std::cerr << ": " << text << std::endl;
+  std::cerr << ": " << shown << std::endl;
 }
 
 void ReportFailure(const std::filesystem::path& file, const std::exception& error) {
@@ -124,6 +145,23 @@ void AddInputBitsOption(CLI::App& command, std::string& bits) {
       ->capture_default_str();
 }
 
+void AddInterpolationOption(CLI::App& command, std::string& interpolation) {
+  command
+      .add_option("--interp", interpolation,
+                  "How a cube is read between its nodes: trilinear, or tetrahedral as most "
+                  "grading systems do")
+      ->transform(CLI::IsMember({"trilinear", "tetrahedral"}, CLI::ignore_case))
+      ->capture_default_str();
+}
+
+TReadOptions CliReadOptions(std::string_view inputBits, std::string_view interpolation) {
+  TReadOptions options;
+  options.InputBits = ParseBits(inputBits);
+  options.Interpolation = interpolation == "tetrahedral" ? TLutInterpolation::Tetrahedral
+                                                          : TLutInterpolation::Trilinear;
+  return options;
+}
+
 bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
@@ -150,25 +188,31 @@ TConfirmAnswer TCliConfirm::ConfirmOverwrite(const std::filesystem::path& file, 
 }
 
 namespace {
-volatile std::sig_atomic_t Interrupted = 0;
+volatile std::sig_atomic_t Interrupted = 0;  // the signal, 0 for none
 
-void OnInterrupt(int) {
-  if (Interrupted) {  // a second Ctrl-C does not wait
+void OnInterrupt(int signal) {
+  if (Interrupted) {  // a second one does not wait
     RemoveUnfinishedFiles();
-    std::_Exit(130);
+    std::_Exit(128 + signal);
   }
-  Interrupted = 1;
+  Interrupted = signal;
 }
 }  // namespace
 
 TCliProgress::TCliProgress(bool enabled) : Bar(enabled) {
   Interrupted = 0;
   std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
 }
 
-TCliProgress::~TCliProgress() { std::signal(SIGINT, SIG_DFL); }
+TCliProgress::~TCliProgress() {
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+}
 
 bool TCliProgress::Cancelled() { return Interrupted != 0; }
+
+int TCliProgress::Signal() const { return Interrupted; }
 
 void TProgressBar::Show(double percent, std::string_view label) {
   if (!Enabled) return;
@@ -222,15 +266,31 @@ std::filesystem::path OutputFileOption(const std::string& text, const TLutOutput
   std::filesystem::path file = text;
   if (!profile) return file;
   const std::string wanted = "." + profile->Extension;
-  const std::string name = file.filename().string();
-  if (name.find('.') == std::string::npos) {
+  if (file.filename().string().find('.') == std::string::npos) {
     file += wanted;
-  } else if (name.size() <= wanted.size() ||
-             UpperCase(name.substr(name.size() - wanted.size())) != UpperCase(wanted)) {
-    std::cerr << "tovilut: warning: '" << name << "' does not end in " << wanted
-              << ", the extension of '" << profile->Name << "'" << std::endl;
+  } else {
+    WarnUnlessExtension(file, {wanted}, "the extension of '" + profile->Name + "'");
   }
   return file;
+}
+
+void WarnUnlessExtension(const std::filesystem::path& file, const std::vector<std::string>& wanted,
+                         const std::string& whose) {
+  const std::string name = file.filename().string();
+  std::string list;
+  for (const std::string& extension : wanted) {
+    if (name.size() > extension.size() &&
+        UpperCase(name.substr(name.size() - extension.size())) == UpperCase(extension))
+      return;
+    list += (list.empty() ? "" : " or ") + extension;
+  }
+  std::cerr << "tovilut: warning: '" << name << "' does not end in " << list << ", " << whose
+            << std::endl;
+}
+
+void AddQuietFlag(CLI::App& command, bool& quiet, const std::string& silenced) {
+  command.add_flag("-q,--quiet", quiet,
+                   "Do not print " + silenced + "; failures and warnings still go to stderr");
 }
 
 void PrepareOutputFolder(const std::filesystem::path& folder) {
@@ -241,6 +301,27 @@ void PrepareOutputFolder(const std::filesystem::path& folder) {
   if (!std::filesystem::exists(folder, ec) && !std::filesystem::create_directories(folder, ec) &&
       ec)
     throw EInFileError(folder.string(), "Cannot create folder. " + ec.message());
+}
+
+std::string TerminalText(std::string_view text) {
+  std::string out;
+  char escaped[8];
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    // C1 controls (U+0080..U+009F) are read by terminals as well.
+    if (byte == 0xC2 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) <= 0x9F &&
+        static_cast<unsigned char>(text[at + 1]) >= 0x80) {
+      std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                    static_cast<unsigned>(static_cast<unsigned char>(text[++at])));
+      out += escaped;
+    } else if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(byte));
+      out += escaped;
+    } else {
+      out += text[at];
+    }
+  }
+  return out;
 }
 
 void ReportSkipped(const std::filesystem::path& output) {

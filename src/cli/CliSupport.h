@@ -57,8 +57,21 @@ std::string NearestWord(std::string_view word, const std::vector<std::string>& w
 // a profile, a name without an extension gets the profile's, and one with
 // another extension is written as named, with a warning.
 std::filesystem::path OutputFileOption(const std::string& text, const TLutOutputProfile* profile);
+// "tovilut: warning: 'x.cube' does not end in .icc or .icm, WHOSE" unless
+// the file's name ends in one of the extensions (any letter case).
+void WarnUnlessExtension(const std::filesystem::path& file, const std::vector<std::string>& wanted,
+                         const std::string& whose);
+
+// -q, --quiet of a command that writes: "Do not print SILENCED; failures
+// and warnings still go to stderr".
+void AddQuietFlag(CLI::App& command, bool& quiet, const std::string& silenced);
+
 // The -o of convert: a folder, created when missing; a file is a usage error.
 void PrepareOutputFolder(const std::filesystem::path& folder);
+
+// Text from a file made safe to print on a terminal: control characters
+// (ESC, CR, C1 controls...) shown escaped as "\x1b" or "\u009b"; tabs kept.
+std::string TerminalText(std::string_view text);
 
 // An output kept because it exists: listed on stdout.
 void ReportSkipped(const std::filesystem::path& output);
@@ -73,6 +86,13 @@ void ReportLostDomain(const std::filesystem::path& file, const TLutDomain& domai
 
 // --input-bits BITS of every command that reads LUTs.
 void AddInputBitsOption(CLI::App& command, std::string& bits);
+
+// --interp trilinear|tetrahedral of every command that looks LUTs up.
+void AddInterpolationOption(CLI::App& command, std::string& interpolation);
+
+// The read options of a command line: --input-bits, and --interp (a word
+// the option has already checked).
+TReadOptions CliReadOptions(std::string_view inputBits, std::string_view interpolation = "trilinear");
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();
@@ -104,13 +124,16 @@ class TCliConfirm : public IConfirm {
   bool SkipExisting;
 };
 
-// Progress on stderr when it is a terminal; Ctrl-C asks to stop between files.
+// Progress on stderr when it is a terminal; Ctrl-C (SIGINT) or SIGTERM asks
+// to stop between files, and a second one ends the program at once.
 class TCliProgress : public IProgress {
  public:
   explicit TCliProgress(bool enabled);
   ~TCliProgress() override;
   void SetProgress(double percent) override { Bar.Show(percent, ""); }
   bool Cancelled() override;
+  // The signal that asked to stop, 0 for none: the exit status is 128 + it.
+  int Signal() const;
   void End() override { Bar.Finish(); }
   void Pause() { Bar.Finish(); }  // before other output
 

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <iostream>
+#include <map>
+
+#include "registry/FormatTable.h"
+#include "registry/ProfileIds.h"
 
 namespace {
 
@@ -37,6 +41,36 @@ std::string ValueNameOf(const CLI::Option& option) {
   return name;
 }
 
+// The output profiles as -p takes them: ids, the names people use, numbers.
+std::vector<std::string> ProfileWords() {
+  std::vector<std::string> words;
+  const auto& profiles = LutRegistry().LutOutputProfiles();
+  for (const TLutOutputProfile& profile : profiles)
+    if (const std::string id = ProfileId(profile); !id.empty()) words.push_back(id);
+  for (const TProfileAlias& alias : ProfileAliases()) words.emplace_back(alias.Name);
+  return words;
+}
+
+// Values worth offering where the parser takes any text, by value name.
+std::vector<std::string> SuggestionsFor(const std::string& valueName) {
+  static const std::map<std::string, std::vector<std::string>> table = {
+      {"BITS", {"default", "8", "10", "12", "14", "16"}},
+      {"INPUT_BITS", {"default", "8", "10", "12", "14", "16"}},
+      {"SIZE", {"default", "17", "33", "65"}},
+      {"JOBS", {"1", "2", "4", "8", "16"}},
+  };
+  if (valueName == "PROFILE") return ProfileWords();
+  const auto at = table.find(valueName);
+  return at == table.end() ? std::vector<std::string>() : at->second;
+}
+
+// The values and arguments that name files (or convert's output folder).
+bool TakesFile(const std::string& valueName) {
+  for (const char* name : {"OUTPUT", "SECOND", "FILE", "LUT", "ICC", "IMAGE"})
+    if (valueName == name) return true;
+  return false;
+}
+
 TCliOptionRef DescribeOption(const CLI::Option& option) {
   TCliOptionRef ref;
   ref.Short = option.get_snames();
@@ -47,6 +81,8 @@ TCliOptionRef DescribeOption(const CLI::Option& option) {
     ref.ValueName = ValueNameOf(option);
     ref.Default = option.get_default_str();
     ref.Choices = ChoicesOf(option.get_type_name());
+    if (ref.Choices.empty()) ref.Suggestions = SuggestionsFor(ref.ValueName);
+    ref.TakesFile = TakesFile(ref.ValueName);
     ref.Repeats = option.get_items_expected_max() > 1;
   }
   return ref;

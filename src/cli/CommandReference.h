@@ -17,9 +17,15 @@ struct TCliOptionRef {
   std::string Description;
   std::string Default;               // shown as "(default: ...)"
   std::vector<std::string> Choices;  // the accepted words, when the parser lists them
+  // Words the completions offer besides the choices: every profile id and
+  // name for PROFILE, the usual values of BITS, SIZE and JOBS.
+  std::vector<std::string> Suggestions;
+  bool TakesFile = false;  // a value or argument that names a file or folder
   bool Required = false;
   bool Repeats = false;  // a positional that takes several values
   bool Positional() const { return Short.empty() && Long.empty(); }
+  // What the completions offer: the choices, else the suggestions.
+  const std::vector<std::string>& Offered() const { return Choices.empty() ? Suggestions : Choices; }
 };
 
 struct TCliCommandRef {

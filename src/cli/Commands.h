@@ -18,3 +18,4 @@ TCommand AddIcc2LutCommand(CLI::App& app);
 TCommand AddLut2IccCommand(CLI::App& app);
 TCommand AddHaldCommand(CLI::App& app);
 TCommand AddApplyCommand(CLI::App& app);
+TCommand AddEvalCommand(CLI::App& app);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "cli/CliSupport.h"
@@ -25,13 +26,14 @@ struct TConvertOptions {
   std::string Bits = "default";
   std::string InputBits = "default";
   std::string CdlId;
+  std::string Interpolation = "trilinear";
   bool Overwrite = false;
   bool SkipExisting = false;
   bool KeepGoing = false;
   bool Quiet = false;
   bool Verify = false;
   bool Recursive = false;
-  int Jobs = 0;  // 0: one per core
+  std::optional<int> Jobs;  // unset: one per core
   std::vector<std::string> Files;
 };
 
@@ -40,9 +42,9 @@ int RunConvert(const TConvertOptions& o) {
   const TOutputOptions options =
       ChooseOutputOptions(registry, TOptionsDialog::Convert, o.Profile, o.Size, o.Bits);
   const int inputBits = ParseBits(o.InputBits);
-  if (o.Jobs < 0) throw EUsageError("--jobs must be a number of at least 1");
+  if (o.Jobs && *o.Jobs < 1) throw EUsageError("--jobs must be a number of at least 1");
   const int jobs =
-      o.Jobs > 0 ? o.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+      o.Jobs ? *o.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   PrepareOutputFolder(o.OutputDir);
 
   // Each file is a checked row that remembers the format that recognised it,
@@ -58,19 +60,25 @@ int RunConvert(const TConvertOptions& o) {
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   TCliProgress progress(!o.Quiet && StderrIsTerminal());
   std::vector<std::string> failed;
+  std::size_t converted = 0;
+  std::size_t done = 0;  // converted, kept or failed
   TBatchSettings settings;
   settings.OutputFolder = o.OutputDir;
   settings.Profile = options.SelectedProfile();
   settings.Size = options.EffectiveSize();
   settings.Bits = options.SelectedBits();
   settings.CdlId = o.CdlId;
+  settings.Interpolation = CliReadOptions(o.InputBits, o.Interpolation).Interpolation;
   settings.OnError = [&](const TLutFileRow& row, const std::exception& error) {
     progress.Pause();
     ReportFailure(row.Path(), error);
     failed.push_back(row.Path().string());
+    ++done;
     return o.KeepGoing;
   };
   settings.OnConverted = [&](const TLutFileRow& row, const std::filesystem::path& output) {
+    ++converted;
+    ++done;
     if (o.Quiet) return;
     progress.Pause();
     std::cout << row.Path().string() << " -> " << output.string() << std::endl;
@@ -92,6 +100,7 @@ int RunConvert(const TConvertOptions& o) {
     };
   }
   settings.OnSkipped = [&](const TLutFileRow&, const std::filesystem::path& output) {
+    ++done;
     if (o.Quiet) return;
     progress.Pause();
     ReportSkipped(output);
@@ -104,10 +113,19 @@ int RunConvert(const TConvertOptions& o) {
   } catch (const std::exception&) {
     // already reported by OnError; the batch stopped there
   }
-  if (result == TBatchResult::Cancelled) std::cerr << "tovilut: cancelled" << std::endl;
+  if (result == TBatchResult::Cancelled) {
+    progress.Pause();
+    if (const int signal = progress.Signal()) {
+      std::cerr << "tovilut: interrupted after " << done << " of " << rows.size() << " files"
+                << std::endl;
+      return 128 + signal;
+    }
+    std::cerr << "tovilut: cancelled" << std::endl;
+  }
   if (o.KeepGoing && !failed.empty()) {
     std::cerr << failed.size() << " of " << rows.size() << " files failed:\n";
     for (const std::string& f : failed) std::cerr << "  " << f << "\n";
+    std::cerr << converted << " converted, " << failed.size() << " failed" << std::endl;
   }
   if (unverified) return 3;
   return failed.empty() && result == TBatchResult::Completed ? 0 : 1;
@@ -128,12 +146,15 @@ TCommand AddConvertCommand(CLI::App& app) {
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();
   AddInputBitsOption(*cmd, o->InputBits);
+  AddInterpolationOption(*cmd, o->Interpolation);
   cmd->add_option("--cdl-id", o->CdlId,
                   "The correction read from a CDL collection or decision list, by its id "
                   "(default: the first)");
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
   cmd->add_flag("--keep-going", o->KeepGoing, "Go on after a file fails");
-  cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
+  AddQuietFlag(*cmd, o->Quiet,
+               "the \"FILE -> OUTPUT\" lines or the outputs kept by --skip-existing on stdout, "
+               "nor the progress bar");
   cmd->add_flag("--verify", o->Verify,
                 "Read every output back and print its largest difference from the source");
   cmd->add_flag("-r,--recursive", o->Recursive, "Take the LUT files of subfolders of a FOLDER too");

@@ -1,5 +1,5 @@
 // `tovilut formats`: the formats in detection order and the output profiles
-// with the numbers and ids that `-p` takes; `--json` for pipelines.
+// with the numbers, ids and other names that `-p` takes; `--json` for pipelines.
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -38,6 +38,7 @@ void PrintFormatsJson(const TLutRegistry& registry) {
       profile.AddNull("bits");
     }
     profile.Add("bitsSelectable", p.BitsSelectable);
+    profile.AddRaw("names", JsonStringArray(ProfileAliasesOf(p)));
     profiles.push_back(profile.Text());
   }
   std::cout << TJsonObject().AddRaw("formats", JsonArray(formats)).AddRaw("profiles", JsonArray(profiles)).Text()
@@ -63,6 +64,10 @@ void PrintFormats(const TLutRegistry& registry) {
                 p.Name.c_str(), ("." + p.Extension).c_str(), KindOf(registry.ProfileFormat(p)),
                 p.DefaultSize, bits.c_str(), selectable.c_str());
   }
+  std::printf("\nNames of the programs that read them (-p NAME):\n");
+  for (const TProfileAlias& alias : ProfileAliases())
+    std::printf("  %-16.*s %.*s\n", static_cast<int>(alias.Name.size()), alias.Name.data(),
+                static_cast<int>(alias.Id.size()), alias.Id.data());
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ struct THaldOptions {
   int Bits = 8;
   bool Overwrite = false;
   bool SkipExisting = false;
+  bool Quiet = false;
 };
 
 // The file named, with the default extension when it has none.
@@ -64,8 +65,8 @@ int RunHald(const THaldOptions& o) {
     ReportFailure(o.File, e);
     return 1;
   }
-  if (written.empty()) return ReportNotWritten(HaldFileName(o), o.SkipExisting, false);
-  std::cout << written.string() << std::endl;
+  if (written.empty()) return ReportNotWritten(HaldFileName(o), o.SkipExisting, o.Quiet);
+  if (!o.Quiet) std::cout << written.string() << std::endl;
   return 0;
 }
 
@@ -85,5 +86,8 @@ TCommand AddHaldCommand(CLI::App& app) {
   cmd->add_option("-b,--bits", o->Bits, "Bits per sample of a Hald CLUT: 8 or 16 (.png, .tif)")
       ->check(CLI::IsMember({8, 16}));
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
+  AddQuietFlag(*cmd, o->Quiet,
+               "the name of the picture written"
+               " or one kept by --skip-existing on stdout");
   return {cmd, [o] { return RunHald(*o); }};
 }

@@ -30,7 +30,26 @@ struct TIcc2LutOptions {
   std::string Bits = "default";
   bool Overwrite = false;
   bool SkipExisting = false;
+  bool Quiet = false;
 };
+
+// What made the LUT, for its title (or first comment):
+// "display.icc with sRGB, inverted, relative intent, black point compensation".
+std::string MadeFrom(const TIcc2LutOptions& o) {
+  std::string text = std::filesystem::path(o.Icc).filename().string();
+  std::uint32_t profileClass = 0;
+  try {
+    profileClass = ReadProfileClass(o.Icc);
+  } catch (const EICCError&) {  // said by the conversion
+  }
+  if (UsesSecondProfile(profileClass))
+    text += " with " + (o.Second.empty() ? std::string("sRGB")
+                                         : std::filesystem::path(o.Second).filename().string());
+  text += o.Invert ? ", inverted, " : ", forward, ";
+  text += o.Intent + " intent, ";
+  text += o.BlackPointCompensation ? "black point compensation" : "no black point compensation";
+  return text;
+}
 
 int RunIcc2Lut(const TIcc2LutOptions& o) {
   const TLutRegistry& registry = LutRegistry();
@@ -65,13 +84,13 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
   const std::filesystem::path output = OutputFileOption(o.Output, &profile);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
-    if (!ConvertICCToLut(registry, request, output, profile, size, bits, confirm))
-      return ReportNotWritten(output, o.SkipExisting, false);
+    if (!ConvertICCToLut(registry, request, output, profile, size, bits, confirm, MadeFrom(o)))
+      return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
     ReportFailure(o.Icc, e);
     return 1;
   }
-  std::cout << o.Icc << " -> " << output.string() << std::endl;
+  if (!o.Quiet) std::cout << o.Icc << " -> " << output.string() << std::endl;
   return 0;
 }
 
@@ -102,5 +121,8 @@ TCommand AddIcc2LutCommand(CLI::App& app) {
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
+  AddQuietFlag(*cmd, o->Quiet,
+               "the \"ICC -> OUTPUT\" line"
+               " or an output kept by --skip-existing on stdout");
   return {cmd, [o] { return RunIcc2Lut(*o); }};
 }

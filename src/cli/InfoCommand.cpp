@@ -84,19 +84,19 @@ int RunInfo(const TInfoOptions& o) {
                              .Text());
           continue;
         }
-        std::cout << file << "\n  Format: ICC profile\n";
-        for (const std::string& line : lines) std::cout << "  " << line << "\n";
+        std::cout << TerminalText(file) << "\n  Format: ICC profile\n";
+        for (const std::string& line : lines) std::cout << "  " << TerminalText(line) << "\n";
         continue;
       }
       TLUT lut;
-      LoadLutFile(registry, file, lut, TReadOptions{inputBits, {}});
+      LoadLutFile(registry, file, lut, CliReadOptions(o.InputBits));
       const std::string format = registry.GetLutFormat(lut.FormatIndex)->Name;
       if (o.Json) {
         json.push_back(LutJson(file, format, lut, inputBits));
         continue;
       }
-      std::cout << file << "\n  Format: " << format << "\n";
-      for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << line << "\n";
+      std::cout << TerminalText(file) << "\n  Format: " << format << "\n";
+      for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << TerminalText(line) << "\n";
       std::cout << "  Integer codes read at: " << BitsText(lut, inputBits) << "\n";
       // The input codes' depth (a 3DL shaper, an Autodesk 1D name), apart from the table's.
       if (lut.InputCodeBits > 0)
@@ -105,6 +105,13 @@ int RunInfo(const TInfoOptions& o) {
       std::cout.flush();
       ReportFailure(file, e);
       status = 1;
+      // In the array too, so that a pipeline sees every file it gave.
+      if (o.Json) {
+        TJsonObject failure;
+        failure.Add("file", file).Add("error", std::string_view(e.what()));
+        if (const std::size_t line = ErrorLine(e)) failure.Add("line", static_cast<long long>(line));
+        json.push_back(failure.Text());
+      }
     }
   }
   if (o.Json) std::cout << JsonArray(json) << std::endl;

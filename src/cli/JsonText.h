@@ -8,8 +8,13 @@
 #include <vector>
 
 // A JSON string literal: quotes, backslashes and control characters escaped;
-// other bytes (UTF-8) pass through.
+// UTF-8 passes through, and each byte that is not part of valid UTF-8
+// becomes U+FFFD.
 std::string JsonString(std::string_view text);
+
+// The length of the valid UTF-8 sequence at `at` (1 for ASCII), 0 when the
+// bytes there are not one.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
 
 // An object built member by member, in the order they are added.
 class TJsonObject {

@@ -21,6 +21,7 @@ struct TLut2IccOptions {
   std::string InputBits = "default";
   bool Overwrite = false;
   bool SkipExisting = false;
+  bool Quiet = false;
 };
 
 int RunLut2Icc(const TLut2IccOptions& o) {
@@ -35,19 +36,20 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   options.Version = o.Version == 2 ? TICCVersion::V2 : TICCVersion::V4;
   if (options.Description.empty()) throw EUsageError("the description must not be empty");
   if (options.Copyright.empty()) throw EUsageError("the copyright must not be empty");
-  const TReadOptions readOptions{ParseBits(o.InputBits), {}};
+  const TReadOptions readOptions = CliReadOptions(o.InputBits);
   const std::filesystem::path output = OutputFileOption(o.Output, nullptr);
+  WarnUnlessExtension(output, {".icc", ".icm"}, "the extensions of ICC profiles");
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   TLutDomain lost;
   try {
     if (!ConvertLutToICC(LutRegistry(), o.Lut, output, options, confirm, readOptions, &lost))
-      return ReportNotWritten(output, o.SkipExisting, false);
+      return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
     ReportFailure(o.Lut, e);
     return 1;
   }
   ReportLostDomain(o.Lut, lost);
-  std::cout << o.Lut << " -> " << output.string() << std::endl;
+  if (!o.Quiet) std::cout << o.Lut << " -> " << output.string() << std::endl;
   return 0;
 }
 
@@ -72,5 +74,8 @@ TCommand AddLut2IccCommand(CLI::App& app) {
       ->capture_default_str();
   AddInputBitsOption(*cmd, o->InputBits);
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
+  AddQuietFlag(*cmd, o->Quiet,
+               "the \"LUT -> OUTPUT\" line"
+               " or an output kept by --skip-existing on stdout");
   return {cmd, [o] { return RunLut2Icc(*o); }};
 }

@@ -1,10 +1,14 @@
 // The manual page in man(7) roff: a synopsis line per command, then each
-// command with its arguments and options as the parser defines them.
+// command with its arguments and options as the parser defines them, the
+// exit statuses, examples and the output profiles -p takes.
 #include <algorithm>
 #include <cctype>
 #include <sstream>
 
 #include "cli/CommandReference.h"
+#include "cli/UsageNotes.h"
+#include "registry/FormatTable.h"
+#include "registry/ProfileIds.h"
 
 namespace {
 
@@ -71,6 +75,23 @@ void WriteOptions(std::ostringstream& out, const TCliCommandRef& command) {
     out << ".TP\n" << OptionTerm(o) << "\n" << OptionText(o) << "\n";
 }
 
+// The output profiles by number, id and caption, with the other names -p takes.
+void WriteProfiles(std::ostringstream& out) {
+  out << ".SH \"OUTPUT PROFILES\"\n"
+      << "\\fB\\-p\\fR takes a profile's number, its id, its name (any letter case), a piece of "
+         "its name that matches one profile, or one of the other names listed.\n";
+  const auto& profiles = LutRegistry().LutOutputProfiles();
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    const std::string id = ProfileId(profiles[i]);
+    out << ".TP\n\\fB" << i << "\\fR  \\fB" << Literal(id.empty() ? "-" : id) << "\\fR\n"
+        << Roff(profiles[i].Name);
+    const std::vector<std::string> aliases = ProfileAliasesOf(profiles[i]);
+    for (std::size_t a = 0; a < aliases.size(); ++a)
+      out << (a ? ", " : " (also ") << "\\fB" << Literal(aliases[a]) << "\\fR";
+    out << (aliases.empty() ? "" : ")") << "\n";
+  }
+}
+
 // Blank lines of a description become paragraph breaks.
 void WriteParagraphs(std::ostringstream& out, const std::string& text) {
   std::istringstream lines(text);
@@ -104,7 +125,13 @@ std::string ManPage(const TCliReference& r) {
   out << ".SH SYNOPSIS\n";
   for (const TCliCommandRef& c : r.Commands) {
     out << ".B " << program << "\n"
-        << "\\fB" << Literal(c.Name) << "\\fR [\\fIOPTIONS\\fR]";
+        << "\\fB" << Literal(c.Name) << "\\fR";
+    // Required options in the synopsis, so that a whole command line shows.
+    for (const TCliOptionRef& o : c.Options)
+      if (o.Required)
+        out << " \\fB\\-" << Literal(o.Short.empty() ? "-" + o.Long.front() : o.Short.front())
+            << "\\fR \\fI" << Literal(o.ValueName) << "\\fR";
+    out << " [\\fIOPTIONS\\fR]";
     for (const TCliOptionRef& p : c.Positionals) out << " " << PositionalSynopsis(p);
     out << "\n.br\n";
   }
@@ -112,10 +139,6 @@ std::string ManPage(const TCliReference& r) {
     out << ".B " << program << "\n" << OptionTerm(o) << "\n.br\n";
   out << ".SH DESCRIPTION\n";
   WriteParagraphs(out, r.Root.Description);
-  if (!r.Root.Footer.empty()) {
-    out << ".PP\n";
-    WriteParagraphs(out, r.Root.Footer);
-  }
   out << ".SH OPTIONS\n";
   WriteOptions(out, r.Root);
   out << ".SH COMMANDS\n";
@@ -127,6 +150,16 @@ std::string ManPage(const TCliReference& r) {
       WriteParagraphs(out, c.Footer);
     }
     WriteOptions(out, c);
+  }
+  WriteProfiles(out);
+  out << ".SH \"EXIT STATUS\"\n";
+  for (const TExitStatus& s : ExitStatuses())
+    out << ".TP\n.B " << s.Status << "\n" << Roff(s.Meaning) << "\n";
+  out << ".SH EXAMPLES\n";
+  for (const TUsageExample& example : UsageExamples()) {
+    out << ".PP\n" << Roff(example.What) << ":\n.PP\n.RS\n.nf\n";
+    for (const std::string& line : example.Lines) out << Literal(line) << "\n";
+    out << ".fi\n.RE\n";
   }
   return out.str();
 }

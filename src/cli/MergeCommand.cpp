@@ -15,6 +15,7 @@ struct TMergeOptions {
   std::string Size = "default";
   std::string Bits = "default";
   std::string InputBits = "default";
+  std::string Interpolation = "trilinear";
   bool Overwrite = false;
   bool SkipExisting = false;
   bool Quiet = false;
@@ -25,7 +26,7 @@ int RunMerge(const TMergeOptions& o) {
   const TLutRegistry& registry = LutRegistry();
   const TOutputOptions options =
       ChooseOutputOptions(registry, TOptionsDialog::Merge, o.Profile, o.Size, o.Bits);
-  const TReadOptions readOptions{ParseBits(o.InputBits), {}};
+  const TReadOptions readOptions = CliReadOptions(o.InputBits, o.Interpolation);
   const std::filesystem::path output = OutputFileOption(o.Output, options.SelectedProfile());
   const std::vector<std::filesystem::path> files(o.Files.begin(), o.Files.end());
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
@@ -64,8 +65,10 @@ TCommand AddMergeCommand(CLI::App& app) {
   cmd->add_option("-b,--bits", o->Bits, "Bits per value written: default, 8, 10, 12, 14, 16")
       ->capture_default_str();
   AddInputBitsOption(*cmd, o->InputBits);
+  AddInterpolationOption(*cmd, o->Interpolation);
   AddOverwriteFlags(*cmd, o->Overwrite, o->SkipExisting);
-  cmd->add_flag("-q,--quiet", o->Quiet, "Print only failures");
+  AddQuietFlag(*cmd, o->Quiet,
+               "the \"FILE + FILE -> OUTPUT\" line or an output kept by --skip-existing on stdout");
   cmd->add_option("FILE", o->Files, "LUT files, in the order they apply")->required();
   return {cmd, [o] { return RunMerge(*o); }};
 }

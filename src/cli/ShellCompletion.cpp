@@ -1,6 +1,7 @@
 // Completion scripts for bash, zsh and fish: the commands, each command's
-// options, the words an option accepts when the parser lists them, and file
-// names for every other value and argument.
+// options, the words an option accepts (the parser's list, or the profile
+// ids and names and the usual values of the reference), and file names for
+// the values and arguments that name files.
 #include <sstream>
 
 #include "cli/CommandReference.h"
@@ -28,17 +29,20 @@ std::string ShQuoted(const std::string& text) {
 }
 
 // bash: the command is the first word that names one; the word before the
-// cursor decides whether a value is wanted. An empty answer falls back to
-// file names (complete -o default).
+// cursor decides whether a value is wanted. File names are offered only for
+// a value or argument that names a file; a value the parser takes as any
+// text (an id, a description) gets nothing.
 std::string Bash(const TCliReference& r) {
   std::ostringstream out;
   const std::string fn = "_" + r.Program;
+  const std::string files = "COMPREPLY=($(compgen -f -- \"$cur\"))";
   std::vector<std::string> names;
   for (const TCliCommandRef& c : r.Commands) names.push_back(c.Name);
   out << "# bash completion for " << r.Program << "\n"
       << fn << "() {\n"
       << "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} command= words= "
          "i\n"
+      << "  COMPREPLY=()\n"
       << "  for ((i = 1; i < COMP_CWORD; i++)); do\n"
       << "    case ${COMP_WORDS[i]} in\n"
       << "      " << Join(names, "|") << ") command=${COMP_WORDS[i]}; break ;;\n"
@@ -54,23 +58,29 @@ std::string Bash(const TCliReference& r) {
       words.insert(words.end(), dashed.begin(), dashed.end());
       if (o.ValueName.empty()) continue;
       values << "        " << Join(dashed, "|") << ") ";
-      if (!o.Choices.empty())
-        values << "COMPREPLY=($(compgen -W '" << ShQuoted(Join(o.Choices)) << "' -- \"$cur\")); ";
+      if (!o.Offered().empty()) {
+        values << "COMPREPLY=($(compgen -W '" << ShQuoted(Join(o.Offered())) << "' -- \"$cur\")); ";
+      } else if (o.TakesFile) {
+        values << files << "; ";
+      }
       values << "return ;;\n";
     }
+    bool fileArguments = false;
+    for (const TCliOptionRef& p : c.Positionals) fileArguments = fileArguments || p.TakesFile;
     out << "    " << label << ")\n";
     if (!values.str().empty()) out << "      case $prev in\n" << values.str() << "      esac\n";
     out << "      words='" << ShQuoted(Join(words)) << "'\n";
     if (!extraWords.empty())
       out << "      [[ $cur == -* ]] || words='" << ShQuoted(extraWords) << "'\n";
+    if (fileArguments) out << "      [[ $cur == -* ]] || { " << files << "; return; }\n";
     out << "      ;;\n";
   };
   branch("''", r.Root, Join(names));
   for (const TCliCommandRef& c : r.Commands) branch(c.Name, c, "");
   out << "  esac\n"
-      << "  [[ -z $command || $cur == -* ]] && COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
+      << "  COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
       << "}\n"
-      << "complete -o default -F " << fn << " " << r.Program << "\n";
+      << "complete -o filenames -F " << fn << " " << r.Program << "\n";
   return out.str();
 }
 
@@ -85,8 +95,8 @@ std::string ZshExplanation(const std::string& text) {
 }
 
 std::string ZshAction(const TCliOptionRef& o) {
-  if (!o.Choices.empty()) return "(" + Join(o.Choices) + ")";
-  return "_files";
+  if (!o.Offered().empty()) return "(" + Join(o.Offered()) + ")";
+  return o.TakesFile ? "_files" : " ";
 }
 
 void ZshArguments(std::ostringstream& out, const TCliCommandRef& c, const std::string& indent) {
@@ -157,10 +167,12 @@ void FishOption(std::ostringstream& out, const std::string& head, const TCliOpti
   out << head;
   for (const std::string& s : o.Short) out << " -s " << s;
   for (const std::string& l : o.Long) out << " -l " << l;
-  if (!o.Choices.empty()) {
-    out << " -x -a " << FishQuoted(Join(o.Choices));
-  } else if (!o.ValueName.empty()) {
+  if (!o.Offered().empty()) {
+    out << " -x -k -a " << FishQuoted(Join(o.Offered()));  // in the order given
+  } else if (o.TakesFile) {
     out << " -r -F";
+  } else if (!o.ValueName.empty()) {
+    out << " -x";
   }
   out << " -d " << FishQuoted(o.Description) << "\n";
 }
@@ -176,7 +188,9 @@ std::string Fish(const TCliReference& r) {
   for (const TCliCommandRef& c : r.Commands) {
     const std::string inCommand = complete + " -n '__fish_seen_subcommand_from " + c.Name + "'";
     for (const TCliOptionRef& o : c.Options) FishOption(out, inCommand, o);
-    if (!c.Positionals.empty()) out << inCommand << " -F\n";
+    bool fileArguments = false;
+    for (const TCliOptionRef& p : c.Positionals) fileArguments = fileArguments || p.TakesFile;
+    if (fileArguments) out << inCommand << " -F\n";
   }
   return out.str();
 }

@@ -7,6 +7,7 @@
 #include "cli/CliSupport.h"
 #include "cli/CommandReference.h"
 #include "cli/Commands.h"
+#include "cli/UsageNotes.h"
 #include "core/MemoryReuse.h"
 
 namespace {
@@ -50,10 +51,11 @@ int main(int argc, char** argv) {
   const std::vector<TCommand> commands = {AddFormatsCommand(app), AddInfoCommand(app),
                                           AddConvertCommand(app), AddMergeCommand(app),
                                           AddIcc2LutCommand(app), AddLut2IccCommand(app),
-                                          AddHaldCommand(app), AddApplyCommand(app)};
+                                          AddHaldCommand(app), AddApplyCommand(app),
+                                          AddEvalCommand(app)};
   AddGenerateOption(app);
   // Set after the commands, which would otherwise inherit it.
-  app.footer("Exit status: 0 when every file succeeded, 1 when any failed, 2 for a usage error.");
+  app.footer(HelpFooter());
   if (argc < 2) {
     std::cout << app.help();
     return 2;
@@ -66,6 +68,15 @@ int main(int argc, char** argv) {
     std::cerr << "tovilut: " << UnknownWord("command", first, names) << std::endl;
     return 2;
   }
+  // "tovilut -p cube-resolve convert ...": CLI11 would call -p unknown.
+  if (first.size() > 1 && first[0] == '-' && first != "-h" && first != "--help" &&
+      first != "--version" && first.rfind("--generate", 0) != 0)
+    for (int i = 2; i < argc; ++i)
+      if (std::find(names.begin(), names.end(), argv[i]) != names.end()) {
+        std::cerr << "tovilut: options go after the command: tovilut " << argv[i] << " "
+                  << first << " …" << std::endl;
+        return 2;
+      }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

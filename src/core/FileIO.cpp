@@ -280,6 +280,9 @@ TAtomicFile::TAtomicFile(const fs::path& fileName) : Target_(fileName) {
     Unregister();
   }
   Discard();
+  if (err == EACCES || err == EPERM || err == EROFS)  // the folder is what refused
+    throw EFileError("Cannot create file \"" + fileName.string() + "\". " + std::strerror(err) +
+                     ": the folder \"" + folder.string() + "\" cannot be written to.");
   RaiseFileError("create", fileName, err);
 }
 

@@ -11,6 +11,7 @@ void TLutParser::Parse(const TTextFile& text, TLUT& lut) {
       const std::string_view line = Trim(text[i]);
       if (line.empty()) continue;
       lineNumber = i + 1;
+      CurrentLine = lineNumber;
       ReadLine(line, lut);
     }
   } catch (EContentError& e) {
@@ -22,6 +23,33 @@ void TLutParser::Parse(const TTextFile& text, TLUT& lut) {
     throw;
   }
   Lines = nullptr;
+}
+
+void TLutParser::NoteSkippedLine(std::string_view line) {
+  if (SkippedLine != 0) return;
+  std::string_view rest = line;
+  const std::string_view first = CutToken(rest);
+  bool keyword = !first.empty() && first.front() >= 'A' && first.front() <= 'Z';
+  for (const char c : first)
+    keyword = keyword && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
+  if (keyword) return;
+  std::string_view bad;
+  bool anyNumber = false;
+  rest = line;
+  while (!rest.empty()) {
+    const std::string_view token = CutToken(rest);
+    if (token.empty()) continue;  // separators in a row
+    double value = 0;
+    if (TryParseFloat(token, value)) {
+      anyNumber = true;
+    } else if (bad.empty()) {
+      bad = token;
+    }
+  }
+  if (!anyNumber || bad.empty()) return;
+  SkippedLine = CurrentLine;
+  SkippedReason = "the line '" + std::string(line) + "' was skipped: '" + std::string(bad) +
+                  "' is not a number.";
 }
 
 std::string_view TLutParser::CommentText(std::string_view line) { return Trim(line.substr(1)); }
@@ -40,6 +68,11 @@ void TGenericLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   } else {
     lut.LutType = lt1D;
     lut.SetSize1D(parser->LutSize);
+  }
+  if (!parser->Complete && parser->SkippedLine != 0) {
+    ELUTError error("Incomplete file: " + parser->SkippedReason);
+    error.Line = parser->SkippedLine;
+    throw error;
   }
   if (!parser->Complete) throw ELUTError("Incomplete file.");
   parser->Finish(lut);

@@ -6,7 +6,9 @@
 // is read carries that line's number.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "core/LUTFormat.h"
@@ -33,6 +35,10 @@ class TLutParser {
 
   int LutSize = -1;  // declared cube size or curve length; -1 while unknown
   bool Complete = false;
+  // The first data line skipped because a value did not parse, which an
+  // incomplete file names: its number (0: none) and the message part.
+  std::size_t SkippedLine = 0;
+  std::string SkippedReason;
 
  protected:
   virtual void ReadHeader(const TTextFile& lines) { (void)lines; }
@@ -47,6 +53,10 @@ class TLutParser {
   // data is stored, then the record's storage of that kind is made ready.
   void DeclareCubeSize(TLUT& lut, int n);
   void DeclareCurveSize(TLUT& lut, int m);
+
+  // Remember a line that looked like data but did not parse (a number
+  // among its tokens, and a first token that is not a keyword in capitals).
+  void NoteSkippedLine(std::string_view line);
 
   // Refuse (ELUTError) a value that no LUT can mean; the store helpers below
   // check every value they are given.
@@ -69,6 +79,9 @@ class TLutParser {
   // The bits whose largest code is maxCode (1023: 10); 0 when it is no such code.
   static int BitsOfMaxCode(double maxCode);
   const TTextFile* Lines = nullptr;  // the whole text, during Parse
+
+ private:
+  std::size_t CurrentLine = 0;
 };
 
 class TGenericLutFormat : public TLUTFormat {

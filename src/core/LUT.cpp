@@ -3,6 +3,7 @@
 // the same on every machine.
 #include "core/LUT.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -126,6 +127,34 @@ TLutRGB Trilinear(const TLUT& lut, const AxisPos& r, const AxisPos& g, const Axi
   return {channel(&TLutRGB::R), channel(&TLutRGB::G), channel(&TLutRGB::B)};
 }
 
+// Tetrahedral lookup: the cell between the eight nodes is cut along its
+// diagonal from (lo, lo, lo) to (hi, hi, hi) into six tetrahedra. The one
+// that holds the position has the corners met on the way along the axes in
+// decreasing order of their fractions, each weighed by how much its
+// fraction exceeds the next one.
+TLutRGB Tetrahedral(const TLUT& lut, const AxisPos& r, const AxisPos& g, const AxisPos& b) {
+  const AxisPos* axes[3] = {&r, &g, &b};
+  int order[3] = {0, 1, 2};
+  std::sort(order, order + 3, [&](int x, int y) { return axes[x]->f > axes[y]->f; });
+  int at[3] = {r.lo, g.lo, b.lo};
+  double weight = 1 - axes[order[0]]->f;
+  TLutRGB sum = lut.Cube(at[0], at[1], at[2]);
+  sum = {weight * sum.R, weight * sum.G, weight * sum.B};
+  for (int k = 0; k < 3; ++k) {
+    const AxisPos& axis = *axes[order[k]];
+    at[order[k]] = axis.hi;
+    weight = axis.f - (k < 2 ? axes[order[k + 1]]->f : 0.0);
+    const TLutRGB& c = lut.Cube(at[0], at[1], at[2]);
+    sum = {sum.R + weight * c.R, sum.G + weight * c.G, sum.B + weight * c.B};
+  }
+  return sum;
+}
+
+TLutRGB CubeLookup(const TLUT& lut, const AxisPos& r, const AxisPos& g, const AxisPos& b) {
+  return lut.Interpolation == TLutInterpolation::Tetrahedral ? Tetrahedral(lut, r, g, b)
+                                                             : Trilinear(lut, r, g, b);
+}
+
 // An output value as an integer code of maxCode, clamped on the way.
 inline std::uint16_t CodeOf(double v, double maxCode) {
   return static_cast<std::uint16_t>(std::nearbyint(maxCode * ClampUnit(v)));
@@ -137,7 +166,7 @@ TLutRGB TLUT::Interpolate3D(const TLutRGB& x) const {
   const int n = Size3D_;
   if (n < 1) return x;  // nothing to look up in; colours pass unchanged
   const TLutRGB u = Normalised(x, Domain3D);
-  return Trilinear(*this, Locate(u.R, n), Locate(u.G, n), Locate(u.B, n));
+  return CubeLookup(*this, Locate(u.R, n), Locate(u.G, n), Locate(u.B, n));
 }
 
 TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
@@ -206,7 +235,7 @@ void TLUT::ApplyToBGR8(std::uint8_t* pixels, std::size_t count) const {
     axes[512 + v] = Locate(u.R, Size3D_);
   }
   for (std::uint8_t* p = pixels; p != end; p += 3) {
-    const TLutRGB y = Trilinear(*this, axes[512 + p[2]], axes[256 + p[1]], axes[p[0]]);
+    const TLutRGB y = CubeLookup(*this, axes[512 + p[2]], axes[256 + p[1]], axes[p[0]]);
     p[0] = static_cast<std::uint8_t>(CodeOf(y.B, 255.0));
     p[1] = static_cast<std::uint8_t>(CodeOf(y.G, 255.0));
     p[2] = static_cast<std::uint8_t>(CodeOf(y.R, 255.0));

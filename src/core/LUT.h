@@ -30,6 +30,11 @@ struct TLutDomain {
 
 enum TLutType : std::uint8_t { lt1D = 0, lt3D = 1, lt1DThen3D = 2, ltEmpty = 3 };
 
+// How a cube is read between its nodes: trilinear (the eight nodes around a
+// point) or tetrahedral (the four nodes of the tetrahedron around it, as
+// most grading systems read a cube).
+enum class TLutInterpolation : std::uint8_t { Trilinear, Tetrahedral };
+
 // An integer pixel; Bits is the depth R, G and B are expressed in.
 struct TLutPixel {
   std::uint16_t R = 0;
@@ -58,6 +63,8 @@ class TLUT {
   TLutDomain Domain1D;  // the curves' inputs
   // The cube's inputs; behind curves (lt1DThen3D) these are the curves' outputs.
   TLutDomain Domain3D;
+  // How lookups read the cube; not part of any file.
+  TLutInterpolation Interpolation = TLutInterpolation::Trilinear;
   // What the record as a whole takes: the domain of its first table.
   const TLutDomain& InputDomain() const { return LutType == lt3D ? Domain3D : Domain1D; }
 

@@ -62,6 +62,7 @@ void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int
   lut.Comments.clear();
   lut.FormatIndex = -1;
   lut.Domain1D = lut.Domain3D = TLutDomain{};  // a reused record keeps no earlier file's domain
+  lut.Interpolation = options.Interpolation;
   const bool detected = formatIndex == -1;
   if (detected) {
     formatIndex = DetectLutFormat(fileName);

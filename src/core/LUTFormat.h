@@ -26,6 +26,8 @@ struct TReadOptions {
   // The cube size the caller resamples the result to (0: not known), so a
   // reader of a cube finer than the record holds samples it once, at that size.
   int CubeSize = 0;
+  // How the record read looks its cube up (TLUT::Interpolation).
+  TLutInterpolation Interpolation = TLutInterpolation::Trilinear;
 };
 
 // What the caller chooses for one write.

@@ -310,9 +310,18 @@ void AppendFixed(std::string& out, int decimals, double value) {
 }
 
 std::string FormatShortest(double value) {
+  if (value == 0) return "0";  // never "-0"
   char buffer[32];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  return std::string(buffer, end);
+  std::string text(buffer, end);
+  // A bound read as a 32-bit float (-0.1 widened is -0.10000000149011612)
+  // is shown as the float it was, when that is the shorter text.
+  const float single = static_cast<float>(value);
+  if (static_cast<double>(single) == value) {
+    const auto singleEnd = std::to_chars(buffer, buffer + sizeof buffer, single).ptr;
+    if (singleEnd - buffer < static_cast<std::ptrdiff_t>(text.size())) text.assign(buffer, singleEnd);
+  }
+  return text;
 }
 
 std::string FormatFixed(int decimals, double value) {

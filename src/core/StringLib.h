@@ -62,5 +62,8 @@ void AppendCodeValue(std::string& out, int bits, double value);
 std::string FormatFixed(int decimals, double value);
 void AppendFixed(std::string& out, int decimals, double value);
 // The shortest text that reads back as exactly the value ("-1", "0.0625"), for
-// numbers a reader must get back bit for bit, such as a domain's bounds.
+// numbers a reader must get back bit for bit, such as a domain's bounds; zero
+// is "0" whatever its sign, and a value that is exactly a 32-bit float is
+// written as that float's shortest text ("-0.1"), which reads back as the
+// same float.
 std::string FormatShortest(double value);

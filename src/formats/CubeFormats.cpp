@@ -114,6 +114,8 @@ class TCube3DParser : public TLutParser {
     if (ParseFloatTriple(line, r, g, b)) {
       const double d = Format.ValueDivisor;
       StoreNodeRedFastest(lut, {r / d, g / d, b / d});
+    } else {
+      NoteSkippedLine(line);
     }
   }
 
@@ -137,7 +139,10 @@ class TCube3DParser : public TLutParser {
       return;
     }
     double r, g, b;
-    if (!ParseFloatTriple(line, r, g, b)) return;
+    if (!ParseFloatTriple(line, r, g, b)) {
+      NoteSkippedLine(line);
+      return;
+    }
     SeenData = true;
     if (EntryIndex < lut.Size1D()) {
       lut.Curve(EntryIndex++) = {r, g, b};
@@ -229,7 +234,11 @@ class TCube1DParser : public TLutParser {
       if (LutSize == -1) DeclareCurveSize(lut, StrToInt(KeywordValue(line, "LUT_1D_SIZE")));
     } else if (LutSize != -1 && !Complete) {
       double r, g, b;
-      if (ParseFloatTriple(line, r, g, b)) StoreCurveEntry(lut, {r, g, b});
+      if (ParseFloatTriple(line, r, g, b)) {
+        StoreCurveEntry(lut, {r, g, b});
+      } else {
+        NoteSkippedLine(line);
+      }
     }
   }
 

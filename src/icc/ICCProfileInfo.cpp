@@ -65,17 +65,22 @@ TICCProfileInfo ReadICCProfileInfo(const std::filesystem::path& fileName) {
   for (const char* name : LutTagNames)
     if (const std::uint32_t type = profile->TagType(Signature(name)))
       info.LutTags.push_back(std::string(name) + " (" + TagTypeName(type) + ")");
+  info.CalibrationCurves = profile->TagType(Signature("vcgt")) != 0;
   return info;
 }
 
 std::vector<std::string> ICCProfileInfoLines(const TICCProfileInfo& info) {
   std::string tags;
   for (const std::string& tag : info.LutTags) tags += (tags.empty() ? "" : ", ") + tag;
-  return {"Class: " + ProfileClassName(info.ProfileClass),
-          "Color space: " + SignatureWord(info.ColorSpace),
-          "PCS: " + SignatureWord(info.ConnectionSpace),
-          "Version: " + VersionText(info.Version),
-          "Description: " + info.Description,
-          "Copyright: " + info.Copyright,
-          "LUT-based tags: " + (tags.empty() ? std::string("none") : tags)};
+  std::vector<std::string> lines = {"Class: " + ProfileClassName(info.ProfileClass),
+                                    "Color space: " + SignatureWord(info.ColorSpace),
+                                    "PCS: " + SignatureWord(info.ConnectionSpace),
+                                    "Version: " + VersionText(info.Version),
+                                    "Description: " + info.Description,
+                                    "Copyright: " + info.Copyright,
+                                    "LUT-based tags: " + (tags.empty() ? std::string("none") : tags)};
+  if (info.ProfileClass == Signature("mntr"))
+    lines.push_back(std::string("Calibration curves (vcgt): ") +
+                    (info.CalibrationCurves ? "yes" : "none"));
+  return lines;
 }

@@ -16,6 +16,8 @@ struct TICCProfileInfo {
   std::string Copyright;
   // "A2B0 (lut16)" and the like, in the order of the ICC tag names.
   std::vector<std::string> LutTags;
+  // Whether the profile carries video card calibration curves (a vcgt tag).
+  bool CalibrationCurves = false;
 };
 
 // Whether the file carries the ICC profile signature ('acsp' at byte 36).
@@ -25,5 +27,6 @@ bool IsICCProfileFile(const std::filesystem::path& fileName);
 // Raises EICCError when LittleCMS cannot open the profile.
 TICCProfileInfo ReadICCProfileInfo(const std::filesystem::path& fileName);
 
-// "Class: Display Device Profile", "Color space: RGB", ... one field a line.
+// "Class: Display Device Profile", "Color space: RGB", ... one field a line;
+// a display profile also says whether it carries calibration curves.
 std::vector<std::string> ICCProfileInfoLines(const TICCProfileInfo& info);

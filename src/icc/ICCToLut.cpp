@@ -182,7 +182,7 @@ void TransformBitmap(const TICCColorTransform& transform, std::span<std::uint8_t
 
 bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& request,
                      const std::filesystem::path& output, const TLutOutputProfile& profile,
-                     int size, int bits, IConfirm& confirm) {
+                     int size, int bits, IConfirm& confirm, const std::string& title) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
   TReplace replace = TReplace::Never;
@@ -190,5 +190,6 @@ bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& r
   const TICCColorTransform transform(request);
   TLUT lut;
   SampleTransform(transform, is3D, size, lut);
+  lut.Title = title;
   return SaveLutUnlessKept(registry, output, lut, profile, bits, confirm, replace);
 }

@@ -80,8 +80,9 @@ void TransformBitmap(const TICCColorTransform& transform, std::span<std::uint8_t
 
 // The whole conversion: transform, sample at the size (already capped by
 // EffectiveSize), save through the output profile with the bits (-1: the
-// profile's default). Nothing is written when any step fails, or when the
-// output exists and the confirmation does not answer Yes (false then).
+// profile's default), with the title given (how the LUT was made). Nothing
+// is written when any step fails, or when the output exists and the
+// confirmation does not answer Yes (false then).
 bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& request,
                      const std::filesystem::path& output, const TLutOutputProfile& profile,
-                     int size, int bits, IConfirm& confirm);
+                     int size, int bits, IConfirm& confirm, const std::string& title = {});

@@ -33,6 +33,8 @@ struct TBatchSettings {
   int Size = 0;   // EffectiveSize of the options
   int Bits = -1;  // SelectedBits of the options
   std::string CdlId;  // the correction read from CDL collections; "": the first
+  // How sources are looked up when they are resampled.
+  TLutInterpolation Interpolation = TLutInterpolation::Trilinear;
   // Without a handler the first error ends the batch and is raised to the
   // caller; a handler that answers true lets the batch go on with the next row.
   std::function<bool(const TLutFileRow&, const std::exception&)> OnError;

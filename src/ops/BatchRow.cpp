@@ -19,6 +19,11 @@ void CheckBatchOutputs(const TLutRegistry& registry, const std::vector<TLutFileR
   for (const TLutFileRow& row : rows)
     if (row.Checked) inputs.emplace(SameFileKey(row.Path()), row.Path());
   std::map<std::filesystem::path, std::filesystem::path> writtenBy;  // output key -> input
+  // Every clash is listed, so that one run shows all there is to rename.
+  std::string clashes;
+  const auto clash = [&clashes](const std::string& text) {
+    clashes += (clashes.empty() ? "" : "\n") + text;
+  };
   for (const TLutFileRow& row : rows) {
     if (!row.Checked) continue;
     const std::filesystem::path output = OutputPathFor(settings.OutputFolder, row.FileName, profile);
@@ -26,21 +31,24 @@ void CheckBatchOutputs(const TLutRegistry& registry, const std::vector<TLutFileR
     files.insert(files.begin(), output);
     for (const std::filesystem::path& file : files) {
       const std::filesystem::path key = SameFileKey(file);
-      if (const auto input = inputs.find(key); input != inputs.end())
-        throw EBatchError("Converting " + Quoted(row.Path()) + " would write over the input " +
-                          Quoted(input->second) + "; nothing was converted.");
+      if (const auto input = inputs.find(key); input != inputs.end()) {
+        clash("Converting " + Quoted(row.Path()) + " would write over the input " +
+              Quoted(input->second));
+        continue;
+      }
       const auto [first, added] = writtenBy.emplace(key, row.Path());
       if (!added)
-        throw EBatchError(Quoted(first->second) + " and " + Quoted(row.Path()) +
-                          " would both be written to " + Quoted(file) +
-                          "; nothing was converted.");
+        clash(Quoted(first->second) + " and " + Quoted(row.Path()) + " would both be written to " +
+              Quoted(file));
     }
   }
+  if (!clashes.empty()) throw EBatchError(clashes + "; nothing was converted.");
 }
 
 TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settings) {
   TReadOptions options = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
   if (!settings.CdlId.empty()) options.CdlId = settings.CdlId;  // the command line's --cdl-id
+  options.Interpolation = settings.Interpolation;
   return options;
 }
 

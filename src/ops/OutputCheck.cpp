@@ -54,14 +54,12 @@ TClipReport CountClipped(const TLutRegistry& registry, const TLutOutputProfile& 
   TClipReport report;
   const double high = UpperLimit(registry, profile);
   if (high == 0) return report;
-  bool first = true;
   Visit(lut, [&](const TLutRGB& rgb) {
     for (const double v : {rgb.R, rgb.G, rgb.B}) {
-      if (first) report.Low = report.High = v;
-      first = false;
+      if (v >= 0 && v <= high) continue;
+      if (report.Count++ == 0) report.Low = report.High = v;
       report.Low = std::min(report.Low, v);
       report.High = std::max(report.High, v);
-      if (v < 0 || v > high) ++report.Count;
     }
   });
   return report;

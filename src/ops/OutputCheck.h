@@ -11,14 +11,15 @@
 
 struct TClipReport {
   std::size_t Count = 0;  // values outside the range the profile writes
-  double Low = 0, High = 0;  // the lowest and highest of the record's values
+  double Low = 0, High = 0;  // the lowest and highest of the clipped values
 };
 
 // The values of the record (the kind the profile writes, already resampled)
 // that the profile's writer clips; none for formats that write any value.
 TClipReport CountClipped(const TLutRegistry& registry, const TLutOutputProfile& profile,
                          const TLUT& lut);
-// "3 values outside 0..1 (from -0.1 to 1.2) were clipped."; empty for none.
+// "3 values outside 0..1 (from -0.1 to 1.2) were clipped.", the range of the
+// clipped values; empty for none.
 std::string ClipWarning(const TClipReport& report);
 // For a 3DL output whose largest code readers take for another depth than
 // the bits it is written at (-1: the profile's default), which happens to a

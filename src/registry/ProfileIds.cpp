@@ -54,6 +54,36 @@ const std::unordered_map<std::string_view, std::string_view> IdOfCaption = {
 
 }  // namespace
 
+const std::vector<TProfileAlias>& ProfileAliases() {
+  // Where one program reads several profiles, the name goes to the one it
+  // is usually given (a Flame grade is a 3DL, a Nuke one an Adobe cube).
+  static const std::vector<TProfileAlias> aliases = {
+      {"resolve", "cube-resolve"},     {"davinci", "cube-resolve"},
+      {"flame", "3dl-scratch"},        {"scratch", "3dl-scratch"},
+      {"smoke", "3dl-scratch"},        {"fusion", "3dl-fusion"},
+      {"lustre", "lustre-3d"},         {"nuke", "cube-adobe"},
+      {"photoshop", "cube-adobe"},     {"aftereffects", "cube-adobe"},
+      {"iridas", "cube-adobe"},        {"premiere", "look-premiere"},
+      {"speedgrade", "look-speedgrade"}, {"truelight", "cube-truelight"},
+      {"obs", "obs-png"},              {"clf", "clf-3d"},
+      {"ctf", "clf-3d"},               {"pandora", "pandora-m3d"},
+      {"quantel", "quantel-3d"},       {"nucoda", "nucoda-3d"},
+      {"cinespace", "cinespace-3d"},   {"dolby", "dd3-dolby"},
+      {"varicam", "panasonic-vlt"},    {"clipster", "clipster-3d"},
+      {"pfclean", "pfclean-3d"},       {"hald", "hald-clut"},
+      {"shake", "shake-1d"},
+  };
+  return aliases;
+}
+
+std::vector<std::string> ProfileAliasesOf(const TLutOutputProfile& profile) {
+  const std::string id = ProfileId(profile);
+  std::vector<std::string> names;
+  for (const TProfileAlias& alias : ProfileAliases())
+    if (!id.empty() && alias.Id == id) names.emplace_back(alias.Name);
+  return names;
+}
+
 std::string ProfileId(const TLutOutputProfile& profile) {
   const auto at = IdOfCaption.find(profile.Name);
   return at == IdOfCaption.end() ? std::string() : std::string(at->second);

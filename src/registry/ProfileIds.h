@@ -4,8 +4,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/LUTFormat.h"
 
 // The profile's id; empty when it has none.
 std::string ProfileId(const TLutOutputProfile& profile);
+
+// The names people use for a profile, after the program or system that
+// reads it (`resolve`, `flame`, `nuke`): each names one profile.
+struct TProfileAlias {
+  std::string_view Name;
+  std::string_view Id;
+};
+const std::vector<TProfileAlias>& ProfileAliases();
+// The aliases of one profile, in the table's order.
+std::vector<std::string> ProfileAliasesOf(const TLutOutputProfile& profile);

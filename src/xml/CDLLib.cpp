@@ -124,8 +124,16 @@ void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl,
     const auto it = std::find_if(corrections.begin(), corrections.end(), [&](TXMLNode* c) {
       return c->Attributes["id"].Text == id;
     });
-    if (it == corrections.end())
-      throw ELUTError("No colour correction with the id \"" + id + "\" in the file.");
+    if (it == corrections.end()) {
+      // Name what there is to choose from.
+      std::string ids;
+      for (TXMLNode* c : corrections) {
+        const std::string& each = c->Attributes["id"].Text;
+        ids += (ids.empty() ? "" : ", ") + (each.empty() ? std::string("(none)") : "\"" + each + "\"");
+      }
+      throw ELUTError("No colour correction with the id \"" + id + "\" in the file; its ids: " +
+                      ids + ".");
+    }
     chosen = *it;
   }
   ReadCorrection(*chosen, cdl);

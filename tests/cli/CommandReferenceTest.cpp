@@ -53,6 +53,16 @@ const TCompletionCase CompletionCases[] = {
     {"tovilut lut2icc --class ", "display input link"},
     {"tovilut lut2icc -o out.icc --class i", "input"},
     {"tovilut merge -p 3 --over", "--overwrite"},
+    {"tovilut convert -p cube-r", "cube-resolve"},
+    {"tovilut convert -p resol", "resolve"},
+    {"tovilut merge -p fla", "flame"},
+    {"tovilut convert -b ", "default 8 10 12 14 16"},
+    {"tovilut info --input-bits 1", "10 12 14 16"},
+    {"tovilut convert --size ", "default 17 33 65"},
+    {"tovilut convert --jobs ", "1 2 4 8 16"},
+    {"tovilut apply --interp t", "trilinear tetrahedral"},
+    {"tovilut convert --cdl-id ", ""},  // an id, not a file
+    {"tovilut ev", "eval"},
 };
 
 TEST_F(CommandReference, BashCompletesCommandsOptionsAndChoices) {
@@ -66,12 +76,18 @@ TEST_F(CommandReference, BashCompletesCommandsOptionsAndChoices) {
               "; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tovilut; echo \"${COMPREPLY[*]}\"'");
     EXPECT_EQ(run.out, std::string(c.expected) + "\n") << c.line;
   }
-  // A value of an option without a list, and file arguments, are left to
-  // the shell's file name completion.
-  const TShellRun run = Shell("bash -c 'source " + script.string() +
-                              "; COMP_WORDS=(tovilut convert -o \"\"); COMP_CWORD=3; _tovilut; "
-                              "echo \"[${COMPREPLY[*]}]\"; complete -p tovilut'");
-  EXPECT_EQ(run.out, "[]\ncomplete -o default -F _tovilut tovilut\n");
+  // File names where a file is expected: -o, --second, the arguments.
+  Write("grade.cube", "");
+  Write("guide.txt", "");
+  for (const char* line : {"tovilut convert -o g", "tovilut icc2lut --second g", "tovilut info g",
+                           "tovilut eval g"}) {
+    const TShellRun run = Shell("cd '" + Dir.string() + "' && bash -c 'source " + script.string() +
+                                "; COMP_WORDS=(" + line + "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                                "_tovilut; echo \"${COMPREPLY[*]}\"'");
+    EXPECT_EQ(run.out, "grade.cube guide.txt\n") << line;
+  }
+  EXPECT_EQ(Shell("bash -c 'source " + script.string() + "; complete -p tovilut'").out,
+            "complete -o filenames -F _tovilut tovilut\n");
 }
 
 TEST_F(CommandReference, FishCompletesCommandsOptionsAndChoices) {
@@ -103,11 +119,28 @@ TEST_F(CommandReference, ManPageListsEveryCommandWithItsOptions) {
   EXPECT_TRUE(Has(page, ".TH TOVILUT 1 \"\" \"tovilut " TOVI_VERSION "\"")) << page;
   EXPECT_TRUE(Has(page, ".SH NAME\ntovilut \\- convert colour look-up tables between formats\n"));
   for (const char* command :
-       {"formats", "info", "convert", "merge", "icc2lut", "lut2icc", "hald", "apply"})
+       {"formats", "info", "convert", "merge", "icc2lut", "lut2icc", "hald", "apply", "eval"})
     EXPECT_TRUE(Has(page, std::string(".SS ") + command + "\n")) << command;
   EXPECT_TRUE(Has(page, "\\fB\\-p\\fR, \\fB\\-\\-profile\\fR \\fIPROFILE\\fR\n"));
   EXPECT_TRUE(Has(page, "(one of: display input link)"));
-  EXPECT_TRUE(Has(page, "Exit status: 0 when every file succeeded"));
+  // The synopsis shows the options a command cannot go without.
+  EXPECT_TRUE(Has(page, "\\fBconvert\\fR \\fB\\-p\\fR \\fIPROFILE\\fR \\fB\\-o\\fR \\fIOUTPUT\\fR "
+                        "[\\fIOPTIONS\\fR] \\fIFILE\\fR...\n"))
+      << page;
+  EXPECT_TRUE(Has(page, ".SH \"EXIT STATUS\"\n.TP\n.B 0\n")) << page;
+  for (const char* status : {".B 1\n", ".B 2\n", ".B 3\n", ".B 130\n"}) EXPECT_TRUE(Has(page, status));
+  EXPECT_TRUE(Has(page, ".SH \"OUTPUT PROFILES\"\n")) << page;
+  EXPECT_TRUE(Has(page, "\\fBcube\\-resolve\\fR\nCube 3D Davinci (also \\fBresolve\\fR, \\fBdavinci\\fR)\n"))
+      << page;
+  EXPECT_TRUE(Has(page, ".SH EXAMPLES\n")) << page;
+  EXPECT_TRUE(Has(page, "tovilut convert \\-p resolve \\-o resolve/ \\-r \\-\\-jobs 4 luts/\n")) << page;
+  EXPECT_TRUE(Has(page, "\\-\\-interp tetrahedral")) << page;
+  EXPECT_TRUE(Has(page, "trilinear interpolation")) << page;
+  // --help says the same in short.
+  const std::string help = Shell(std::string(TOVILUT_EXE) + " --help").out;
+  for (const char* piece : {"130  interrupted by Ctrl-C", "3    --verify", "Examples:",
+                            "tovilut info --json *.cube | jq"})
+    EXPECT_TRUE(Has(help, piece)) << piece << "\n" << help;
 }
 
 TEST_F(CommandReference, TheGenerateOptionStaysHidden) {

@@ -129,17 +129,23 @@ TEST_F(IccCommands, FailuresAreReportedAndWriteNothing) {
 }
 
 // The intent, compensation and inversion options reach the conversion: the
-// command writes what the library writes for the same request.
+// command writes what the library writes for the same request, titled with
+// what made it.
 TEST_F(IccCommands, IntentAndBlackPointCompensationOptions) {
   const fs::path tables = SaveTableProfile(Path("tables.icc"), cmsSigDisplayClass);
   const struct {
     std::string Args;
     TICCIntent Intent;
     bool BPC, Invert;
-  } rows[] = {{"", TICCIntent::Perceptual, false, false},
-              {"--intent relative --bpc", TICCIntent::RelativeColorimetric, true, false},
-              {"--intent Saturation --invert", TICCIntent::Saturation, false, true},
-              {"--intent absolute", TICCIntent::AbsoluteColorimetric, false, false}};
+    const char* Title;
+  } rows[] = {{"", TICCIntent::Perceptual, false, false,
+               "tables.icc with sRGB, forward, perceptual intent, no black point compensation"},
+              {"--intent relative --bpc", TICCIntent::RelativeColorimetric, true, false,
+               "tables.icc with sRGB, forward, relative intent, black point compensation"},
+              {"--intent Saturation --invert", TICCIntent::Saturation, false, true,
+               "tables.icc with sRGB, inverted, saturation intent, no black point compensation"},
+              {"--intent absolute", TICCIntent::AbsoluteColorimetric, false, false,
+               "tables.icc with sRGB, forward, absolute intent, no black point compensation"}};
   for (const auto& row : rows) {
     ASSERT_EQ(
         Run("icc2lut tables.icc -p 'cube 3d davinci' -s 5 -o cli.cube --overwrite " + row.Args), 0)
@@ -150,9 +156,20 @@ TEST_F(IccCommands, IntentAndBlackPointCompensationOptions) {
     request.BlackPointCompensation = row.BPC;
     TFixedConfirm yes;
     ConvertICCToLut(LutRegistry(), request, Path("lib.cube"), ProfileNamed("Cube 3D Davinci"), 5,
-                    -1, yes);
+                    -1, yes, row.Title);
     EXPECT_EQ(ReadText(Path("cli.cube")), ReadText(Path("lib.cube"))) << row.Args;
+    EXPECT_NE(ReadText(Path("cli.cube")).find(std::string("TITLE \"") + row.Title + "\"\n"),
+              std::string::npos)
+        << ReadText(Path("cli.cube"));
   }
+  // A device link has no second profile; a format without titles gets it as
+  // its first comment.
+  ASSERT_EQ(Run("lut2icc cli.cube --class link -o link.icc"), 0) << Err;
+  ASSERT_EQ(Run("icc2lut link.icc --bpc -p 3dl-scratch -o link.3dl"), 0) << Err;
+  const std::string written = ReadText(Path("link.3dl"));
+  EXPECT_EQ(written.substr(0, written.find('\n')),
+            "# TITLE \"link.icc, forward, perceptual intent, black point compensation\"")
+      << written;
 }
 
 TEST_F(IccCommands, VersionTwoProfilesAndInfo) {
@@ -171,7 +188,8 @@ TEST_F(IccCommands, VersionTwoProfilesAndInfo) {
       "  Version: 2.4\n"
       "  Description: grade\n"
       "  Copyright: Copyright (c)\n"
-      "  LUT-based tags: A2B0 (lut16), B2A0 (lut16)\n";
+      "  LUT-based tags: A2B0 (lut16), B2A0 (lut16)\n"
+      "  Calibration curves (vcgt): none\n";
   EXPECT_EQ(Out.substr(0, profileInfo.size()), profileInfo);
   EXPECT_EQ(Out.substr(profileInfo.size(), 28), "grade.cube\n  Format: Cube 3D");
   Write("broken.icc", std::string(36, 'x') + "acsp" + std::string(88, '\0'));

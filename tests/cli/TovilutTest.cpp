@@ -10,7 +10,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <sstream>
+#include <utility>
 
 #include "TestSupport.h"
 #include "core/FileIO.h"
@@ -106,6 +109,16 @@ TEST_F(Tovilut, UsageErrorsExitWithTwo) {
        "unknown option '--overwrit'; did you mean '--overwrite'?"},
       {"info --jsn " + file, "unknown option '--jsn'; did you mean '--json'?"},
       {"convert -p 3dl-scratch -b 10 -o " + Q(Dir) + " " + file, "leave out --bits"},
+      {"convert -j 0 -p cube-resolve -o " + Q(Dir) + " " + file, "--jobs must be a number of at least 1"},
+      {"convert -j -3 -p cube-resolve -o " + Q(Dir) + " " + file, "--jobs must be a number of at least 1"},
+      {"-p cube-resolve convert -o " + Q(Dir) + " " + file,
+       "tovilut: options go after the command: tovilut convert -p …"},
+      {"convert -p cube-reslove -o " + Q(Dir) + " " + file,
+       "no output profile matches 'cube-reslove'; did you mean 'cube-resolve'?"},
+      {"merge -p flme -o " + Q(Path("m")) + " " + file, "did you mean 'flame'?"},
+      {"apply --interp cubic " + file + " a.png -o b.png", "--interp"},
+      {"eval " + file + " 0.5 0.5", "give colours as R G B triples: 2 numbers given"},
+      {"eval " + file + " 0.5 0.5 x", "'x' is not a number"},
   };
   for (const Case& c : cases) {
     const TRun run = Run(c.args);
@@ -164,7 +177,7 @@ TEST_F(Tovilut, ConvertSaysWhatIsClippedAndVerifies) {
   TRun run = Run("convert --verify -p 'quantel 3d' -o " + Q(out) + " " + Q(bright));
   EXPECT_EQ(run.status, 0) << run.err;
   // Counted on the 17-point cube written.
-  EXPECT_TRUE(Has(run.err, "bright.cube: warning: 358 values outside 0..1 (from 0 to 1.2) were clipped."))
+  EXPECT_TRUE(Has(run.err, "bright.cube: warning: 358 values outside 0..1 (from 1.000781 to 1.2) were clipped."))
       << run.err;
   EXPECT_TRUE(Has(run.out, "bright.txt: largest difference 0.2")) << run.out;
 
@@ -545,6 +558,7 @@ TEST_F(Tovilut, ExistingOutputsTreatedAlikeByEveryCommand) {
   ASSERT_EQ(Run("lut2icc " + lut + " -o " + Q(icc)).status, 0);
   const fs::path taken = Write("out/identity_2.cube", "precious\n");
   const fs::path takenPicture = Write("out/taken.bmp", "precious\n");
+  const fs::path takenProfile = Write("out/taken.icc", "precious\n");
   const struct {
     std::string args;
     fs::path output;
@@ -552,7 +566,7 @@ TEST_F(Tovilut, ExistingOutputsTreatedAlikeByEveryCommand) {
       {"convert -p cube-resolve -o " + Q(Path("out")) + " " + lut, taken},
       {"merge -p cube-resolve -o " + Q(taken) + " " + lut, taken},
       {"icc2lut " + Q(icc) + " -p cube-resolve -o " + Q(taken), taken},
-      {"lut2icc " + lut + " -o " + Q(taken), taken},
+      {"lut2icc " + lut + " -o " + Q(takenProfile), takenProfile},
       {"apply " + lut + " " + Q(Path("h.bmp")) + " -o " + Q(takenPicture), takenPicture},
       {"hald " + Q(takenPicture), takenPicture},
   };
@@ -784,9 +798,253 @@ TEST_F(Tovilut, JobsChangeNothingButTheTime) {
       EXPECT_EQ(results[0][2], results[1][2]);
       EXPECT_TRUE(Has(results[0][1], "m_broken.cube:1:")) << results[0][1];
       EXPECT_EQ(Has(results[0][2], "quantel"), keepGoing) << results[0][2];
-      EXPECT_TRUE(Has(results[0][1], "hot.cube: warning: 605 values outside 0..1 (from 0 to 1.5)"))
+      EXPECT_TRUE(Has(results[0][1], "hot.cube: warning: 605 values outside 0..1 (from 1.001587 to 1.5)"))
           << results[0][1];
       EXPECT_EQ(Has(results[0][0], "hot.3dl: largest difference"), verify) << results[0][0];
+    }
+}
+
+// Ctrl-C (SIGINT) or SIGTERM stops a batch between files, with 130 or 143
+// and how far it got. The test stops reading the batch's stdout, so that the
+// batch waits on a full pipe and cannot end before the signal comes.
+TEST_F(Tovilut, SignalsEndABatchWithTheirStatusAndCount) {
+  const std::string cube = ReadText(DataFile("cube/identity_2.cube"));
+  constexpr int files = 1500;
+  for (int i = 0; i < files; ++i) Write("in/l" + std::to_string(i) + ".cube", cube);
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    const fs::path out = Path("out" + std::to_string(signal));
+    const std::string command = "exec " + std::string(TOVILUT_EXE) + " convert -j 1 -s 2 -p cube-resolve -o " +
+                                Q(out) + " " + Q(Path("in")) + " </dev/null 2>" + Q(Path("err.txt"));
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::dup2(pipeEnds[1], STDOUT_FILENO);
+      ::close(pipeEnds[0]);
+      ::close(pipeEnds[1]);
+      ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    FILE* stream = ::fdopen(pipeEnds[0], "r");
+    char line[4096];
+    ASSERT_NE(std::fgets(line, sizeof line, stream), nullptr);  // the batch has begun
+    EXPECT_TRUE(Has(line, " -> ")) << line;
+    ::kill(pid, signal);
+    while (std::fgets(line, sizeof line, stream)) {
+    }
+    std::fclose(stream);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
+    EXPECT_EQ(WEXITSTATUS(raw), status);
+    const std::string err = ReadText(Path("err.txt"));
+    const std::string start = "tovilut: interrupted after ";
+    const std::string end = " of " + std::to_string(files) + " files\n";
+    ASSERT_TRUE(Has(err, start) && Has(err, end)) << err;
+    const int done = std::stoi(err.substr(err.find(start) + start.size()));
+    EXPECT_GT(done, 0);
+    EXPECT_LT(done, files);
+    std::size_t written = 0;
+    for (const auto& entry : fs::directory_iterator(out)) written += entry.is_regular_file();
+    EXPECT_EQ(written, static_cast<std::size_t>(done)) << "no unfinished file is left";
+  }
+}
+
+// Every command that writes takes -q, which silences its stdout only; lut2icc
+// warns about an extension that is not a profile's, as the others do.
+TEST_F(Tovilut, QuietOnEveryCommandThatWrites) {
+  const std::string lut = Q(DataFile("cube/identity_2.cube"));
+  ASSERT_EQ(Run("lut2icc " + lut + " --class display -o " + Q(Path("d.icc"))).status, 0);
+  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
+  const std::string commands[] = {
+      "convert -p cube-resolve -o " + Q(Path("out")) + " " + lut,
+      "merge -p cube-resolve -o " + Q(Path("m.cube")) + " " + lut,
+      "icc2lut " + Q(Path("d.icc")) + " -p cube-resolve -o " + Q(Path("i.cube")),
+      "lut2icc " + lut + " -o " + Q(Path("l.icc")),
+      "hald " + Q(Path("h2.bmp")),
+      "apply " + lut + " " + Q(Path("h.bmp")) + " -o " + Q(Path("g.png")),
+  };
+  for (const std::string& args : commands) {
+    const TRun run = Run(args + " -q");
+    EXPECT_EQ(run.status, 0) << args << run.err;
+    EXPECT_EQ(run.out, "") << args;
+    EXPECT_EQ(run.err, "") << args;
+    const std::string name = args.substr(0, args.find(' '));
+    EXPECT_TRUE(Has(Run(name + " --help").out, "failures and warnings still go to stderr")) << name;
+    // Kept outputs are not listed either.
+    EXPECT_EQ(Run(args + " -q --skip-existing").out, "") << args;
+  }
+  const TRun run = Run("lut2icc " + lut + " -o " + Q(Path("x.cube")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.err, "tovilut: warning: 'x.cube' does not end in .icc or .icm, the extensions of ICC profiles"))
+      << run.err;
+  EXPECT_FALSE(Has(Run("lut2icc " + lut + " -o " + Q(Path("y.ICM"))).err, "warning")) << "any letter case";
+}
+
+// What failed is named: the line and value, the ids there are, the folder.
+TEST_F(Tovilut, MessagesNameWhatFailed) {
+  const fs::path bad = Write("bad.cube", "LUT_3D_SIZE 2\n0 0 0\nabc 1 1\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  const fs::path ccc = Write("looks.ccc", "<ColorCorrectionCollection>\n"
+                                          "<ColorCorrection id=\"a\"><SOPNode><Slope>1 1 1</Slope></SOPNode></ColorCorrection>\n"
+                                          "<ColorCorrection id=\"b\"><SOPNode><Slope>1 1 1</Slope></SOPNode></ColorCorrection>\n"
+                                          "</ColorCorrectionCollection>\n");
+  const struct {
+    std::string args;
+    const char* message;
+  } cases[] = {
+      {"info " + Q(bad),
+       "bad.cube:3: read as Cube 3D: Incomplete file: the line 'abc 1 1' was skipped: 'abc' is not a number.\n"},
+      {"convert --cdl-id c -p cube-resolve -o " + Q(Path("out")) + " " + Q(ccc),
+       "No colour correction with the id \"c\" in the file; its ids: \"a\", \"b\".\n"},
+      {"lut2icc " + Q(DataFile("cube/identity_2.cube")) + " -o /sys/tovilut-test.icc",
+       "Permission denied: the folder \"/sys\" cannot be written to."},
+  };
+  for (const auto& c : cases) {
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.status, 1) << c.args;
+    EXPECT_TRUE(Has(run.err, c.message)) << c.args << "\n" << run.err;
+  }
+  // A file that is only short keeps its plain message.
+  EXPECT_TRUE(Has(Run("info " + Q(Write("short.cube", "LUT_3D_SIZE 2\n0 0 0\n"))).err,
+                  "short.cube: read as Cube 3D: Incomplete file.\n"));
+}
+
+// Clashes are listed all at once; --keep-going ends with its count and status 1.
+TEST_F(Tovilut, BatchClashesAllAtOnceAndKeepGoingCounts) {
+  const std::string cube = ReadText(DataFile("cube/identity_2.cube"));
+  for (const char* file : {"d1/a.cube", "d2/a.cube", "d1/b.cube", "d2/b.cube"}) Write(file, cube);
+  TRun run = Run("convert -p cube-resolve -o " + Q(Path("out")) + " " + Q(Path("d1")) + " " + Q(Path("d2")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "would both be written to \"" + (Path("out") / "a.cube").string() + "\"\n"))
+      << run.err;
+  EXPECT_TRUE(Has(run.err, "would both be written to \"" + (Path("out") / "b.cube").string() +
+                               "\"; nothing was converted.\n"))
+      << run.err;
+
+  Write("d3/broken.cube", "LUT_3D_SIZE abc\n");
+  Write("d3/c.cube", cube);
+  Write("d3/d.cube", cube);
+  run = Run("convert -q --keep-going -p cube-resolve -o " + Q(Path("out3")) + " " + Q(Path("d3")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "\n2 converted, 1 failed\n")) << run.err;
+}
+
+// info: failed files in the JSON array; text from files shown without its
+// control characters, and JSON that every parser takes; -0 and 32-bit
+// float bounds as they were written.
+TEST_F(Tovilut, InfoShowsWhatFilesHoldSafely) {
+  const fs::path odd = Write("odd.cube", "# red \x1b[31malert\x1b[0m\n# caf\xe9 \xff\nTITLE \"bell\x07\"\n"
+                                        "DOMAIN_MIN -0 -0 -0\nDOMAIN_MAX 2 2 2\nLUT_3D_SIZE 2\n"
+                                        "0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+  const fs::path broken = Write("broken.cube", "LUT_3D_SIZE abc\n");
+  TRun run = Run("info " + Q(odd));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(Has(run.out, "\x1b")) << run.out;
+  EXPECT_FALSE(Has(run.out, "\x07")) << run.out;
+  EXPECT_TRUE(Has(run.out, "red \\x1b[31malert\\x1b[0m")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Input domain: 0 .. 2\n")) << run.out;
+
+  run = Run("info --json " + Q(odd) + " " + Q(Path("missing.cube")) + " " + Q(broken));
+  EXPECT_EQ(run.status, 1);
+  const fs::path json = Write("doc.json", run.out);
+  const TRun parsed = RunShell(
+      "python3 -c 'import json,sys; d=json.load(open(sys.argv[1], encoding=\"utf-8\")); "
+      "print(len(d)); print(d[0][\"comments\"]); print(d[0][\"domain\"]); "
+      "print([(\"error\" in e, e.get(\"line\")) for e in d]); print(d[2][\"error\"])' " + Q(json));
+  EXPECT_EQ(parsed.status, 0) << parsed.err << run.out;
+  EXPECT_EQ(parsed.out,
+            "3\n['red \\x1b[31malert\\x1b[0m', 'caf\xef\xbf\xbd \xef\xbf\xbd']\n"
+            "{'min': [0, 0, 0], 'max': [2, 2, 2]}\n"
+            "[(False, None), (True, None), (True, 1)]\n"
+            "read as Cube 3D: 'abc' is not a valid integer value\n")
+      << parsed.err;
+
+  // A bound read as a 32-bit float shows, and is written, as it was typed.
+  const fs::path spi = Write("log.spi1d", "Version 1\nFrom -0.1 1.1\nLength 2\nComponents 1\n{\n0\n1\n}\n");
+  run = Run("info " + Q(spi));
+  EXPECT_TRUE(Has(run.out, "Input domain: -0.1 .. 1.1\n")) << run.out << run.err;
+  run = Run("convert -q -p cube-1d -o " + Q(Path("out")) + " " + Q(spi));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(ReadText(Path("out/log.cube")), "\nDOMAIN_MIN -0.1 -0.1 -0.1\nDOMAIN_MAX 1.1 1.1 1.1\n"))
+      << ReadText(Path("out/log.cube"));
+}
+
+// eval prints each colour through the LUT, worked out here from the nodes:
+// over the file's domain, through its shaper, with either interpolation.
+TEST_F(Tovilut, EvalPrintsColoursThroughTheLut) {
+  // Node values 0..7 in red, their squares in green, a constant in blue.
+  std::string text = "LUT_3D_SIZE 2\nDOMAIN_MIN -1 -1 -1\nDOMAIN_MAX 3 3 3\n";
+  for (int i = 0; i < 8; ++i)  // red fastest
+    text += std::to_string(i) + " " + std::to_string(i * i) + " 0.25\n";
+  const fs::path wide = Write("wide.cube", text);
+  const auto node = [](int r, int g, int b) { return static_cast<double>(r + 2 * g + 4 * b); };
+  const auto trilinear = [&](double r, double g, double b) {
+    double sum = 0;
+    for (int i = 0; i < 8; ++i) {
+      const int R = i & 1, G = i >> 1 & 1, B = i >> 2 & 1;
+      sum += (R ? r : 1 - r) * (G ? g : 1 - g) * (B ? b : 1 - b) * node(R, G, B);
+    }
+    return sum;
+  };
+  // Inputs over -1..3: 0 is a quarter of the way.
+  TRun run = Run("eval " + Q(wide) + " 0 1 2 3 3 3");
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::istringstream lines(run.out);
+  double r, g, b;
+  lines >> r >> g >> b;
+  EXPECT_NEAR(r, trilinear(0.25, 0.5, 0.75), 1e-12);
+  EXPECT_EQ(b, 0.25);
+  lines >> r >> g >> b;
+  EXPECT_EQ(r, 7);
+  EXPECT_EQ(g, 49);
+
+  // On the diagonal, tetrahedral weighs the two ends alone.
+  run = Run("eval --interp tetrahedral " + Q(wide) + " 1 1 1");
+  EXPECT_EQ(run.out, "3.5 24.5 0.25\n") << run.err;
+  run = Run("eval " + Q(wide) + " 1 1 1");
+  EXPECT_EQ(run.out, "3.5 17.5 0.25\n") << run.err;
+
+  // stdin with "-", and JSON.
+  run = RunShell("(printf '1 1 1\\n-1,-1,-1\\n' | " + std::string(TOVILUT_EXE) + " eval --json " +
+                 Q(wide) + " -)");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "[{\"in\":[1,1,1],\"out\":[3.5,17.5,0.25]},{\"in\":[-1,-1,-1],\"out\":[0,0,0.25]}]\n");
+
+  // A shaper halves every input before the cube.
+  const fs::path shaped = Write("shaped.cube", "LUT_1D_SIZE 2\nLUT_3D_SIZE 2\n0 0 0\n0.5 0.5 0.5\n" +
+                                                   text.substr(text.find("0 0 0.25")));
+  run = Run("eval " + Q(shaped) + " 1 0.5 0");
+  std::istringstream shapedLine(run.out);
+  shapedLine >> r >> g >> b;
+  EXPECT_NEAR(r, trilinear(0.5, 0.25, 0), 1e-12) << run.out << run.err;
+
+  run = Run("eval " + Q(Path("missing.cube")) + " 0 0 0");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.err, "missing.cube: Cannot open file")) << run.err;
+}
+
+// --interp reaches the resampling of convert and merge: the middle node of
+// a 3-point cube from a 2-point one is the mean of the two diagonal ends
+// (tetrahedral) or of all eight nodes (trilinear).
+TEST_F(Tovilut, InterpolationReachesConvertAndMerge) {
+  const fs::path source = Write("s.cube", "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 0 0\n0 0 0\n"
+                                          "0 0 0\n0 0 0\n0 0 0\n1 1 1\n");
+  const struct {
+    std::string args;
+    fs::path output;
+  } commands[] = {
+      {"convert -q -s 3 -p cube-resolve -o " + Q(Path("out")), Path("out/s.cube")},
+      {"merge -q -s 3 -p cube-resolve -o " + Q(Path("m.cube")), Path("m.cube")},
+  };
+  for (const auto& c : commands)
+    for (const auto& [interp, middle] : {std::pair{"trilinear", 0.25}, std::pair{"tetrahedral", 0.5}}) {
+      const TRun run = Run(c.args + " --overwrite --interp " + interp + " " + Q(source));
+      ASSERT_EQ(run.status, 0) << c.args << run.err;
+      TLUT lut;
+      LutRegistry().LoadLut(c.output, lut, -1);
+      EXPECT_EQ(lut.Cube(1, 1, 1).R, middle) << c.args << interp;
     }
 }
 

@@ -1,5 +1,11 @@
 #include "core/LUT.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
 #include "TestSupport.h"
 #include "core/Errors.h"
 
@@ -155,5 +161,76 @@ TEST(LUT, SizeLimits) {
     EXPECT_STREQ(e.what(),
                  "The current version cannot process LUTs more than 100x100x100.\r\n"
                  "In general, 64x64x64 is definitely enough for 3D LUTs.");
+  }
+}
+
+// Tetrahedral lookup against barycentric coordinates worked out from the
+// geometry: of the six tetrahedra around the cell's diagonal, the one whose
+// coordinates are all non-negative holds the point, and its four corners
+// are weighed by them. Trilinear is the product of the axis weights. The
+// 8-bit fast path gives what the pixel lookup gives, in both.
+TEST(LUT, TetrahedralAndTrilinearAgainstTheGeometry) {
+  TLUT lut = MakeCube(3);
+  const auto corner = [&](int r, int g, int b) { return lut.Cube(r, g, b); };
+  // The cell from node 1 to node 2 on every axis.
+  const auto tetrahedral = [&](const TLutRGB& f) {
+    static const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    const double x[3] = {f.R, f.G, f.B};
+    for (const auto& order : orders) {
+      // Corners: 0, then steps along the axes in this order; the point is
+      // inside when its coordinates along the path decrease.
+      if (x[order[0]] < x[order[1]] || x[order[1]] < x[order[2]]) continue;
+      const double w[4] = {1 - x[order[0]], x[order[0]] - x[order[1]], x[order[1]] - x[order[2]], x[order[2]]};
+      int at[3] = {1, 1, 1};
+      TLutRGB sum;
+      for (int k = 0; k < 4; ++k) {
+        if (k > 0) at[order[k - 1]] = 2;
+        const TLutRGB c = corner(at[0], at[1], at[2]);
+        sum = {sum.R + w[k] * c.R, sum.G + w[k] * c.G, sum.B + w[k] * c.B};
+      }
+      return sum;
+    }
+    return TLutRGB{};
+  };
+  const auto trilinear = [&](const TLutRGB& f) {
+    TLutRGB sum;
+    for (int i = 0; i < 8; ++i) {
+      const int r = i >> 2 & 1, g = i >> 1 & 1, b = i & 1;
+      const double w = (r ? f.R : 1 - f.R) * (g ? f.G : 1 - f.G) * (b ? f.B : 1 - f.B);
+      const TLutRGB c = corner(1 + r, 1 + g, 1 + b);
+      sum = {sum.R + w * c.R, sum.G + w * c.G, sum.B + w * c.B};
+    }
+    return sum;
+  };
+  std::uint64_t state = 7;
+  const auto next = [&] {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  double apart = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const TLutRGB f{next(), next(), next()};
+    const TLutRGB x{0.5 + f.R / 2, 0.5 + f.G / 2, 0.5 + f.B / 2};
+    lut.Interpolation = TLutInterpolation::Tetrahedral;
+    const TLutRGB t = lut.ApplyToColor(x), te = tetrahedral(f);
+    lut.Interpolation = TLutInterpolation::Trilinear;
+    const TLutRGB l = lut.ApplyToColor(x), le = trilinear(f);
+    for (const auto& [got, want] : {std::pair{t.R, te.R}, std::pair{t.G, te.G}, std::pair{t.B, te.B},
+                                    std::pair{l.R, le.R}, std::pair{l.G, le.G}, std::pair{l.B, le.B}})
+      ASSERT_NEAR(got, want, 1e-12) << x.R << " " << x.G << " " << x.B;
+    apart = std::max(apart, std::abs(t.R - l.R));
+  }
+  EXPECT_GT(apart, 1e-3);  // the two are told apart on this cube
+
+  lut.Interpolation = TLutInterpolation::Tetrahedral;
+  std::vector<std::uint8_t> pixels(3 * 4096);
+  for (std::uint8_t& p : pixels) p = static_cast<std::uint8_t>(next() * 256);
+  std::vector<std::uint8_t> fast = pixels;
+  lut.ApplyToBGR8(fast.data(), 4096);
+  for (std::size_t i = 0; i < pixels.size(); i += 3) {
+    const TLutPixel y = lut.ApplyToPixel({pixels[i + 2], pixels[i + 1], pixels[i], 8}, 8);
+    ASSERT_EQ(fast[i], y.B);
+    ASSERT_EQ(fast[i + 1], y.G);
+    ASSERT_EQ(fast[i + 2], y.R);
   }
 }

@@ -74,6 +74,24 @@ TEST(FormatFixed, FifteenDigitsThenHalvesAwayFromZero) {
   for (const Case& c : cases) EXPECT_EQ(FormatFixed(c.decimals, c.value), c.text) << c.value;
 }
 
+// Domain bounds: zero without a sign, and a bound read as a 32-bit float
+// printed as that float (which reads back as it); doubles keep every digit.
+TEST(FormatShortest, ZeroWithoutSignAndFloatsAsTheyWere) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {-0.0, "0"},         {0.0, "0"},           {static_cast<double>(-0.1f), "-0.1"},
+      {-0.1, "-0.1"},      {0.0625, "0.0625"},   {static_cast<double>(1.7f), "1.7"},
+      {1.0 / 3, "0.3333333333333333"}, {-1e6, "-1e+06"}, {0.1 + 0.2, "0.30000000000000004"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatShortest(c.value), c.text) << c.value;
+  float back = 0;
+  const std::string text = FormatShortest(static_cast<double>(0.3f));
+  std::from_chars(text.data(), text.data() + text.size(), back);
+  EXPECT_EQ(back, 0.3f);
+}
+
 // Away from ties, fixed printing is exact decimal rounding of the double, as
 // the standard library prints it (a zero result without its sign): checked
 // on random values of the sizes LUTs hold, at every precision.

@@ -33,7 +33,11 @@ TEST_F(ICCProfileInfo, LinesForEachKindOfProfile) {
       {WriteOurs("display.icc", TICCProfileKind::Display, TICCVersion::V2),
        {"Class: Display Device Profile", "Color space: RGB", "PCS: XYZ", "Version: 2.4",
         "Description: caf?", "Copyright: Copyright (c)",
-        "LUT-based tags: A2B0 (lut16), B2A0 (lut16)"}},
+        "LUT-based tags: A2B0 (lut16), B2A0 (lut16)", "Calibration curves (vcgt): none"}},
+      {SaveCalibratedDisplayProfile(Path("calibrated.icc")),
+       {"Class: Display Device Profile", "Color space: RGB", "PCS: XYZ", "Version: 4.4",
+        "Description: sRGB built-in", "Copyright: No copyright, use freely",
+        "LUT-based tags: none", "Calibration curves (vcgt): yes"}},
       {SaveTableProfile(Path("tables.icc"), cmsSigColorSpaceClass),
        {"Class: Color Space Conversion Profile", "Color space: RGB", "PCS: Lab", "Version: 4.3",
         "Description: Tables for each intent", "Copyright: Tables for each intent",
@@ -42,7 +46,7 @@ TEST_F(ICCProfileInfo, LinesForEachKindOfProfile) {
       {SaveGrayProfile(Path("gray.icc"), cmsSigDisplayClass),
        {"Class: Display Device Profile", "Color space: GRAY", "PCS: XYZ", "Version: 4.4",
         "Description: gray built-in", "Copyright: No copyright, use freely",
-        "LUT-based tags: none"}},
+        "LUT-based tags: none", "Calibration curves (vcgt): none"}},
   };
   for (const auto& row : rows) {
     EXPECT_TRUE(IsICCProfileFile(row.File)) << row.File;

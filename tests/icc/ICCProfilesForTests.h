@@ -133,6 +133,17 @@ inline std::filesystem::path SaveGrayProfile(const std::filesystem::path& file,
   return file;
 }
 
+// An sRGB display profile that carries video card calibration curves (vcgt).
+inline std::filesystem::path SaveCalibratedDisplayProfile(const std::filesystem::path& file) {
+  cmsHPROFILE h = cmsCreate_sRGBProfile();
+  cmsToneCurve* gamma = cmsBuildGamma(nullptr, 1.1);
+  const cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+  cmsWriteTag(h, cmsSigVcgtTag, curves);
+  cmsFreeToneCurve(gamma);
+  icc_fixtures::Save(h, file);
+  return file;
+}
+
 // A look in Lab: brighter, more contrast, hue turned, more saturation.
 inline std::filesystem::path SaveAbstractProfile(const std::filesystem::path& file) {
   cmsHPROFILE h = cmsCreateBCHSWabstractProfile(17, 5, 1.1, 10, 20, 0, 0);

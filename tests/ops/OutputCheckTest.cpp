@@ -38,6 +38,10 @@ TEST_F(OutputCheck, ClippingIsCountedWhereTheWriterClipsAndNowhereElse) {
   curves.Curve(3).R = 1.5;
   EXPECT_EQ(CountClipped(registry, ProfileNamed("Codex 1D, Sony SRW-1, Scratch 1D"), curves).Count, 0u);
   EXPECT_EQ(CountClipped(registry, ProfileNamed("Quantel 1D"), curves).Count, 1u);
+  // The range is that of the clipped values, not of all the data (0 .. 1.5).
+  curves.Curve(2).G = 1.25;
+  EXPECT_EQ(ClipWarning(CountClipped(registry, ProfileNamed("Quantel 1D"), curves)),
+            "2 values outside 0..1 (from 1.25 to 1.5) were clipped.");
 }
 
 // A 3DL table far below full scale reads back at a lower depth (as the
