@@ -158,7 +158,7 @@ TReadOptions CliReadOptions(std::string_view inputBits, std::string_view interpo
   TReadOptions options;
   options.InputBits = ParseBits(inputBits);
   options.Interpolation = interpolation == "tetrahedral" ? TLutInterpolation::Tetrahedral
-                                                          : TLutInterpolation::Trilinear;
+                                                         : TLutInterpolation::Trilinear;
   return options;
 }
 

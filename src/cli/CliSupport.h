@@ -92,7 +92,8 @@ void AddInterpolationOption(CLI::App& command, std::string& interpolation);
 
 // The read options of a command line: --input-bits, and --interp (a word
 // the option has already checked).
-TReadOptions CliReadOptions(std::string_view inputBits, std::string_view interpolation = "trilinear");
+TReadOptions CliReadOptions(std::string_view inputBits,
+                            std::string_view interpolation = "trilinear");
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();

@@ -25,7 +25,9 @@ struct TCliOptionRef {
   bool Repeats = false;  // a positional that takes several values
   bool Positional() const { return Short.empty() && Long.empty(); }
   // What the completions offer: the choices, else the suggestions.
-  const std::vector<std::string>& Offered() const { return Choices.empty() ? Suggestions : Choices; }
+  const std::vector<std::string>& Offered() const {
+    return Choices.empty() ? Suggestions : Choices;
+  }
 };
 
 struct TCliCommandRef {

@@ -71,7 +71,8 @@ int RunEval(const TEvalOptions& o) {
   for (const TLutRGB& in : colours) {
     const TLutRGB out = lut.ApplyToColor(in);
     if (o.Json) {
-      json.push_back(TJsonObject().AddRaw("in", JsonTriple(in)).AddRaw("out", JsonTriple(out)).Text());
+      json.push_back(
+          TJsonObject().AddRaw("in", JsonTriple(in)).AddRaw("out", JsonTriple(out)).Text());
     } else {
       std::cout << FormatShortest(out.R) << " " << FormatShortest(out.G) << " "
                 << FormatShortest(out.B) << "\n";
@@ -89,8 +90,7 @@ TCommand AddEvalCommand(CLI::App& app) {
       "eval", "Print colours through a LUT, one line of R G B out for each R G B in");
   auto o = std::make_shared<TEvalOptions>();
   cmd->add_option("LUT", o->Lut, "LUT file in any readable format")->required();
-  cmd->add_option("RGB", o->Values,
-                  "Input colours as R G B triples, or - to read them from stdin")
+  cmd->add_option("RGB", o->Values, "Input colours as R G B triples, or - to read them from stdin")
       ->required();
   cmd->add_flag("--json", o->Json, "Print an array of {\"in\": [R,G,B], \"out\": [R,G,B]}");
   AddInputBitsOption(*cmd, o->InputBits);

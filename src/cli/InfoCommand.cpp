@@ -96,7 +96,8 @@ int RunInfo(const TInfoOptions& o) {
         continue;
       }
       std::cout << TerminalText(file) << "\n  Format: " << format << "\n";
-      for (const std::string& line : LutInfoLines(lut)) std::cout << "  " << TerminalText(line) << "\n";
+      for (const std::string& line : LutInfoLines(lut))
+        std::cout << "  " << TerminalText(line) << "\n";
       std::cout << "  Integer codes read at: " << BitsText(lut, inputBits) << "\n";
       // The input codes' depth (a 3DL shaper, an Autodesk 1D name), apart from the table's.
       if (lut.InputCodeBits > 0)
@@ -109,7 +110,8 @@ int RunInfo(const TInfoOptions& o) {
       if (o.Json) {
         TJsonObject failure;
         failure.Add("file", file).Add("error", std::string_view(e.what()));
-        if (const std::size_t line = ErrorLine(e)) failure.Add("line", static_cast<long long>(line));
+        if (const std::size_t line = ErrorLine(e))
+          failure.Add("line", static_cast<long long>(line));
         json.push_back(failure.Text());
       }
     }

@@ -48,11 +48,10 @@ int main(int argc, char** argv) {
   CLI::App app{"Tovi LUT Converter: convert colour look-up tables between formats.", "tovilut"};
   app.set_version_flag("--version", std::string("tovilut ") + TOVI_VERSION);
   app.require_subcommand(1);
-  const std::vector<TCommand> commands = {AddFormatsCommand(app), AddInfoCommand(app),
-                                          AddConvertCommand(app), AddMergeCommand(app),
-                                          AddIcc2LutCommand(app), AddLut2IccCommand(app),
-                                          AddHaldCommand(app), AddApplyCommand(app),
-                                          AddEvalCommand(app)};
+  const std::vector<TCommand> commands = {
+      AddFormatsCommand(app), AddInfoCommand(app),    AddConvertCommand(app),
+      AddMergeCommand(app),   AddIcc2LutCommand(app), AddLut2IccCommand(app),
+      AddHaldCommand(app),    AddApplyCommand(app),   AddEvalCommand(app)};
   AddGenerateOption(app);
   // Set after the commands, which would otherwise inherit it.
   app.footer(HelpFooter());
@@ -73,8 +72,8 @@ int main(int argc, char** argv) {
       first != "--version" && first.rfind("--generate", 0) != 0)
     for (int i = 2; i < argc; ++i)
       if (std::find(names.begin(), names.end(), argv[i]) != names.end()) {
-        std::cerr << "tovilut: options go after the command: tovilut " << argv[i] << " "
-                  << first << " …" << std::endl;
+        std::cerr << "tovilut: options go after the command: tovilut " << argv[i] << " " << first
+                  << " …" << std::endl;
         return 2;
       }
   try {

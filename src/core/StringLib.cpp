@@ -319,7 +319,8 @@ std::string FormatShortest(double value) {
   const float single = static_cast<float>(value);
   if (static_cast<double>(single) == value) {
     const auto singleEnd = std::to_chars(buffer, buffer + sizeof buffer, single).ptr;
-    if (singleEnd - buffer < static_cast<std::ptrdiff_t>(text.size())) text.assign(buffer, singleEnd);
+    if (singleEnd - buffer < static_cast<std::ptrdiff_t>(text.size()))
+      text.assign(buffer, singleEnd);
   }
   return text;
 }

@@ -72,13 +72,14 @@ TICCProfileInfo ReadICCProfileInfo(const std::filesystem::path& fileName) {
 std::vector<std::string> ICCProfileInfoLines(const TICCProfileInfo& info) {
   std::string tags;
   for (const std::string& tag : info.LutTags) tags += (tags.empty() ? "" : ", ") + tag;
-  std::vector<std::string> lines = {"Class: " + ProfileClassName(info.ProfileClass),
-                                    "Color space: " + SignatureWord(info.ColorSpace),
-                                    "PCS: " + SignatureWord(info.ConnectionSpace),
-                                    "Version: " + VersionText(info.Version),
-                                    "Description: " + info.Description,
-                                    "Copyright: " + info.Copyright,
-                                    "LUT-based tags: " + (tags.empty() ? std::string("none") : tags)};
+  std::vector<std::string> lines = {
+      "Class: " + ProfileClassName(info.ProfileClass),
+      "Color space: " + SignatureWord(info.ColorSpace),
+      "PCS: " + SignatureWord(info.ConnectionSpace),
+      "Version: " + VersionText(info.Version),
+      "Description: " + info.Description,
+      "Copyright: " + info.Copyright,
+      "LUT-based tags: " + (tags.empty() ? std::string("none") : tags)};
   if (info.ProfileClass == Signature("mntr"))
     lines.push_back(std::string("Calibration curves (vcgt): ") +
                     (info.CalibrationCurves ? "yes" : "none"));

@@ -129,10 +129,11 @@ void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl,
       std::string ids;
       for (TXMLNode* c : corrections) {
         const std::string& each = c->Attributes["id"].Text;
-        ids += (ids.empty() ? "" : ", ") + (each.empty() ? std::string("(none)") : "\"" + each + "\"");
+        ids +=
+            (ids.empty() ? "" : ", ") + (each.empty() ? std::string("(none)") : "\"" + each + "\"");
       }
-      throw ELUTError("No colour correction with the id \"" + id + "\" in the file; its ids: " +
-                      ids + ".");
+      throw ELUTError("No colour correction with the id \"" + id +
+                      "\" in the file; its ids: " + ids + ".");
     }
     chosen = *it;
   }

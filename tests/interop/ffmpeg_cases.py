@@ -1,7 +1,8 @@
 """FFmpeg as the oracle: its lut3d filter reads .cube, .3dl, .dat and .m3d
 files (chosen by extension), its lut1d filter 1D .cube files. Colours go
 through as one row of 32-bit float planar video (gbrpf32le), with trilinear
-or linear interpolation.
+or linear interpolation; deep pictures are graded by both programs with the
+same interpolation, trilinear or tetrahedral.
 
 FFmpeg follows other rules than ours for three of them, and the suite checks
 that the difference is exactly that rule, so a change on either side shows:
@@ -167,8 +168,9 @@ def picture_pixels(path):
     return struct.unpack("<%df" % (len(data) // 4), data)
 
 
-def picture_case(tools, src, ext, pix_fmt):
-    """A deep picture FFmpeg makes, graded by `apply` and by FFmpeg's lut3d."""
+def picture_case(tools, src, ext, pix_fmt, interp):
+    """A deep picture FFmpeg makes, graded by `apply` and by FFmpeg's lut3d,
+    both with the same interpolation."""
     picture = tools.path("pictures", "source." + ext)
     graded = tools.path("pictures", "graded." + ext)
     theirs = tools.path("pictures", "theirs." + ext)
@@ -177,10 +179,10 @@ def picture_case(tools, src, ext, pix_fmt):
             os.remove(f)
     run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=96x64",
          "-frames:v", "1", "-pix_fmt", pix_fmt, picture])
-    run([tools.tovilut, "apply", "-q", src.cube(33), picture, "-o", graded])
+    run([tools.tovilut, "apply", "-q", "--interp", interp, src.cube(33), picture, "-o", graded])
     escaped = src.cube(33).replace("\\", "\\\\").replace(":", "\\:").replace("'", "\\'")
     run(["ffmpeg", "-nostdin", "-v", "error", "-y", "-i", picture,
-         "-vf", "lut3d=file='%s':interp=trilinear" % escaped, "-pix_fmt", pix_fmt, theirs])
+         "-vf", "lut3d=file='%s':interp=%s" % (escaped, interp), "-pix_fmt", pix_fmt, theirs])
     ours, ffmpeg = picture_pixels(graded), picture_pixels(theirs)
     if len(ours) != len(ffmpeg):
         raise RuntimeError("%d samples beside %d" % (len(ours), len(ffmpeg)))
@@ -189,9 +191,11 @@ def picture_case(tools, src, ext, pix_fmt):
 
 # Deep pictures graded by `apply` against FFmpeg's lut3d on the same file.
 PICTURES = (
-    ("exr", "gbrpf32le", "33, float", 1e-6, "float OpenEXR graded in float by both"),
-    ("dpx", "gbrp10le", "33, 10 bits", 1.5 / 1023,
+    ("exr", "gbrpf32le", "trilinear", "33, float", 1e-6, "float OpenEXR graded in float by both"),
+    ("dpx", "gbrp10le", "trilinear", "33, 10 bits", 1.5 / 1023,
      "10-bit DPX: FFmpeg grades at 10 bits, we in float; each rounds once"),
+    ("tif", "rgb48le", "tetrahedral", "33, 16 bits, tetrahedral", 4.0 / 65535,
+     "16-bit TIFF, tetrahedral in both: FFmpeg grades in float from 16 bits; each rounds once"),
 )
 
 HALD_NOTE = "haldclut filter, trilinear; FFmpeg's own conversion of the CLUT's codes"
@@ -209,9 +213,9 @@ def cases(tools):
     row = Row("Hald CLUT", GRADED, PROGRAM, "level 12 (144)", 1e-2,
               "we read it resampled onto 100 points: that resampling and FFmpeg's conversion")
     yield row, functools.partial(hald_graded_case, tools, src, 12)
-    for ext, pix_fmt, size, quantum, note in PICTURES:
+    for ext, pix_fmt, interp, size, quantum, note in PICTURES:
         row = Row("Picture (.%s)" % ext, GRADED, PROGRAM, size, quantum, note)
-        yield row, functools.partial(picture_case, tools, src, ext, pix_fmt)
+        yield row, functools.partial(picture_case, tools, src, ext, pix_fmt, interp)
     for profile, sizes, kind, quantum, note in CASES:
         for i, size in enumerate(sizes):
             row = Row(profile, WRITTEN, PROGRAM, str(size) + ("" if i else " (default)"),
