@@ -1,5 +1,7 @@
 #include "core/LUTFormat.h"
 
+#include <algorithm>
+
 // The base refuses what a format has not declared; the registry never asks
 // a format for what it cannot do, so reaching these is a programming error.
 bool TLUTFormat::Detect(const std::filesystem::path&) const { return false; }
@@ -17,6 +19,16 @@ void TLutRegistry::AddOutputProfile(std::string name, std::string extension, int
                                     bool bitsSelectable, bool inputRanges) {
   LutOutputProfiles_.push_back({std::move(name), std::move(extension), formatIndex, defaultSize,
                                 defaultBits, sizeSelectable, bitsSelectable, inputRanges});
+}
+
+std::vector<std::string> TLutRegistry::ReadExtensions() const {
+  std::vector<std::string> extensions;
+  for (std::size_t i = 0; i < LutFormats_.size(); ++i) {
+    if (!LutFormats_[i]->Can(fcRead)) continue;
+    for (const std::string& e : FileExtensions_[i])
+      if (std::find(extensions.begin(), extensions.end(), e) == extensions.end()) extensions.push_back(e);
+  }
+  return extensions;
 }
 
 int TLutRegistry::IndexOf(const std::type_info& formatClass) const {

@@ -98,9 +98,12 @@ struct TLutOutputProfile {
 // read afterwards.
 class TLutRegistry {
  public:
+  // With the extensions its files carry (without the dot), which the file
+  // pickers and folder scans offer.
   template <typename TFormat>
-  void AddFormat() {
+  void AddFormat(std::vector<std::string> extensions = {}) {
     LutFormats_.push_back(std::make_unique<const TFormat>());
+    FileExtensions_.push_back(std::move(extensions));
   }
   // Profiles name their format by class, so positions follow the table.
   template <typename TFormat>
@@ -115,6 +118,9 @@ class TLutRegistry {
 
   int FormatCount() const { return static_cast<int>(LutFormats_.size()); }
   const std::vector<TLutOutputProfile>& LutOutputProfiles() const { return LutOutputProfiles_; }
+
+  // Every extension of a format that reads, in format order, each once.
+  std::vector<std::string> ReadExtensions() const;
 
   // The position of the format of exactly this class; throws if absent.
   int IndexOf(const std::type_info& formatClass) const;
@@ -140,6 +146,7 @@ class TLutRegistry {
 
  private:
   std::vector<std::unique_ptr<const TLUTFormat>> LutFormats_;
+  std::vector<std::vector<std::string>> FileExtensions_;  // one list per format
   std::vector<TLutOutputProfile> LutOutputProfiles_;
 };
 

@@ -54,6 +54,12 @@ class IProgress {
     (void)text;
   }
   virtual void SetProgress(double percent) = 0;
+  // The item the operation is at: `number` (from 1) of `count`, and its name.
+  virtual void SetItem(std::size_t number, std::size_t count, const std::string& name) {
+    (void)number;
+    (void)count;
+    (void)name;
+  }
   // Asked between steps; the front end may process pending input first.
   virtual bool Cancelled() = 0;
   virtual void End() {}

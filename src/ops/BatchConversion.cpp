@@ -23,9 +23,12 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
   progress.Begin("Convertion...", "The selected files are being converted. Please wait...");
   TProgressScope scope{progress};
   const std::size_t n = rows.size();  // all rows, so the bar may stop short of 100
+  std::size_t checked = 0, number = 0;
+  for (const TLutFileRow& row : rows) checked += row.Checked ? 1 : 0;
   for (std::size_t i = 0; i < n; ++i) {
     const TLutFileRow& row = rows[i];
     if (!row.Checked) continue;
+    progress.SetItem(++number, checked, row.FileName);
     try {
       const std::filesystem::path output =
           OutputPathFor(settings.OutputFolder, row.FileName, profile);

@@ -3,19 +3,26 @@
 #include "core/InputGuard.h"
 #include "ops/BitsOverride.h"
 
-void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
-                 TLUT& target, const TReadOptions& readOptions, const TLUTFormat* output,
-                 TLutDomain* lostDomain) {
+std::vector<TMergeFile> MergeFiles(const std::vector<std::filesystem::path>& files,
+                                   const TReadOptions& readOptions) {
+  std::vector<TMergeFile> merged;
+  for (const std::filesystem::path& file : files) merged.push_back({file, readOptions});
+  return merged;
+}
+
+void ComposeLuts(const TLutRegistry& registry, const std::vector<TMergeFile>& files, TLUT& target,
+                 const TLUTFormat* output, TLutDomain* lostDomain) {
   target.FillIdentity3D();
   const int n = target.Size3D();
   TLUT work;
-  for (const std::filesystem::path& file : files) {
+  for (const TMergeFile& merged : files) {
+    const std::filesystem::path& file = merged.File;
     try {
-      LoadLutFile(registry, file, work, readOptions);
+      LoadLutFile(registry, file, work, merged.Options);
     } catch (const std::exception& e) {
       throw EInFileError(file.string(), e.what(), ErrorLine(e));
     }
-    if (output && &file == &files.front()) {
+    if (output && &merged == &files.front()) {
       if (output->KeepsDomain(work.InputDomain())) {
         target.Domain3D = work.InputDomain();
         target.FillIdentity3D();
@@ -29,27 +36,22 @@ void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem
   }
 }
 
-bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
+bool SaveMergedLut(const TLutRegistry& registry, const std::vector<TMergeFile>& files,
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
-                   int bits, IConfirm& confirm, const TReadOptions& readOptions,
-                   TLutDomain* lostDomain) {
+                   int bits, IConfirm& confirm, TLutDomain* lostDomain) {
   CheckCubeSize(size);
   std::vector<std::filesystem::path> outputs = registry.ProfileFormat(profile).CompanionFiles(output);
   outputs.push_back(output);
-  RefuseWritingOverInputs(outputs, files);
+  std::vector<std::filesystem::path> inputs;
+  for (const TMergeFile& file : files) inputs.push_back(file.File);
+  RefuseWritingOverInputs(outputs, inputs);
   TReplace replace = TReplace::Never;
   if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   TLUT target;
   target.LutType = lt3D;
   target.SetSize3D(size);
-  ComposeLuts(registry, files, target, readOptions, &registry.ProfileFormat(profile), lostDomain);
+  ComposeLuts(registry, files, target, &registry.ProfileFormat(profile), lostDomain);
   return SaveLutUnlessKept(registry, output, target, profile, bits, confirm, replace);
-}
-
-void SwapByDrag(std::vector<std::filesystem::path>& files, int from, int onto) {
-  const int count = static_cast<int>(files.size());
-  if (from < 0 || onto < 0 || from >= count || onto >= count) return;
-  std::swap(files[static_cast<std::size_t>(from)], files[static_cast<std::size_t>(onto)]);
 }
 
 std::string WithProfileExtension(const std::string& path, const TLutOutputProfile& profile) {

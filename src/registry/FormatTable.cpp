@@ -18,53 +18,55 @@
 #include "xml/XmlLutFormats.h"
 
 void RegisterLutFormats(TLutRegistry& r) {
-  r.AddFormat<TCube3DTruelightLutFormat>();
-  r.AddFormat<TCube3DLutFormat>();
-  r.AddFormat<TLustre3DLutFormat>();
-  r.AddFormat<TPandora3DLutFormat>();
-  r.AddFormat<T3dlLutFormat>();
-  r.AddFormat<TNucoda3DLutFormat>();
-  r.AddFormat<TCodex3DLutFormat>();
-  r.AddFormat<TCube1DLutFormat>();
-  r.AddFormat<TClipster3DLutFormat>();
-  r.AddFormat<TLuther3DLutFormat>();
-  r.AddFormat<TColorFrontOSD3DLutFormat>();
-  r.AddFormat<TDavinciDat3DLutFormat>();
-  r.AddFormat<TQuantel3DLutFormat>();
-  r.AddFormat<TCodex1DLutFormat>();
-  r.AddFormat<TLustre1DLutFormat>();
-  r.AddFormat<TFilmlight1DLutFormat>();
-  r.AddFormat<TQuantel1DLutFormat>();
-  r.AddFormat<TStwo1DLutFormat>();
-  r.AddFormat<TNucoda1DLutWriterFormat>();
-  r.AddFormat<TColorFrontOSD1DLutFormat>();
-  r.AddFormat<TFusion1DLutFormat>();
-  r.AddFormat<TBlackmagic1DLutFormat>();
-  r.AddFormat<TCinetal1DLutFormat>();
-  r.AddFormat<TShake1DLutFormat>();
-  r.AddFormat<TDavinciILut1DLutFormat>();
-  r.AddFormat<TDavinciOLut1DLutFormat>();
-  r.AddFormat<TSpeedgradeLook3DLutFormat>();
-  r.AddFormat<TASC_CDL_Format>();
-  r.AddFormat<TPFClean3D_Format>();
-  r.AddFormat<TFSI_CFE_3DLutFormat>();
-  r.AddFormat<TFSI_DIT_3DLutFormat>();
-  r.AddFormat<TMatchLight3DLutFormat>();
-  r.AddFormat<TSpeedgradeLook3DLutV2Format>();
-  r.AddFormat<TPanasonic3DLutFormat>();
-  r.AddFormat<THaldImage3DLutFormat>();
-  r.AddFormat<TOBS3DLutFormat>();
+  // Each format with the extensions its files carry (those of formats that
+  // read are what the file pickers and folder scans offer).
+  r.AddFormat<TCube3DTruelightLutFormat>({"cube", "cub"});
+  r.AddFormat<TCube3DLutFormat>({"cube"});
+  r.AddFormat<TLustre3DLutFormat>({"lut"});
+  r.AddFormat<TPandora3DLutFormat>({"m3d", "mga"});
+  r.AddFormat<T3dlLutFormat>({"3dl", "dd3"});
+  r.AddFormat<TNucoda3DLutFormat>({"cms"});
+  r.AddFormat<TCodex3DLutFormat>({"txt"});
+  r.AddFormat<TCube1DLutFormat>({"cube"});
+  r.AddFormat<TClipster3DLutFormat>({"txt", "xml"});
+  r.AddFormat<TLuther3DLutFormat>({"txt"});
+  r.AddFormat<TColorFrontOSD3DLutFormat>({"3dmesh"});
+  r.AddFormat<TDavinciDat3DLutFormat>({"dat"});
+  r.AddFormat<TQuantel3DLutFormat>({"txt"});
+  r.AddFormat<TCodex1DLutFormat>({"dat"});
+  r.AddFormat<TLustre1DLutFormat>({"lut"});
+  r.AddFormat<TFilmlight1DLutFormat>({"cube"});
+  r.AddFormat<TQuantel1DLutFormat>({"txt"});
+  r.AddFormat<TStwo1DLutFormat>({"xml"});
+  r.AddFormat<TNucoda1DLutWriterFormat>({"cms"});
+  r.AddFormat<TColorFrontOSD1DLutFormat>({"1dlut"});
+  r.AddFormat<TFusion1DLutFormat>({"alut"});
+  r.AddFormat<TBlackmagic1DLutFormat>({"txt"});
+  r.AddFormat<TCinetal1DLutFormat>({"txt"});
+  r.AddFormat<TShake1DLutFormat>({"txt"});
+  r.AddFormat<TDavinciILut1DLutFormat>({"ilut"});
+  r.AddFormat<TDavinciOLut1DLutFormat>({"olut"});
+  r.AddFormat<TSpeedgradeLook3DLutFormat>({"look"});
+  r.AddFormat<TASC_CDL_Format>({"cc", "ccc", "cdl"});
+  r.AddFormat<TPFClean3D_Format>({"pfl"});
+  r.AddFormat<TFSI_CFE_3DLutFormat>({"cfe"});
+  r.AddFormat<TFSI_DIT_3DLutFormat>({"dat"});
+  r.AddFormat<TMatchLight3DLutFormat>({"mlc"});
+  r.AddFormat<TSpeedgradeLook3DLutV2Format>({"look"});
+  r.AddFormat<TPanasonic3DLutFormat>({"vlt"});
+  r.AddFormat<THaldImage3DLutFormat>({"bmp", "jpg", "jpeg", "tif", "tiff"});
+  r.AddFormat<TOBS3DLutFormat>({"png"});
   // Beyond the original 36: recognised only where none of those is.
-  r.AddFormat<THaldClut3DLutFormat>();
-  r.AddFormat<TStrip3DLutFormat>();
+  r.AddFormat<THaldClut3DLutFormat>({"png", "tga", "tif", "tiff"});
+  r.AddFormat<TStrip3DLutFormat>({"png"});
   // OpenColorIO's own, read through it.
-  r.AddFormat<TClfLutFormat>();
-  r.AddFormat<TCinespaceLutFormat>();
-  r.AddFormat<TSpi1DLutFormat>();
-  r.AddFormat<TSpi3DLutFormat>();
-  r.AddFormat<TSpiMatrixLutFormat>();
-  r.AddFormat<TNukeVfLutFormat>();
-  r.AddFormat<THoudiniLutFormat>();
+  r.AddFormat<TClfLutFormat>({"clf", "ctf"});
+  r.AddFormat<TCinespaceLutFormat>({"csp"});
+  r.AddFormat<TSpi1DLutFormat>({"spi1d"});
+  r.AddFormat<TSpi3DLutFormat>({"spi3d"});
+  r.AddFormat<TSpiMatrixLutFormat>({"spimtx"});
+  r.AddFormat<TNukeVfLutFormat>({"vf"});
+  r.AddFormat<THoudiniLutFormat>({"lut"});
 
   // clang-format off: one profile a line, in columns
   //                    name                                                   ext    size  bits

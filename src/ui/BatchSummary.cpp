@@ -5,5 +5,7 @@ QString BatchSummaryText(const TBatchCount& count) {
       .arg(count.Converted)
       .arg(count.Skipped)
       .arg(count.Failed)
-      .arg(count.Cancelled ? QStringLiteral(", cancelled") : QString());
+      .arg(count.Cancelled            ? QStringLiteral(", cancelled")
+           : count.NotTried > 0 ? QStringLiteral(", %1 not tried").arg(count.NotTried)
+                                : QString());
 }

@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,7 +24,8 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   btnSelectFolder->setFixedWidth(32);
   btnSelectFolder->setAutoDefault(false);
   Controls = new TOutputOptionControls(registry, TOptionsDialog::Convert, this);
-  chkVerify = new QCheckBox(QStringLiteral("Read every output back and check it"), this);
+  chkVerify = new QCheckBox(QStringLiteral("&Read every output back and check it"), this);
+  chkGoOn = new QCheckBox(QStringLiteral("&Go on after a file fails"), this);
   btnConvert = new QPushButton(QStringLiteral("Convert"), this);
   btnConvert->setDefault(true);
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -32,15 +35,16 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   auto* folderRow = new QHBoxLayout;
   folderRow->addWidget(edtOutFolder);
   folderRow->addWidget(btnSelectFolder);
-  grid->addWidget(new QLabel(QStringLiteral("Output Folder"), this), 0, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Output Folder"), edtOutFolder, this), 0, 0);
   grid->addLayout(folderRow, 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Output Format"), this), 1, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("Output &Format"), Controls->cbxOutFormat, this), 1, 0);
   grid->addWidget(Controls->cbxOutFormat, 1, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Dimension size"), this), 2, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Dimension size"), Controls->cbxDimSize, this), 2, 0);
   grid->addWidget(Controls->cbxDimSize, 2, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 3, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Bits per color"), Controls->cbxBits, this), 3, 0);
   grid->addWidget(Controls->cbxBits, 3, 1);
   grid->addWidget(chkVerify, 4, 1);
+  grid->addWidget(chkGoOn, 5, 1);
   grid->setColumnStretch(1, 1);
   grid->setVerticalSpacing(14);
   auto* buttons = new QHBoxLayout;
@@ -52,14 +56,15 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   layout->addLayout(grid);
   layout->addStretch();
   layout->addLayout(buttons);
-  setFixedSize(475, 276);  // the box's row beside the specified 246
+  setFixedSize(475, 306);  // the two boxes' rows beside the specified 246
 
   setTabOrder(edtOutFolder, btnSelectFolder);
   setTabOrder(btnSelectFolder, Controls->cbxOutFormat);
   setTabOrder(Controls->cbxOutFormat, Controls->cbxDimSize);
   setTabOrder(Controls->cbxDimSize, Controls->cbxBits);
   setTabOrder(Controls->cbxBits, chkVerify);
-  setTabOrder(chkVerify, btnConvert);
+  setTabOrder(chkVerify, chkGoOn);
+  setTabOrder(chkGoOn, btnConvert);
   setTabOrder(btnConvert, btnCancel);
 
   connect(btnSelectFolder, &QPushButton::clicked, this, &TfrmConvert::btnSelectFolderClick);
@@ -90,6 +95,18 @@ void TfrmConvert::UpdateConvertButton() {
 }
 
 void TfrmConvert::btnConvertClick() {
+  // A folder that is not there yet is made after a question, as the command
+  // line makes it.
+  const TTypedPath typed = CheckTypedPath(edtOutFolder->text(), TPathUse::Folder);
+  if (!typed.Ok() && !QFileInfo::exists(typed.Path) && QDir::isAbsolutePath(typed.Path)) {
+    const QString question = QStringLiteral("The folder \"") + typed.Path +
+                             QStringLiteral("\" does not exist. Do you want to create it?");
+    if (Dialogs_.Confirm(this, question, false) != TConfirmAnswer::Yes) return;
+    if (!QDir().mkpath(typed.Path)) {
+      Dialogs_.Warning(this, QStringLiteral("The folder \"") + typed.Path + QStringLiteral("\" cannot be created."));
+      return;
+    }
+  }
   if (!AcceptTypedPath(*edtOutFolder, TPathUse::Folder, Dialogs_)) return;
   LastOutputFolder() = ToUtf8(edtOutFolder->text());
   accept();

@@ -23,6 +23,9 @@ class TfrmConvert : public TOptionDialog {
   // Read every output back after writing it and report how far it is from
   // its source (off by default, so the dialog converts as it always did).
   QCheckBox* chkVerify;
+  // Convert the remaining files when one fails, and list the failures at
+  // the end (off by default: the first failure ends the batch).
+  QCheckBox* chkGoOn;
   QPushButton* btnConvert;
   QPushButton* btnCancel;
 

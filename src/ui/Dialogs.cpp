@@ -1,17 +1,28 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QMessageBox>
 #include <QWidget>
 
 #include "core/Errors.h"
+#include "ui/LongTextDialog.h"
 
 namespace {
 
+// A long text goes to a window that scrolls and fits the screen.
 void Box(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  if (text.count(QLatin1Char('\n')) >= TLongTextDialog::MessageBoxLines) {
+    TLongTextDialog dialog(icon, caption, text, parent);
+    dialog.exec();
+    return;
+  }
   QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
   box.exec();
 }
@@ -35,6 +46,24 @@ TConfirmAnswer TQtDialogs::Confirm(QWidget* parent, const QString& text, bool wi
   if (withNo) buttons |= QMessageBox::No;
   QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, buttons, parent);
   switch (box.exec()) {
+    case QMessageBox::Yes: return TConfirmAnswer::Yes;
+    case QMessageBox::No: return TConfirmAnswer::No;
+    default: return TConfirmAnswer::Cancel;
+  }
+}
+
+std::unique_ptr<QMessageBox> ConfirmForAllBox(QWidget* parent, const QString& text) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  box->setCheckBox(new QCheckBox(QStringLiteral("&Do the same for the remaining files"), box.get()));
+  return box;
+}
+
+TConfirmAnswer TQtDialogs::ConfirmForAll(QWidget* parent, const QString& text, bool& sameForRest) {
+  const std::unique_ptr<QMessageBox> box = ConfirmForAllBox(parent, text);
+  const int answer = box->exec();
+  sameForRest = box->checkBox()->isChecked();
+  switch (answer) {
     case QMessageBox::Yes: return TConfirmAnswer::Yes;
     case QMessageBox::No: return TConfirmAnswer::No;
     default: return TConfirmAnswer::Cancel;
@@ -82,6 +111,16 @@ TConfirmAnswer TDialogConfirm::Confirm(const std::string& message, bool withNo) 
   return Dialogs_.Confirm(Parent_, ToQString(message), withNo);
 }
 
+TConfirmAnswer TDialogConfirm::ConfirmOverwrite(const std::filesystem::path& file, bool withNo) {
+  if (!OfferSameForRest_ || !withNo) return IConfirm::ConfirmOverwrite(file, withNo);
+  if (Remembered_) return *Remembered_;
+  bool same = false;
+  const TConfirmAnswer answer =
+      Dialogs_.ConfirmForAll(Parent_, ToQString(OverwriteQuestion(file.string())), same);
+  if (same && answer != TConfirmAnswer::Cancel) Remembered_ = answer;
+  return answer;
+}
+
 QString ErrorDisplayText(const QString& message) {
   if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');
   return message;
@@ -111,17 +150,31 @@ std::filesystem::path ToPath(const QString& text) {
   return std::filesystem::path(QDir::fromNativeSeparators(text).toStdString());
 }
 
-QStringList LutFilePatterns() {
-  return {"*.cube", "*.lut", "*.m3d", "*.3dl", "*.txt", "*.cms", "*.mga", "*.xml", "*.3dmesh", "*dat",
-          "*.alut", "*.ilut", "*.olut", "*.1dlut", "*.look", "*.cc", "*.pfl", "*.cfe", "*.dd3", "*.mlc",
-          "*.vlt", "*.bmp", "*.jpg", "*.jpeg", "*.tif", "*.tiff",
-          // Beyond the specified list: the formats read through OpenColorIO.
-          "*.clf", "*.ctf", "*.csp", "*.spi1d", "*.spi3d", "*.spimtx", "*.vf"};
+QStringList LutFilePatterns(const TLutRegistry& registry) {
+  QStringList patterns;
+  // The DAT entry keeps the pattern the filter has always shown ("*dat").
+  for (const std::string& e : registry.ReadExtensions())
+    patterns << (e == "dat" ? QStringLiteral("*dat") : QStringLiteral("*.") + ToQString(e));
+  return patterns;
 }
 
-QString LutFilesFilter() {
-  return QStringLiteral("LUT Files (") + LutFilePatterns().join(QLatin1Char(' ')) +
+QString LutFilesFilter(const TLutRegistry& registry) {
+  return QStringLiteral("LUT Files (") + LutFilePatterns(registry).join(QLatin1Char(' ')) +
          QStringLiteral(");;All Files (*)");
+}
+
+void SayWritten(QWidget* from, const QString& file) {
+  for (QWidget* w = from; w; w = w->parentWidget())
+    if (auto* main = qobject_cast<QMainWindow*>(w)) {
+      main->statusBar()->showMessage(QStringLiteral("Written: ") + QDir::toNativeSeparators(file));
+      return;
+    }
+}
+
+QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setBuddy(field);
+  return label;
 }
 
 void CentreOnOwner(QWidget& window) {

@@ -6,8 +6,11 @@
 #include <QString>
 #include <exception>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <QStringList>
 
+#include "core/LUTFormat.h"
 #include "core/UserPrompt.h"
 
 class QDialog;
@@ -32,6 +35,12 @@ class IDialogs {
   virtual void Error(QWidget* parent, const QString& text) = 0;
   // "Confirm": Yes/No/Cancel when withNo, otherwise Yes/Cancel.
   virtual TConfirmAnswer Confirm(QWidget* parent, const QString& text, bool withNo) = 0;
+  // The batch's Yes/No/Cancel question with the check box "Do the same for
+  // the remaining files"; sameForRest tells whether it was ticked.
+  virtual TConfirmAnswer ConfirmForAll(QWidget* parent, const QString& text, bool& sameForRest) {
+    sameForRest = false;
+    return Confirm(parent, text, true);
+  }
 
   // Filters in Qt's form ("LUT Files (*.cube *.3dl);;All Files (*)").
   virtual QStringList OpenFiles(QWidget* parent, const QString& folder, const QString& filters) = 0;
@@ -47,6 +56,10 @@ class IDialogs {
   virtual int Run(QDialog& dialog) = 0;
 };
 
+// The box of IDialogs::ConfirmForAll, not yet shown.
+class QMessageBox;
+std::unique_ptr<QMessageBox> ConfirmForAllBox(QWidget* parent, const QString& text);
+
 // The real ones: QMessageBox, QFileDialog and QDialog::exec.
 class TQtDialogs : public IDialogs {
  public:
@@ -54,6 +67,7 @@ class TQtDialogs : public IDialogs {
   void Warning(QWidget* parent, const QString& text) override;
   void Error(QWidget* parent, const QString& text) override;
   TConfirmAnswer Confirm(QWidget* parent, const QString& text, bool withNo) override;
+  TConfirmAnswer ConfirmForAll(QWidget* parent, const QString& text, bool& sameForRest) override;
   QStringList OpenFiles(QWidget* parent, const QString& folder, const QString& filters) override;
   QString OpenFile(QWidget* parent, const QString& caption, const QString& folder,
                    const QString& filters) override;
@@ -65,22 +79,39 @@ class TQtDialogs : public IDialogs {
 };
 
 // The file filter of every LUT file chooser, and its patterns alone (the
-// files of a folder dropped onto the list or named on the command line).
-QString LutFilesFilter();
-QStringList LutFilePatterns();
+// files of a folder dropped onto the list or named on the command line):
+// every extension of the formats that read, from the format table.
+QString LutFilesFilter(const TLutRegistry& registry);
+QStringList LutFilePatterns(const TLutRegistry& registry);
+
+// Says in the main window's status bar which file an operation wrote
+// ("Written: /looks/grade.cube"); `from` is any window the main one owns.
+void SayWritten(QWidget* from, const QString& file);
+
+// A field's label with its Alt mnemonic ("&Output Folder": Alt+O takes the
+// focus to the field); the label reads as the text without the "&".
+class QLabel;
+QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent);
 
 // Puts a window at the centre of its owner's window, as every dialog opens.
 void CentreOnOwner(QWidget& window);
 
 // The library's questions answered through IDialogs.
+// With sameForRest, the overwrite questions of a batch (Yes/No/Cancel) offer
+// "Do the same for the remaining files", and once it is ticked the answer
+// given then answers every later one.
 class TDialogConfirm : public IConfirm {
  public:
-  TDialogConfirm(IDialogs& dialogs, QWidget* parent) : Dialogs_(dialogs), Parent_(parent) {}
+  TDialogConfirm(IDialogs& dialogs, QWidget* parent, bool sameForRest = false)
+      : Dialogs_(dialogs), Parent_(parent), OfferSameForRest_(sameForRest) {}
   TConfirmAnswer Confirm(const std::string& message, bool withNo) override;
+  TConfirmAnswer ConfirmOverwrite(const std::filesystem::path& file, bool withNo) override;
 
  private:
   IDialogs& Dialogs_;
   QWidget* Parent_;
+  bool OfferSameForRest_;
+  std::optional<TConfirmAnswer> Remembered_;
 };
 
 // The text the error display shows: a full stop is added when the message

@@ -72,24 +72,24 @@ TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, 
     l->addWidget(button);
     return l;
   };
-  grid->addWidget(new QLabel(QStringLiteral("ICC Profile File"), this), 0, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("ICC &Profile File"), edtProfile, this), 0, 0);
   grid->addLayout(line(edtProfile, btnSelectProfile), 0, 1);
   grid->addWidget(lblProfileType, 1, 1);
   grid->addWidget(lblSecond, 2, 0);
   grid->addLayout(line(edtSecond, btnSelectSecond), 2, 1);
   grid->addWidget(cbxInvert, 3, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Rendering Intent"), this), 4, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("Rendering &Intent"), cbxIntent, this), 4, 0);
   auto* intent = new QHBoxLayout;
   intent->addWidget(cbxIntent, 1);
   intent->addWidget(cbxBPC);
   grid->addLayout(intent, 4, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Output LUT Format"), this), 5, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("Output LUT &Format"), Controls->cbxOutFormat, this), 5, 0);
   grid->addWidget(Controls->cbxOutFormat, 5, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Output LUT File"), this), 6, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Output LUT File"), edtLUTFile, this), 6, 0);
   grid->addLayout(line(edtLUTFile, btnSelectLUT), 6, 1);
-  grid->addWidget(new QLabel(QStringLiteral("LUT dimension size"), this), 7, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("LUT &dimension size"), Controls->cbxDimSize, this), 7, 0);
   grid->addWidget(Controls->cbxDimSize, 7, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 8, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Bits per color"), Controls->cbxBits, this), 8, 0);
   grid->addWidget(Controls->cbxBits, 8, 1);
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(9, 1);
@@ -270,5 +270,7 @@ void TfrmICCConvert::btnConvertClick() {
                               Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
                               confirm);
   });
-  if (written) Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
+  if (!written) return;
+  SayWritten(this, edtLUTFile->text());
+  Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
 }

@@ -56,18 +56,18 @@ TfrmLUT2ICC::TfrmLUT2ICC(const TLutRegistry& registry, IDialogs& dialogs, QWidge
 
   auto* grid = new QGridLayout;
   auto row = [&](int r, const QString& label, QWidget* field, QWidget* button = nullptr) {
-    grid->addWidget(new QLabel(label, this), r, 0);
+    grid->addWidget(BuddyLabel(label, field, this), r, 0);
     auto* line = new QHBoxLayout;
     line->addWidget(field);
     if (button) line->addWidget(button);
     grid->addLayout(line, r, 1);
   };
-  row(0, QStringLiteral("Input LUT File"), edtLutFile, btnSelectLut);
-  row(1, QStringLiteral("Output ICC Profile File"), edtICCFile, btnSelectICC);
-  row(2, QStringLiteral("ICC Profile Class"), cbxClass);
-  row(3, QStringLiteral("ICC Profile Version"), cbxVersion);
-  row(4, QStringLiteral("ICC Profile Description"), edtDescription);
-  row(5, QStringLiteral("ICC Profile Copyright"), edtCopyright);
+  row(0, QStringLiteral("&Input LUT File"), edtLutFile, btnSelectLut);
+  row(1, QStringLiteral("&Output ICC Profile File"), edtICCFile, btnSelectICC);
+  row(2, QStringLiteral("ICC Profile &Class"), cbxClass);
+  row(3, QStringLiteral("ICC Profile &Version"), cbxVersion);
+  row(4, QStringLiteral("ICC Profile &Description"), edtDescription);
+  row(5, QStringLiteral("ICC Profile Co&pyright"), edtCopyright);
   grid->addWidget(cbxCaptureOne, 6, 1);
   grid->setColumnStretch(1, 1);
   grid->setVerticalSpacing(12);
@@ -101,7 +101,7 @@ void TfrmLUT2ICC::UpdateConvertButton() {
 }
 
 void TfrmLUT2ICC::btnSelectLutClick() {
-  const QString file = Dialogs_.OpenFile(this, QString(), QString(), LutFilesFilter());
+  const QString file = Dialogs_.OpenFile(this, QString(), QString(), LutFilesFilter(Registry_));
   if (!file.isEmpty()) ChooseLut(QDir::toNativeSeparators(file));
 }
 
@@ -141,6 +141,7 @@ void TfrmLUT2ICC::btnConvertClick() {
                               &lost);
   });
   if (!written) return;
+  SayWritten(this, edtICCFile->text());
   Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
   if (!lost.IsUnit())
     Dialogs_.Warning(this, edtLutFile->text() + QStringLiteral(": ") + ToQString(DomainWarning(lost)));

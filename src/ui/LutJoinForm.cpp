@@ -35,7 +35,7 @@ TMergeFileList::TMergeFileList(QWidget* parent) : QListWidget(parent) {
 
 void TMergeFileList::ShowFiles() {
   clear();
-  for (const std::filesystem::path& file : Files) addItem(DisplayPath(file.string()));
+  for (const TMergeFile& file : Files) addItem(DisplayPath(file.File.string()));
 }
 
 QStringList TMergeFileList::mimeTypes() const { return {RowMimeType}; }
@@ -93,11 +93,14 @@ void TMergeFileList::DropOnto(const QMimeData* data, const QPoint& position) {
 }
 
 TfrmJoinLut::TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
-                         std::vector<std::filesystem::path> files, QWidget* owner)
+                         const std::vector<std::filesystem::path>& files, QWidget* owner,
+                         const std::vector<TReadOptions>& readOptions)
     : TOptionDialog(owner), Registry_(registry), Dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("Merge LUT files"));
   lbxFiles = new TMergeFileList(this);
-  lbxFiles->Files = std::move(files);
+  lbxFiles->Files = MergeFiles(files);
+  for (std::size_t i = 0; i < readOptions.size() && i < files.size(); ++i)
+    lbxFiles->Files[i].Options = readOptions[i];
   lbxFiles->ShowFiles();
   Controls = new TOutputOptionControls(registry, TOptionsDialog::Merge, this);
   edtLUTFile = new QLineEdit(this);  // typed or picked
@@ -117,20 +120,20 @@ TfrmJoinLut::TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
   note->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(14, 12, 14, 12);
-  layout->addWidget(new QLabel(QStringLiteral("LUT Files to Merge"), this));
+  layout->addWidget(BuddyLabel(QStringLiteral("LUT F&iles to Merge"), lbxFiles, this));
   layout->addWidget(note);
   layout->addWidget(lbxFiles, 1);
   auto* grid = new QGridLayout;
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(edtLUTFile);
   fileRow->addWidget(btnSelectFile);
-  grid->addWidget(new QLabel(QStringLiteral("Output LUT Format"), this), 0, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("Output LUT &Format"), Controls->cbxOutFormat, this), 0, 0);
   grid->addWidget(Controls->cbxOutFormat, 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Output LUT File"), this), 1, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Output LUT File"), edtLUTFile, this), 1, 0);
   grid->addLayout(fileRow, 1, 1);
-  grid->addWidget(new QLabel(QStringLiteral("LUT dimension size"), this), 2, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("LUT &dimension size"), Controls->cbxDimSize, this), 2, 0);
   grid->addWidget(Controls->cbxDimSize, 2, 1);
-  grid->addWidget(new QLabel(QStringLiteral("Bits per color"), this), 3, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Bits per color"), Controls->cbxBits, this), 3, 0);
   grid->addWidget(Controls->cbxBits, 3, 1);
   grid->setColumnStretch(1, 1);
   layout->addLayout(grid);
@@ -141,6 +144,14 @@ TfrmJoinLut::TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
   layout->addLayout(buttons);
   setFixedSize(496, 385);
 
+  // Tab follows the layout: the file path comes between format and size.
+  setTabOrder(lbxFiles, Controls->cbxOutFormat);
+  setTabOrder(Controls->cbxOutFormat, edtLUTFile);
+  setTabOrder(edtLUTFile, btnSelectFile);
+  setTabOrder(btnSelectFile, Controls->cbxDimSize);
+  setTabOrder(Controls->cbxDimSize, Controls->cbxBits);
+  setTabOrder(Controls->cbxBits, btnSave);
+  setTabOrder(btnSave, btnCancel);
   connect(Controls, &TOutputOptionControls::FormatChanged, this, &TfrmJoinLut::cbxOutFormatChange);
   connect(btnSelectFile, &QPushButton::clicked, this, &TfrmJoinLut::btnSelectFileClick);
   connect(btnSave, &QPushButton::clicked, this, &TfrmJoinLut::btnSaveClick);
@@ -184,12 +195,13 @@ void TfrmJoinLut::btnSaveClick() {
     saved = SaveMergedLut(Registry_, lbxFiles->Files,
                           ToPath(edtLUTFile->text()),
                           *profile, Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
-                          confirm, {}, &lost);
+                          confirm, &lost);
   });
   if (!saved) return;
+  SayWritten(this, edtLUTFile->text());
   accept();
   Dialogs_.Information(this, ToQString(MergeSuccessMessage));
   if (!lost.IsUnit())
-    Dialogs_.Warning(this, QDir::toNativeSeparators(ToQString(lbxFiles->Files.front().string())) +
+    Dialogs_.Warning(this, QDir::toNativeSeparators(ToQString(lbxFiles->Files.front().File.string())) +
                                QStringLiteral(": ") + ToQString(DomainWarning(lost)));
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "ops/LutMerge.h"
 #include "ui/OptionControls.h"
 
 class IDialogs;
@@ -19,7 +20,7 @@ class TMergeFileList : public QListWidget {
 
  public:
   explicit TMergeFileList(QWidget* parent);
-  std::vector<std::filesystem::path> Files;
+  std::vector<TMergeFile> Files;
   void ShowFiles();
   // A drop of a payload at a point of the viewport.
   void DropOnto(const QMimeData* data, const QPoint& position);
@@ -39,8 +40,11 @@ class TfrmJoinLut : public TOptionDialog {
   Q_OBJECT
 
  public:
+  // Each file is read at its own options (its row's depth and CDL
+  // correction); without them, at the format's own detection.
   TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
-              std::vector<std::filesystem::path> files, QWidget* owner);
+              const std::vector<std::filesystem::path>& files, QWidget* owner,
+              const std::vector<TReadOptions>& readOptions = {});
 
   TMergeFileList* lbxFiles;
   TOutputOptionControls* Controls;

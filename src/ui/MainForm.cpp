@@ -4,12 +4,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
+#include <QPushButton>
+#include <QUrl>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -43,6 +48,17 @@ const QString UnknownFormatMessage =
     QStringLiteral("Unable to convert unknown format.\r\nPlease contact us to add this.");
 
 enum TColumn { colFileName = 0, colFormat = 1, colFolder = 2 };
+
+}  // namespace
+
+namespace {
+
+// One key for every way of naming a file: links and "." resolved.
+QString ListedPath(const QString& file) {
+  const QFileInfo info(file);
+  const QString canonical = info.canonicalFilePath();
+  return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
 
 }  // namespace
 
@@ -87,8 +103,6 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   btnAbout = AddToolButton(QStringLiteral("About"), QStringLiteral("About"),
                            s->standardIcon(QStyle::SP_MessageBoxInformation));
   for (QToolButton* b : {sbnPreview, btnLoadPreview, btnAbout}) toolbar->addWidget(b);
-  btnAdd->setShortcut(QKeySequence::Open);
-  btnConvert->setShortcut(Qt::CTRL | Qt::Key_Return);
   btnConvert->setEnabled(false);
   btnMerge->setEnabled(false);
 
@@ -117,14 +131,14 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   pmnFiles->addSeparator();
   miSetBits = pmnFiles->addAction(QStringLiteral("Set Bits Per Color..."));
   pmnFiles->addSeparator();
-  miDelete = pmnFiles->addAction(QStringLiteral("Delete"));
+  miDelete = pmnFiles->addAction(QStringLiteral("Remove from List"));
   miDelete->setShortcut(QKeySequence::Delete);
   miDelete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   lvwFiles->addAction(miDelete);  // the Delete key works without opening the menu
   miClearList = pmnFiles->addAction(QStringLiteral("Clear List"));
-  acQuit = new QAction(QStringLiteral("Quit"), this);
+  acQuit = new QAction(QStringLiteral("&Quit"), this);
   acQuit->setShortcut(Qt::CTRL | Qt::Key_Q);  // not every desktop binds QKeySequence::Quit
-  addAction(acQuit);
+  BuildMenuBar();
 
   pnlPreview = new TPreviewPane(registry, this);
   auto* central = new QWidget(this);
@@ -158,6 +172,12 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   connect(lvwFiles, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::lvwFilesSelectionChange);
   connect(lvwFiles, &QWidget::customContextMenuRequested, this, &TfrmMain::lvwFilesContextPopup);
   connect(acQuit, &QAction::triggered, this, &QWidget::close);
+  connect(miUndo, &QAction::triggered, this, &TfrmMain::miUndoClick);
+  btnOpenOutput = new QPushButton(QStringLiteral("Open output folder"), this);
+  btnOpenOutput->setFlat(true);
+  btnOpenOutput->hide();  // shown once a batch has written files
+  statusBar()->addPermanentWidget(btnOpenOutput);
+  connect(btnOpenOutput, &QPushButton::clicked, this, &TfrmMain::btnOpenOutputClick);
   RestoreSettings();
 }
 
@@ -192,6 +212,107 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+// The menu bar: every command with its key, and an Alt mnemonic on each menu.
+void TfrmMain::BuildMenuBar() {
+  struct TItem {
+    const char* Menu;  // nullptr: a separator in the last menu
+    const char* Text;
+    QKeySequence Keys;
+    void (TfrmMain::*Action)();
+  };
+  // The Delete key belongs to the list (its context menu's action), so the
+  // menu only shows it.
+  const TItem items[] = {
+      {"&File", "&Add LUTs...", QKeySequence::Open, &TfrmMain::btnAddClick},
+      {"&File", "Add &Folder...", Qt::CTRL | Qt::SHIFT | Qt::Key_O, &TfrmMain::miAddFolderClick},
+      {nullptr, nullptr, {}, nullptr},
+      {"&File", "&Convert...", Qt::CTRL | Qt::Key_Return, &TfrmMain::btnConvertClick},
+      {"&File", "&Merge...", Qt::CTRL | Qt::Key_M, &TfrmMain::btnMergeClick},
+      {"&File", "&ICC...", Qt::CTRL | Qt::Key_I, &TfrmMain::btnICCClick},
+      {"&File", "&Hald...", Qt::CTRL | Qt::Key_H, &TfrmMain::btnHaldClick},
+      {nullptr, nullptr, {}, nullptr},
+      {"&Edit", "&Undo", QKeySequence::Undo, &TfrmMain::miUndoClick},
+      {nullptr, nullptr, {}, nullptr},
+      {"&Edit", "Select &All", QKeySequence::SelectAll, &TfrmMain::miSelectAllClick},
+      {"&Edit", "&Remove\tDel", {}, &TfrmMain::miDeleteClick},
+      {"&Edit", "Set &Bits Per Color...", Qt::CTRL | Qt::Key_B, &TfrmMain::miSetBitsClick},
+      {"&Edit", "C&lear List", Qt::CTRL | Qt::SHIFT | Qt::Key_Delete, &TfrmMain::miClearListClick},
+      {"&Help", "&Keyboard Shortcuts", QKeySequence::HelpContents, &TfrmMain::miShortcutsClick},
+      {"&Help", "&About", {}, &TfrmMain::btnAboutClick},
+  };
+  QMenu* menu = nullptr;
+  for (const TItem& item : items) {
+    if (!item.Menu) {
+      menu->addSeparator();
+      continue;
+    }
+    const QString title = QString::fromLatin1(item.Menu);
+    if (!menu || menu->title() != title) menu = menuBar()->addMenu(title);
+    QAction* action = menu->addAction(QString::fromLatin1(item.Text));
+    action->setShortcut(item.Keys);
+    connect(action, &QAction::triggered, this, item.Action);
+    MenuActions_[QString::fromLatin1(item.Text).remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0)] = action;
+    if (title == QStringLiteral("&File") && item.Action == &TfrmMain::btnHaldClick) {
+      menu->addSeparator();
+      menu->addAction(acQuit);
+    }
+  }
+  miUndo = MenuActions_.value(QStringLiteral("Undo"));
+  miUndo->setEnabled(false);
+}
+
+QAction* TfrmMain::MenuAction(const QString& text) const { return MenuActions_.value(text); }
+
+void TfrmMain::miAddFolderClick() {
+  const QString folder = Dialogs_.ChooseFolder(this, QStringLiteral("Add Folder"), LastAddFolder_);
+  if (!folder.isEmpty()) AddPaths({folder});
+}
+
+void TfrmMain::miSelectAllClick() { lvwFiles->selectAll(); }
+
+// Every command of the menus with its key, as the menus show them.
+void TfrmMain::miShortcutsClick() {
+  QStringList lines;
+  for (QAction* menu : menuBar()->actions())
+    for (QAction* action : menu->menu()->actions()) {
+      if (action->isSeparator()) continue;
+      const QString text = action->text().remove(QLatin1Char('&'));
+      const QString keys = action->shortcut().isEmpty() ? text.section(QLatin1Char('\t'), 1)
+                                                        : action->shortcut().toString(QKeySequence::NativeText);
+      if (!keys.isEmpty()) lines << text.section(QLatin1Char('\t'), 0, 0) + QStringLiteral(": ") + keys;
+    }
+  Dialogs_.Information(this, lines.join(QLatin1Char('\n')));
+}
+
+// Rows taken out by Remove or Clear List are kept, so Undo puts them back
+// where they were.
+void TfrmMain::TakeOutRows(const QList<TFileItem*>& rows) {
+  TRemovedRows removed;
+  for (TFileItem* row : rows) removed.push_back({lvwFiles->indexOfTopLevelItem(row), row});
+  std::sort(removed.begin(), removed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  {
+    // One preview update afterwards, not one per row.
+    const QSignalBlocker quiet(lvwFiles);
+    for (auto it = removed.rbegin(); it != removed.rend(); ++it) lvwFiles->takeTopLevelItem(it->first);
+  }
+  Removed_.push_back(std::move(removed));
+  miUndo->setEnabled(true);
+}
+
+void TfrmMain::miUndoClick() {
+  if (Removed_.empty()) return;
+  TRemovedRows rows = std::move(Removed_.back());
+  Removed_.pop_back();
+  for (const auto& [index, row] : rows) lvwFiles->insertTopLevelItem(index, row);
+  miUndo->setEnabled(!Removed_.empty());
+  UpdateButtons();
+}
+
+TfrmMain::~TfrmMain() {
+  for (const TRemovedRows& rows : Removed_)
+    for (const auto& entry : rows) delete entry.second;
+}
+
 QToolButton* TfrmMain::AddToolButton(const QString& caption, const QString& hint, const QIcon& icon) {
   auto* button = new QToolButton(this);
   button->setText(caption);
@@ -218,7 +339,7 @@ std::vector<TLutFileRow> TfrmMain::BatchRows() const {
 }
 
 void TfrmMain::btnAddClick() {
-  const QStringList files = Dialogs_.OpenFiles(this, LastAddFolder_, LutFilesFilter());
+  const QStringList files = Dialogs_.OpenFiles(this, LastAddFolder_, LutFilesFilter(Registry_));
   if (files.isEmpty()) return;
   LastAddFolder_ = QDir::toNativeSeparators(QFileInfo(files.first()).absolutePath());
   AddFiles(files);
@@ -234,7 +355,7 @@ void TfrmMain::AddPaths(const QStringList& paths) {
     }
     // What the add-files dialog shows in that folder with its LUT filter.
     const QDir folder(info.absoluteFilePath());
-    for (const QString& name : folder.entryList(LutFilePatterns(), QDir::Files | QDir::Readable))
+    for (const QString& name : folder.entryList(LutFilePatterns(Registry_), QDir::Files | QDir::Readable))
       files << folder.absoluteFilePath(name);
   }
   if (paths.isEmpty()) return;
@@ -246,9 +367,19 @@ void TfrmMain::AddPaths(const QStringList& paths) {
 void TfrmMain::AddFiles(QStringList files) {
   std::sort(files.begin(), files.end(),
             [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  // A file already listed (or named twice now) keeps its one row.
+  QSet<QString> listed;
+  for (int i = 0; i < RowCount(); ++i) listed.insert(ListedPath(ToQString(Row(i)->Path().string())));
+  QStringList again;
   Guarded(Dialogs_, this, [&] {
     for (const QString& file : files) {
       const QFileInfo info(file);
+      const QString key = ListedPath(file);
+      if (listed.contains(key)) {
+        again << info.fileName();
+        continue;
+      }
+      listed.insert(key);
       const int found = Registry_.DetectLutFormat(ToPath(info.absoluteFilePath()));
       auto* item = new TFileItem;
       item->setText(colFileName, info.fileName());
@@ -267,6 +398,10 @@ void TfrmMain::AddFiles(QStringList files) {
     }
   });
   UpdateButtons();
+  if (again.size() == 1)
+    statusBar()->showMessage(again.first() + QStringLiteral(" is already in the list."));
+  else if (again.size() > 1)
+    statusBar()->showMessage(QStringLiteral("%1 files are already in the list.").arg(again.size()));
 }
 
 // The format's name, and the depth its codes are read at when the user set one.
@@ -290,6 +425,8 @@ void TfrmMain::UpdateButtons() {
     anyChecked = Row(i)->checkState(colFileName) == Qt::Checked;
   btnConvert->setEnabled(anyChecked);
   btnMerge->setEnabled(btnConvert->isEnabled());
+  for (const char* command : {"Convert...", "Merge..."})
+    if (QAction* action = MenuAction(QString::fromLatin1(command))) action->setEnabled(anyChecked);
 }
 
 void TfrmMain::lvwFilesItemChanged(QTreeWidgetItem* item) {
@@ -303,6 +440,7 @@ void TfrmMain::lvwFilesItemChanged(QTreeWidgetItem* item) {
 
 // With several rows selected, the preview follows the one clicked last.
 void TfrmMain::lvwFilesSelectionChange() {
+  UpdateContextMenu();  // the Delete key follows the selection, menu open or not
   auto* current = static_cast<TFileItem*>(lvwFiles->currentItem());
   if (current && current->isSelected()) return RowSelectionChange(current);
   const QList<TFileItem*> selected = SelectedRows();
@@ -346,11 +484,7 @@ void TfrmMain::miDeleteClick() {
   const QList<TFileItem*> selected = SelectedRows();
   if (selected.isEmpty()) return;
   const int index = lvwFiles->indexOfTopLevelItem(selected.first());
-  {
-    // One preview update for the row selected afterwards, not one per row.
-    const QSignalBlocker quiet(lvwFiles);
-    qDeleteAll(selected);
-  }
+  TakeOutRows(selected);
   UpdateButtons();
   if (RowCount() == 0) return lvwFilesSelectionChange();
   QTreeWidgetItem* next = lvwFiles->topLevelItem(std::min(index, RowCount() - 1));
@@ -359,9 +493,11 @@ void TfrmMain::miDeleteClick() {
 }
 
 void TfrmMain::miClearListClick() {
-  lvwFiles->clear();
-  btnConvert->setEnabled(false);
-  btnMerge->setEnabled(false);
+  QList<TFileItem*> all;
+  for (int i = 0; i < RowCount(); ++i) all << Row(i);
+  if (!all.isEmpty()) TakeOutRows(all);
+  lvwFilesSelectionChange();
+  UpdateButtons();
 }
 
 // Sets the depth of every selected recognised row; unknown files have none.
@@ -393,17 +529,30 @@ void TfrmMain::btnConvertClick() {
   settings.Profile = dialog.SelectedProfile();
   settings.Size = dialog.Controls->Options.EffectiveSize();
   settings.Bits = dialog.Controls->Options.SelectedBits();
-  std::filesystem::path failed;
-  TBatchCount count;
-  settings.OnError = [&](const TLutFileRow& row, const std::exception&) {
-    failed = row.Path();
-    ++count.Failed;
-    return false;  // the first error ends the batch
+  const std::vector<TLutFileRow> rows = BatchRows();
+  // Each row's outcome, written by the handlers on the batch's thread (each
+  // to its own row) and shown here once that thread has ended.
+  std::vector<TRowOutcome> outcomes(rows.size());
+  const auto outcomeOf = [&](const TLutFileRow& row) -> TRowOutcome& {
+    return outcomes[static_cast<std::size_t>(&row - rows.data())];
   };
-  settings.OnConverted = [&](const TLutFileRow&, const std::filesystem::path&) { ++count.Converted; };
+  const bool goOn = dialog.chkGoOn->isChecked();
+  QStringList failures;
+  settings.OnError = [&](const TLutFileRow& row, const std::exception& error) {
+    TRowOutcome& outcome = outcomeOf(row);
+    outcome.Kind = TRowOutcome::Failed;
+    outcome.Text = ErrorDisplayText(ErrorMessageOf(EInFileError(row.Path().string(), error.what(), ErrorLine(error))));
+    failures << outcome.Text;
+    return goOn;  // otherwise the first error ends the batch
+  };
+  settings.OnConverted = [&](const TLutFileRow& row, const std::filesystem::path& output) {
+    outcomeOf(row) = {TRowOutcome::Converted, QStringLiteral("Converted to ") + DisplayPath(output.string())};
+  };
   // No to the overwrite question, or a file the writer puts beside its
   // output kept (the output is then not written either).
-  settings.OnSkipped = [&](const TLutFileRow&, const std::filesystem::path&) { ++count.Skipped; };
+  settings.OnSkipped = [&](const TLutFileRow& row, const std::filesystem::path& kept) {
+    outcomeOf(row) = {TRowOutcome::Skipped, QStringLiteral("Kept ") + DisplayPath(kept.string())};
+  };
   // What the written files lost is said once the batch is over.
   QStringList warnings;
   settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
@@ -417,13 +566,11 @@ void TfrmMain::btnConvertClick() {
       verified << QString::fromStdString(output.filename().string()) +
                       QStringLiteral(": largest difference %1").arg(d, 0, 'g', 3);
     };
-  const std::vector<TLutFileRow> rows = BatchRows();
   TfrmProgress progress(this);
   TProgressWindowReport report(progress);
-  TDialogConfirm dialogConfirm(Dialogs_, this);
+  TDialogConfirm dialogConfirm(Dialogs_, this, true);
   TInterfaceConfirm confirm(dialogConfirm);
-  // The handlers above run on the batch's thread; what they gather is read
-  // here once that thread has ended.
+  TBatchCount count;
   try {
     RunOffInterfaceThread([&] {
       count.Cancelled =
@@ -431,21 +578,61 @@ void TfrmMain::btnConvertClick() {
     });
   } catch (const std::exception& error) {
     progress.Hide();
-    const QString text = failed.empty()
-                             ? ErrorMessageOf(error)
-                             : ErrorMessageOf(EInFileError(failed.string(), error.what(), ErrorLine(error)));
-    Dialogs_.Error(this, ErrorDisplayText(text));
+    // The failure that ended the batch is its row's; anything else (a
+    // batch refused before it began) is said as it is.
+    Dialogs_.Error(this, failures.isEmpty() ? ErrorDisplayText(ErrorMessageOf(error)) : failures.last());
   }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].Checked) continue;
+    if (outcomes[i].Kind == TRowOutcome::None) outcomes[i] = {TRowOutcome::NotTried, QStringLiteral("Not tried")};
+    switch (outcomes[i].Kind) {
+      case TRowOutcome::Converted: ++count.Converted; break;
+      case TRowOutcome::Skipped: ++count.Skipped; break;
+      case TRowOutcome::Failed: ++count.Failed; break;
+      case TRowOutcome::NotTried: ++count.NotTried; break;
+      case TRowOutcome::None: break;
+    }
+  }
+  ShowOutcomes(outcomes);
+  if (goOn && !failures.isEmpty())
+    Dialogs_.Warning(this, QStringLiteral("These files could not be converted:\n") + failures.join('\n'));
   if (!warnings.isEmpty()) Dialogs_.Warning(this, warnings.join('\n'));
   if (!verified.isEmpty()) Dialogs_.Information(this, verified.join('\n'));
   statusBar()->showMessage(BatchSummaryText(count));
+  LastBatchFolder_ = dialog.edtOutFolder->text();
+  btnOpenOutput->setVisible(count.Converted > 0);
+}
+
+// Each row of the batch shows how it went: an icon, and the output or the
+// error in its tooltip.
+void TfrmMain::ShowOutcomes(const std::vector<TRowOutcome>& outcomes) {
+  QStyle* s = style();
+  for (int i = 0; i < RowCount() && static_cast<std::size_t>(i) < outcomes.size(); ++i) {
+    TFileItem* row = Row(i);
+    const TRowOutcome& outcome = outcomes[static_cast<std::size_t>(i)];
+    static const QStyle::StandardPixmap icons[] = {QStyle::SP_CustomBase, QStyle::SP_DialogApplyButton,
+                                                   QStyle::SP_DialogNoButton, QStyle::SP_MessageBoxCritical,
+                                                   QStyle::SP_MessageBoxQuestion};
+    row->Outcome = outcome.Kind;
+    const QSignalBlocker quiet(lvwFiles);  // not a row change for the check-state rule
+    row->setIcon(colFileName, outcome.Kind == TRowOutcome::None ? QIcon() : s->standardIcon(icons[outcome.Kind]));
+    row->setToolTip(colFileName, outcome.Text);
+  }
+}
+
+void TfrmMain::btnOpenOutputClick() {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(LastBatchFolder_)));
 }
 
 void TfrmMain::btnMergeClick() {
   std::vector<std::filesystem::path> files;
-  for (int i = 0; i < RowCount(); ++i)
-    if (Row(i)->checkState(colFileName) == Qt::Checked) files.push_back(Row(i)->Path());
-  TfrmJoinLut dialog(Registry_, Dialogs_, std::move(files), this);
+  std::vector<TReadOptions> options;  // each row's depth and CDL correction
+  for (int i = 0; i < RowCount(); ++i) {
+    if (Row(i)->checkState(colFileName) != Qt::Checked) continue;
+    files.push_back(Row(i)->Path());
+    options.push_back(Row(i)->Entry ? ReadOptionsOf(*Row(i)->Entry) : TReadOptions{});
+  }
+  TfrmJoinLut dialog(Registry_, Dialogs_, files, this, options);
   Dialogs_.Run(dialog);
 }
 
@@ -524,11 +711,12 @@ void TfrmMain::btnHaldClick() {
   Guarded(Dialogs_, this, [&] {
     std::filesystem::path file = ToPath(choice.FileName);
     if (chosen.Level == 0) {
-      GenerateHaldImage(file, chosen.Type, confirm);
-      return;
+      file = GenerateHaldImage(file, chosen.Type, confirm);
+    } else {
+      if (FileExtension(file).empty()) file += ".png";
+      if (!GenerateHaldClut(file, chosen.Level, chosen.Bits, chosen.Type, confirm)) file.clear();
     }
-    if (FileExtension(file).empty()) file += ".png";
-    GenerateHaldClut(file, chosen.Level, chosen.Bits, chosen.Type, confirm);
+    if (!file.empty()) SayWritten(this, ToQString(file.string()));
   });
 }
 

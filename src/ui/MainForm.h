@@ -2,6 +2,7 @@
 // check boxes, the toolbar that starts every operation, and the preview pane.
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 #include <QTreeWidgetItem>
 #include <optional>
@@ -13,15 +14,23 @@
 class IDialogs;
 class QAction;
 class QMenu;
+class QPushButton;
 class QSettings;
 class QToolButton;
 class QTreeWidget;
 class TPreviewPane;
 
+// How the last batch went for one row.
+struct TRowOutcome {
+  enum TKind { None, Converted, Skipped, Failed, NotTried } Kind = None;
+  QString Text;  // the output, the file kept, or the error
+};
+
 // A row of the file list; rows of recognised files own their entry.
 class TFileItem : public QTreeWidgetItem {
  public:
   std::optional<TLutFileEntry> Entry;
+  TRowOutcome::TKind Outcome = TRowOutcome::None;  // of the last batch
   std::filesystem::path Path() const;
 };
 
@@ -32,6 +41,9 @@ class TfrmMain : public QMainWindow {
   // With a settings store the window remembers between runs what
   // ui/Settings.h lists; without one it remembers nothing.
   TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* settings = nullptr);
+  ~TfrmMain() override;
+  // The menu bar's command of this text (without "&" and key), or nullptr.
+  QAction* MenuAction(const QString& text) const;
 
   TFileItem* Row(int index) const;
   int RowCount() const;
@@ -69,6 +81,8 @@ class TfrmMain : public QMainWindow {
   QAction* miDelete;
   QAction* miClearList;
   QAction* acQuit;
+  QAction* miUndo;  // puts back the rows last removed or cleared
+  QPushButton* btnOpenOutput;  // in the status bar after a batch
 
   void btnAddClick();
   void btnConvertClick();
@@ -85,6 +99,11 @@ class TfrmMain : public QMainWindow {
   void miSetBitsClick();
   void miDeleteClick();
   void miClearListClick();
+  void btnOpenOutputClick();
+  void miAddFolderClick();
+  void miSelectAllClick();
+  void miShortcutsClick();
+  void miUndoClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -102,11 +121,18 @@ class TfrmMain : public QMainWindow {
   void lvwFilesContextPopup(const QPoint& pos);
   void UpdateButtons();
   void RowSelectionChange(TFileItem* row);
+  void ShowOutcomes(const std::vector<TRowOutcome>& outcomes);
+  void BuildMenuBar();
+  void TakeOutRows(const QList<TFileItem*>& rows);
 
   const TLutRegistry& Registry_;
   IDialogs& Dialogs_;
   QString LastAddFolder_;
   QString LastPreviewFolder_;
+  QString LastBatchFolder_;
+  QHash<QString, QAction*> MenuActions_;
+  using TRemovedRows = std::vector<std::pair<int, TFileItem*>>;  // list position, row
+  std::vector<TRemovedRows> Removed_;
   QString HaldFileName_ = QStringLiteral("HaldImage");
   int HaldFilterIndex_ = 2;  // TIFF
   QSettings* Settings_;

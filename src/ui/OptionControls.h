@@ -59,4 +59,6 @@ class TOutputOptionControls : public QObject {
 
  private:
   void cbxOutFormatChange(int index);
+  void RetypeSize(const QString& text);
+  void RemoveSizeSelection();
 };

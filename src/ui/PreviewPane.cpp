@@ -6,20 +6,55 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
 
+#include "core/Errors.h"
 #include "core/LutInfo.h"
 #include "ui/Dialogs.h"
 #include "ui/PreviewImage.h"
 
-namespace {
-
-// Restores the normal cursor however the read ends.
-struct TBusyCursor {
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+// The pane as the reading threads see it: gone once the pane is destroyed,
+// so a late result is dropped rather than delivered to nothing.
+struct TPreviewReceiver {
+  std::mutex Lock;
+  QObject* Pane = nullptr;
 };
 
+namespace {
+
+std::atomic<int> ReadsRunning_ = 0;
+
+// What a reading thread hands back.
+struct TPreviewResult {
+  TLUT Record;
+  QImage Applied;
+  QString Text;  // the description, or the error
+  bool Failed = false;
+};
+
+TPreviewResult ReadPreview(const TLutRegistry& registry, const std::filesystem::path& fileName,
+                           const TReadOptions& options, const QImage& ungraded) {
+  TPreviewResult result;
+  try {
+    registry.LoadLut(fileName, result.Record, -1, options);
+    if (result.Record.FormatIndex < 0) return result;
+    result.Applied = ApplyLutToPicture(result.Record, ungraded);
+    QStringList lines;
+    for (const std::string& line : LutInfoLines(result.Record)) lines << ToQString(line);
+    result.Text = lines.join(QLatin1Char('\n'));
+  } catch (const std::exception& error) {
+    result.Failed = true;
+    result.Text = ErrorDisplayText(
+        ErrorMessageOf(EInFileError(fileName.string(), error.what(), ErrorLine(error))));
+  }
+  return result;
+}
+
 }  // namespace
+
+int TPreviewPane::ReadsRunning() { return ReadsRunning_; }
 
 TPictureBox::TPictureBox(QWidget* parent) : QLabel(parent) {
   setFixedSize(PictureBoxWidth, PictureBoxHeight);
@@ -57,7 +92,7 @@ TPreviewPane::TPreviewPane(const TLutRegistry& registry, QWidget* parent)
   lblComments = new QLabel(QStringLiteral("Comments"), content);
   memInfo = new QPlainTextEdit(content);
   memInfo->setReadOnly(true);
-  memInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   memInfo->setMinimumHeight(60);
   // Drops belong to the pane (a picture dropped onto it), not to the memo.
   memInfo->setAcceptDrops(false);
@@ -75,7 +110,14 @@ TPreviewPane::TPreviewPane(const TLutRegistry& registry, QWidget* parent)
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
   outer->addWidget(Scroller_);
+  Receiver_ = std::make_shared<TPreviewReceiver>();
+  Receiver_->Pane = this;
   ShowNoLut();
+}
+
+TPreviewPane::~TPreviewPane() {
+  const std::lock_guard<std::mutex> hold(Receiver_->Lock);
+  Receiver_->Pane = nullptr;
 }
 
 void TPreviewPane::resizeEvent(QResizeEvent* event) {
@@ -95,6 +137,8 @@ void TPreviewPane::FitBoxes() {
 }
 
 void TPreviewPane::ShowNoLut() {
+  ++Request_;  // a read still at work is no longer wanted
+  Reading_ = false;
   lblApplied->hide();
   imgApplied->hide();
   lblComments->hide();
@@ -103,23 +147,43 @@ void TPreviewPane::ShowNoLut() {
 
 void TPreviewPane::SetUngraded(const QImage& picture) { imgUngraded->SetPicture(picture); }
 
-void TPreviewPane::ShowLutInfo(const std::filesystem::path& fileName,
-                               const TReadOptions& options) {
-  TBusyCursor busy;
-  // Read into a fresh record so that a failed read leaves the pane as it was.
-  TLUT record;
-  Registry_.LoadLut(fileName, record, -1, options);
-  PreviewRecord_ = std::move(record);
-  if (PreviewRecord_.FormatIndex < 0) {
-    ShowNoLut();
-    return;
-  }
-  imgApplied->SetPicture(ApplyLutToPicture(PreviewRecord_, Ungraded()));
-  QStringList lines;
-  for (const std::string& line : LutInfoLines(PreviewRecord_)) lines << ToQString(line);
-  memInfo->setPlainText(lines.join(QLatin1Char('\n')));
-  lblApplied->show();
-  imgApplied->show();
+void TPreviewPane::ShowComments(const QString& text) {
+  memInfo->setPlainText(text);
   lblComments->show();
   memInfo->show();
+}
+
+void TPreviewPane::ShowLutInfo(const std::filesystem::path& fileName,
+                               const TReadOptions& options) {
+  const unsigned request = ++Request_;
+  Reading_ = true;
+  lblApplied->hide();
+  imgApplied->hide();
+  ShowComments(QStringLiteral("Reading\u2026"));
+  ++ReadsRunning_;
+  // The thread holds the registry, which lives for the program, and copies
+  // of everything else; the pane may be gone when it ends.
+  std::thread([registry = &Registry_, receiver = Receiver_, fileName, options,
+               ungraded = Ungraded(), request] {
+    auto result = std::make_shared<TPreviewResult>(ReadPreview(*registry, fileName, options, ungraded));
+    {
+      const std::lock_guard<std::mutex> hold(receiver->Lock);
+      if (auto* pane = static_cast<TPreviewPane*>(receiver->Pane))
+        QMetaObject::invokeMethod(pane, [pane, result, request] {
+          if (request != pane->Request_) return;  // a later selection took over
+          pane->Reading_ = false;
+          if (result->Failed) {
+            pane->ShowComments(result->Text);
+            return;
+          }
+          pane->PreviewRecord_ = std::move(result->Record);
+          if (pane->PreviewRecord_.FormatIndex < 0) return pane->ShowNoLut();
+          pane->imgApplied->SetPicture(result->Applied);
+          pane->lblApplied->show();
+          pane->imgApplied->show();
+          pane->ShowComments(result->Text);
+        }, Qt::QueuedConnection);
+    }
+    --ReadsRunning_;
+  }).detach();
 }

@@ -7,11 +7,13 @@
 #include <QLabel>
 #include <QWidget>
 #include <filesystem>
+#include <memory>
 
 #include "core/LUTFormat.h"
 
 class QPlainTextEdit;
 class QScrollArea;
+struct TPreviewReceiver;
 
 // Shows its picture scaled to fit, the aspect ratio kept (for display only).
 // The box is 210 x 169 unless its owner sizes it otherwise.
@@ -39,15 +41,23 @@ class TPreviewPane : public QWidget {
 
  public:
   TPreviewPane(const TLutRegistry& registry, QWidget* parent);
+  ~TPreviewPane() override;
 
   static constexpr int MinimumWidth = 250;
 
-  // Reads the file into the preview record and shows it; a file no format
-  // knows shows nothing but the ungraded picture. Read errors pass to the
-  // caller and leave the pane as it was; the busy cursor is always restored.
+  // Reads the file into the preview record and grades the ungraded picture
+  // on a thread of its own, showing "Reading…" meanwhile; a later call (or
+  // ShowNoLut) supersedes one still at work. A file no format knows shows
+  // nothing but the ungraded picture; a file that cannot be read shows its
+  // error, with the file and line, under "Comments".
   void ShowLutInfo(const std::filesystem::path& fileName, const TReadOptions& options = {});
+  // Whether a preview is still being read.
+  bool Reading() const { return Reading_; }
   // The "no LUT shown" state: only the ungraded picture.
   void ShowNoLut();
+  // How many previews are still being read on their threads, in every pane:
+  // a program that quits meanwhile leaves without waiting for them.
+  static int ReadsRunning();
   void SetUngraded(const QImage& picture);
   const QImage& Ungraded() const { return imgUngraded->Picture(); }
   const TLUT& PreviewRecord() const { return PreviewRecord_; }
@@ -64,8 +74,12 @@ class TPreviewPane : public QWidget {
 
  private:
   void FitBoxes();
+  void ShowComments(const QString& text);
 
   const TLutRegistry& Registry_;
   TLUT PreviewRecord_;
   QScrollArea* Scroller_;
+  std::shared_ptr<TPreviewReceiver> Receiver_;  // where the reading threads hand their results
+  unsigned Request_ = 0;                        // the latest read asked for
+  bool Reading_ = false;
 };

@@ -25,17 +25,20 @@ double DaysSinceEpoch() {
 TfrmProgress::TfrmProgress(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), Now(DaysSinceEpoch) {
   setWindowTitle(QStringLiteral("Processing..."));
-  setFixedSize(392, 148);
+  setFixedSize(392, 172);  // the specified 148 and the line of the file at work
   auto* panel = new QFrame(this);
   panel->setFrameShape(QFrame::Panel);
   panel->setFrameShadow(QFrame::Sunken);
   stxText = new QLabel(panel);
+  stxItem = new QLabel(panel);
+  stxItem->setTextFormat(Qt::PlainText);
   pbrProgress = new QProgressBar(panel);
   pbrProgress->setRange(0, 100);
   pbrProgress->setValue(0);
   stxTime = new QLabel(panel);
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->addWidget(stxText);
+  panelLayout->addWidget(stxItem);
   panelLayout->addWidget(pbrProgress);
   panelLayout->addWidget(stxTime);
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -87,6 +90,13 @@ void TfrmProgress::SetPercent(double p) {
   }
 }
 
+void TfrmProgress::SetItem(std::size_t number, std::size_t count, const QString& name) {
+  const QString text = QStringLiteral("%1 of %2: %3").arg(number).arg(count).arg(name);
+  // A long name is cut in its middle, so both its start and extension show.
+  stxItem->setText(stxItem->fontMetrics().elidedText(text, Qt::ElideMiddle, stxItem->width()));
+  stxItem->setToolTip(text);
+}
+
 bool TfrmProgress::IsCancelled() {
   QApplication::processEvents();
   return Cancelled_;
@@ -130,6 +140,12 @@ void TProgressWindowReport::Begin(const std::string& caption, const std::string&
 
 void TProgressWindowReport::SetProgress(double percent) {
   QMetaObject::invokeMethod(&Window_, [&window = Window_, percent] { window.SetPercent(percent); });
+}
+
+void TProgressWindowReport::SetItem(std::size_t number, std::size_t count, const std::string& name) {
+  QMetaObject::invokeMethod(&Window_, [&window = Window_, number, count, name = QString::fromStdString(name)] {
+    window.SetItem(number, count, name);
+  });
 }
 
 bool TProgressWindowReport::Cancelled() {

@@ -27,6 +27,8 @@ class TfrmProgress : public QDialog {
   void Show(const QString& caption, const QString& text);
   void Hide();
   void SetPercent(double p);
+  // "3 of 7" and the file at work, under the text line.
+  void SetItem(std::size_t number, std::size_t count, const QString& name);
   // Lets pending events run first, so that a click on Cancel is seen.
   bool IsCancelled();
   // Whether Cancel was pressed, without running events: what an operation
@@ -38,6 +40,7 @@ class TfrmProgress : public QDialog {
   std::function<double()> Now;
 
   QLabel* stxText;
+  QLabel* stxItem;
   QProgressBar* pbrProgress;
   QLabel* stxTime;
   QPushButton* btnCancel;
@@ -66,6 +69,7 @@ class TProgressWindowReport : public IProgress {
   explicit TProgressWindowReport(TfrmProgress& window) : Window_(window) {}
   void Begin(const std::string& caption, const std::string& text) override;
   void SetProgress(double percent) override;
+  void SetItem(std::size_t number, std::size_t count, const std::string& name) override;
   bool Cancelled() override;
   void End() override;
 

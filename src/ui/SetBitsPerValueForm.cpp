@@ -23,7 +23,7 @@ TfrmSetBitsPerValue::TfrmSetBitsPerValue(int bitsPerValue, QWidget* owner)
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
   btnCancel->setAutoDefault(false);
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(QStringLiteral("Bits Per Color"), this));
+  row->addWidget(BuddyLabel(QStringLiteral("&Bits Per Color"), cbxBits, this));
   row->addWidget(cbxBits, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

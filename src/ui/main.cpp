@@ -4,12 +4,14 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QSettings>
+#include <cstdlib>
 
 #include "core/LUTFormat.h"
 #include "core/MemoryReuse.h"
 #include "registry/FormatTable.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
+#include "ui/PreviewPane.h"
 
 int main(int argc, char* argv[]) {
   KeepFreedMemoryForReuse();
@@ -35,5 +37,9 @@ int main(int argc, char* argv[]) {
   TfrmMain window(registry, dialogs, &settings);
   window.show();
   window.AddPaths(parser.positionalArguments());
-  return app.exec();
+  const int status = app.exec();
+  // A preview still being read (a large picture, a long CLF) is not waited
+  // for: the window has saved what it keeps, so the program leaves at once.
+  if (TPreviewPane::ReadsRunning() > 0) std::quick_exit(status);
+  return status;
 }

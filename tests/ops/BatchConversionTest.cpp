@@ -25,7 +25,11 @@ struct TRecordingProgress : IProgress {
   std::vector<double> Steps;
   int CancelAfter = -1;  // cancel at this many steps
   bool Ended = false;
+  std::vector<std::string> Items;
   void SetProgress(double percent) override { Steps.push_back(percent); }
+  void SetItem(std::size_t number, std::size_t count, const std::string& name) override {
+    Items.push_back(std::to_string(number) + " of " + std::to_string(count) + " " + name);
+  }
   bool Cancelled() override { return static_cast<int>(Steps.size()) == CancelAfter; }
   void End() override { Ended = true; }
 };
@@ -60,6 +64,8 @@ TEST_F(Batch, ProgressCountsAllRowsAndSkipsUnchecked) {
   EXPECT_EQ(ConvertCheckedFiles(LutRegistry(), rows, Settings, Confirm, Progress),
             TBatchResult::Completed);
   EXPECT_EQ(Progress.Steps, (std::vector<double>{25, 75}));
+  // The window's "N of M" counts the checked rows only.
+  EXPECT_EQ(Progress.Items, (std::vector<std::string>{"1 of 2 one.cube", "2 of 2 three.cube"}));
   EXPECT_TRUE(Progress.Ended);
   EXPECT_TRUE(fs::exists(Path("out/one.cube")));
   EXPECT_FALSE(fs::exists(Path("out/two.cube")));

@@ -2,6 +2,7 @@
 // opened without a modal loop.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,7 +16,11 @@
 #include "ops/OutputOptions.h"
 #include "ui/About.h"
 #include "ui/ConvertForm.h"
+#include "ui/LongTextDialog.h"
 #include "ui/LutJoinForm.h"
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 
 namespace {
 
@@ -67,8 +72,8 @@ class DialogsTest : public QObject {
     TfrmConvert dialog(LutRegistry(), Dialogs, nullptr);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Convertion Settings"));
-    QCOMPARE(dialog.size(), QSize(475, 276));  // the specified 246 and the read-back box
-    QVERIFY(!dialog.chkVerify->isChecked());
+    QCOMPARE(dialog.size(), QSize(475, 306));  // the specified 246 and the rows of two boxes
+    QVERIFY(!dialog.chkVerify->isChecked() && !dialog.chkGoOn->isChecked());
     QCOMPARE(dialog.Controls->cbxOutFormat->currentIndex(), -1);
     QVERIFY(!dialog.btnConvert->isEnabled() && !dialog.Controls->cbxDimSize->isEnabled());
     Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
@@ -97,7 +102,6 @@ class DialogsTest : public QObject {
     QTest::addColumn<QString>("warning");
     QTemporaryDir dir;
     const QString tmp = QDir::tempPath();
-    QTest::newRow("missing") << tmp + "/no/such/folder" << "The folder \"" + tmp + "/no/such/folder\" does not exist.";
     QTest::newRow("relative") << "out" << "\"out\" is not a full path.";
     QTest::newRow("a file") << QString(TOVI_TEST_DATA "/cube/identity_2.cube")
                             << "\"" TOVI_TEST_DATA "/cube/identity_2.cube\" is a file, not a folder.";
@@ -116,6 +120,26 @@ class DialogsTest : public QObject {
     QCOMPARE(Dialogs.Warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
     QCOMPARE(dialog.result(), int(warning.isEmpty() ? QDialog::Accepted : QDialog::Rejected));
     if (warning.isEmpty()) QCOMPARE(QString::fromStdString(LastOutputFolder()), QDir::tempPath());
+  }
+
+  // A missing output folder is asked about: Cancel keeps the dialog, Yes
+  // makes the folder and converts.
+  void aMissingOutputFolderIsMadeAfterAQuestion() {
+    QTemporaryDir dir;
+    const QString missing = dir.path() + "/no/such/folder";
+    TfrmConvert dialog(LutRegistry(), Dialogs, nullptr);
+    dialog.show();
+    Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+    QTest::keyClicks(dialog.edtOutFolder, missing);
+    dialog.btnConvert->click();
+    QCOMPARE(Dialogs.Confirmations, QStringList{"The folder \"" + missing +
+                                                "\" does not exist. Do you want to create it? [Yes/Cancel]"});
+    QVERIFY(!QFileInfo::exists(missing) && dialog.result() == QDialog::Rejected);
+    Dialogs.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
+    dialog.btnConvert->click();
+    QVERIFY(QFileInfo(missing).isDir());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(Dialogs.Warnings.isEmpty());
   }
 
   void sizeFieldTakesDigitsOnly() {
@@ -202,6 +226,39 @@ class DialogsTest : public QObject {
     QVERIFY(second.isVisible());
   }
 
+  // Click into the size box, select all, type 65, Enter: Save writes 65 points.
+  void mergeWritesTheTypedSize() {
+    QTemporaryDir dir;
+    TfrmJoinLut dialog(LutRegistry(), Dialogs, {WriteCube(dir.path(), "a.cube", 0.5).toStdString()}, nullptr);
+    dialog.show();
+    Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+    Dialogs.SaveFileAnswers.push_back({dir.path() + "/merged.cube", 0});
+    dialog.btnSelectFile->click();
+    QVERIFY(TypeAsUser(dialog.Controls->cbxDimSize, "65"));
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(dialog.Controls->cbxDimSize->currentText(), QStringLiteral("65"));
+    QVERIFY(ReadAll(dir.path() + "/merged.cube").contains("LUT_3D_SIZE 65\n"));
+  }
+
+  // Alt and a label's letter take the focus to its field; Tab follows the
+  // merge dialog's layout, the file path between format and size.
+  void labelsHaveMnemonicsAndTabFollowsTheLayout() {
+    TfrmJoinLut dialog(LutRegistry(), Dialogs, {}, nullptr);
+    dialog.show();
+    Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+    QVERIFY(ActivateWindowOf(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_D, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), dialog.Controls->cbxDimSize);
+    QTest::keyClick(&dialog, Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), dialog.Controls->cbxOutFormat);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), dialog.edtLUTFile);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), dialog.btnSelectFile);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), dialog.Controls->cbxDimSize);
+  }
+
   void mergeTakesATypedFileName() {
     QTemporaryDir dir;
     TfrmJoinLut dialog(LutRegistry(), Dialogs, {WriteCube(dir.path(), "a.cube", 0.5).toStdString()}, nullptr);
@@ -227,6 +284,22 @@ class DialogsTest : public QObject {
     Choose(dialog.Controls->cbxOutFormat, "Davinci DAT 3D");
     QCOMPARE(dialog.edtLUTFile->text(), QDir::toNativeSeparators("/tmp/out/look.v1.dat"));
     QVERIFY(dialog.btnSave->isEnabled());
+  }
+
+  // A 300-file report: the window fits the screen, its OK button in view,
+  // the text scrolls, and the user may resize it.
+  void aLongResultFitsTheScreen() {
+    QStringList lines;
+    for (int i = 0; i < 300; ++i) lines << QStringLiteral("look_%1.cube: largest difference 0.000122").arg(i);
+    TLongTextDialog dialog(QMessageBox::Information, "Information", lines.join('\n'), nullptr);
+    dialog.show();
+    const QRect screen = dialog.screen()->availableGeometry();
+    QVERIFY(dialog.height() <= screen.height() && dialog.width() <= screen.width());
+    QVERIFY(dialog.rect().contains(dialog.btnOK->geometry()));
+    QVERIFY(dialog.memText->verticalScrollBar()->maximum() > 0);
+    QVERIFY(dialog.minimumSize() != dialog.maximumSize());
+    QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
   }
 
   void aboutTitleShrinksToFit() {

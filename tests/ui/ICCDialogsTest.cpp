@@ -99,6 +99,21 @@ class ICCDialogsTest : public QObject {
     QVERIFY(dialog.isVisible());  // the dialog stays open
   }
 
+  // Click into the size box, select all, type 65, Enter: Convert writes 65 points.
+  void aTypedSizeIsWritten() {
+    const QString link = WriteProfile(2, "typed");
+    TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    dialog.show();
+    Dialogs.OpenFileAnswers.push_back(link);
+    dialog.btnSelectProfile->click();
+    dialog.Controls->cbxOutFormat->setCurrentIndex(dialog.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+    QFile::remove(Dir.path() + "/typed.cube");
+    QVERIFY(TypeAsUser(dialog.Controls->cbxDimSize, "65"));
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(dialog.Controls->cbxDimSize->currentText(), QStringLiteral("65"));
+    QVERIFY(ReadAll(Dir.path() + "/typed.cube").contains("LUT_3D_SIZE 65\n"));
+  }
+
   void displayProfileOffersTheSecondColourSpace() {
     const QString display = WriteProfile(0, "display");
     TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);

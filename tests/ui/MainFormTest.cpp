@@ -1,7 +1,10 @@
 // The main window driven as a user would, with every message box, picker and
 // dialog answered by the script.
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
@@ -11,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -21,10 +25,12 @@
 #include "ops/BitsOverride.h"
 #include "ui/CdlChoiceForm.h"
 #include "ui/ConvertForm.h"
+#include "ui/LutJoinForm.h"
 #include "ui/MainForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
 #include "ui/ProgressDlg.h"
+#include <QLabel>
 #include "ui/SetBitsPerValueForm.h"
 
 namespace {
@@ -59,6 +65,18 @@ bool DropFiles(QWidget* target, const QStringList& paths, Qt::DropActions action
   return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
 }
 
+void Choose(QComboBox* box, const QString& text) { box->setCurrentIndex(box->findText(text)); }
+
+// Takes the addresses the desktop would open.
+class TUrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> Urls;
+ public slots:
+  void Open(const QUrl& url) { Urls << url; }
+};
+
 }  // namespace
 
 class MainFormTest : public QObject {
@@ -75,7 +93,12 @@ class MainFormTest : public QObject {
   }
   QString Text(int row, int column) { return Main->Row(row)->text(column); }
   bool Checked(int row) { return Main->Row(row)->checkState(0) == Qt::Checked; }
-  void Select(int row) { Main->lvwFiles->setCurrentItem(Main->Row(row)); }
+  // Selects a row and waits for the preview, which is read on its own thread.
+  void Select(int row) {
+    Main->lvwFiles->setCurrentItem(Main->Row(row));
+    WaitForPreview();
+  }
+  void WaitForPreview() { QTRY_VERIFY(!Main->pnlPreview->Reading()); }
 
   // Works the conversion dialog: folder, profile and size, then Convert.
   void ScriptConvert(const QString& folder, const QString& profile, const QString& size = {},
@@ -87,7 +110,7 @@ class MainFormTest : public QObject {
       dialog.chkVerify->setChecked(verify);
       QComboBox* formats = dialog.Controls->cbxOutFormat;
       formats->setCurrentIndex(formats->findText(profile));
-      if (!size.isEmpty()) QTest::keyClicks(dialog.Controls->cbxDimSize->lineEdit(), size);
+      if (!size.isEmpty()) [&] { QVERIFY(TypeAsUser(dialog.Controls->cbxDimSize, size, false)); }();
       if (!dialog.btnConvert->isEnabled()) return int(QDialog::Rejected);
       dialog.btnConvert->click();
       return dialog.result();
@@ -132,11 +155,48 @@ class MainFormTest : public QObject {
     QVERIFY(Main->Row(0)->Entry && !Main->Row(2)->Entry);
     QCOMPARE(Main->Row(0)->Entry->BitsPerValue, -1);
     QVERIFY(Main->btnConvert->isEnabled() && Main->btnMerge->isEnabled());
-    // The same file again is a second row; the dialog reopens in the folder.
+    // The same file again keeps its one row, and the status bar says so;
+    // the dialog reopens in the folder.
     Add({a});
-    QCOMPARE(Main->RowCount(), 4);
+    QCOMPARE(Main->RowCount(), 3);
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("A.cube is already in the list."));
     QCOMPARE(Dialogs.LastOpenFolder, QDir::toNativeSeparators(Dir.path()));
     QVERIFY(Dialogs.Informations.isEmpty() && Dialogs.Errors.isEmpty());
+    // Named twice in one go, or by another path to it: one row still.
+    const QString d = WriteCube(Dir.path(), "d.cube");
+    Main->AddPaths({d, Dir.path() + "/./d.cube", Dir.path()});
+    QCOMPARE(Main->RowCount(), 4);
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("5 files are already in the list."));
+  }
+
+  // Every extension a format reads reaches the list from a folder, and the
+  // picker's filter offers them all, the ones it always offered included.
+  void everyReadableExtensionReachesTheList() {
+    const QString folder = Dir.path() + "/all";
+    QDir().mkpath(folder);
+    const QStringList patterns = LutFilePatterns(LutRegistry());
+    const QStringList specified = QStringLiteral(
+        "*.cube;*.lut;*.m3d;*.3dl;*.txt;*.cms;*.mga;*.xml;*.3dmesh;*dat;*.alut;*.ilut;*.olut;*.1dlut;"
+        "*.look;*.cc;*.pfl;*.cfe;*.dd3;*.mlc;*.vlt;*.bmp;*.jpg;*.jpeg;*.tif;*.tiff").split(';');
+    for (const QString& p : specified) QVERIFY2(patterns.contains(p), qPrintable(p));
+    QVERIFY(LutFilesFilter(LutRegistry()).startsWith("LUT Files (*.cube "));
+    const QStringList added = {"png", "tga", "ccc", "cdl", "cub", "clf", "ctf", "csp",
+                               "spi1d", "spi3d", "spimtx", "vf", "dd3"};
+    for (const QString& e : added) WriteText(folder, "f." + e, "x\n");
+    QImage picture(8, 8, QImage::Format_RGB888);  // a picture, not a LUT: an unknown row
+    picture.fill(Qt::gray);
+    QVERIFY(picture.save(folder + "/f.png"));
+    Main->AddPaths({folder});
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(Main->RowCount(), added.size());
+    // A folder of Hald pictures: each one a row, read as the Hald CLUT it is.
+    QTemporaryDir halds;
+    Dialogs.SaveFileAnswers.push_back({halds.path() + "/level8", 3});
+    Main->btnHaldClick();
+    Main->miClearListClick();
+    Main->AddPaths({halds.path()});
+    QCOMPARE(Main->RowCount(), 1);
+    QCOMPARE(Text(0, 1), QStringLiteral("Hald CLUT"));
   }
 
   // A CDL collection of several corrections asks which one the row stands
@@ -164,7 +224,8 @@ class MainFormTest : public QObject {
     QCOMPARE(Text(0, 1), QStringLiteral("ASC CDL (cool)"));
     QCOMPARE(ReadOptionsOf(*Main->Row(0)->Entry).CdlId, std::string("cool"));
     // Dismissed: the first correction, as before.
-    Add({ccc});
+    QFile::copy(ccc, Dir.path() + "/looks2.ccc");
+    Add({Dir.path() + "/looks2.ccc"});
     QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL"));
   }
 
@@ -293,7 +354,72 @@ class MainFormTest : public QObject {
     QVERIFY(QFile::exists(out.path() + "/a.cube"));
     QVERIFY(!QFile::exists(out.path() + "/b.cube") && !QFile::exists(out.path() + "/c.cube"));
     QVERIFY(Main->isEnabled());
-    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 1 failed."));
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 1 failed, 1 not tried."));
+    // Each row shows how it went, and the folder opens through the desktop.
+    QCOMPARE(Main->Row(0)->Outcome, TRowOutcome::Converted);
+    QCOMPARE(Main->Row(1)->Outcome, TRowOutcome::Failed);
+    QCOMPARE(Main->Row(2)->Outcome, TRowOutcome::NotTried);
+    QCOMPARE(Main->Row(1)->toolTip(0), Dialogs.Errors[0]);
+    QVERIFY(!Main->Row(0)->icon(0).isNull() && !Main->Row(2)->icon(0).isNull());
+    TUrlCatcher opened;
+    QDesktopServices::setUrlHandler("file", &opened, "Open");
+    QVERIFY(Main->btnOpenOutput->isVisible());
+    QTest::mouseClick(Main->btnOpenOutput, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened.Urls, QList<QUrl>{QUrl::fromLocalFile(out.path())});
+  }
+
+  // With "Go on after a file fails" the rest is converted and the failures
+  // are listed at the end, not shown one by one.
+  void aBatchGoesOnAfterAFailureWhenAsked() {
+    QTemporaryDir in, out;
+    Add({WriteCube(in.path(), "a.cube"), WriteText(in.path(), "b.cube", "LUT_3D_SIZE 2\n0 0 0\n"),
+         WriteCube(in.path(), "c.cube")});
+    Dialogs.FolderAnswers.push_back(out.path());
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      auto& dialog = static_cast<TfrmConvert&>(d);
+      dialog.btnSelectFolder->click();
+      Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+      [&] { QVERIFY(ActivateWindowOf(&dialog)); }();
+      // On the box itself: the row is wider than the box and its text.
+      QTest::mouseClick(dialog.chkGoOn, Qt::LeftButton, {}, QPoint(8, dialog.chkGoOn->height() / 2));
+      dialog.btnConvert->click();
+      return dialog.result();
+    });
+    Main->btnConvertClick();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QVERIFY(QFile::exists(out.path() + "/a.cube") && QFile::exists(out.path() + "/c.cube"));
+    QCOMPARE(Dialogs.Warnings.size(), 1);
+    QVERIFY2(Dialogs.Warnings[0].startsWith("These files could not be converted:\n" +
+                                            QDir::toNativeSeparators(in.path() + "/b.cube")),
+             qPrintable(Dialogs.Warnings[0]));
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("2 converted, 0 skipped, 1 failed."));
+  }
+
+  // "Do the same for the remaining files" answers every later question of
+  // the batch; the progress window says which file of how many is at work.
+  void theOverwriteAnswerCanServeTheRemainingFiles_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("Yes to all") << int(TConfirmAnswer::Yes) << "3 converted, 0 skipped, 0 failed.";
+    QTest::newRow("No to all") << int(TConfirmAnswer::No) << "0 converted, 3 skipped, 0 failed.";
+  }
+  void theOverwriteAnswerCanServeTheRemainingFiles() {
+    QFETCH(int, answer);
+    QFETCH(QString, summary);
+    QTemporaryDir in, out;
+    Add({WriteCube(in.path(), "a.cube"), WriteCube(in.path(), "b.cube"), WriteCube(in.path(), "c.cube")});
+    for (const char* name : {"a.cube", "b.cube", "c.cube"}) WriteText(out.path(), name, "old\n");
+    Dialogs.ConfirmAnswers.push_back(TConfirmAnswer(answer));
+    Dialogs.SameForRestAnswers.push_back(true);
+    QString item;
+    Dialogs.WhileAsking = [&](const QString&) { item = Main->findChild<TfrmProgress*>()->stxItem->text(); };
+    ScriptConvert(out.path(), "Cube 3D Davinci");
+    Main->btnConvertClick();
+    QCOMPARE(Dialogs.Confirmations.size(), 1);
+    QCOMPARE(item, QStringLiteral("1 of 3: a.cube"));
+    QCOMPARE(Main->statusBar()->currentMessage(), summary);
+    QCOMPARE(ReadAll(out.path() + "/c.cube") == "old\n", answer == int(TConfirmAnswer::No));
   }
 
   // Three files, the outputs of a and b already there. a's question is
@@ -346,6 +472,78 @@ class MainFormTest : public QObject {
                                     QStringLiteral(":3: read as Cube 3D: 'abc' is not a valid integer value."));
   }
 
+  // Click into the size box, select all, type, Enter: the box shows the
+  // size, and the file gets it, whatever the box showed before.
+  void aTypedSizeIsTheSizeWritten_data() {
+    QTest::addColumn<int>("downs");  // items chosen with the arrow key first
+    QTest::newRow("over Default") << 0;
+    QTest::newRow("over a chosen 16") << 2;
+  }
+  void aTypedSizeIsTheSizeWritten() {
+    QFETCH(int, downs);
+    QTemporaryDir in, out;
+    Add({WriteCube(in.path(), "a.cube", 0.5)});
+    QString shown;
+    Dialogs.FolderAnswers.push_back(out.path());
+    Dialogs.RunHandlers.push_back([&](QDialog& d) {
+      auto& dialog = static_cast<TfrmConvert&>(d);
+      dialog.btnSelectFolder->click();
+      Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+      QComboBox* box = dialog.Controls->cbxDimSize;
+      box->setFocus();
+      for (int i = 0; i < downs; ++i) QTest::keyClick(box, Qt::Key_Down);
+      [&] { QVERIFY(TypeAsUser(box, "65")); }();  // Enter presses Convert
+      shown = box->currentText();
+      return dialog.result();
+    });
+    Main->btnConvertClick();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(shown, QStringLiteral("65"));
+    QVERIFY(ReadAll(out.path() + "/a.cube").contains("LUT_3D_SIZE 65\n"));
+  }
+
+  // Each row is merged as it is listed: the correction chosen for a CDL
+  // collection, the depth set for a 3DL.
+  void mergeReadsEachRowWithItsOwnOptions() {
+    const auto correction = [](const char* id, const char* slope) {
+      return QByteArray("<ColorCorrection id=\"") + id + "\"><SOPNode><Slope>" + slope +
+             "</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection>\n";
+    };
+    const QString ccc = WriteText(Dir.path(), "a.ccc",
+                                  "<ColorCorrectionCollection>\n" + correction("one", "1 1 1") +
+                                      correction("two", "0.5 0.5 0.5") + correction("three", "0.25 0.25 0.25") +
+                                      "</ColorCorrectionCollection>\n");
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      static_cast<TfrmCdlChoice&>(d).cbxCorrection->setCurrentIndex(2);
+      return int(QDialog::Accepted);
+    });
+    Add({ccc, WriteText(Dir.path(), "b.3dl", TenBit3dl())});
+    Select(1);
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      auto& dialog = static_cast<TfrmSetBitsPerValue&>(d);
+      dialog.cbxBits->setCurrentIndex(dialog.cbxBits->findText("10"));
+      dialog.btnOK->click();
+      return dialog.result();
+    });
+    Main->miSetBitsClick();
+    const QString output = Dir.path() + "/merged.cube";
+    Dialogs.SaveFileAnswers.push_back({output, 0});
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      auto& dialog = static_cast<TfrmJoinLut&>(d);
+      Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+      dialog.btnSelectFile->click();
+      dialog.btnSave->click();
+      return dialog.result();
+    });
+    Main->btnMergeClick();
+    QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
+    QCOMPARE(Main->statusBar()->currentMessage(), "Written: " + QDir::toNativeSeparators(output));
+    TLUT merged;
+    LutRegistry().LoadLut(ToPath(output), merged, -1);
+    // White through slope 0.25, then through the 3DL read as 10-bit (unchanged).
+    QCOMPARE(merged.Cube(merged.Size3D() - 1, merged.Size3D() - 1, merged.Size3D() - 1).R, 0.25);
+  }
+
   void selectingARowShowsItsLut() {
     const QString cube = WriteCube(Dir.path(), "a.cube", 0.5);
     Add({cube, WriteText(Dir.path(), "notes.txt", "hello\n")});
@@ -366,8 +564,50 @@ class MainFormTest : public QObject {
     Select(0);
     QVERIFY(Dialogs.Errors.isEmpty());
     Main->sbnPreviewClick();
-    QCOMPARE(Dialogs.Errors.size(), 1);  // the vanished file, reported once shown
+    WaitForPreview();
+    // The vanished file, once shown: its error under Comments, no picture
+    // of the LUT shown before, and no message box.
+    QVERIFY(Dialogs.Errors.isEmpty());
+    QVERIFY2(pane->memInfo->isVisible() && pane->memInfo->toPlainText().startsWith(QDir::toNativeSeparators(cube)),
+             qPrintable(pane->memInfo->toPlainText()));
+    QVERIFY(pane->imgApplied->isHidden());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+  }
+
+  // A row that cannot be read shows its error with the file and line under
+  // Comments, in place of the LUT shown before; a key pressed next still
+  // reaches the list.
+  void anUnreadableRowShowsItsErrorInTheComments() {
+    const QString bad = WriteText(Dir.path(), "bad.cube", "# grade\n\nLUT_3D_SIZE abc\n0 0 0\n");
+    Add({WriteCube(Dir.path(), "a.cube", 0.5), bad});
+    Select(0);
+    TPreviewPane* pane = Main->pnlPreview;
+    QVERIFY(pane->imgApplied->isVisible());
+    Main->lvwFiles->setFocus();
+    QTest::keyClick(Main->lvwFiles, Qt::Key_Down);
+    WaitForPreview();
+    QCOMPARE(Main->lvwFiles->currentItem(), Main->Row(1));
+    QCOMPARE(pane->memInfo->toPlainText(), QDir::toNativeSeparators(bad) +
+                                               QStringLiteral(":3: read as Cube 3D: 'abc' is not a valid integer value."));
+    QVERIFY(pane->imgApplied->isHidden() && pane->lblApplied->isHidden());
+    QVERIFY(Dialogs.Errors.isEmpty());
+    QTest::keyClick(Main->lvwFiles, Qt::Key_Up);
+    WaitForPreview();
+    QCOMPARE(Main->lvwFiles->currentItem(), Main->Row(0));
+    QVERIFY(pane->imgApplied->isVisible());
+  }
+
+  // A new selection takes over from a preview still being read: only the
+  // last row's LUT is shown, whatever order the reads end in.
+  void aNewSelectionSupersedesAPreviewStillReading() {
+    Add({WriteCube(Dir.path(), "a.cube", 0.5), WriteCube(Dir.path(), "b.cube", 0.25)});
+    Main->lvwFiles->setCurrentItem(Main->Row(0));
+    QVERIFY(Main->pnlPreview->Reading());
+    QCOMPARE(Main->pnlPreview->memInfo->toPlainText(), QStringLiteral("Reading\u2026"));
+    Main->lvwFiles->setCurrentItem(Main->Row(1));
+    WaitForPreview();
+    QTest::qWait(50);  // the first read's result, had it not been dropped
+    QCOMPARE(Main->pnlPreview->PreviewRecord().Cube(1, 1, 1).R, 0.25);
   }
 
   void bitsOverrideChangesThe3dlPreview() {
@@ -385,6 +625,7 @@ class MainFormTest : public QObject {
       return dialog.result();
     });
     Main->miSetBitsClick();
+    WaitForPreview();
     QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 10);
     QCOMPARE(record.Cube(1, 1, 1).R, 1.0);
     QVERIFY(Main->pnlPreview->imgApplied->Picture() != byDefault);
@@ -405,6 +646,7 @@ class MainFormTest : public QObject {
     Main->btnHaldClick();
     QVERIFY(QFileInfo::exists(name + ".bmp"));
     QVERIFY(Dialogs.Errors.isEmpty());
+    QCOMPARE(Main->statusBar()->currentMessage(), "Written: " + QDir::toNativeSeparators(name + ".bmp"));
     TLUT back;
     LutRegistry().LoadLut(ToPath(name + ".bmp"), back, -1);
     QCOMPARE(QString::fromStdString(LutRegistry().GetLutFormat(back.FormatIndex)->Name),
@@ -468,6 +710,7 @@ class MainFormTest : public QObject {
     Select(0);
     const QImage before = Main->pnlPreview->imgApplied->Picture();
     QVERIFY(DropFiles(Main->pnlPreview, {Dir.path() + "/frame.png"}));
+    WaitForPreview();
     QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
     QCOMPARE(Main->pnlPreview->Ungraded().size(), QSize(64, 48));
     QVERIFY(Main->pnlPreview->imgApplied->Picture() != before);
@@ -523,6 +766,7 @@ class MainFormTest : public QObject {
       return dialog.result();
     });
     Main->miSetBitsClick();
+    WaitForPreview();
     QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 12);
     QCOMPARE(Main->Row(2)->Entry->BitsPerValue, 12);
     QCOMPARE(Main->Row(1)->Entry->BitsPerValue, -1);
@@ -547,6 +791,74 @@ class MainFormTest : public QObject {
     QCOMPARE(Main->RowCount(), 1);
     QCOMPARE(Text(0, 0), QStringLiteral("b.cube"));
     QVERIFY(Main->Row(0)->isSelected());
+  }
+
+  // The menu bar lists every command with its key; the keys work from the
+  // window as the menus show them.
+  void menuBarShowsEveryCommandWithItsKey_data() {
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("keys");
+    const auto row = [](const char* menu, const char* command, const char* keys) {
+      QTest::newRow(command) << menu << command << keys;
+    };
+    row("File", "Add LUTs...", "Ctrl+O");
+    row("File", "Add Folder...", "Ctrl+Shift+O");
+    row("File", "Convert...", "Ctrl+Return");
+    row("File", "Merge...", "Ctrl+M");
+    row("File", "ICC...", "Ctrl+I");
+    row("File", "Hald...", "Ctrl+H");
+    row("File", "Quit", "Ctrl+Q");
+    row("Edit", "Undo", "Ctrl+Z");
+    row("Edit", "Select All", "Ctrl+A");
+    row("Edit", "Remove\tDel", "");
+    row("Edit", "Set Bits Per Color...", "Ctrl+B");
+    row("Edit", "Clear List", "Ctrl+Shift+Del");
+    row("Help", "Keyboard Shortcuts", "F1");
+    row("Help", "About", "");
+  }
+  void menuBarShowsEveryCommandWithItsKey() {
+    QFETCH(QString, menu);
+    QFETCH(QString, command);
+    QFETCH(QString, keys);
+    QAction* found = nullptr;
+    for (QAction* title : Main->menuBar()->actions()) {
+      if (title->text().remove('&') != menu) continue;
+      QVERIFY2(title->text().contains('&'), qPrintable(title->text()));  // an Alt mnemonic
+      for (QAction* a : title->menu()->actions())
+        if (a->text().remove('&') == command) found = a;
+    }
+    QVERIFY2(found, qPrintable(command));
+    QCOMPARE(found->shortcut().toString(QKeySequence::PortableText), keys);
+    QVERIFY(found->text().contains('&'));
+  }
+
+  // Remove and Clear List take rows out; Ctrl+Z puts them back where they were.
+  void removeAndClearListCanBeUndone() {
+    Add({WriteCube(Dir.path(), "a.cube"), WriteCube(Dir.path(), "b.cube"), WriteCube(Dir.path(), "c.cube")});
+    Main->UpdateContextMenu();
+    QCOMPARE(Main->miDelete->text(), QStringLiteral("Remove from List"));
+    QVERIFY(ActivateWindowOf(Main.get()));
+    Select(1);
+    Main->lvwFiles->setFocus();
+    QTest::keyClick(Main->lvwFiles, Qt::Key_Delete);
+    QCOMPARE(Main->RowCount(), 2);
+    QTest::keyClick(Main->lvwFiles, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Main->RowCount(), 3);
+    QCOMPARE(Text(1, 0), QStringLiteral("b.cube"));
+    Main->Row(2)->setCheckState(0, Qt::Unchecked);
+    QTest::keyClick(Main.get(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);  // Clear List
+    QCOMPARE(Main->RowCount(), 0);
+    QVERIFY(!Main->btnConvert->isEnabled());
+    QTest::keyClick(Main.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Main->RowCount(), 3);
+    QCOMPARE(Text(0, 0), QStringLiteral("a.cube"));
+    QVERIFY(Checked(0) && !Checked(2));
+    QVERIFY(Main->btnConvert->isEnabled());
+    QVERIFY(!Main->miUndo->isEnabled());
+    // The shortcuts list names every key of the menus.
+    Main->MenuAction("Keyboard Shortcuts")->trigger();
+    QVERIFY(Dialogs.Informations.last().contains("Clear List: Ctrl+Shift+Del"));
   }
 
   void keyboardShortcuts() {

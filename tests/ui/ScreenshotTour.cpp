@@ -2,9 +2,13 @@
 // picture of each into the folder given, for people to look at
 // (tools/screenshots.sh). Dialogs are shown without a modal loop.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -17,6 +21,7 @@
 #include "ui/ConvertForm.h"
 #include "ui/ICCConvertForm.h"
 #include "ui/LUT2ICCForm.h"
+#include "ui/LongTextDialog.h"
 #include "ui/LutJoinForm.h"
 #include "ui/MainForm.h"
 #include "ui/PreviewPane.h"
@@ -71,10 +76,15 @@ int main(int argc, char* argv[]) {
   const QString converted = dir.path() + "/converted";
   QDir().mkpath(converted);
   dialogs.FolderAnswers.push_back(converted);
+  // One file of the batch cannot be read; the batch goes on past it, and
+  // each row shows how it went.
+  const QString broken = WriteText(dir.path(), "broken.cube", "LUT_3D_SIZE 2\n0 0 0\n");
+  main.AddPaths({broken});
   dialogs.RunHandlers.push_back([](QDialog& d) {
     auto& dialog = static_cast<TfrmConvert&>(d);
     dialog.btnSelectFolder->click();
     dialog.Controls->cbxOutFormat->setCurrentIndex(dialog.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+    dialog.chkGoOn->setChecked(true);
     dialog.btnConvert->click();
     return dialog.result();
   });
@@ -111,8 +121,23 @@ int main(int argc, char* argv[]) {
   TfrmProgress progress(&main);
   progress.Show("Convertion...", "The selected files are being converted. Please wait...");
   progress.SetPercent(42);
+  progress.SetItem(126, 300, QStringLiteral("A001_C004_0915_scene_look_v3.cube"));
   Save(progress, out, "progress");
   progress.Hide();
+  // The menus, the long result window and the overwrite question.
+  for (QAction* title : main.menuBar()->actions()) {
+    QMenu* menu = title->menu();
+    menu->popup(main.mapToGlobal(QPoint(0, 0)));
+    Save(*menu, out, "menu-" + title->text().remove('&').toLower());
+    menu->hide();
+  }
+  QStringList lines;
+  for (int i = 0; i < 300; ++i) lines << QStringLiteral("look_%1.3dl: largest difference 0.000244").arg(i, 3, 10, QLatin1Char('0'));
+  TLongTextDialog report(QMessageBox::Information, QStringLiteral("Information"), lines.join('\n'), &main);
+  Save(report, out, "long-result");
+  std::unique_ptr<QMessageBox> question = ConfirmForAllBox(
+      &main, ToQString(OverwriteQuestion(QDir(converted).filePath("warm.cube").toStdString())));
+  Save(*question, out, "overwrite-question");
   for (const QString& e : dialogs.Errors) qWarning("error shown: %s", qPrintable(e));
   return 0;
 }

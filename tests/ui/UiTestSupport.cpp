@@ -1,7 +1,12 @@
 #include "UiTestSupport.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QDebug>
+#include <QTest>
 
 namespace {
 
@@ -20,6 +25,11 @@ TConfirmAnswer TScriptedDialogs::Confirm(QWidget*, const QString& text, bool wit
   if (WhileAsking) WhileAsking(text);
   if (ConfirmAnswers.empty()) return TConfirmAnswer::Cancel;
   return Take(ConfirmAnswers);
+}
+
+TConfirmAnswer TScriptedDialogs::ConfirmForAll(QWidget* parent, const QString& text, bool& sameForRest) {
+  sameForRest = !SameForRestAnswers.empty() && Take(SameForRestAnswers);
+  return Confirm(parent, text, true);
 }
 
 QStringList TScriptedDialogs::OpenFiles(QWidget*, const QString& folder, const QString&) {
@@ -73,4 +83,28 @@ QByteArray ReadAll(const QString& file) {
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly)) return {};
   return f.readAll();
+}
+
+bool ActivateWindowOf(QWidget* widget) {
+  QWidget* window = widget->window();
+  window->activateWindow();
+  return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+bool TypeAsUser(QComboBox* box, const QString& text, bool enter) {
+  if (!ActivateWindowOf(box)) {
+    qWarning("TypeAsUser: the window is not active");
+    return false;
+  }
+  // The click lands on the text part, which hands the focus to the box.
+  QWidget* clicked = box->isEditable() ? static_cast<QWidget*>(box->lineEdit()) : box;
+  QTest::mouseClick(clicked, Qt::LeftButton, Qt::NoModifier, clicked->rect().center());
+  if (QApplication::focusWidget() != box) {
+    qWarning() << "TypeAsUser: the focus is on" << QApplication::focusWidget();
+    return false;
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+  for (const QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+  if (enter) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  return true;
 }

@@ -17,6 +17,9 @@ class TScriptedDialogs : public IDialogs {
   QStringList Informations, Warnings, Errors, Confirmations;
   // Answers, taken front first; an empty queue answers Cancel.
   std::deque<TConfirmAnswer> ConfirmAnswers;
+  // Whether "Do the same for the remaining files" is ticked, question by
+  // question; an empty queue leaves it unticked.
+  std::deque<bool> SameForRestAnswers;
   // Called with each question before it is answered, as a user reads it.
   std::function<void(const QString&)> WhileAsking;
   std::deque<QStringList> OpenFilesAnswers;
@@ -32,6 +35,7 @@ class TScriptedDialogs : public IDialogs {
   void Warning(QWidget*, const QString& text) override { Warnings << text; }
   void Error(QWidget*, const QString& text) override { Errors << text; }
   TConfirmAnswer Confirm(QWidget*, const QString& text, bool withNo) override;
+  TConfirmAnswer ConfirmForAll(QWidget* parent, const QString& text, bool& sameForRest) override;
   QStringList OpenFiles(QWidget*, const QString& folder, const QString&) override;
   QString OpenFile(QWidget*, const QString&, const QString& folder, const QString&) override;
   TSaveChoice SaveFile(QWidget*, const QString&, const QString&, const QStringList&, int,
@@ -39,6 +43,18 @@ class TScriptedDialogs : public IDialogs {
   QString ChooseFolder(QWidget*, const QString&, const QString& start) override;
   int Run(QDialog& dialog) override;
 };
+
+class QComboBox;
+class QWidget;
+
+// Brings the widget's window to the front with the keyboard, as a user's
+// click on it does; answers whether it got there.
+bool ActivateWindowOf(QWidget* widget);
+
+// Types into an editable box as a user does: a click into it, Ctrl+A, the
+// text, then Enter unless told otherwise; every key goes to the widget that
+// has the focus, as a user's keys arrive. Answers whether the box had it.
+bool TypeAsUser(QComboBox* box, const QString& text, bool enter = true);
 
 // A 2-point cube file whose nodes are scaled by `gain`, with one comment.
 QString WriteCube(const QString& folder, const QString& name, double gain = 1.0);
