@@ -113,7 +113,7 @@ void CheckHeader(const TPictureFile& file) {
       if (length < 0 || static_cast<std::uint64_t>(length) > file.Size - std::min(file.Size, at))
         RaiseDamaged(file.Name, "its attribute \"" + std::string(name[0]) + "\" declares " +
                                     std::to_string(length) + " bytes at byte " + std::to_string(at) +
-                                    ", past the end of the file's " + std::to_string(file.Size));
+                                    ", past the end of the file's " + std::to_string(file.Size) + " bytes");
       if (part == 0 && std::strcmp(name[0], "dataWindow") == 0 && length == 16) {
         unsigned char box[16];
         ReadFileAt(file, at, box, 16);
