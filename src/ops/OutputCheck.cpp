@@ -74,7 +74,8 @@ std::string ClipWarning(const TClipReport& report) {
 
 std::string DepthWarning(const TLutRegistry& registry, const TLutOutputProfile& profile,
                          const TLUT& lut, int bits) {
-  if (typeid(registry.ProfileFormat(profile)) != typeid(T3dlLutFormat)) return {};
+  const TLUTFormat& format = registry.ProfileFormat(profile);
+  if (typeid(format) != typeid(T3dlLutFormat)) return {};
   if (bits == -1) bits = profile.DefaultBits;
   std::int64_t largest = 0;
   Visit(lut, [&](const TLutRGB& rgb) {

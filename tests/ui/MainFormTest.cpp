@@ -614,20 +614,20 @@ class MainFormTest : public QObject {
     Add({WriteText(Dir.path(), "grade.3dl", TenBit3dl())});
     Select(0);
     const TLUT& record = Main->pnlPreview->PreviewRecord();
-    // Codes below 1024 under a 10-bit shaper are 12-bit codes by default.
-    QCOMPARE(record.Cube(1, 1, 1).R, 1023.0 / 4095.0);
+    // Codes below 1024 under a 10-bit shaper are 10-bit codes by default.
+    QCOMPARE(record.Cube(1, 1, 1).R, 1.0);
     const QImage byDefault = Main->pnlPreview->imgApplied->Picture();
     Dialogs.RunHandlers.push_back([](QDialog& d) {
       auto& dialog = static_cast<TfrmSetBitsPerValue&>(d);
       [&] { QCOMPARE(dialog.cbxBits->currentText(), QStringLiteral("Default")); }();
-      dialog.cbxBits->setCurrentIndex(dialog.cbxBits->findText("10"));
+      dialog.cbxBits->setCurrentIndex(dialog.cbxBits->findText("12"));
       dialog.btnOK->click();
       return dialog.result();
     });
     Main->miSetBitsClick();
     WaitForPreview();
-    QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 10);
-    QCOMPARE(record.Cube(1, 1, 1).R, 1.0);
+    QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 12);
+    QCOMPARE(record.Cube(1, 1, 1).R, 1023.0 / 4095.0);
     QVERIFY(Main->pnlPreview->imgApplied->Picture() != byDefault);
     // Reopened, the dialog shows the value chosen before; Cancel keeps it.
     QString shown;
@@ -636,8 +636,8 @@ class MainFormTest : public QObject {
       return int(QDialog::Rejected);
     });
     Main->miSetBitsClick();
-    QCOMPARE(shown, QStringLiteral("10"));
-    QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 10);
+    QCOMPARE(shown, QStringLiteral("12"));
+    QCOMPARE(Main->Row(0)->Entry->BitsPerValue, 12);
   }
 
   void haldButtonWritesTheChosenTypeAndRemembersIt() {
