@@ -253,6 +253,16 @@ int ReportNotWritten(const std::filesystem::path& output, bool skipExisting, boo
   return 1;
 }
 
+TReadOptions CliReadOptions(const std::string& inputBits, bool quiet) {
+  TReadOptions options;
+  options.InputBits = ParseBits(inputBits);
+  if (!quiet)
+    options.OnWarning = [](const std::filesystem::path& file, const std::string& text) {
+      std::cerr << file.string() << ": warning: " << text << std::endl;
+    };
+  return options;
+}
+
 void ReportLostDomain(const std::filesystem::path& file, const TLutDomain& domain) {
   if (!domain.IsUnit())
     std::cerr << file.string() << ": warning: " << DomainWarning(domain) << std::endl;

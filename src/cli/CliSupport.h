@@ -73,6 +73,9 @@ void ReportLostDomain(const std::filesystem::path& file, const TLutDomain& domai
 
 // --input-bits BITS of every command that reads LUTs.
 void AddInputBitsOption(CLI::App& command, std::string& bits);
+// The read options of a command: its --input-bits, and what a reader says
+// of a file as "FILE: warning: ..." on stderr, unless quiet.
+TReadOptions CliReadOptions(const std::string& inputBits, bool quiet);
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();

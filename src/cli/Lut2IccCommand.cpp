@@ -35,7 +35,7 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   options.Version = o.Version == 2 ? TICCVersion::V2 : TICCVersion::V4;
   if (options.Description.empty()) throw EUsageError("the description must not be empty");
   if (options.Copyright.empty()) throw EUsageError("the copyright must not be empty");
-  const TReadOptions readOptions{ParseBits(o.InputBits), {}};
+  const TReadOptions readOptions = CliReadOptions(o.InputBits, false);
   const std::filesystem::path output = OutputFileOption(o.Output, nullptr);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   TLutDomain lost;

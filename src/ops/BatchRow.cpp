@@ -41,6 +41,10 @@ void CheckBatchOutputs(const TLutRegistry& registry, const std::vector<TLutFileR
 TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settings) {
   TReadOptions options = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
   if (!settings.CdlId.empty()) options.CdlId = settings.CdlId;  // the command line's --cdl-id
+  if (settings.OnReadWarning)
+    options.OnWarning = [&settings, &row](const std::filesystem::path&, const std::string& text) {
+      settings.OnReadWarning(row, text);
+    };
   return options;
 }
 
@@ -61,7 +65,9 @@ TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
   if (settings.OnWarning) written.Clipped = CountClipped(registry, *settings.Profile, target);
   if (!settings.OnVerified) return written;
   TLUT source;
-  LoadLutFile(registry, row.Path(), source, RowReadOptions(row, settings));
+  TReadOptions again = RowReadOptions(row, settings);
+  again.OnWarning = nullptr;  // said when it was first read
+  LoadLutFile(registry, row.Path(), source, again);
   try {
     written.Difference = VerifyOutput(registry, source, output);
   } catch (const std::exception& e) {

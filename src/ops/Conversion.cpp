@@ -41,7 +41,9 @@ TLUT ReadResampled(const TLutRegistry& registry, const std::filesystem::path& in
   const TLUTFormat& format = registry.ProfileFormat(profile);
   CheckProfileSize(registry, profile, size);
   TLUT source;
-  LoadLutFile(registry, input, source, readOptions);
+  TReadOptions options = readOptions;
+  if (format.Is3D) options.BakeSize = size;
+  LoadLutFile(registry, input, source, options);
   // The source goes into the result, so it is released before the output is built.
   if (profile.InputRanges && format.Is3D && source.LutType == lt1DThen3D &&
       !(source.Domain1D.IsUnit() && source.Domain3D.IsUnit()) && source.Domain1D.IsUniform() &&

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <fstream>
 #include <set>
 
 #include "TestSupport.h"
@@ -88,5 +90,116 @@ TEST_F(HostileInput, NoCommandWritesOverItsInput) {
   EXPECT_EQ(ReadText(Path("pic.bmp")), picture);
 }
 
+// A CTF of one element under its root.
+std::string Ctf(const std::string& element) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ProcessList id=\"r\" version=\"2.0\">\n" +
+         element + "\n</ProcessList>\n";
+}
+
+std::string Repeated(const std::string& piece, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += piece;
+  return text;
+}
+
+const std::string UnitMatrix =
+    "<Matrix inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"3 3 3\">1 0 0 0 1 0 0 0 1"
+    "</Array></Matrix>\n";
+
+// Files that OpenColorIO reads: it opens what a file refers to by itself,
+// logs a line per message and works for each operator, so these are checked
+// before it sees them, and what it says comes once, in our words.
+TEST_F(HostileInput, OpenColorIOFilesAreCheckedBeforeItReadsThem) {
+  ASSERT_EQ(::mkfifo(Path("pipe.ctf").c_str(), 0600), 0);
+  {
+    std::ofstream sparse(Path("huge.ctf"));  // 1 GB, holding nothing
+    sparse.seekp((std::streamoff(1) << 30) - 1);
+    sparse.put('\n');
+  }
+  Write("elsewhere/plain.ctf", Ctf(UnitMatrix));
+  const auto reference = [](const std::string& path) {
+    return Ctf("<Reference inBitDepth=\"32f\" outBitDepth=\"32f\" path=\"" + path + "\"/>");
+  };
+  const std::string notFollowed = "References to other files are not followed: <Reference";
+  const std::string readAsClf = "read as Academy/ASC Common LUT Format: ";
+  const std::string wideDomain = "The input domain -1";  // -1e+30, as the format's precision gives it
+  const std::string csp =
+      "CSPLUTV100\n3D\n\n2\n-1e30 1e30\n0 1\n2\n-1e30 1e30\n0 1\n2\n-1e30 1e30\n0 1\n\n2 2 2\n"
+      "0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n";
+  const struct {
+    const char* Name;
+    std::string Content;
+    const char* Command;  // the file's name follows
+    int Status;
+    std::string Message;  // on stderr
+  } rows[] = {
+      {"zero.ctf", reference("/dev/zero"), "info", 1, notFollowed},
+      {"fifo.ctf", reference("pipe.ctf"), "info", 1, notFollowed},
+      {"sparse.ctf", reference("huge.ctf"), "info", 1, notFollowed},
+      {"absolute.ctf", reference(Path("elsewhere/plain.ctf").string()), "info", 1, notFollowed},
+      {"prefixed.ctf", Ctf("<x:Reference xmlns:x=\"u\" path=\"/dev/zero\"/>"), "info", 1,
+       "References to other files are not followed: <x:Reference"},
+      {"operators.clf", Ctf(Repeated(UnitMatrix, 4001)), "info", 1,
+       readAsClf + "The transform holds more than 4000 operators"},
+      {"unknown.clf", Ctf(Repeated("<u/>", 1000) + UnitMatrix), "info", 0,
+       "unknown.clf: warning: 1000 warnings from the CLF reader; the first: "},
+      {"unknown.clf", Ctf(Repeated("<u/>", 1000) + UnitMatrix),
+       "convert -q --overwrite -p cube-resolve -o out", 0, ""},
+      {"work.ctf",
+       Ctf(Repeated("<Log inBitDepth=\"32f\" outBitDepth=\"32f\" style=\"log10\"/>\n" +
+                        UnitMatrix.substr(0, UnitMatrix.find("1 0 0 0 1")) +
+                        "0.8 0.2 0 0.1 0.8 0.1 0 0.3 0.7</Array></Matrix>\n",
+                    200)),
+       "convert --overwrite -p cube-resolve -s 65 -o out", 1,
+       "The transform's 400 operators are too many to evaluate at 65 x 65 x 65 points"},
+      {"range.clf",
+       Ctf("<Range inBitDepth=\"32f\" outBitDepth=\"32f\"><minInValue>-1e30</minInValue>"
+           "<maxInValue>1e30</maxInValue><minOutValue>0</minOutValue><maxOutValue>1</maxOutValue>"
+           "</Range>\n<LUT1D inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"2 1\">0 1</Array>"
+           "</LUT1D>"),
+       "info", 1, readAsClf + wideDomain},
+      {"wide.spi1d", "Version 1\nFrom -1e30 1e30\nLength 2\nComponents 1\n{\n0\n1\n}\n", "info",
+       1, "read as Sony Imageworks 1D: " + wideDomain},
+      {"wide.lut", "Version\t\t3\nFormat\t\tany\nType\t\tC\nFrom\t\t-1e30 1e30\nTo\t\t0 1\n"
+                   "Black\t\t0\nWhite\t\t1\nLength\t\t2\nLUT:\nRGB { 0 1 }\n",
+       "info", 1, "read as Houdini: " + wideDomain},
+      {"wide.csp", csp, "info", 1, "read as Cinespace: " + wideDomain},
+      {"nan.clf",
+       Ctf("<LUT1D inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"2 1\">0 nan</Array></LUT1D>"),
+       "info", 1, readAsClf + "The LUT holds a value that is not a number"},
+  };
+  for (const auto& row : rows) {
+    Write(row.Name, row.Content);
+    const std::set<std::string> listing = Listing();
+    // A time limit ends a run that hangs; the CPU limit one that reads or
+    // works for minutes.
+    const TRun run = RunShell("cd " + Q(Dir) + " && ulimit -t 20 && timeout 60 " + TOVILUT_EXE +
+                              " " + row.Command + " " + row.Name);
+    EXPECT_EQ(run.status, row.Status) << row.Name << "\n" << run.err;
+    if (row.Message.empty()) {
+      EXPECT_EQ(run.err, "") << row.Name;
+    } else {
+      EXPECT_TRUE(Has(run.err, row.Message)) << row.Name << "\n" << run.err;
+      // One line, naming the file as it was given.
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << row.Name << "\n" << run.err;
+      if (!Has(row.Content, Dir.string())) {
+        EXPECT_FALSE(Has(run.err, Dir.string())) << row.Name << "\n" << run.err;
+      }
+    }
+    if (row.Status != 0) {
+      EXPECT_EQ(Listing(), listing) << row.Name;
+    }
+  }
+  // A batch of them on two jobs ends, each file refused in its turn.
+  const TRun run = RunShell("cd " + Q(Dir) +
+                            " && ulimit -t 20 && timeout 60 " + TOVILUT_EXE +
+                            " convert -j 2 --keep-going -p cube-resolve -o batch zero.ctf "
+                            "fifo.ctf sparse.ctf absolute.ctf operators.clf");
+  EXPECT_EQ(run.status, 1) << run.err;
+  for (const char* name : {"zero.ctf", "fifo.ctf", "sparse.ctf", "absolute.ctf", "operators.clf"})
+    EXPECT_TRUE(Has(run.err, std::string(name) + ": read as ")) << run.err;
+  EXPECT_TRUE(Has(run.err, "5 of 5 files failed")) << run.err;
+  EXPECT_TRUE(fs::is_empty(Path("batch")));
+}
 
 }  // namespace
