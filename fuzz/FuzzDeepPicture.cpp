@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzScratch.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "image/ImageLib.h"
@@ -30,23 +31,12 @@ namespace {
 // side and takes longer than the time limit.
 constexpr std::int64_t MaxDecodedPixels = 1'000'000;
 
-fs::path& Dir() {
-  static fs::path dir;
-  return dir;
-}
-
-void RemoveDir() {
-  std::error_code ignored;
-  fs::remove_all(Dir(), ignored);
-}
+fs::path& Dir() { return FuzzScratchDir(); }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  Dir() = base / ("tovi-fuzz-deeppicture-" + std::to_string(::getpid()));
-  fs::create_directories(Dir());
-  std::atexit(RemoveDir);
+  MakeFuzzScratch("deeppicture");  // every input is written and read back
   return 0;
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzScratch.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
@@ -42,11 +43,6 @@ TFuzzState& State() {
   return state;
 }
 
-void RemoveDir() {
-  std::error_code ignored;
-  fs::remove_all(State().Dir, ignored);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -55,10 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   for (const TLutOutputProfile& p : s.Registry.LutOutputProfiles())
     if (p.Name == "Cube 3D Davinci") s.Profile = &p;
   if (!s.Profile) std::abort();
-  const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  s.Dir = base / ("tovi-fuzz-icc-" + std::to_string(::getpid()));
-  fs::create_directories(s.Dir);
-  std::atexit(RemoveDir);
+  s.Dir = MakeFuzzScratch("icc");
   return 0;
 }
 

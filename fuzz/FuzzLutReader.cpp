@@ -22,6 +22,7 @@
 #include <typeindex>
 #include <vector>
 
+#include "FuzzScratch.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
@@ -118,11 +119,6 @@ TFuzzState& State() {
   return state;
 }
 
-void RemoveDir() {
-  std::error_code ignored;
-  fs::remove_all(State().Dir, ignored);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
@@ -143,11 +139,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   for (const TLutOutputProfile& p : s.All.LutOutputProfiles())
     if (p.Name == s.Family->Profile) s.Profile = &p;
   if (!s.Profile) std::abort();
-  // Memory-backed when available: every input is written and read back.
-  const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  s.Dir = base / ("tovi-fuzz-" + std::string(TOVI_FUZZ_FAMILY) + "-" + std::to_string(::getpid()));
-  fs::create_directories(s.Dir);
-  std::atexit(RemoveDir);
+  s.Dir = MakeFuzzScratch(TOVI_FUZZ_FAMILY);  // every input is written and read back
   // The first picture read loads the codec module, which under the sanitizer
   // takes longer than an input may: it is loaded here, before any timed input.
   LLVMFuzzerTestOneInput(nullptr, 0);

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzScratch.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "image/Bitmap.h"
@@ -29,24 +30,12 @@ namespace {
 
 constexpr std::int64_t MaxDecodedPixels = 4'000'000;
 
-fs::path& Dir() {
-  static fs::path dir;
-  return dir;
-}
-
-void RemoveDir() {
-  std::error_code ignored;
-  fs::remove_all(Dir(), ignored);
-}
+fs::path& Dir() { return FuzzScratchDir(); }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Memory-backed when available: every input is written and read back.
-  const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  Dir() = base / ("tovi-fuzz-picture-" + std::to_string(::getpid()));
-  fs::create_directories(Dir());
-  std::atexit(RemoveDir);
+  MakeFuzzScratch("picture");  // every input is written and read back
   return 0;
 }
 

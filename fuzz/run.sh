@@ -2,8 +2,11 @@
 # Build the fuzz targets and run each of them for a while.
 #   fuzz/run.sh [SECONDS] [TARGET...]   default 600 seconds, every target
 #   fuzz/run.sh --short                 a few seconds each, for CI
+# TOVI_FUZZ_MAX_LEN sets the largest input made (8 KB for LUT texts, 256 KB
+# for pictures otherwise).
 # Two targets run at a time (TOVI_FUZZ_JOBS to change), niced; an input
-# taking more than a second (TOVI_FUZZ_TIMEOUT to change) is a finding. Corpora grow in build-fuzz/corpus/TARGET
+# taking more than 5 seconds (TOVI_FUZZ_TIMEOUT to change) or 512 MB is a
+# finding, in the short run too. Corpora grow in build-fuzz/corpus/TARGET
 # (seeded from tests/data and from what every output profile writes); a
 # crash, sanitizer report, slow input or memory overrun is saved to
 # build-fuzz/artifacts/TARGET/ and makes the script fail.
@@ -91,10 +94,18 @@ run_one() {
   [ "$t" = picture ] && kind=picture maxlen=262144
   [ "$t" = deeppicture ] && kind=picture maxlen=65536
   [ "$t" = haldclut ] && kind=hald maxlen=262144
+  maxlen=${TOVI_FUZZ_MAX_LEN:-$maxlen}
+  # The files a target writes its inputs to live under the run's folder and
+  # go with the target, however it ended (a timeout or an overrun skips
+  # the target's own clean-up).
+  local scratch=$out/scratch/$t
+  rm -rf "$scratch"; mkdir -p "$scratch"
   local rc=0
-  nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout="${TOVI_FUZZ_TIMEOUT:-1}" -rss_limit_mb=512 \
+  TOVI_FUZZ_SCRATCH=$scratch nice "$out/fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" \
+    -timeout="${TOVI_FUZZ_TIMEOUT:-5}" -rss_limit_mb=512 -malloc_limit_mb=512 \
     -max_len="$maxlen" -print_final_stats=1 -artifact_prefix="$out/artifacts/$t/" \
     "$corpus" "$out/seeds/$kind" >"$out/logs/$t.log" 2>&1 || rc=$?
+  rm -rf "$scratch"
   [ "$short" = 1 ] && rm -rf "$corpus"
   local done_line execs
   done_line=$(grep -E '^#[0-9]+ +DONE' "$out/logs/$t.log" | tail -1 || true)

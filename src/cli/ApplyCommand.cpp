@@ -35,7 +35,7 @@ int RunApply(const TApplyOptions& o) {
   if (!outputType)
     throw EUsageError("OUTPUT must end in .png, .bmp, .jpg, .tif, .exr or .dpx, not '" +
                      FileExtension(output) + "'");
-  const TReadOptions readOptions = CliReadOptions(o.InputBits, o.Interpolation);
+  const TReadOptions readOptions = CliReadOptions(o.InputBits, o.Interpolation, o.Quiet);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
   try {
     if (!GradePictureFile(LutRegistry(), o.Lut, o.Image, output, *outputType, confirm,

@@ -154,11 +154,15 @@ void AddInterpolationOption(CLI::App& command, std::string& interpolation) {
       ->capture_default_str();
 }
 
-TReadOptions CliReadOptions(std::string_view inputBits, std::string_view interpolation) {
+TReadOptions CliReadOptions(std::string_view inputBits, std::string_view interpolation, bool quiet) {
   TReadOptions options;
   options.InputBits = ParseBits(inputBits);
   options.Interpolation = interpolation == "tetrahedral" ? TLutInterpolation::Tetrahedral
                                                          : TLutInterpolation::Trilinear;
+  if (!quiet)
+    options.OnWarning = [](const std::filesystem::path& file, const std::string& text) {
+      std::cerr << file.string() << ": warning: " << text << std::endl;
+    };
   return options;
 }
 

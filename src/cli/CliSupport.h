@@ -90,10 +90,11 @@ void AddInputBitsOption(CLI::App& command, std::string& bits);
 // --interp trilinear|tetrahedral of every command that looks LUTs up.
 void AddInterpolationOption(CLI::App& command, std::string& interpolation);
 
-// The read options of a command line: --input-bits, and --interp (a word
-// the option has already checked).
+// The read options of a command line: --input-bits, --interp (a word the
+// option has already checked), and what a reader says of a file as
+// "FILE: warning: ..." on stderr, unless quiet.
 TReadOptions CliReadOptions(std::string_view inputBits,
-                            std::string_view interpolation = "trilinear");
+                            std::string_view interpolation = "trilinear", bool quiet = false);
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();

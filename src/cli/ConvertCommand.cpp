@@ -87,6 +87,7 @@ int RunConvert(const TConvertOptions& o) {
     progress.Pause();
     std::cerr << row.Path().string() << ": warning: " << warning << std::endl;
   };
+  if (!o.Quiet) settings.OnReadWarning = settings.OnWarning;  // what a reader says
   bool unverified = false;
   if (o.Verify) {
     settings.OnVerified = [&](const TLutFileRow&, const std::filesystem::path& output, double d) {

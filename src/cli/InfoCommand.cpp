@@ -69,6 +69,7 @@ std::string LutJson(const std::string& file, const std::string& format, const TL
 int RunInfo(const TInfoOptions& o) {
   const TLutRegistry& registry = LutRegistry();
   const int inputBits = ParseBits(o.InputBits);
+  const TReadOptions readOptions = CliReadOptions(o.InputBits);
   int status = 0;
   std::vector<std::string> json;
   for (const std::string& file : o.Files) {
@@ -89,7 +90,7 @@ int RunInfo(const TInfoOptions& o) {
         continue;
       }
       TLUT lut;
-      LoadLutFile(registry, file, lut, CliReadOptions(o.InputBits));
+      LoadLutFile(registry, file, lut, readOptions);
       const std::string format = registry.GetLutFormat(lut.FormatIndex)->Name;
       if (o.Json) {
         json.push_back(LutJson(file, format, lut, inputBits));

@@ -36,7 +36,7 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   options.Version = o.Version == 2 ? TICCVersion::V2 : TICCVersion::V4;
   if (options.Description.empty()) throw EUsageError("the description must not be empty");
   if (options.Copyright.empty()) throw EUsageError("the copyright must not be empty");
-  const TReadOptions readOptions = CliReadOptions(o.InputBits);
+  const TReadOptions readOptions = CliReadOptions(o.InputBits, "trilinear", o.Quiet);
   const std::filesystem::path output = OutputFileOption(o.Output, nullptr);
   WarnUnlessExtension(output, {".icc", ".icm"}, "the extensions of ICC profiles");
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);

@@ -26,7 +26,7 @@ int RunMerge(const TMergeOptions& o) {
   const TLutRegistry& registry = LutRegistry();
   const TOutputOptions options =
       ChooseOutputOptions(registry, TOptionsDialog::Merge, o.Profile, o.Size, o.Bits);
-  const TReadOptions readOptions = CliReadOptions(o.InputBits, o.Interpolation);
+  const TReadOptions readOptions = CliReadOptions(o.InputBits, o.Interpolation, o.Quiet);
   const std::filesystem::path output = OutputFileOption(o.Output, options.SelectedProfile());
   const std::vector<std::filesystem::path> files(o.Files.begin(), o.Files.end());
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);

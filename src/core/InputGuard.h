@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <vector>
 
-// One spelling per file: relative names, "..", and links in the folders
-// resolved as far as the files exist.
+// One key per file: an existing file's device and inode (so symbolic and
+// hard links to it share its key); otherwise its name with relative parts,
+// "..", and links in the folders resolved as far as they exist.
 std::filesystem::path SameFileKey(const std::filesystem::path& file);
 
-// EFileError naming both when an output is one of the inputs.
+// EFileError naming both when an output is one of the inputs (an empty
+// input stands for none).
 void RefuseWritingOverInputs(const std::vector<std::filesystem::path>& outputs,
                              const std::vector<std::filesystem::path>& inputs);

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "core/Errors.h"
+#include "core/StringLib.h"
 
 namespace {
 
@@ -80,6 +82,18 @@ void CheckLutValues(const TLUT& lut) {
     for (int g = 0; g < n && ok; ++g)
       for (int b = 0; b < n && ok; ++b) ok = fits(lut.Cube(r, g, b));
   if (!ok) throw ELUTError("The LUT holds a value that is not a number between -1e6 and 1e6.");
+  // A domain's bounds and width follow the same rule: a cube written over
+  // -1e30..1e30 would be refused by the readers of every format.
+  const auto checkDomain = [](const TLutDomain& d) {
+    for (const auto& [min, max] : {std::pair{d.Min.R, d.Max.R}, std::pair{d.Min.G, d.Max.G},
+                                   std::pair{d.Min.B, d.Max.B}})
+      if (!(IsLutValue(min) && IsLutValue(max) && min < max && IsLutValue(max - min)))
+        throw ELUTError("The input domain " + FormatShortest(min) + " .. " + FormatShortest(max) +
+                        " is not one a LUT can mean: its bounds must be numbers between -1e6 "
+                        "and 1e6, the first below the second.");
+  };
+  if (curves) checkDomain(lut.Domain1D);
+  if (cube) checkDomain(lut.Domain3D);
 }
 
 void CheckCurveSize(int m) {

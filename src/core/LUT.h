@@ -125,7 +125,8 @@ constexpr double MaxLutMagnitude = 1e6;
 
 // Whether a value can stand in a LUT: finite and within MaxLutMagnitude.
 inline bool IsLutValue(double v) { return v >= -MaxLutMagnitude && v <= MaxLutMagnitude; }
-// Raise ELUTError when any value of the record is not a LUT value.
+// Raise ELUTError when any value of the record is not a LUT value, or a
+// domain of its tables has bounds that are not, or are not in order.
 void CheckLutValues(const TLUT& lut);
 
 // Refuse a cube or curve size that the record cannot hold, or one too small

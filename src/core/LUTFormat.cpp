@@ -83,13 +83,19 @@ void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int
   const TLUTFormat* format = GetLutFormat(formatIndex);
   if (!format) throw std::out_of_range("no LUT format at position " + std::to_string(formatIndex));
   if (!format->Can(fcRead)) throw ELUTError("Unknown LUT format.");
-  if (!detected) {
+  // The values and domains are checked here, whatever a reader stored (a
+  // library's reader checks none), as part of the read.
+  const auto read = [&] {
     format->Read(fileName, lut, options);
+    CheckLutValues(lut);
+  };
+  if (!detected) {
+    read();
   } else {
     // A file claimed by its content and then refused says which format
     // claimed it, so that a misdetection shows as one.
     try {
-      format->Read(fileName, lut, options);
+      read();
     } catch (const ELUTSizeError& e) {
       ThrowReadAs(e, format->Name);
     } catch (const EConvertError& e) {
@@ -98,7 +104,6 @@ void TLutRegistry::LoadLut(const std::filesystem::path& fileName, TLUT& lut, int
       ThrowReadAs(e, format->Name);
     }
   }
-  CheckLutValues(lut);  // whatever a reader stored without the parser's check
   lut.FormatIndex = formatIndex;
 }
 

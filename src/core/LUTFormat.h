@@ -8,6 +8,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -28,6 +29,12 @@ struct TReadOptions {
   int CubeSize = 0;
   // How the record read looks its cube up (TLUT::Interpolation).
   TLutInterpolation Interpolation = TLutInterpolation::Trilinear;
+  // The cube size a reader that samples a transform (rather than reading
+  // tables) samples it at: the output's; 0: its own choice.
+  int BakeSize = 0;
+  // Told what a reader has to say of a file it still reads (a library's log,
+  // at most a line per file), with the file's name as the reader was given it.
+  std::function<void(const std::filesystem::path&, const std::string&)> OnWarning = nullptr;
 };
 
 // What the caller chooses for one write.

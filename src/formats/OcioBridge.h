@@ -19,12 +19,18 @@ struct TOcioLutData {
   double DomainMin[3] = {0, 0, 0};  // the first table reads (x - min) / (max - min)
   double DomainMax[3] = {1, 1, 1};
   std::vector<std::string> Comments;
+  // What OpenColorIO logged while reading: how many messages, and the first.
+  int LogCount = 0;
+  std::string FirstLog;
 };
 
 class IOcioBridge {
  public:
-  // Read any file OpenColorIO knows, with its own reader.
-  virtual bool Read(const std::string& fileName, TOcioLutData& data, std::string& error) const = 0;
+  // Read any file OpenColorIO knows, with its own reader. A chain that is
+  // not curves and a cube is baked through OpenColorIO's processing onto a
+  // cube of bakeSize points (0: the largest the chain uses, or 33).
+  virtual bool Read(const std::string& fileName, int bakeSize, TOcioLutData& data,
+                    std::string& error) const = 0;
   // A CLF document (version 3) holding the domain (as a scale and offset
   // onto 0..1), the curves (as a LUT1D, or as a Range when they are one
   // straight line equal in every channel) and the cube.

@@ -1,5 +1,6 @@
 #include "formats/OcioFormats.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/FileIO.h"
@@ -94,6 +95,65 @@ void RefuseCinespaceText(const std::string& text) {
     throw ELUTError("A Cinespace text (CSPLUTV100) is read as Cinespace, under a .csp name.");
 }
 
+// OpenColorIO's reading grows with the square of the count of operators
+// (20,000 took 12 s, 4,000 under half a second); no transform worth a file
+// holds thousands.
+constexpr int MaxOperators = 4000;
+
+// A CTF <Reference> makes OpenColorIO open another file itself, relative to
+// the working folder or anywhere on the machine, past every check made here
+// (a device is read forever, a named pipe waits forever): references are not
+// followed. An element of that name (with or without a prefix) is refused, and
+// a list of more than MaxOperators elements under the root, whichever of these
+// formats the text comes as.
+void CheckXmlElements(const std::string& text) {
+  int depth = 0, operators = 0;
+  for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at)) {
+    const std::string_view rest = std::string_view(text).substr(at);
+    if (rest.starts_with("<!--")) {
+      at = text.find("-->", at);
+      continue;
+    }
+    if (rest.starts_with("<![CDATA[")) {
+      at = text.find("]]>", at);
+      continue;
+    }
+    if (rest.starts_with("<?") || rest.starts_with("<!")) {
+      at = text.find('>', at);
+      continue;
+    }
+    if (rest.starts_with("</")) {
+      depth = std::max(depth - 1, 0);
+      ++at;
+      continue;
+    }
+    const std::size_t nameEnd = std::min(text.find_first_of(" \t\r\n/>", at + 1), text.size());
+    std::string_view name = rest.substr(1, nameEnd - at - 1);
+    if (const std::size_t colon = name.rfind(':'); colon != std::string_view::npos)
+      name.remove_prefix(colon + 1);
+    // The tag's end: the first '>' outside a quoted attribute value.
+    std::size_t end = nameEnd;
+    for (char quote = 0; end < text.size() && (quote || text[end] != '>'); ++end) {
+      if (quote && text[end] == quote)
+        quote = 0;
+      else if (!quote && (text[end] == '"' || text[end] == '\''))
+        quote = text[end];
+    }
+    if (UpperCase(name) == "REFERENCE") {
+      std::string element = text.substr(at, std::min<std::size_t>(end - at + 1, 200));
+      if (end - at + 1 > 200) element += "...";
+      throw ELUTError("References to other files are not followed: " + element +
+                      ". Make one file of the transforms it refers to.");
+    }
+    if (depth == 1 && ++operators > MaxOperators)
+      throw ELUTError("The transform holds more than " + std::to_string(MaxOperators) +
+                      " operators; no LUT needs that many.");
+    if (end >= text.size()) break;
+    if (text[end - 1] != '/') ++depth;
+    at = end;
+  }
+}
+
 }  // namespace
 
 bool TOcioLutFormat::Detect(const std::filesystem::path& fileName) const {
@@ -108,7 +168,7 @@ bool TOcioLutFormat::Detect(const std::filesystem::path& fileName) const {
 }
 
 void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
-                          const TReadOptions&) const {
+                          const TReadOptions& options) const {
   // Our own open first: a missing file gives the same error as for every format.
   (void)ReadFilePrefix(fileName, 1);
   // OpenColorIO 2.1 took gigabytes on a CLF file with NUL bytes among its
@@ -117,11 +177,28 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   if (text.find('\0') != std::string::npos)
     throw ELUTError("The file holds binary data (a NUL byte), not text.");
   RefuseCinespaceText(text);
+  CheckXmlElements(text);
   CheckBeforeLibrary(fileName);
   TOcioLutData data;
   std::string error;
-  if (!OcioBridge().Read(std::filesystem::absolute(fileName).string(), data, error))
-    throw ELUTError(error);
+  // OpenColorIO is given the absolute name; what it says names the file as
+  // the user did.
+  const std::string absolute = std::filesystem::absolute(fileName).string();
+  const auto asGiven = [&](std::string said) {
+    for (std::size_t at = said.find(absolute); at != std::string::npos;
+         at = said.find(absolute, at + fileName.string().size()))
+      said.replace(at, absolute.size(), fileName.string());
+    return said;
+  };
+  const bool read = OcioBridge().Read(absolute, options.BakeSize, data, error);
+  if (data.LogCount > 0 && options.OnWarning) {
+    const std::string first = asGiven(data.FirstLog);
+    const std::string from = " from the " + std::string(ReaderName) + " reader";
+    options.OnWarning(fileName, data.LogCount == 1 ? "1 warning" + from + ": " + first
+                                                   : std::to_string(data.LogCount) + " warnings" +
+                                                         from + "; the first: " + first);
+  }
+  if (!read) throw ELUTError(asGiven(error));
   StoreTables(data, lut);
   lut.Comments.insert(lut.Comments.end(), data.Comments.begin(), data.Comments.end());
 }

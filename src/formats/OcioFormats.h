@@ -15,11 +15,15 @@ class TOcioLutFormat : public TLUTFormat {
  public:
   // Detected when the name ends in one of the extensions (dot included, any
   // letter case) and the text's first 4 KB, in capitals, hold the signature.
+  // readerName: what a warning calls OpenColorIO's reader ("the CLF
+  // reader"); the format's name when none is given.
   TOcioLutFormat(std::string name, bool is3D, unsigned capabilities,
-                 std::vector<std::string_view> extensions, std::string_view signature)
+                 std::vector<std::string_view> extensions, std::string_view signature,
+                 std::string_view readerName = {})
       : TLUTFormat(std::move(name), is3D, capabilities),
         Extensions(std::move(extensions)),
-        Signature(signature) {}
+        Signature(signature),
+        ReaderName(readerName.empty() ? std::string_view(Name) : readerName) {}
   bool Detect(const std::filesystem::path& fileName) const override;
   void Read(const std::filesystem::path& fileName, TLUT& lut,
             const TReadOptions& options) const override;
@@ -34,13 +38,14 @@ class TOcioLutFormat : public TLUTFormat {
  private:
   const std::vector<std::string_view> Extensions;
   const std::string_view Signature;
+  const std::string_view ReaderName;
 };
 
 class TClfLutFormat : public TOcioLutFormat {
  public:
   TClfLutFormat()
       : TOcioLutFormat("Academy/ASC Common LUT Format", true, fcRead | fcWrite | fcDetect,
-                       {".clf", ".ctf"}, "<PROCESSLIST") {}
+                       {".clf", ".ctf"}, "<PROCESSLIST", "CLF") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
   bool KeepsDomain(const TLutDomain& domain) const override;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/InputGuard.h"
 #include "icc/ICCWriteLib.h"
 
 namespace {
@@ -185,6 +186,9 @@ bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& r
                      int size, int bits, IConfirm& confirm, const std::string& title) {
   const bool is3D = registry.ProfileFormat(profile).Is3D;
   CheckProfileSize(registry, profile, size);
+  std::vector<std::filesystem::path> outputs = registry.ProfileFormat(profile).CompanionFiles(output);
+  outputs.push_back(output);
+  RefuseWritingOverInputs(outputs, {request.Profile, request.SecondProfile});
   TReplace replace = TReplace::Never;
   if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
   const TICCColorTransform transform(request);

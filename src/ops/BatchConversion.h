@@ -42,6 +42,9 @@ struct TBatchSettings {
   std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnConverted;
   // Told of what a written file lost ("3 values outside 0..1 ... were clipped.").
   std::function<void(const TLutFileRow&, const std::string&)> OnWarning;
+  // Told of what a reader had to say of a row's file (TReadOptions), before
+  // the row's other handlers.
+  std::function<void(const TLutFileRow&, const std::string&)> OnReadWarning;
   // When set, each output is read back and compared with its source; told
   // the largest difference. An output that cannot be read back is an error
   // of its row (TVerifyError).

@@ -49,6 +49,10 @@ TReadOptions RowReadOptions(const TLutFileRow& row, const TBatchSettings& settin
   TReadOptions options = row.Entry ? ReadOptionsOf(*row.Entry) : TReadOptions{};
   if (!settings.CdlId.empty()) options.CdlId = settings.CdlId;  // the command line's --cdl-id
   options.Interpolation = settings.Interpolation;
+  if (settings.OnReadWarning)
+    options.OnWarning = [&settings, &row](const std::filesystem::path&, const std::string& text) {
+      settings.OnReadWarning(row, text);
+    };
   return options;
 }
 
@@ -72,7 +76,9 @@ TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
   }
   if (!settings.OnVerified) return written;
   TLUT source;
-  LoadLutFile(registry, row.Path(), source, RowReadOptions(row, settings));
+  TReadOptions again = RowReadOptions(row, settings);
+  again.OnWarning = nullptr;  // said when it was first read
+  LoadLutFile(registry, row.Path(), source, again);
   try {
     written.Difference = VerifyOutput(registry, source, output);
   } catch (const std::exception& e) {

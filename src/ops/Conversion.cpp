@@ -130,6 +130,9 @@ TLUT ReadResampled(const TLutRegistry& registry, const std::filesystem::path& in
     options.CubeSize = size == KeepSourceSize ? (profile.SizeSelectable ? SizeCap(true)
                                                                          : profile.DefaultSize)
                                               : size;
+  // A transform is sampled at the size written; its own choice when the
+  // file's size is kept.
+  if (size != KeepSourceSize) options.BakeSize = options.CubeSize;
   LoadLutFile(registry, input, source, options);
   size = ConversionSize(registry, profile, size, source);
   TResampleReport unused;

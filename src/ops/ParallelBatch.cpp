@@ -64,6 +64,7 @@ struct TRowWork {
   bool LetPass = false;  // failed, and the error handler went on
   TLUT Lut;              // read and resampled, waiting to be written
   TResampleReport Resampled;
+  std::vector<std::string> ReadWarnings;  // said in row order, before the rest
   std::optional<TWrittenRow> Written;
   std::exception_ptr Error;
 };
@@ -145,6 +146,7 @@ class TParallelBatch {
         std::unique_lock lock(Mutex);
         Changed.wait(lock, [&] { return work.Done; });
       }
+      for (const std::string& warning : work.ReadWarnings) Settings.OnReadWarning(row, warning);
       if (work.Kept) {
         if (Settings.OnSkipped)
           Settings.OnSkipped(row, KeptFile(Registry, *Settings.Profile, work.Output));
@@ -176,8 +178,13 @@ class TParallelBatch {
   bool Read(std::size_t i) {
     TRowWork& work = Work[i];
     try {
+      TReadOptions options = RowReadOptions(Rows[i], Settings);
+      if (options.OnWarning)
+        options.OnWarning = [&work](const std::filesystem::path&, const std::string& text) {
+          work.ReadWarnings.push_back(text);
+        };
       work.Lut = ReadResampled(Registry, Rows[i].Path(), *Settings.Profile, Settings.Size,
-                               RowReadOptions(Rows[i], Settings), &work.Resampled);
+                               options, &work.Resampled);
     } catch (...) {
       Finish(work, std::current_exception());
       return false;

@@ -558,6 +558,7 @@ void TfrmMain::btnConvertClick() {
   settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
     warnings << QString::fromStdString(row.FileName + ": " + warning);
   };
+  settings.OnReadWarning = settings.OnWarning;
   // With the dialog's box ticked, each output is read back; how far each is
   // from its source is said once the batch is over.
   QStringList verified;

@@ -16,45 +16,13 @@
 #include <utility>
 
 #include "TestSupport.h"
+#include "cli/TovilutRun.h"
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
 #include "image/ImageLib.h"
 #include "registry/FormatTable.h"
 
 namespace {
-
-struct TRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-class Tovilut : public TempDirTest {
- protected:
-  // Runs tovilut with stdin from /dev/null, as in a pipeline; `prefix` is a
-  // command that runs it (such as a time limit).
-  TRun Run(const std::string& args, const std::string& prefix = "") {
-    return RunShell(prefix + std::string(TOVILUT_EXE) + " " + args);
-  }
-  TRun RunShell(const std::string& commandLine) {
-    const std::string errFile = Path("stderr.txt").string();
-    const std::string command = commandLine + " </dev/null 2>'" + errFile + "'";
-    TRun run{};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    for (std::size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-      run.out.append(buffer.data(), got);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.err = ReadText(errFile);
-    fs::remove(errFile);
-    return run;
-  }
-  static std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
-  static bool Has(const std::string& text, const std::string& piece) {
-    return text.find(piece) != std::string::npos;
-  }
-};
 
 TEST_F(Tovilut, FormatsAndInfo) {
   TRun run = Run("formats");
@@ -698,19 +666,6 @@ TEST_F(Tovilut, OutputsNeverReplaceEachOtherOrAnInput) {
     EXPECT_TRUE(Has(run.err, "would write over the input")) << run.err;
     EXPECT_EQ(ReadText(a), ReadText(DataFile("cube/identity_2.cube")));
   }
-  // The commands of one output refuse it too.
-  ASSERT_EQ(Run("hald " + Q(Path("h.bmp"))).status, 0);
-  const std::string before = ReadText(Path("h.bmp"));
-  for (const std::string& args :
-       {"merge --overwrite -p cube-resolve -o " + Q(a) + " " + Q(a) + " " + Q(Path("d2/a.cube")),
-        "lut2icc --overwrite " + Q(a) + " -o " + Q(a),
-        "apply --overwrite " + Q(a) + " " + Q(Path("h.bmp")) + " -o " + Q(Path("h.bmp"))}) {
-    const TRun run = Run(args);
-    EXPECT_EQ(run.status, 1) << args;
-    EXPECT_TRUE(Has(run.err, "is the input")) << args << "\n" << run.err;
-  }
-  EXPECT_EQ(ReadText(a), ReadText(DataFile("cube/identity_2.cube")));
-  EXPECT_EQ(ReadText(Path("h.bmp")), before);
 }
 
 // A look whose companion .cube is kept was not written, and is not said to be.

@@ -480,6 +480,27 @@ def domain_cases(tools):
         yield row, functools.partial(baked_domain_case, tools, fmt, ext, size, shaper)
 
 
+# Files whose transform holds more than curves, a cube, a matrix and a range:
+# read as OpenColorIO processes them, sampled at the output's size.
+STEPS = [
+    ("CTF LUT1D with hueAdjust=\"dw3\"", "hue.ctf", 65, 1e-3,
+     """<LUT1D inBitDepth="32f" outBitDepth="32f" hueAdjust="dw3">
+  <Array dim="5 1">0 0.3 0.55 0.8 1</Array>
+</LUT1D>""", "the tone curve keeps each colour's hue; written as a cube"),
+]
+
+
+def steps_case(tools, name, size, ops):
+    path = tools.path("steps", name)
+    with open(path, "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<ProcessList id="s" version="2.0">\n'
+                + ops + "\n</ProcessList>\n")
+    out = tools.convert("Cube 3D Davinci", path, size, tag=name)
+    colours = sample_colours(size)
+    _, ours = tools.evaluate(out, colours)
+    return largest_difference(ours, ocio_evaluate(path, colours))
+
+
 def cases(tools):
     src = Sources(tools)
     for is1d, table in ((False, WRITTEN_3D), (True, WRITTEN_1D)):
@@ -525,3 +546,7 @@ def cases(tools):
                   "%d, shaper %d" % (size, shaper), PRELUT_SLACK.get(fmt, FLOAT_SLACK), note)
         yield row, functools.partial(baked_shaper_case, tools, src, fmt, ext, size, shaper)
     yield from domain_cases(tools)
+    for name, file, size, allowed, ops, note in STEPS:
+        row = Row(name, "tovilut converts what OpenColorIO processes", PROGRAM, str(size), allowed,
+                  note + "; at points between the nodes")
+        yield row, functools.partial(steps_case, tools, file, size, ops)

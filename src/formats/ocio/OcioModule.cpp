@@ -6,10 +6,14 @@
 #include <OpenColorIO/OpenColorIO.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
 #include <mutex>
 #include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "formats/OcioBridge.h"
 
@@ -146,9 +150,23 @@ bool TakeOver(const OCIO::GroupTransform& group, TOcioLutData& data) {
   return true;
 }
 
+// Operators times points evaluated in one bake: about a second of
+// OpenColorIO's processing. 1,000 operators at 100^3 points took a minute.
+constexpr double MaxBakeWork = 5e7;
+
+void CheckBakeWork(int operators, std::size_t points, const std::string& where) {
+  const double most = MaxBakeWork / static_cast<double>(points);
+  if (operators <= most) return;
+  throw std::runtime_error("The transform's " + std::to_string(operators) +
+                           " operators are too many to evaluate at " + where + " (at most " +
+                           std::to_string(static_cast<long>(most)) + " at that size).");
+}
+
 // Any other chain, evaluated on inputs 0..1: curves when every step works on
-// each channel alone, a cube otherwise, at the largest size the chain uses.
-void Bake(const OCIO::Processor& processor, const OCIO::GroupTransform& group,
+// each channel alone, a cube otherwise, at the size asked for or else the
+// largest the chain uses. Curves that restore the hue after them (hueAdjust)
+// mix the channels.
+void Bake(const OCIO::Processor& processor, const OCIO::GroupTransform& group, int bakeSize,
           TOcioLutData& data) {
   bool perChannel = true;
   unsigned long length = 0, grid = 0;
@@ -157,6 +175,7 @@ void Bake(const OCIO::Processor& processor, const OCIO::GroupTransform& group,
     TAffine a;
     if (auto lut1d = OCIO::DynamicPtrCast<const OCIO::Lut1DTransform>(t)) {
       length = std::max(length, lut1d->getLength());
+      if (lut1d->getHueAdjust() != OCIO::HUE_NONE) perChannel = false;
     } else if (auto lut3d = OCIO::DynamicPtrCast<const OCIO::Lut3DTransform>(t)) {
       grid = std::max(grid, lut3d->getGridSize());
       perChannel = false;
@@ -164,9 +183,14 @@ void Bake(const OCIO::Processor& processor, const OCIO::GroupTransform& group,
       perChannel = false;
     }
   }
-  const auto cpu = processor.getOptimizedCPUProcessor(OCIO::OPTIMIZATION_LOSSLESS);
+  const auto cpuProcessor = [&] {
+    return processor.getOptimizedCPUProcessor(OCIO::OPTIMIZATION_LOSSLESS);
+  };
   if (perChannel) {
     const int m = static_cast<int>(std::clamp<unsigned long>(length ? length : 4096, 2, 100000));
+    CheckBakeWork(group.getNumTransforms(), static_cast<std::size_t>(m),
+                  std::to_string(m) + " curve points");
+    const auto cpu = cpuProcessor();
     data.Size1D = m;
     data.Curve.resize(3 * static_cast<std::size_t>(m));
     for (int i = 0; i < m; ++i) {
@@ -177,7 +201,12 @@ void Bake(const OCIO::Processor& processor, const OCIO::GroupTransform& group,
     }
     return;
   }
-  const int n = static_cast<int>(std::clamp<unsigned long>(grid ? grid : 33, 2, 100));
+  const int n = bakeSize > 0 ? std::clamp(bakeSize, 2, 100)
+                             : static_cast<int>(std::clamp<unsigned long>(grid ? grid : 33, 2, 100));
+  const std::string size = std::to_string(n);
+  CheckBakeWork(group.getNumTransforms(), static_cast<std::size_t>(n) * n * n,
+                size + " x " + size + " x " + size + " points");
+  const auto cpu = cpuProcessor();
   data.Size3D = n;
   data.Cube.resize(3 * static_cast<std::size_t>(n) * n * n);
   std::size_t k = 0;
@@ -200,12 +229,41 @@ void TakeDescriptions(const OCIO::FormatMetadata& metadata, TOcioLutData& data) 
   }
 }
 
+// OpenColorIO's log goes to stderr, a line per message, with the absolute
+// path: a file of a thousand unknown elements printed a thousand lines. Its
+// messages are counted into the read under way instead (reads take turns),
+// for the library to say once.
+TOcioLutData* LogTarget = nullptr;
+
+void CountLog(const char* message) {
+  if (!LogTarget) return;
+  if (LogTarget->LogCount++ == 0) {
+    std::string_view text = message;
+    if (text.starts_with("[OpenColorIO") && text.find("]: ") != std::string_view::npos)
+      text.remove_prefix(text.find("]: ") + 3);  // "[OpenColorIO Warning]: "
+    LogTarget->FirstLog = std::string(text.substr(0, 300));
+    while (!LogTarget->FirstLog.empty() &&
+           std::isspace(static_cast<unsigned char>(LogTarget->FirstLog.back())))
+      LogTarget->FirstLog.pop_back();
+  }
+}
+
 class TOcioBridge final : public IOcioBridge {
  public:
-  bool Read(const std::string& fileName, TOcioLutData& data, std::string& error) const override {
+  TOcioBridge() {
+    OCIO::SetLoggingFunction(CountLog);
+    OCIO::SetLoggingLevel(OCIO::LOGGING_LEVEL_WARNING);
+  }
+
+  bool Read(const std::string& fileName, int bakeSize, TOcioLutData& data,
+            std::string& error) const override {
     // OpenColorIO keeps every file it has read in a cache keyed by name; a
     // file rewritten under the same name must be read again.
     const std::lock_guard lock(Mutex);
+    LogTarget = &data;
+    struct TEndLog {
+      ~TEndLog() { LogTarget = nullptr; }
+    } endLog;
     try {
       OCIO::ClearAllCaches();
       const OCIO::ConstConfigRcPtr config = OCIO::Config::CreateRaw();
@@ -216,10 +274,12 @@ class TOcioBridge final : public IOcioBridge {
       const OCIO::GroupTransformRcPtr group = processor->createGroupTransform();
       TakeDescriptions(group->getFormatMetadata(), data);
       if (!TakeOver(*group, data)) {
-        std::vector<std::string> comments = std::move(data.Comments);
-        data = TOcioLutData{};
-        data.Comments = std::move(comments);
-        Bake(*processor, *group, data);
+        TOcioLutData baked;
+        baked.Comments = std::move(data.Comments);
+        baked.LogCount = data.LogCount;
+        baked.FirstLog = std::move(data.FirstLog);
+        data = std::move(baked);
+        Bake(*processor, *group, bakeSize, data);
       }
       return true;
     } catch (const std::exception& e) {
