@@ -163,7 +163,7 @@ TEST_F(HostileInput, OpenColorIOFilesAreCheckedBeforeItReadsThem) {
       {"wide.lut", "Version\t\t3\nFormat\t\tany\nType\t\tC\nFrom\t\t-1e30 1e30\nTo\t\t0 1\n"
                    "Black\t\t0\nWhite\t\t1\nLength\t\t2\nLUT:\nRGB { 0 1 }\n",
        "info", 1, "read as Houdini: " + wideDomain},
-      {"wide.csp", csp, "info", 1, "read as Cinespace: " + wideDomain},
+      {"wide.csp", csp, "info", 1, "read as Cinespace: A value beyond -1e6 to 1e6"},
       {"nan.clf",
        Ctf("<LUT1D inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"2 1\">0 nan</Array></LUT1D>"),
        "info", 1, readAsClf + "The LUT holds a value that is not a number"},

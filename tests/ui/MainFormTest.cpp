@@ -186,6 +186,16 @@ class MainFormTest : public QObject {
     QImage picture(8, 8, QImage::Format_RGB888);  // a picture, not a LUT: an unknown row
     picture.fill(Qt::gray);
     QVERIFY(picture.save(folder + "/f.png"));
+    // The same as an uncompressed 24-bit TGA: its 18-byte header, then the pixels.
+    QByteArray tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 8;
+    tga[14] = 8;
+    tga[16] = 24;
+    tga.append(QByteArray(8 * 8 * 3, char(0x80)));
+    QFile tgaFile(folder + "/f.tga");
+    QVERIFY(tgaFile.open(QIODevice::WriteOnly) && tgaFile.write(tga) == tga.size());
+    tgaFile.close();
     Main->AddPaths({folder});
     QVERIFY2(Dialogs.Errors.isEmpty(), qPrintable(Dialogs.Errors.join('\n')));
     QCOMPARE(Main->RowCount(), added.size());
