@@ -24,7 +24,7 @@ for folder in "${!allowed[@]}"; do
   [ -d "$src/$folder" ] || continue
   while IFS= read -r hit; do
     file="${hit%%:*}"
-    target="$(sed -E 's/.*#include "([a-z]+)\/.*/\1/' <<<"$hit")"
+    [[ "$hit" =~ \#include\ \"([a-z]+)/ ]] && target=${BASH_REMATCH[1]}
     [ "$target" = "$folder" ] && continue
     if [[ " ${allowed[$folder]} " != *" $target "* ]]; then
       echo "$file: $folder may not include $target/ (layers point down only)" >&2
