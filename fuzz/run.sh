@@ -2,6 +2,9 @@
 # Build the fuzz targets and run each of them for a while.
 #   fuzz/run.sh [SECONDS] [TARGET...]   default 600 seconds, every target
 #   fuzz/run.sh --short                 a few seconds each, for CI
+# The long runs use the optimised `fuzz` build; the short one uses the
+# sanitizer build of the tests (`asan`), which holds the same targets, so CI
+# builds the program twice, not four times (TOVI_FUZZ_PRESET to choose).
 # TOVI_FUZZ_MAX_LEN sets the largest input made (8 KB for LUT texts, 256 KB
 # for pictures otherwise).
 # Two targets run at a time (TOVI_FUZZ_JOBS to change), niced; an input
@@ -18,10 +21,14 @@ short=0
 if [ "${1:-}" = "--short" ]; then short=1; seconds=${TOVI_FUZZ_SHORT_SECONDS:-5}; shift
 elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
 
-cmake --preset fuzz >/dev/null
-nice cmake --build --preset fuzz -- -j2 >/dev/null
+preset=fuzz
+[ $short = 1 ] && preset=asan
+preset=${TOVI_FUZZ_PRESET:-$preset}
+cmake --preset "$preset" >/dev/null
+nice cmake --build --preset "$preset" -- -j2 >/dev/null
 
-out=build-fuzz
+out=build-$preset
+export TOVI_FUZZ_OUT=$out
 targets=("$@")
 # Leaks inside system libraries that are not ours to mend, each with its reason.
 # The sanitizer's quarantine of freed blocks (256 MB by default) would count
@@ -32,7 +39,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tools/lsan-suppressions.txt${LSAN_OPTIONS
 # suppressions above hold without it.
 export ASAN_SYMBOLIZER_PATH=${ASAN_SYMBOLIZER_PATH:-/usr/bin/llvm-symbolizer-14}
 if [ ${#targets[@]} -eq 0 ]; then
-  for exe in "$out"/fuzz/fuzz_*; do targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
+  for exe in "$out"/fuzz/fuzz_*; do [ -f "$exe" ] && [ -x "$exe" ] || continue; targets+=("$(basename "$exe" | sed 's/^fuzz_//')"); done
 fi
 
 # Seeds: the fixtures, and one file per output profile written from the
@@ -79,7 +86,7 @@ if [ ! -d "$seeds/picture" ]; then  # made again when older than the picture tar
 fi
 
 run_one() {
-  local t=$1 seconds=$2 short=$3 out=build-fuzz
+  local t=$1 seconds=$2 short=$3 out=$TOVI_FUZZ_OUT
   local corpus=$out/corpus/$t
   [ "$short" = 1 ] && corpus=$(mktemp -d)
   mkdir -p "$corpus" "$out/artifacts/$t" "$out/logs"
@@ -117,5 +124,5 @@ export -f run_one
 
 status=0
 printf '%s\n' "${targets[@]}" | xargs -P "${TOVI_FUZZ_JOBS:-2}" -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$short" || status=$?
-[ $status -ne 0 ] && echo "fuzz: a target failed; see build-fuzz/logs and build-fuzz/artifacts" >&2
+[ $status -ne 0 ] && echo "fuzz: a target failed; see $out/logs and $out/artifacts" >&2
 exit $status

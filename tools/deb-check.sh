@@ -53,8 +53,14 @@ run tovilut --version
 run tovilut convert -p "Cube 3D Davinci" -s 17 -o /var/tmp /tmp/warm.cube
 run tovilut hald /tmp/hald.tif
 run tovilut info /tmp/hald.tif
+# Each picture type through its own library or codec, as the package
+# installed them.
+for ext in png jpg exr dpx tga bmp; do
+  run tovilut apply /tmp/warm.cube /tmp/hald.tif "/tmp/graded.$ext"
+  run tovilut info "/tmp/graded.$ext"
+done
 run env QT_QPA_PLATFORM=offscreen tovi-lut-converter --version
-run sh -c '! ldd /usr/bin/tovilut /usr/bin/tovi-lut-converter /usr/lib/*/tovilut/libtovi_codecs.so | grep "not found"'
+run sh -c '! ldd /usr/bin/tovilut /usr/bin/tovi-lut-converter /usr/lib/*/tovilut/*.so | grep "not found"'
 run ls /usr/share/man/man1/tovilut.1.gz /usr/share/bash-completion/completions/tovilut \
   /usr/share/zsh/vendor-completions/_tovilut /usr/share/fish/vendor_completions.d/tovilut.fish \
   /usr/share/applications/tovi-lut-converter.desktop

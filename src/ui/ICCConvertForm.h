@@ -39,7 +39,7 @@ class TfrmICCConvert : public TOptionDialog {
   TOutputOptionControls* Controls;
   QLineEdit* edtLUTFile;
   QPushButton* btnSelectLUT;
-  TPictureBox* imgTest;
+  TPictureBox* imgTest = nullptr;  // events reach the filter while the form is still being built
   TPictureBox* imgResult;
   QPushButton* btnConvert;
   QPushButton* btnClose;
