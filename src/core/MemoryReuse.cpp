@@ -11,3 +11,9 @@ void KeepFreedMemoryForReuse() {
   mallopt(M_TRIM_THRESHOLD, 256 << 20);
 #endif
 }
+
+void ReleaseFreedMemory() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}

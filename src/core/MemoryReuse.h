@@ -10,3 +10,7 @@
 // heap's free top to the system only beyond 256 MB. Called once, first thing
 // in main.
 void KeepFreedMemoryForReuse();
+
+// Hands the freed blocks kept so far back to the system: for a program that
+// stays open once its work is done, as the desktop program does after a batch.
+void ReleaseFreedMemory();

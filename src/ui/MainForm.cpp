@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "core/MemoryReuse.h"
 #include "image/HaldClutFormats.h"
 #include "image/HaldImage.h"
 #include "ops/Conversion.h"
@@ -192,6 +193,7 @@ void TfrmMain::RestoreSettings() {
   if (!r.Geometry.isEmpty()) restoreGeometry(r.Geometry);
   pnlPreview->setVisible(r.PreviewShown);
   sbnPreview->setChecked(r.PreviewShown);
+  Stored_ = r;
 }
 
 void TfrmMain::SaveSettings() {
@@ -204,7 +206,9 @@ void TfrmMain::SaveSettings() {
   r.Output = OutputChoice_;
   r.Geometry = saveGeometry();
   r.PreviewShown = !pnlPreview->isHidden();
+  if (r == Stored_) return;
   WriteRemembered(*Settings_, r);
+  Stored_ = r;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -524,6 +528,7 @@ void TfrmMain::btnConvertClick() {
   if (Settings_) dialog.Controls->Restore(OutputChoice_);
   if (Dialogs_.Run(dialog) != QDialog::Accepted || !dialog.SelectedProfile()) return;
   if (Settings_) OutputChoice_ = dialog.Controls->Choice();
+  SaveSettings();  // now, while the disk is idle, not at quitting after the batch
   TBatchSettings settings;
   settings.OutputFolder = ToPath(dialog.edtOutFolder->text());
   settings.Profile = dialog.SelectedProfile();
@@ -595,6 +600,7 @@ void TfrmMain::btnConvertClick() {
     }
   }
   ShowOutcomes(outcomes);
+  ReleaseFreedMemory();  // the batch's blocks, kept for its next file, are not needed now
   if (goOn && !failures.isEmpty())
     Dialogs_.Warning(this, QStringLiteral("These files could not be converted:\n") + failures.join('\n'));
   if (!warnings.isEmpty()) Dialogs_.Warning(this, warnings.join('\n'));

@@ -10,6 +10,7 @@
 #include "core/LUTFormat.h"
 #include "ops/BatchConversion.h"
 #include "ui/OptionControls.h"
+#include "ui/Settings.h"
 
 class IDialogs;
 class QAction;
@@ -137,4 +138,8 @@ class TfrmMain : public QMainWindow {
   int HaldFilterIndex_ = 2;  // TIFF
   QSettings* Settings_;
   TOutputChoice OutputChoice_;  // remembered only with a settings store
+  // What the store holds of this window. It is written only when that
+  // changed: a write ends in a sync to disk, which, right after a batch has
+  // written hundreds of megabytes, waits for them and held up quitting.
+  TRemembered Stored_;
 };

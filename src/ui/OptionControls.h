@@ -31,6 +31,7 @@ struct TOutputChoice {
   QString Profile;  // empty: none chosen
   QString Size = QStringLiteral("Default");
   int BitsPosition = 0;
+  bool operator==(const TOutputChoice&) const = default;
 };
 
 class TOutputOptionControls : public QObject {

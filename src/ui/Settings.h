@@ -19,6 +19,7 @@ struct TRemembered {
   TOutputChoice Output;   // the conversion dialog
   QByteArray Geometry;    // QWidget::saveGeometry
   bool PreviewShown = true;
+  bool operator==(const TRemembered&) const = default;
 };
 
 TRemembered ReadRemembered(QSettings& settings);

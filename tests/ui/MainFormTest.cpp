@@ -762,6 +762,28 @@ class MainFormTest : public QObject {
     Main.reset();  // before the store it points to goes
   }
 
+  // The conversion's choice is stored as its batch starts, while the disk is
+  // idle; quitting afterwards with nothing changed writes nothing, so it does
+  // not wait for the disk to take the batch's outputs.
+  void quittingAfterABatchWritesNothingUnchanged() {
+    QTemporaryDir store, in, out;
+    const QString file = store.filePath("tovi.conf");
+    QSettings settings(file, QSettings::IniFormat);
+    Open(&settings);
+    Main->close();
+    Open(&settings);
+    Add({WriteCube(in.path(), "a.cube")});
+    ScriptConvert(out.path(), "Cube 3D Davinci", "33");
+    Main->btnConvertClick();
+    QVERIFY(QFile::exists(out.path() + "/a.cube"));
+    QCOMPARE(QSettings(file, QSettings::IniFormat).value("convert/profile").toString(),
+             QStringLiteral("Cube 3D Davinci"));
+    QVERIFY(QFile::remove(file));
+    Main->close();
+    QVERIFY(!QFile::exists(file));
+    Main.reset();
+  }
+
   void severalRowsTakeOneDeleteAndOneBitsOverride() {
     Add({WriteText(Dir.path(), "a.3dl", TenBit3dl()), WriteCube(Dir.path(), "b.cube"),
          WriteText(Dir.path(), "c.3dl", TenBit3dl()), WriteText(Dir.path(), "d.txt", "notes\n")});
