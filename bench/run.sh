@@ -9,3 +9,4 @@ python3 bench/xml_memory.py build
 ./build/bench/image_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 if command -v ffmpeg >/dev/null; then python3 bench/apply_vs_ffmpeg.py build; fi
 if command -v ffmpeg >/dev/null && command -v convert >/dev/null; then python3 bench/pictures_vs_peers.py build; fi
+if [ -x build/bench/desktop_bench ]; then python3 bench/desktop_timings.py build; fi
