@@ -130,6 +130,7 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   miUncheckAll = pmnFiles->addAction(QStringLiteral("Uncheck All"));
   pmnFiles->addSeparator();
   miSetBits = pmnFiles->addAction(QStringLiteral("Set Bits Per Color..."));
+  miCdlCorrection = pmnFiles->addAction(QStringLiteral("Choose CDL Correction..."));
   pmnFiles->addSeparator();
   miDelete = pmnFiles->addAction(QStringLiteral("Remove from List"));
   miDelete->setShortcut(QKeySequence::Delete);
@@ -166,6 +167,7 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   connect(miCheckAll, &QAction::triggered, this, &TfrmMain::miCheckAllClick);
   connect(miUncheckAll, &QAction::triggered, this, &TfrmMain::miUncheckAllClick);
   connect(miSetBits, &QAction::triggered, this, &TfrmMain::miSetBitsClick);
+  connect(miCdlCorrection, &QAction::triggered, this, &TfrmMain::miCdlCorrectionClick);
   connect(miDelete, &QAction::triggered, this, &TfrmMain::miDeleteClick);
   connect(miClearList, &QAction::triggered, this, &TfrmMain::miClearListClick);
   connect(lvwFiles, &QTreeWidget::itemChanged, this, &TfrmMain::lvwFilesItemChanged);
@@ -381,12 +383,17 @@ void TfrmMain::AddFiles(QStringList files) {
       }
       listed.insert(key);
       const int found = Registry_.DetectLutFormat(ToPath(info.absoluteFilePath()));
+      TLutFileEntry entry{-1, found, {}};
+      // A CDL file of several corrections asks which one; Cancel adds nothing.
+      if (found >= 0 && !ChooseCdlCorrection(Dialogs_, this, Registry_, ToPath(info.absoluteFilePath()), entry)) {
+        listed.remove(key);
+        continue;
+      }
       auto* item = new TFileItem;
       item->setText(colFileName, info.fileName());
       item->setText(colFolder, QDir::toNativeSeparators(info.absolutePath()));
       if (found >= 0) {
-        item->Entry = TLutFileEntry{-1, found, ChooseCdlCorrection(Dialogs_, this, Registry_, found,
-                                                                    ToPath(info.absoluteFilePath()))};
+        item->Entry = entry;
         ShowRowFormat(item);
         item->setCheckState(colFileName, Qt::Checked);
       } else {
@@ -409,6 +416,7 @@ void TfrmMain::ShowRowFormat(TFileItem* row) {
   QString caption = ToQString(Registry_.GetLutFormat(row->Entry->FormatIndex)->Name);
   if (row->Entry->BitsPerValue > 0) caption += QStringLiteral(" (%1 bit)").arg(row->Entry->BitsPerValue);
   if (!row->Entry->CdlId.empty()) caption += QStringLiteral(" (%1)").arg(ToQString(row->Entry->CdlId));
+  else if (row->Entry->CdlIndex >= 0) caption += QStringLiteral(" (#%1)").arg(row->Entry->CdlIndex + 1);
   row->setText(colFormat, caption);
 }
 
@@ -462,6 +470,9 @@ void TfrmMain::RowSelectionChange(TFileItem* row) {
 void TfrmMain::UpdateContextMenu() {
   const bool selected = !lvwFiles->selectedItems().isEmpty();
   miSetBits->setEnabled(selected);
+  const QList<TFileItem*> rows = SelectedRows();
+  miCdlCorrection->setEnabled(rows.size() == 1 && rows.first()->Entry &&
+                              IsCdlFormat(Registry_, rows.first()->Entry->FormatIndex));
   miDelete->setEnabled(selected);
   miClearList->setEnabled(RowCount() > 0);
 }
@@ -516,6 +527,20 @@ void TfrmMain::miSetBitsClick() {
     row->Entry->BitsPerValue = dialog.BitsPerValue();
     ShowRowFormat(row);
   }
+  lvwFilesSelectionChange();
+}
+
+// Another correction of a CDL file for its row: the row is read with it
+// from then on, its preview at once.
+void TfrmMain::miCdlCorrectionClick() {
+  const QList<TFileItem*> rows = SelectedRows();
+  if (rows.size() != 1 || !rows.first()->Entry) return;
+  TFileItem* row = rows.first();
+  TLutFileEntry entry = *row->Entry;
+  if (!ChooseCdlCorrection(Dialogs_, this, Registry_, row->Path(), entry)) return;
+  if (entry.CdlId == row->Entry->CdlId && entry.CdlIndex == row->Entry->CdlIndex) return;
+  *row->Entry = entry;
+  ShowRowFormat(row);
   lvwFilesSelectionChange();
 }
 

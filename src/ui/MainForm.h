@@ -78,6 +78,7 @@ class TfrmMain : public QMainWindow {
   QAction* miCheckAll;
   QAction* miUncheckAll;
   QAction* miSetBits;
+  QAction* miCdlCorrection;  // another correction of a CDL file of several
   QAction* miDelete;
   QAction* miClearList;
   QAction* acQuit;
@@ -97,6 +98,7 @@ class TfrmMain : public QMainWindow {
   void miCheckAllClick();
   void miUncheckAllClick();
   void miSetBitsClick();
+  void miCdlCorrectionClick();
   void miDeleteClick();
   void miClearListClick();
   void btnOpenOutputClick();

@@ -99,6 +99,19 @@ class MainFormTest : public QObject {
     WaitForPreview();
   }
   void WaitForPreview() { QTRY_VERIFY(!Main->pnlPreview->Reading()); }
+  // Right-clicks the row as a user does and answers the entry of that text
+  // in the menu that opens (or nullptr).
+  QAction* ContextMenuAction(int row, const QString& text) {
+    QWidget* view = Main->lvwFiles->viewport();
+    const QPoint at = Main->lvwFiles->visualItemRect(Main->Row(row)).center();
+    QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &event);
+    if (!Main->pmnFiles->isVisible()) return nullptr;
+    for (QAction* action : Main->pmnFiles->actions())
+      if (action->text() == text) return action;
+    return nullptr;
+  }
 
   // Works the conversion dialog: folder, profile and size, then Convert.
   void ScriptConvert(const QString& folder, const QString& profile, const QString& size = {},
@@ -233,10 +246,63 @@ class MainFormTest : public QObject {
     QCOMPARE(offered, QStringList({"warm", "cool"}));
     QCOMPARE(Text(0, 1), QStringLiteral("ASC CDL (cool)"));
     QCOMPARE(ReadOptionsOf(*Main->Row(0)->Entry).CdlId, std::string("cool"));
-    // Dismissed: the first correction, as before.
+    // Cancelled: the file is not added, and can be added later.
     QFile::copy(ccc, Dir.path() + "/looks2.ccc");
     Add({Dir.path() + "/looks2.ccc"});
-    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL"));
+    QCOMPARE(Main->RowCount(), 1);
+    Dialogs.RunHandlers.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    Add({Dir.path() + "/looks2.ccc"});
+    QCOMPARE(Main->RowCount(), 2);
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (warm)"));
+  }
+
+  // Corrections without an id are offered by their place and read by it;
+  // the right-click menu changes a row's correction, and its preview follows.
+  void aRowsCdlCorrectionIsChosenByPlaceAndChangedLater() {
+    const auto correction = [](const char* attributes, const char* slope) {
+      return QByteArray("<ColorCorrection") + attributes + "><SOPNode><Slope>" + slope +
+             "</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection>\n";
+    };
+    const QString ccc = WriteText(Dir.path(), "shots.ccc",
+                                  "<ColorCorrectionCollection>\n" + correction("", "1 1 1") +
+                                      correction("", "0.5 0.5 0.5") + correction(" id=\"night\"", "0.25 0.25 0.25") +
+                                      "</ColorCorrectionCollection>\n");
+    QStringList offered;
+    int shownFirst = -1;
+    const auto choose = [&](int index) {
+      Dialogs.RunHandlers.push_back([&, index](QDialog& dialog) {
+        auto* choice = dynamic_cast<TfrmCdlChoice*>(&dialog);
+        if (!choice) return int(QDialog::Rejected);
+        offered.clear();
+        for (int i = 0; i < choice->cbxCorrection->count(); ++i) offered << choice->cbxCorrection->itemText(i);
+        shownFirst = choice->cbxCorrection->currentIndex();
+        choice->cbxCorrection->setCurrentIndex(index);
+        return int(QDialog::Accepted);
+      });
+    };
+    choose(1);
+    Add({ccc, WriteCube(Dir.path(), "plain.cube")});
+    QCOMPARE(offered, QStringList({"#1 (no id)", "#2 (no id)", "night"}));
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (#2)"));
+    Select(1);
+    const TLUT& record = Main->pnlPreview->PreviewRecord();
+    QCOMPARE(record.Cube(32, 32, 32).R, 0.5);
+    // The menu offers the choice for a CDL row only.
+    QVERIFY(!ContextMenuAction(0, "Choose CDL Correction...")->isEnabled());
+    QAction* change = ContextMenuAction(1, "Choose CDL Correction...");
+    QVERIFY(change->isEnabled());
+    choose(2);
+    change->trigger();
+    Main->pmnFiles->hide();
+    QCOMPARE(shownFirst, 1);  // the row's correction, as it stood
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (night)"));
+    WaitForPreview();
+    QCOMPARE(record.Cube(32, 32, 32).R, 0.25);
+    // Cancelled: the row keeps its correction.
+    ContextMenuAction(1, "Choose CDL Correction...")->trigger();
+    Main->pmnFiles->hide();
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (night)"));
+    QCOMPARE(ReadOptionsOf(*Main->Row(1)->Entry).CdlId, std::string("night"));
   }
 
   void checkStateRuleAndUnknownMessage() {
