@@ -47,8 +47,6 @@ namespace {
 const QString UnknownFormatMessage =
     QStringLiteral("Unable to convert unknown format.\r\nPlease contact us to add this.");
 
-enum TColumn { colFileName = 0, colFormat = 1, colFolder = 2 };
-
 }  // namespace
 
 namespace {
@@ -61,10 +59,6 @@ QString ListedPath(const QString& file) {
 }
 
 }  // namespace
-
-std::filesystem::path TFileItem::Path() const {
-  return ToPath(text(colFolder)) / ToPath(text(colFileName));
-}
 
 TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* settings)
     : QMainWindow(nullptr), Registry_(registry), Dialogs_(dialogs), Settings_(settings) {
@@ -110,19 +104,7 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   miLut2ICC = pmnICC->addAction(QStringLiteral("Convert LUT to ICC Profile"));
   miICC2Lut = pmnICC->addAction(QStringLiteral("Convert ICC Profile to LUT"));
 
-  lvwFiles = new QTreeWidget(this);
-  lvwFiles->setColumnCount(3);
-  lvwFiles->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Format"), QStringLiteral("Folder")});
-  lvwFiles->setColumnWidth(colFileName, 250);
-  lvwFiles->setColumnWidth(colFormat, 200);
-  lvwFiles->setColumnWidth(colFolder, 150);
-  lvwFiles->setRootIsDecorated(false);
-  lvwFiles->setSortingEnabled(false);
-  lvwFiles->header()->setSectionsClickable(false);
-  // A click selects one row; Ctrl and Shift select several for Delete and
-  // the bits override.
-  lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lvwFiles = new TFileList(this);
   lvwFiles->setContextMenuPolicy(Qt::CustomContextMenu);
 
   pmnFiles = new QMenu(this);
@@ -299,6 +281,7 @@ void TfrmMain::TakeOutRows(const QList<TFileItem*>& rows) {
   }
   Removed_.push_back(std::move(removed));
   miUndo->setEnabled(true);
+  lvwFiles->FitColumns();
 }
 
 void TfrmMain::miUndoClick() {
@@ -308,6 +291,7 @@ void TfrmMain::miUndoClick() {
   for (const auto& [index, row] : rows) lvwFiles->insertTopLevelItem(index, row);
   miUndo->setEnabled(!Removed_.empty());
   UpdateButtons();
+  lvwFiles->FitColumns();
 }
 
 TfrmMain::~TfrmMain() {
@@ -405,6 +389,7 @@ void TfrmMain::AddFiles(QStringList files) {
     }
   });
   UpdateButtons();
+  lvwFiles->FitColumns();
   if (again.size() == 1)
     statusBar()->showMessage(again.first() + QStringLiteral(" is already in the list."));
   else if (again.size() > 1)
@@ -555,6 +540,8 @@ void TfrmMain::btnConvertClick() {
   settings.Size = dialog.Controls->Options.EffectiveSize();
   settings.Bits = dialog.Controls->Options.SelectedBits();
   const std::vector<TLutFileRow> rows = BatchRows();
+  QList<TFileItem*> items;  // the rows as they stand now, whatever order the list takes later
+  for (int i = 0; i < RowCount(); ++i) items << Row(i);
   // Each row's outcome, written by the handlers on the batch's thread (each
   // to its own row) and shown here once that thread has ended.
   std::vector<TRowOutcome> outcomes(rows.size());
@@ -619,7 +606,7 @@ void TfrmMain::btnConvertClick() {
       case TRowOutcome::None: break;
     }
   }
-  ShowOutcomes(outcomes);
+  ShowOutcomes(items, outcomes);
   if (goOn && !failures.isEmpty())
     Dialogs_.Warning(this, QStringLiteral("These files could not be converted:\n") + failures.join('\n'));
   if (!warnings.isEmpty()) Dialogs_.Warning(this, warnings.join('\n'));
@@ -631,10 +618,10 @@ void TfrmMain::btnConvertClick() {
 
 // Each row of the batch shows how it went: an icon, and the output or the
 // error in its tooltip.
-void TfrmMain::ShowOutcomes(const std::vector<TRowOutcome>& outcomes) {
+void TfrmMain::ShowOutcomes(const QList<TFileItem*>& rows, const std::vector<TRowOutcome>& outcomes) {
   QStyle* s = style();
-  for (int i = 0; i < RowCount() && static_cast<std::size_t>(i) < outcomes.size(); ++i) {
-    TFileItem* row = Row(i);
+  for (qsizetype i = 0; i < rows.size() && static_cast<std::size_t>(i) < outcomes.size(); ++i) {
+    TFileItem* row = rows[i];
     const TRowOutcome& outcome = outcomes[static_cast<std::size_t>(i)];
     static const QStyle::StandardPixmap icons[] = {QStyle::SP_CustomBase, QStyle::SP_DialogApplyButton,
                                                    QStyle::SP_DialogNoButton, QStyle::SP_MessageBoxCritical,

@@ -9,6 +9,7 @@
 
 #include "core/LUTFormat.h"
 #include "ops/BatchConversion.h"
+#include "ui/FileList.h"
 #include "ui/OptionControls.h"
 
 class IDialogs;
@@ -19,20 +20,6 @@ class QSettings;
 class QToolButton;
 class QTreeWidget;
 class TPreviewPane;
-
-// How the last batch went for one row.
-struct TRowOutcome {
-  enum TKind { None, Converted, Skipped, Failed, NotTried } Kind = None;
-  QString Text;  // the output, the file kept, or the error
-};
-
-// A row of the file list; rows of recognised files own their entry.
-class TFileItem : public QTreeWidgetItem {
- public:
-  std::optional<TLutFileEntry> Entry;
-  TRowOutcome::TKind Outcome = TRowOutcome::None;  // of the last batch
-  std::filesystem::path Path() const;
-};
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -61,7 +48,7 @@ class TfrmMain : public QMainWindow {
   // A picture dropped onto the preview: it becomes the ungraded picture.
   void LoadPreviewFile(const QString& file);
 
-  QTreeWidget* lvwFiles;
+  TFileList* lvwFiles;
   TPreviewPane* pnlPreview;
   QToolButton* btnAdd;
   QToolButton* btnConvert;
@@ -123,7 +110,7 @@ class TfrmMain : public QMainWindow {
   void lvwFilesContextPopup(const QPoint& pos);
   void UpdateButtons();
   void RowSelectionChange(TFileItem* row);
-  void ShowOutcomes(const std::vector<TRowOutcome>& outcomes);
+  void ShowOutcomes(const QList<TFileItem*>& rows, const std::vector<TRowOutcome>& outcomes);
   void BuildMenuBar();
   void TakeOutRows(const QList<TFileItem*>& rows);
 

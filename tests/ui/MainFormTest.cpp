@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
@@ -867,6 +868,83 @@ class MainFormTest : public QObject {
     QCOMPARE(Main->RowCount(), 1);
     QCOMPARE(Text(0, 0), QStringLiteral("b.cube"));
     QVERIFY(Main->Row(0)->isSelected());
+  }
+
+  // A header click sorts the rows, up then down; each row keeps its check
+  // state, options, selection and outcome, and the batch goes down the list
+  // as it is shown. Rows added later join the order.
+  void aHeaderClickSortsTheRowsWithAllTheyHold() {
+    QTemporaryDir in, out;
+    QDir().mkpath(in.path() + "/x");
+    QDir().mkpath(in.path() + "/y");
+    const QString broken = WriteText(in.path() + "/y", "b.cube", "LUT_3D_SIZE 2\n0 0 0\n");
+    Add({WriteCube(in.path() + "/y", "A.cube"), broken});
+    Add({WriteCube(in.path() + "/x", "c.3dl")});
+    Main->Row(2)->setCheckState(0, Qt::Unchecked);  // x/c.3dl, listed last: its folder sorts first
+    Select(1);
+    QWidget* header = Main->lvwFiles->header()->viewport();
+    const auto click = [&](int column) {
+      const QHeaderView* h = Main->lvwFiles->header();
+      QTest::mouseClick(header, Qt::LeftButton, {},
+                        QPoint(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2));
+    };
+    const auto names = [&] {
+      QStringList list;
+      for (int i = 0; i < Main->RowCount(); ++i) list << Text(i, 0);
+      return list;
+    };
+    QCOMPARE(names(), QStringList({"A.cube", "b.cube", "c.3dl"}));  // as added, until a click
+    click(2);  // Folder, then the name
+    QCOMPARE(names(), QStringList({"c.3dl", "A.cube", "b.cube"}));
+    QVERIFY(!Checked(0) && Checked(1) && Checked(2));
+    QCOMPARE(Main->lvwFiles->selectedItems(), QList<QTreeWidgetItem*>{Main->Row(2)});  // b.cube still
+    click(0);  // File Name, up
+    QCOMPARE(names(), QStringList({"A.cube", "b.cube", "c.3dl"}));
+    click(0);  // and down
+    QCOMPARE(names(), QStringList({"c.3dl", "b.cube", "A.cube"}));
+    QVERIFY(!Checked(0));
+    // The batch stops at b.cube, the first failure down the list as shown:
+    // A.cube, below it, is not tried.
+    Main->Row(0)->setCheckState(0, Qt::Checked);
+    ScriptConvert(out.path(), "Cube 3D Davinci");
+    Main->btnConvertClick();
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 1 failed, 1 not tried."));
+    QVERIFY(QFile::exists(out.path() + "/c.cube") && !QFile::exists(out.path() + "/A.cube"));
+    QCOMPARE(Main->Row(0)->Outcome, TRowOutcome::Converted);
+    QCOMPARE(Main->Row(1)->Outcome, TRowOutcome::Failed);
+    QCOMPARE(Main->Row(2)->Outcome, TRowOutcome::NotTried);
+    click(0);  // up again: the outcomes go with their rows
+    QCOMPARE(Main->Row(0)->Outcome, TRowOutcome::NotTried);
+    QCOMPARE(Main->Row(1)->toolTip(0), Dialogs.Errors.value(0));
+    // A row added later takes its place in the order, and a long folder
+    // widens its column to show it whole.
+    const QString deep = in.path() + "/a folder whose name is long enough to need more than the first width";
+    QDir().mkpath(deep);
+    Add({WriteCube(deep, "B2.cube")});
+    QCOMPARE(names(), QStringList({"A.cube", "b.cube", "B2.cube", "c.3dl"}));
+    QTreeWidget* list = Main->lvwFiles;
+    QVERIFY(list->columnWidth(2) >= list->fontMetrics().horizontalAdvance(QDir::toNativeSeparators(deep)));
+    QCOMPARE(list->columnWidth(0), 250);  // short names keep the first width
+  }
+
+  // An empty list says what it takes; a list with rows does not.
+  void theEmptyListSaysWhereToDrop() {
+    QCOMPARE(TFileList::PlaceholderText(), QStringLiteral("Drop LUT files or folders here"));
+    QWidget* view = Main->lvwFiles->viewport();
+    const auto inkInTheMiddle = [&] {
+      const QImage shot = view->grab().toImage();
+      const QRect middle(0, shot.height() / 3, shot.width(), shot.height() / 3);
+      const QRgb base = shot.pixel(2, shot.height() - 3);
+      for (int y = middle.top(); y < middle.bottom(); ++y)
+        for (int x = middle.left(); x < middle.right(); ++x)
+          if (shot.pixel(x, y) != base) return true;
+      return false;
+    };
+    QVERIFY(inkInTheMiddle());
+    Add({WriteCube(Dir.path(), "a.cube")});
+    QVERIFY(!inkInTheMiddle());
+    Main->miClearListClick();
+    QVERIFY(inkInTheMiddle());
   }
 
   // The menu bar lists every command with its key; the keys work from the
