@@ -39,7 +39,9 @@ class TfrmICCConvert : public TOptionDialog {
   TOutputOptionControls* Controls;
   QLineEdit* edtLUTFile;
   QPushButton* btnSelectLUT;
+  QLabel* lblTest;
   TPictureBox* imgTest;
+  QLabel* lblResult;
   TPictureBox* imgResult;
   QPushButton* btnConvert;
   QPushButton* btnClose;

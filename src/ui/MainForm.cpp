@@ -38,6 +38,7 @@
 #include "ui/LutJoinForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
+#include "ui/PreviewSplitter.h"
 #include "ui/ProgressDlg.h"
 #include "ui/Settings.h"
 #include "ui/SetBitsPerValueForm.h"
@@ -124,15 +125,8 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   BuildMenuBar();
 
   pnlPreview = new TPreviewPane(registry, this);
-  auto* central = new QWidget(this);
-  auto* layout = new QHBoxLayout(central);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  // The preview takes a quarter of the width, and never less than its own
-  // smallest width (all it gets in the window's first size).
-  layout->addWidget(lvwFiles, 3);
-  layout->addWidget(pnlPreview, 1);
-  setCentralWidget(central);
+  splPreview = new TPreviewSplitter(lvwFiles, pnlPreview, this);
+  setCentralWidget(splPreview);
   new TFileDrop(lvwFiles->viewport(), [this](const QStringList& paths) { AddPaths(paths); });
   new TFileDrop(pnlPreview, [this](const QStringList& paths) { LoadPreviewFile(paths.first()); });
 
@@ -174,8 +168,19 @@ void TfrmMain::RestoreSettings() {
   LastProfileFolder() = r.ProfileFolder;
   OutputChoice_ = r.Output;
   if (!r.Geometry.isEmpty()) restoreGeometry(r.Geometry);
+  splPreview->SetPreviewShare(r.PreviewShare);
   pnlPreview->setVisible(r.PreviewShown);
   sbnPreview->setChecked(r.PreviewShown);
+  if (r.PreviewPicture.isEmpty()) return;
+  // A picture gone or spoilt since is said; the built-in one stays.
+  try {
+    pnlPreview->SetUngraded(LoadPreviewPicture(ToPath(r.PreviewPicture)));
+    PreviewPicture_ = r.PreviewPicture;
+  } catch (const std::exception& error) {
+    statusBar()->showMessage(QStringLiteral("The preview picture was not loaded: ") +
+                             ErrorDisplayText(ErrorMessageOf(EInFileError(ToUtf8(r.PreviewPicture),
+                                                                          error.what(), ErrorLine(error)))));
+  }
 }
 
 void TfrmMain::SaveSettings() {
@@ -187,7 +192,9 @@ void TfrmMain::SaveSettings() {
   r.ProfileFolder = LastProfileFolder();
   r.Output = OutputChoice_;
   r.Geometry = saveGeometry();
+  r.PreviewShare = splPreview->PreviewShare();
   r.PreviewShown = !pnlPreview->isHidden();
+  r.PreviewPicture = PreviewPicture_;
   WriteRemembered(*Settings_, r);
 }
 
@@ -656,10 +663,11 @@ void TfrmMain::btnICCClick() {
 void TfrmMain::sbnPreviewClick() {
   pnlPreview->setVisible(!pnlPreview->isVisible());
   sbnPreview->setChecked(pnlPreview->isVisible());
+  splPreview->ApplyShare();
   if (pnlPreview->isVisible()) lvwFilesSelectionChange();
 }
 
-bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
+bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture, QString* chosen) {
   const QString file = Dialogs_.OpenFile(parent, QString(), LastPreviewFolder_, PreviewPicturesFilter());
   if (file.isEmpty()) return false;
   LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
@@ -668,6 +676,7 @@ bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
     picture = LoadPreviewPicture(ToPath(file));
     loaded = true;
   });
+  if (loaded && chosen) *chosen = QFileInfo(file).absoluteFilePath();
   return loaded;
 }
 
@@ -675,13 +684,14 @@ void TfrmMain::LoadPreviewFile(const QString& file) {
   LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
   Guarded(Dialogs_, this, [&] {
     pnlPreview->SetUngraded(LoadPreviewPicture(ToPath(file)));
+    PreviewPicture_ = QFileInfo(file).absoluteFilePath();
     lvwFilesSelectionChange();
   });
 }
 
 void TfrmMain::btnLoadPreviewClick() {
   QImage picture;
-  if (!ChoosePreviewPicture(this, picture)) return;
+  if (!ChoosePreviewPicture(this, picture, &PreviewPicture_)) return;
   pnlPreview->SetUngraded(picture);
   lvwFilesSelectionChange();
 }

@@ -17,6 +17,7 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QSettings;
+class TPreviewSplitter;
 class QToolButton;
 class QTreeWidget;
 class TPreviewPane;
@@ -39,8 +40,9 @@ class TfrmMain : public QMainWindow {
   // Enables the context menu's entries as they stand now (done on opening).
   void UpdateContextMenu();
   // The picture chooser of the preview, shared with the ICC dialog's test
-  // image: answers false when cancelled or when the picture cannot be read.
-  bool ChoosePreviewPicture(QWidget* parent, QImage& picture);
+  // image: answers false when cancelled or when the picture cannot be read;
+  // the file chosen goes to `chosen` when given.
+  bool ChoosePreviewPicture(QWidget* parent, QImage& picture, QString* chosen = nullptr);
   // Files and folders named on the command line or dropped onto the list,
   // added as "Add LUTs" adds files; a folder brings its files that the LUT
   // file filter shows.
@@ -50,6 +52,7 @@ class TfrmMain : public QMainWindow {
 
   TFileList* lvwFiles;
   TPreviewPane* pnlPreview;
+  TPreviewSplitter* splPreview;  // between the list and the preview
   QToolButton* btnAdd;
   QToolButton* btnConvert;
   QToolButton* btnICC;
@@ -119,6 +122,7 @@ class TfrmMain : public QMainWindow {
   QString LastAddFolder_;
   QString LastPreviewFolder_;
   QString LastBatchFolder_;
+  QString PreviewPicture_;  // the preview's picture file; empty: the built-in one
   QHash<QString, QAction*> MenuActions_;
   using TRemovedRows = std::vector<std::pair<int, TFileItem*>>;  // list position, row
   std::vector<TRemovedRows> Removed_;

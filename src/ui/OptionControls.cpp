@@ -9,8 +9,7 @@
 #include "ui/Dialogs.h"
 
 TOptionDialog::TOptionDialog(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   qApp->installEventFilter(this);
 }
 

@@ -60,6 +60,8 @@ TPictureBox::TPictureBox(QWidget* parent) : QLabel(parent) {
   setFixedSize(PictureBoxWidth, PictureBoxHeight);
 }
 
+QSize TPictureBox::sizeHint() const { return {PictureBoxWidth, PictureBoxHeight}; }
+
 void TPictureBox::SetPicture(const QImage& picture) {
   Picture_ = picture;
   update();

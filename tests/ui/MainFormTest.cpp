@@ -30,6 +30,7 @@
 #include "ui/MainForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
+#include "ui/PreviewSplitter.h"
 #include "ui/ProgressDlg.h"
 #include <QLabel>
 #include "ui/SetBitsPerValueForm.h"
@@ -826,6 +827,48 @@ class MainFormTest : public QObject {
     QCOMPARE(profile, QStringLiteral("Cube 3D Davinci"));
     QCOMPARE(size, QStringLiteral("33"));
     QCOMPARE(folder, out.path());
+    Main.reset();  // before the store it points to goes
+  }
+
+  // The splitter dragged and a picture dropped onto the preview come back in
+  // the next window; a remembered picture gone since is said, and the
+  // built-in one shown.
+  void theSplitterAndThePreviewPictureComeBack() {
+    QTemporaryDir store;
+    QSettings settings(store.filePath("tovi.conf"), QSettings::IniFormat);
+    Open(&settings);
+    Main->resize(1200, 700);
+    QApplication::processEvents();
+    QWidget* handle = Main->splPreview->handle(1);
+    const int before = Main->pnlPreview->width();
+    QCOMPARE(before, 300);  // a quarter
+    QTest::mousePress(handle, Qt::LeftButton, {}, handle->rect().center());
+    QTest::mouseMove(handle, handle->rect().center() - QPoint(200, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->rect().center() - QPoint(200, 0));
+    QCOMPARE(Main->pnlPreview->width(), before + 200);
+    Main->resize(1500, 700);  // the share is kept as the window grows
+    QApplication::processEvents();
+    QCOMPARE(Main->pnlPreview->width(), 625);
+    QImage picture(64, 48, QImage::Format_RGB888);
+    picture.fill(Qt::darkMagenta);
+    const QString file = store.filePath("frame.png");
+    QVERIFY(picture.save(file));
+    QVERIFY(DropFiles(Main->pnlPreview, {file}));
+    Main->close();
+
+    Open(&settings);
+    QCOMPARE(Main->size(), QSize(1500, 700));
+    QCOMPARE(Main->pnlPreview->width(), 625);
+    QCOMPARE(Main->pnlPreview->Ungraded().size(), QSize(64, 48));
+    QVERIFY(Main->statusBar()->currentMessage().isEmpty());
+    Main->close();
+
+    QFile::remove(file);
+    Open(&settings);
+    QCOMPARE(Main->pnlPreview->Ungraded().size(), BuiltInPreviewImage().size());
+    QVERIFY2(Main->statusBar()->currentMessage().startsWith("The preview picture was not loaded: " +
+                                                            QDir::toNativeSeparators(file)),
+             qPrintable(Main->statusBar()->currentMessage()));
     Main.reset();  // before the store it points to goes
   }
 
