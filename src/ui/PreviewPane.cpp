@@ -38,10 +38,16 @@ TPreviewResult ReadPreview(const TLutRegistry& registry, const std::filesystem::
                            const TReadOptions& options, const QImage& ungraded) {
   TPreviewResult result;
   try {
-    registry.LoadLut(fileName, result.Record, -1, options);
+    // What a reader says of a file it still reads (a lossy step) heads the
+    // comments, as the batch and the command line say it.
+    QStringList lines;
+    TReadOptions saying = options;
+    saying.OnWarning = [&lines](const std::filesystem::path&, const std::string& text) {
+      lines << QStringLiteral("warning: ") + ToQString(text);
+    };
+    registry.LoadLut(fileName, result.Record, -1, saying);
     if (result.Record.FormatIndex < 0) return result;
     result.Applied = ApplyLutToPicture(result.Record, ungraded);
-    QStringList lines;
     for (const std::string& line : LutInfoLines(result.Record)) lines << ToQString(line);
     result.Text = lines.join(QLatin1Char('\n'));
   } catch (const std::exception& error) {

@@ -675,6 +675,24 @@ class MainFormTest : public QObject {
     QVERIFY(pane->imgApplied->isVisible());
   }
 
+  // What a reader says while it reads a file (here OpenColorIO's log of a
+  // CLF with elements it does not know) is shown with the preview.
+  void aReadersWarningShowsWithThePreview() {
+    QByteArray unknown;
+    for (int i = 0; i < 3; ++i) unknown += "<u/>";
+    const QString clf = WriteText(
+        Dir.path(), "unknown.clf",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ProcessList id=\"r\" version=\"2.0\">\n" + unknown +
+            "<Matrix inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"3 3 3\">1 0 0 0 1 0 0 0 1</Array></Matrix>\n"
+            "</ProcessList>\n");
+    Add({clf});
+    Select(0);
+    const QString comments = Main->pnlPreview->memInfo->toPlainText();
+    QVERIFY2(comments.startsWith("warning: 3 warnings from the CLF reader; the first: "), qPrintable(comments));
+    QVERIFY(comments.contains("Type: "));
+    QVERIFY(Main->pnlPreview->imgApplied->isVisible());
+  }
+
   // A new selection takes over from a preview still being read: only the
   // last row's LUT is shown, whatever order the reads end in.
   void aNewSelectionSupersedesAPreviewStillReading() {
@@ -870,6 +888,43 @@ class MainFormTest : public QObject {
                                                             QDir::toNativeSeparators(file)),
              qPrintable(Main->statusBar()->currentMessage()));
     Main.reset();  // before the store it points to goes
+  }
+
+  // "Source" chosen from the size list comes back as "Source", and the next
+  // batch keeps each file's own size.
+  void aRememberedSourceSizeComesBack() {
+    QTemporaryDir store, in, out;
+    QSettings settings(store.filePath("tovi.conf"), QSettings::IniFormat);
+    Open(&settings);
+    Add({WriteCube(in.path(), "a.cube")});
+    Dialogs.FolderAnswers.push_back(out.path());
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      auto& dialog = static_cast<TfrmConvert&>(d);
+      dialog.btnSelectFolder->click();
+      Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+      QComboBox* size = dialog.Controls->cbxDimSize;
+      size->setFocus();
+      while (size->currentText() != QStringLiteral("Source") && size->currentIndex() < size->count() - 1)
+        QTest::keyClick(size, Qt::Key_Down);
+      dialog.btnConvert->click();
+      return dialog.result();
+    });
+    Main->btnConvertClick();
+    Main->close();
+
+    Open(&settings);
+    Add({WriteCube(in.path(), "b.cube")});
+    QString shown;
+    Dialogs.RunHandlers.push_back([&](QDialog& d) {
+      auto& dialog = static_cast<TfrmConvert&>(d);
+      shown = dialog.Controls->cbxDimSize->currentText();
+      dialog.btnConvert->click();
+      return dialog.result();
+    });
+    Main->btnConvertClick();
+    QCOMPARE(shown, QStringLiteral("Source"));
+    QVERIFY(ReadAll(out.path() + "/b.cube").contains("LUT_3D_SIZE 2\n"));  // its own 2 points
+    Main.reset();
   }
 
   void severalRowsTakeOneDeleteAndOneBitsOverride() {
