@@ -22,8 +22,10 @@
 struct TReadOptions {
   // Bits per value a reader of integer codes assumes; -1: work it out.
   int InputBits = -1;
-  // The correction a CDL collection or decision list is read at; "": the first.
+  // The correction a CDL collection or decision list is read at; "": the one
+  // at CdlIndex (counted from 0), or the first when that is -1.
   std::string CdlId;
+  int CdlIndex = -1;
   // The cube size the caller resamples the result to (0: not known), so a
   // reader of a cube finer than the record holds samples it once, at that size.
   int CubeSize = 0;

@@ -13,6 +13,7 @@ TReadOptions ReadOptionsOf(const TLutFileEntry& entry) {
   TReadOptions options;
   options.InputBits = entry.BitsPerValue;
   options.CdlId = entry.CdlId;
+  options.CdlIndex = entry.CdlIndex;
   return options;
 }
 

@@ -12,7 +12,8 @@
 struct TLutFileEntry {
   int BitsPerValue = -1;  // -1: let the reader work it out
   int FormatIndex = -1;   // the format that recognised the file
-  std::string CdlId;      // the correction of a CDL collection read; "": the first
+  std::string CdlId;      // the correction of a CDL collection read; "": the one at CdlIndex
+  int CdlIndex = -1;      // a correction without an id of its own, by position; -1: the first
 };
 
 // The list position of a depth ("Default", "8", ... "16"); the way back is

@@ -6,38 +6,49 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/Dialogs.h"
 
 TAboutForm::TAboutForm(QWidget* owner, const QString& programName)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   setWindowTitle(QStringLiteral("About"));
-  setFixedSize(356, 246);
   imgIcon = new QLabel(this);
   imgIcon->setPixmap(QIcon(QStringLiteral(":/tovi/tovi-lut-converter.png")).pixmap(32, 32));
-  imgIcon->setGeometry(16, 20, 32, 32);
+  imgIcon->setFixedSize(32, 32);
   lblTitle = new QLabel(programName, this);
   lblTitle->setFont(TitleFontFor(programName));
-  lblTitle->setGeometry(64, 16, 280, 40);
   lblVersion = new QLabel(QStringLiteral("Version: ") + QStringLiteral(TOVI_VERSION_SHORT), this);
   QFont bold = lblVersion->font();
   bold.setBold(true);
   lblVersion->setFont(bold);
-  lblVersion->setGeometry(64, 64, 280, 20);
   auto* note = new QLabel(
       QStringLiteral("Converts colour look-up tables between the formats of grading systems, "
                      "monitors, cameras and compositing applications."),
       this);
   note->setWordWrap(true);
-  note->setGeometry(64, 96, 276, 70);
   auto* line = new QFrame(this);
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Sunken);
-  line->setGeometry(12, 180, 332, 4);
   btnClose = new QPushButton(QStringLiteral("Close"), this);
   btnClose->setDefault(true);
-  btnClose->setGeometry((356 - 90) / 2, 200, 90, 30);
+  btnClose->setMinimumWidth(90);
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(lblTitle);
+  texts->addWidget(lblVersion);
+  texts->addSpacing(8);
+  texts->addWidget(note);
+  texts->addStretch();
+  auto* top = new QHBoxLayout;
+  top->setSpacing(16);
+  top->addWidget(imgIcon, 0, Qt::AlignTop);
+  top->addLayout(texts, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(16, 16, 12, 14);
+  layout->addLayout(top, 1);
+  layout->addWidget(line);
+  layout->addWidget(btnClose, 0, Qt::AlignHCenter);
+  SetSpecifiedSize(*this, {356, 246});
   connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -56,7 +56,7 @@ TfrmConvert::TfrmConvert(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   layout->addLayout(grid);
   layout->addStretch();
   layout->addLayout(buttons);
-  setFixedSize(475, 306);  // the two boxes' rows beside the specified 246
+  SetSpecifiedSize(*this, {475, 306});  // the two boxes' rows beside the specified 246
 
   setTabOrder(edtOutFolder, btnSelectFolder);
   setTabOrder(btnSelectFolder, Controls->cbxOutFormat);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QMessageBox>
@@ -175,6 +176,16 @@ QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setBuddy(field);
   return label;
+}
+
+void SetSpecifiedSize(QWidget& dialog, const QSize& specified) {
+  if (dialog.layout()) dialog.layout()->invalidate();  // texts set since count
+  QSize needed = specified.expandedTo(dialog.minimumSizeHint());
+  // Wrapped labels need more height the narrower they are.
+  if (QLayout* layout = dialog.layout(); layout && layout->hasHeightForWidth())
+    needed.setHeight(std::max(needed.height(), layout->totalMinimumHeightForWidth(needed.width())));
+  dialog.setMinimumSize(needed);
+  dialog.resize(needed);
 }
 
 void CentreOnOwner(QWidget& window) {

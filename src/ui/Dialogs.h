@@ -14,6 +14,7 @@
 #include "core/UserPrompt.h"
 
 class QDialog;
+class QSize;
 
 // The application title: the main window's caption and the error display's.
 inline const QString ProgramTitle = QStringLiteral("Tovi LUT Converter");
@@ -92,6 +93,11 @@ void SayWritten(QWidget* from, const QString& file);
 // focus to the field); the label reads as the text without the "&".
 class QLabel;
 QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent);
+
+// A dialog opens at its specified size, or larger where its layout needs
+// more room (a larger font, longer texts); it may be made larger by the user,
+// never smaller than that.
+void SetSpecifiedSize(QWidget& dialog, const QSize& specified);
 
 // Puts a window at the centre of its owner's window, as every dialog opens.
 void CentreOnOwner(QWidget& window);

@@ -16,6 +16,7 @@
 
 #include "ops/LutMerge.h"
 #include "ui/Dialogs.h"
+#include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
 #include "ui/TypedPath.h"
 
@@ -101,9 +102,20 @@ TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, 
   imgTest->setCursor(Qt::PointingHandCursor);
   imgTest->installEventFilter(this);
   imgResult = new TPictureBox(frame);
+  lblTest = new QLabel(QStringLiteral("Test image"), frame);
+  lblResult = new QLabel(QStringLiteral("ICC transformation applied"), frame);
+  // Both pictures and their captions fit the dialog's height: the boxes take
+  // the room there is, up to the preview's size, keeping its shape.
+  for (TPictureBox* box : {imgTest, imgResult}) {
+    box->setMinimumSize(PictureBoxWidth / 2, PictureBoxHeight / 2);
+    box->setMaximumSize(PictureBoxWidth, PictureBoxHeight);
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  }
   auto* pictures = new QVBoxLayout(frame);
-  pictures->addWidget(imgTest);
-  pictures->addWidget(imgResult);
+  pictures->addWidget(lblTest);
+  pictures->addWidget(imgTest, 1);
+  pictures->addWidget(lblResult);
+  pictures->addWidget(imgResult, 1);
 
   auto* columns = new QHBoxLayout;
   columns->addLayout(grid, 1);
@@ -115,7 +127,7 @@ TfrmICCConvert::TfrmICCConvert(const TLutRegistry& registry, IDialogs& dialogs, 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns, 1);
   layout->addLayout(buttons);
-  setFixedSize(758, 370);
+  SetSpecifiedSize(*this, {758, 370});
   for (QWidget* w : std::initializer_list<QWidget*>{lblSecond, edtSecond, btnSelectSecond, cbxInvert}) w->hide();
 
   connect(btnSelectProfile, &QPushButton::clicked, this, &TfrmICCConvert::btnSelectProfileClick);

@@ -39,7 +39,9 @@ class TfrmICCConvert : public TOptionDialog {
   TOutputOptionControls* Controls;
   QLineEdit* edtLUTFile;
   QPushButton* btnSelectLUT;
+  QLabel* lblTest;
   TPictureBox* imgTest = nullptr;  // events reach the filter while the form is still being built
+  QLabel* lblResult;
   TPictureBox* imgResult;
   QPushButton* btnConvert;
   QPushButton* btnClose;

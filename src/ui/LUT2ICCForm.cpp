@@ -80,7 +80,7 @@ TfrmLUT2ICC::TfrmLUT2ICC(const TLutRegistry& registry, IDialogs& dialogs, QWidge
   layout->addLayout(grid);
   layout->addStretch();
   layout->addLayout(buttons);
-  setFixedSize(530, 329);
+  SetSpecifiedSize(*this, {530, 329});
 
   connect(btnSelectLut, &QPushButton::clicked, this, &TfrmLUT2ICC::btnSelectLutClick);
   connect(btnSelectICC, &QPushButton::clicked, this, &TfrmLUT2ICC::btnSelectICCClick);

@@ -123,6 +123,8 @@ TfrmJoinLut::TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
   layout->addWidget(BuddyLabel(QStringLiteral("LUT F&iles to Merge"), lbxFiles, this));
   layout->addWidget(note);
   layout->addWidget(lbxFiles, 1);
+  // Three rows at least; the list takes what else the dialog has.
+  lbxFiles->setMinimumHeight(lbxFiles->fontMetrics().height() * 3 + 2 * lbxFiles->frameWidth() + 6);
   auto* grid = new QGridLayout;
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(edtLUTFile);
@@ -142,7 +144,7 @@ TfrmJoinLut::TfrmJoinLut(const TLutRegistry& registry, IDialogs& dialogs,
   buttons->addWidget(btnSave);
   buttons->addWidget(btnCancel);
   layout->addLayout(buttons);
-  setFixedSize(496, 385);
+  SetSpecifiedSize(*this, {496, 385});
 
   // Tab follows the layout: the file path comes between format and size.
   setTabOrder(lbxFiles, Controls->cbxOutFormat);

@@ -39,6 +39,7 @@
 #include "ui/LutJoinForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
+#include "ui/PreviewSplitter.h"
 #include "ui/ProgressDlg.h"
 #include "ui/Settings.h"
 #include "ui/SetBitsPerValueForm.h"
@@ -47,8 +48,6 @@ namespace {
 
 const QString UnknownFormatMessage =
     QStringLiteral("Unable to convert unknown format.\r\nPlease contact us to add this.");
-
-enum TColumn { colFileName = 0, colFormat = 1, colFolder = 2 };
 
 }  // namespace
 
@@ -62,10 +61,6 @@ QString ListedPath(const QString& file) {
 }
 
 }  // namespace
-
-std::filesystem::path TFileItem::Path() const {
-  return ToPath(text(colFolder)) / ToPath(text(colFileName));
-}
 
 TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* settings)
     : QMainWindow(nullptr), Registry_(registry), Dialogs_(dialogs), Settings_(settings) {
@@ -111,19 +106,7 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   miLut2ICC = pmnICC->addAction(QStringLiteral("Convert LUT to ICC Profile"));
   miICC2Lut = pmnICC->addAction(QStringLiteral("Convert ICC Profile to LUT"));
 
-  lvwFiles = new QTreeWidget(this);
-  lvwFiles->setColumnCount(3);
-  lvwFiles->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Format"), QStringLiteral("Folder")});
-  lvwFiles->setColumnWidth(colFileName, 250);
-  lvwFiles->setColumnWidth(colFormat, 200);
-  lvwFiles->setColumnWidth(colFolder, 150);
-  lvwFiles->setRootIsDecorated(false);
-  lvwFiles->setSortingEnabled(false);
-  lvwFiles->header()->setSectionsClickable(false);
-  // A click selects one row; Ctrl and Shift select several for Delete and
-  // the bits override.
-  lvwFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lvwFiles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lvwFiles = new TFileList(this);
   lvwFiles->setContextMenuPolicy(Qt::CustomContextMenu);
 
   pmnFiles = new QMenu(this);
@@ -131,6 +114,7 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   miUncheckAll = pmnFiles->addAction(QStringLiteral("Uncheck All"));
   pmnFiles->addSeparator();
   miSetBits = pmnFiles->addAction(QStringLiteral("Set Bits Per Color..."));
+  miCdlCorrection = pmnFiles->addAction(QStringLiteral("Choose CDL Correction..."));
   pmnFiles->addSeparator();
   miDelete = pmnFiles->addAction(QStringLiteral("Remove from List"));
   miDelete->setShortcut(QKeySequence::Delete);
@@ -142,15 +126,8 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   BuildMenuBar();
 
   pnlPreview = new TPreviewPane(registry, this);
-  auto* central = new QWidget(this);
-  auto* layout = new QHBoxLayout(central);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  // The preview takes a quarter of the width, and never less than its own
-  // smallest width (all it gets in the window's first size).
-  layout->addWidget(lvwFiles, 3);
-  layout->addWidget(pnlPreview, 1);
-  setCentralWidget(central);
+  splPreview = new TPreviewSplitter(lvwFiles, pnlPreview, this);
+  setCentralWidget(splPreview);
   new TFileDrop(lvwFiles->viewport(), [this](const QStringList& paths) { AddPaths(paths); });
   new TFileDrop(pnlPreview, [this](const QStringList& paths) { LoadPreviewFile(paths.first()); });
 
@@ -167,6 +144,7 @@ TfrmMain::TfrmMain(const TLutRegistry& registry, IDialogs& dialogs, QSettings* s
   connect(miCheckAll, &QAction::triggered, this, &TfrmMain::miCheckAllClick);
   connect(miUncheckAll, &QAction::triggered, this, &TfrmMain::miUncheckAllClick);
   connect(miSetBits, &QAction::triggered, this, &TfrmMain::miSetBitsClick);
+  connect(miCdlCorrection, &QAction::triggered, this, &TfrmMain::miCdlCorrectionClick);
   connect(miDelete, &QAction::triggered, this, &TfrmMain::miDeleteClick);
   connect(miClearList, &QAction::triggered, this, &TfrmMain::miClearListClick);
   connect(lvwFiles, &QTreeWidget::itemChanged, this, &TfrmMain::lvwFilesItemChanged);
@@ -191,9 +169,20 @@ void TfrmMain::RestoreSettings() {
   LastProfileFolder() = r.ProfileFolder;
   OutputChoice_ = r.Output;
   if (!r.Geometry.isEmpty()) restoreGeometry(r.Geometry);
+  splPreview->SetPreviewShare(r.PreviewShare);
   pnlPreview->setVisible(r.PreviewShown);
   sbnPreview->setChecked(r.PreviewShown);
   Stored_ = r;
+  if (r.PreviewPicture.isEmpty()) return;
+  // A picture gone or spoilt since is said; the built-in one stays.
+  try {
+    pnlPreview->SetUngraded(LoadPreviewPicture(ToPath(r.PreviewPicture)));
+    PreviewPicture_ = r.PreviewPicture;
+  } catch (const std::exception& error) {
+    statusBar()->showMessage(QStringLiteral("The preview picture was not loaded: ") +
+                             ErrorDisplayText(ErrorMessageOf(EInFileError(ToUtf8(r.PreviewPicture),
+                                                                          error.what(), ErrorLine(error)))));
+  }
 }
 
 void TfrmMain::SaveSettings() {
@@ -205,7 +194,9 @@ void TfrmMain::SaveSettings() {
   r.ProfileFolder = LastProfileFolder();
   r.Output = OutputChoice_;
   r.Geometry = saveGeometry();
+  r.PreviewShare = splPreview->PreviewShare();
   r.PreviewShown = !pnlPreview->isHidden();
+  r.PreviewPicture = PreviewPicture_;
   if (r == Stored_) return;
   WriteRemembered(*Settings_, r);
   Stored_ = r;
@@ -301,6 +292,7 @@ void TfrmMain::TakeOutRows(const QList<TFileItem*>& rows) {
   }
   Removed_.push_back(std::move(removed));
   miUndo->setEnabled(true);
+  lvwFiles->FitColumns();
 }
 
 void TfrmMain::miUndoClick() {
@@ -310,6 +302,7 @@ void TfrmMain::miUndoClick() {
   for (const auto& [index, row] : rows) lvwFiles->insertTopLevelItem(index, row);
   miUndo->setEnabled(!Removed_.empty());
   UpdateButtons();
+  lvwFiles->FitColumns();
 }
 
 TfrmMain::~TfrmMain() {
@@ -385,12 +378,17 @@ void TfrmMain::AddFiles(QStringList files) {
       }
       listed.insert(key);
       const int found = Registry_.DetectLutFormat(ToPath(info.absoluteFilePath()));
+      TLutFileEntry entry{-1, found, {}};
+      // A CDL file of several corrections asks which one; Cancel adds nothing.
+      if (found >= 0 && !ChooseCdlCorrection(Dialogs_, this, Registry_, ToPath(info.absoluteFilePath()), entry)) {
+        listed.remove(key);
+        continue;
+      }
       auto* item = new TFileItem;
       item->setText(colFileName, info.fileName());
       item->setText(colFolder, QDir::toNativeSeparators(info.absolutePath()));
       if (found >= 0) {
-        item->Entry = TLutFileEntry{-1, found, ChooseCdlCorrection(Dialogs_, this, Registry_, found,
-                                                                    ToPath(info.absoluteFilePath()))};
+        item->Entry = entry;
         ShowRowFormat(item);
         item->setCheckState(colFileName, Qt::Checked);
       } else {
@@ -402,6 +400,7 @@ void TfrmMain::AddFiles(QStringList files) {
     }
   });
   UpdateButtons();
+  lvwFiles->FitColumns();
   if (again.size() == 1)
     statusBar()->showMessage(again.first() + QStringLiteral(" is already in the list."));
   else if (again.size() > 1)
@@ -413,6 +412,7 @@ void TfrmMain::ShowRowFormat(TFileItem* row) {
   QString caption = ToQString(Registry_.GetLutFormat(row->Entry->FormatIndex)->Name);
   if (row->Entry->BitsPerValue > 0) caption += QStringLiteral(" (%1 bit)").arg(row->Entry->BitsPerValue);
   if (!row->Entry->CdlId.empty()) caption += QStringLiteral(" (%1)").arg(ToQString(row->Entry->CdlId));
+  else if (row->Entry->CdlIndex >= 0) caption += QStringLiteral(" (#%1)").arg(row->Entry->CdlIndex + 1);
   row->setText(colFormat, caption);
 }
 
@@ -466,6 +466,9 @@ void TfrmMain::RowSelectionChange(TFileItem* row) {
 void TfrmMain::UpdateContextMenu() {
   const bool selected = !lvwFiles->selectedItems().isEmpty();
   miSetBits->setEnabled(selected);
+  const QList<TFileItem*> rows = SelectedRows();
+  miCdlCorrection->setEnabled(rows.size() == 1 && rows.first()->Entry &&
+                              IsCdlFormat(Registry_, rows.first()->Entry->FormatIndex));
   miDelete->setEnabled(selected);
   miClearList->setEnabled(RowCount() > 0);
 }
@@ -523,6 +526,20 @@ void TfrmMain::miSetBitsClick() {
   lvwFilesSelectionChange();
 }
 
+// Another correction of a CDL file for its row: the row is read with it
+// from then on, its preview at once.
+void TfrmMain::miCdlCorrectionClick() {
+  const QList<TFileItem*> rows = SelectedRows();
+  if (rows.size() != 1 || !rows.first()->Entry) return;
+  TFileItem* row = rows.first();
+  TLutFileEntry entry = *row->Entry;
+  if (!ChooseCdlCorrection(Dialogs_, this, Registry_, row->Path(), entry)) return;
+  if (entry.CdlId == row->Entry->CdlId && entry.CdlIndex == row->Entry->CdlIndex) return;
+  *row->Entry = entry;
+  ShowRowFormat(row);
+  lvwFilesSelectionChange();
+}
+
 void TfrmMain::btnConvertClick() {
   TfrmConvert dialog(Registry_, Dialogs_, this);
   if (Settings_) dialog.Controls->Restore(OutputChoice_);
@@ -535,6 +552,8 @@ void TfrmMain::btnConvertClick() {
   settings.Size = dialog.Controls->Options.EffectiveSize();
   settings.Bits = dialog.Controls->Options.SelectedBits();
   const std::vector<TLutFileRow> rows = BatchRows();
+  QList<TFileItem*> items;  // the rows as they stand now, whatever order the list takes later
+  for (int i = 0; i < RowCount(); ++i) items << Row(i);
   // Each row's outcome, written by the handlers on the batch's thread (each
   // to its own row) and shown here once that thread has ended.
   std::vector<TRowOutcome> outcomes(rows.size());
@@ -599,7 +618,7 @@ void TfrmMain::btnConvertClick() {
       case TRowOutcome::None: break;
     }
   }
-  ShowOutcomes(outcomes);
+  ShowOutcomes(items, outcomes);
   ReleaseFreedMemory();  // the batch's blocks, kept for its next file, are not needed now
   if (goOn && !failures.isEmpty())
     Dialogs_.Warning(this, QStringLiteral("These files could not be converted:\n") + failures.join('\n'));
@@ -612,10 +631,10 @@ void TfrmMain::btnConvertClick() {
 
 // Each row of the batch shows how it went: an icon, and the output or the
 // error in its tooltip.
-void TfrmMain::ShowOutcomes(const std::vector<TRowOutcome>& outcomes) {
+void TfrmMain::ShowOutcomes(const QList<TFileItem*>& rows, const std::vector<TRowOutcome>& outcomes) {
   QStyle* s = style();
-  for (int i = 0; i < RowCount() && static_cast<std::size_t>(i) < outcomes.size(); ++i) {
-    TFileItem* row = Row(i);
+  for (qsizetype i = 0; i < rows.size() && static_cast<std::size_t>(i) < outcomes.size(); ++i) {
+    TFileItem* row = rows[i];
     const TRowOutcome& outcome = outcomes[static_cast<std::size_t>(i)];
     static const QStyle::StandardPixmap icons[] = {QStyle::SP_CustomBase, QStyle::SP_DialogApplyButton,
                                                    QStyle::SP_DialogNoButton, QStyle::SP_MessageBoxCritical,
@@ -650,10 +669,11 @@ void TfrmMain::btnICCClick() {
 void TfrmMain::sbnPreviewClick() {
   pnlPreview->setVisible(!pnlPreview->isVisible());
   sbnPreview->setChecked(pnlPreview->isVisible());
+  splPreview->ApplyShare();
   if (pnlPreview->isVisible()) lvwFilesSelectionChange();
 }
 
-bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
+bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture, QString* chosen) {
   const QString file = Dialogs_.OpenFile(parent, QString(), LastPreviewFolder_, PreviewPicturesFilter());
   if (file.isEmpty()) return false;
   LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
@@ -662,6 +682,7 @@ bool TfrmMain::ChoosePreviewPicture(QWidget* parent, QImage& picture) {
     picture = LoadPreviewPicture(ToPath(file));
     loaded = true;
   });
+  if (loaded && chosen) *chosen = QFileInfo(file).absoluteFilePath();
   return loaded;
 }
 
@@ -669,13 +690,14 @@ void TfrmMain::LoadPreviewFile(const QString& file) {
   LastPreviewFolder_ = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
   Guarded(Dialogs_, this, [&] {
     pnlPreview->SetUngraded(LoadPreviewPicture(ToPath(file)));
+    PreviewPicture_ = QFileInfo(file).absoluteFilePath();
     lvwFilesSelectionChange();
   });
 }
 
 void TfrmMain::btnLoadPreviewClick() {
   QImage picture;
-  if (!ChoosePreviewPicture(this, picture)) return;
+  if (!ChoosePreviewPicture(this, picture, &PreviewPicture_)) return;
   pnlPreview->SetUngraded(picture);
   lvwFilesSelectionChange();
 }

@@ -9,6 +9,7 @@
 
 #include "core/LUTFormat.h"
 #include "ops/BatchConversion.h"
+#include "ui/FileList.h"
 #include "ui/OptionControls.h"
 #include "ui/Settings.h"
 
@@ -17,23 +18,10 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QSettings;
+class TPreviewSplitter;
 class QToolButton;
 class QTreeWidget;
 class TPreviewPane;
-
-// How the last batch went for one row.
-struct TRowOutcome {
-  enum TKind { None, Converted, Skipped, Failed, NotTried } Kind = None;
-  QString Text;  // the output, the file kept, or the error
-};
-
-// A row of the file list; rows of recognised files own their entry.
-class TFileItem : public QTreeWidgetItem {
- public:
-  std::optional<TLutFileEntry> Entry;
-  TRowOutcome::TKind Outcome = TRowOutcome::None;  // of the last batch
-  std::filesystem::path Path() const;
-};
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -53,8 +41,9 @@ class TfrmMain : public QMainWindow {
   // Enables the context menu's entries as they stand now (done on opening).
   void UpdateContextMenu();
   // The picture chooser of the preview, shared with the ICC dialog's test
-  // image: answers false when cancelled or when the picture cannot be read.
-  bool ChoosePreviewPicture(QWidget* parent, QImage& picture);
+  // image: answers false when cancelled or when the picture cannot be read;
+  // the file chosen goes to `chosen` when given.
+  bool ChoosePreviewPicture(QWidget* parent, QImage& picture, QString* chosen = nullptr);
   // Files and folders named on the command line or dropped onto the list,
   // added as "Add LUTs" adds files; a folder brings its files that the LUT
   // file filter shows.
@@ -62,8 +51,9 @@ class TfrmMain : public QMainWindow {
   // A picture dropped onto the preview: it becomes the ungraded picture.
   void LoadPreviewFile(const QString& file);
 
-  QTreeWidget* lvwFiles;
+  TFileList* lvwFiles;
   TPreviewPane* pnlPreview;
+  TPreviewSplitter* splPreview;  // between the list and the preview
   QToolButton* btnAdd;
   QToolButton* btnConvert;
   QToolButton* btnICC;
@@ -79,6 +69,7 @@ class TfrmMain : public QMainWindow {
   QAction* miCheckAll;
   QAction* miUncheckAll;
   QAction* miSetBits;
+  QAction* miCdlCorrection;  // another correction of a CDL file of several
   QAction* miDelete;
   QAction* miClearList;
   QAction* acQuit;
@@ -98,6 +89,7 @@ class TfrmMain : public QMainWindow {
   void miCheckAllClick();
   void miUncheckAllClick();
   void miSetBitsClick();
+  void miCdlCorrectionClick();
   void miDeleteClick();
   void miClearListClick();
   void btnOpenOutputClick();
@@ -122,7 +114,7 @@ class TfrmMain : public QMainWindow {
   void lvwFilesContextPopup(const QPoint& pos);
   void UpdateButtons();
   void RowSelectionChange(TFileItem* row);
-  void ShowOutcomes(const std::vector<TRowOutcome>& outcomes);
+  void ShowOutcomes(const QList<TFileItem*>& rows, const std::vector<TRowOutcome>& outcomes);
   void BuildMenuBar();
   void TakeOutRows(const QList<TFileItem*>& rows);
 
@@ -131,6 +123,7 @@ class TfrmMain : public QMainWindow {
   QString LastAddFolder_;
   QString LastPreviewFolder_;
   QString LastBatchFolder_;
+  QString PreviewPicture_;  // the preview's picture file; empty: the built-in one
   QHash<QString, QAction*> MenuActions_;
   using TRemovedRows = std::vector<std::pair<int, TFileItem*>>;  // list position, row
   std::vector<TRemovedRows> Removed_;

@@ -9,8 +9,7 @@
 #include "ui/Dialogs.h"
 
 TOptionDialog::TOptionDialog(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   qApp->installEventFilter(this);
 }
 
@@ -86,7 +85,10 @@ void TOutputOptionControls::Restore(const TOutputChoice& choice) {
   const int position = choice.Profile.isEmpty() ? -1 : cbxOutFormat->findText(choice.Profile);
   if (position < 0) return;
   cbxOutFormat->setCurrentIndex(position);
-  if (Options.SizeEnabled() && choice.Size != ToQString(Options.SizeText())) RetypeSize(choice.Size);
+  // "Source" is an item of the list, not something typed.
+  if (Options.SizeEnabled() && choice.Size != ToQString(Options.SizeText()) &&
+      !(choice.Size == QStringLiteral("Source") && Options.ChooseSourceSize()))
+    RetypeSize(choice.Size);
   if (Options.BitsEnabled()) Options.ChooseBits(choice.BitsPosition);
   Refresh();
 }

@@ -38,10 +38,16 @@ TPreviewResult ReadPreview(const TLutRegistry& registry, const std::filesystem::
                            const TReadOptions& options, const QImage& ungraded) {
   TPreviewResult result;
   try {
-    registry.LoadLut(fileName, result.Record, -1, options);
+    // What a reader says of a file it still reads (a lossy step) heads the
+    // comments, as the batch and the command line say it.
+    QStringList lines;
+    TReadOptions saying = options;
+    saying.OnWarning = [&lines](const std::filesystem::path&, const std::string& text) {
+      lines << QStringLiteral("warning: ") + ToQString(text);
+    };
+    registry.LoadLut(fileName, result.Record, -1, saying);
     if (result.Record.FormatIndex < 0) return result;
     result.Applied = ApplyLutToPicture(result.Record, ungraded);
-    QStringList lines;
     for (const std::string& line : LutInfoLines(result.Record)) lines << ToQString(line);
     result.Text = lines.join(QLatin1Char('\n'));
   } catch (const std::exception& error) {
@@ -59,6 +65,8 @@ int TPreviewPane::ReadsRunning() { return ReadsRunning_; }
 TPictureBox::TPictureBox(QWidget* parent) : QLabel(parent) {
   setFixedSize(PictureBoxWidth, PictureBoxHeight);
 }
+
+QSize TPictureBox::sizeHint() const { return {PictureBoxWidth, PictureBoxHeight}; }
 
 void TPictureBox::SetPicture(const QImage& picture) {
   Picture_ = picture;

@@ -24,6 +24,7 @@ class TPictureBox : public QLabel {
   explicit TPictureBox(QWidget* parent);
   void SetPicture(const QImage& picture);
   const QImage& Picture() const { return Picture_; }
+  QSize sizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -25,17 +25,19 @@ double DaysSinceEpoch() {
 TfrmProgress::TfrmProgress(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), Now(DaysSinceEpoch) {
   setWindowTitle(QStringLiteral("Processing..."));
-  setFixedSize(392, 172);  // the specified 148 and the line of the file at work
   auto* panel = new QFrame(this);
   panel->setFrameShape(QFrame::Panel);
   panel->setFrameShadow(QFrame::Sunken);
   stxText = new QLabel(panel);
+  stxText->setWordWrap(true);
   stxItem = new QLabel(panel);
   stxItem->setTextFormat(Qt::PlainText);
   pbrProgress = new QProgressBar(panel);
   pbrProgress->setRange(0, 100);
   pbrProgress->setValue(0);
   stxTime = new QLabel(panel);
+  // The lines filled in as the work goes keep their room from the start.
+  for (QLabel* line : {stxItem, stxTime}) line->setMinimumHeight(line->fontMetrics().lineSpacing());
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->addWidget(stxText);
   panelLayout->addWidget(stxItem);
@@ -50,6 +52,7 @@ TfrmProgress::TfrmProgress(QWidget* owner)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(panel);
   layout->addLayout(buttons);
+  SetSpecifiedSize(*this, {392, 172});  // the specified 148 and the line of the file at work
   connect(btnCancel, &QPushButton::clicked, this, [this] { Cancelled_ = true; });
 }
 
@@ -58,6 +61,7 @@ TfrmProgress::~TfrmProgress() { EnableOtherWindows(); }
 void TfrmProgress::Show(const QString& caption, const QString& text) {
   setWindowTitle(caption);
   stxText->setText(text);
+  SetSpecifiedSize(*this, {392, 172});  // room for the text, at any font
   Cancelled_ = false;
   LastPosition_ = 0;
   Percent_ = 0;

@@ -11,8 +11,7 @@
 #include "ui/Dialogs.h"
 
 TfrmSetBitsPerValue::TfrmSetBitsPerValue(int bitsPerValue, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   setWindowTitle(QStringLiteral("Set Bits Per Color"));
   cbxBits = new QComboBox(this);
   cbxBits->addItems({QStringLiteral("Default"), QStringLiteral("8"), QStringLiteral("10"),
@@ -34,7 +33,7 @@ TfrmSetBitsPerValue::TfrmSetBitsPerValue(int bitsPerValue, QWidget* owner)
   layout->addLayout(row);
   layout->addStretch();
   layout->addLayout(buttons);
-  setFixedSize(296, 125);
+  SetSpecifiedSize(*this, {296, 125});
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }

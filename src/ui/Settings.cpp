@@ -12,7 +12,9 @@ TRemembered ReadRemembered(QSettings& s) {
   r.Output.Size = s.value(QStringLiteral("convert/size"), r.Output.Size).toString();
   r.Output.BitsPosition = s.value(QStringLiteral("convert/bits"), 0).toInt();
   r.Geometry = s.value(QStringLiteral("window/geometry")).toByteArray();
+  r.PreviewShare = s.value(QStringLiteral("window/previewShare"), r.PreviewShare).toDouble();
   r.PreviewShown = s.value(QStringLiteral("window/previewShown"), true).toBool();
+  r.PreviewPicture = s.value(QStringLiteral("preview/picture")).toString();
   return r;
 }
 
@@ -25,6 +27,8 @@ void WriteRemembered(QSettings& s, const TRemembered& r) {
   s.setValue(QStringLiteral("convert/size"), r.Output.Size);
   s.setValue(QStringLiteral("convert/bits"), r.Output.BitsPosition);
   s.setValue(QStringLiteral("window/geometry"), r.Geometry);
+  s.setValue(QStringLiteral("window/previewShare"), r.PreviewShare);
   s.setValue(QStringLiteral("window/previewShown"), r.PreviewShown);
+  s.setValue(QStringLiteral("preview/picture"), r.PreviewPicture);
   s.sync();
 }

@@ -1,6 +1,7 @@
 // What the desktop program remembers between runs, in its QSettings: the
 // folders last used, the conversion's output choice, the main window's size
-// and place, and whether the preview is shown. With nothing stored yet the
+// and place, where the splitter between list and preview stands, whether the
+// preview is shown and the picture it shows. With nothing stored yet the
 // program starts as it always did.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include "ui/OptionControls.h"
+#include "ui/PreviewSplitter.h"
 
 class QSettings;
 
@@ -18,7 +20,9 @@ struct TRemembered {
   QString ProfileFolder;  // ICC profiles
   TOutputChoice Output;   // the conversion dialog
   QByteArray Geometry;    // QWidget::saveGeometry
+  double PreviewShare = TPreviewSplitter::FirstShare;  // the splitter's place
   bool PreviewShown = true;
+  QString PreviewPicture;  // empty: the built-in photograph
   bool operator==(const TRemembered&) const = default;
 };
 

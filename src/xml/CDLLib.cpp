@@ -115,7 +115,7 @@ std::vector<std::string> ReadCDLIds(const std::filesystem::path& fileName) {
 }
 
 void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl,
-                 const std::string& id) {
+                 const std::string& id, int index) {
   TXMLNode xml;
   xml.LoadXMLFile(fileName);
   const std::vector<TXMLNode*> corrections = Corrections(xml);
@@ -136,6 +136,12 @@ void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl,
                       "\" in the file; its ids: " + ids + ".");
     }
     chosen = *it;
+  } else if (index >= 0) {
+    // Corrections without an id are told apart by their place in the file.
+    if (static_cast<std::size_t>(index) >= corrections.size())
+      throw ELUTError("No colour correction #" + std::to_string(index + 1) + " in the file; it holds " +
+                      std::to_string(corrections.size()) + ".");
+    chosen = corrections[static_cast<std::size_t>(index)];
   }
   ReadCorrection(*chosen, cdl);
 }
@@ -162,7 +168,7 @@ bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) const {
 void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut,
                            const TReadOptions& options) const {
   TCDLCorrection cdl;
-  ReadCDLFile(fileName, cdl, options.CdlId);
+  ReadCDLFile(fileName, cdl, options.CdlId, options.CdlIndex);
   lut.Comments.push_back("Name: " + cdl.Id);
   lut.LutType = lt3D;
   lut.SetSize3D(CDLCubeSize);

@@ -19,10 +19,11 @@ struct TCDLCorrection {
 
 // Fills the correction from a ColorCorrection file, or from the first
 // correction of a collection or decision list (the one of that id when id is
-// not empty). A missing element raises the XML reader's node-not-found error;
-// a number that is missing or not valid with "." raises EConvertError.
+// not empty, else the one at index, counted from 0, when index is not -1).
+// A missing element raises the XML reader's node-not-found error; a number
+// that is missing or not valid with "." raises EConvertError.
 void ReadCDLFile(const std::filesystem::path& fileName, TCDLCorrection& cdl,
-                 const std::string& id = "");
+                 const std::string& id = "", int index = -1);
 // The ids of the corrections a file holds, in file order.
 std::vector<std::string> ReadCDLIds(const std::filesystem::path& fileName);
 

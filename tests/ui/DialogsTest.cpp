@@ -18,6 +18,16 @@
 #include "ui/ConvertForm.h"
 #include "ui/LongTextDialog.h"
 #include "ui/LutJoinForm.h"
+#include "ui/CdlChoiceForm.h"
+#include "ui/Dialogs.h"
+#include "ui/ICCConvertForm.h"
+#include "ui/LUT2ICCForm.h"
+#include "ui/PreviewImage.h"
+#include "ui/ProgressDlg.h"
+#include "ui/SetBitsPerValueForm.h"
+#include <QMessageBox>
+#include <QScopeGuard>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
@@ -300,6 +310,86 @@ class DialogsTest : public QObject {
     QVERIFY(dialog.minimumSize() != dialog.maximumSize());
     QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
+  // With a 16-point font every dialog grows to show each text whole: every
+  // caption, check box and button is given at least the room it asks for,
+  // inside the dialog, which is never below its specified size.
+  void everyDialogShowsItsTextsWholeAtSixteenPoints_data() {
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QSize>("specified");
+    QTest::newRow("conversion") << "conversion" << QSize(475, 306);
+    QTest::newRow("merge") << "merge" << QSize(496, 385);
+    QTest::newRow("ICC to LUT") << "ICC to LUT" << QSize(758, 370);
+    QTest::newRow("LUT to ICC") << "LUT to ICC" << QSize(530, 329);
+    QTest::newRow("bits per color") << "bits per color" << QSize(296, 125);
+    QTest::newRow("About") << "About" << QSize(356, 246);
+    QTest::newRow("progress") << "progress" << QSize(392, 172);
+    QTest::newRow("CDL correction") << "CDL correction" << QSize();
+    QTest::newRow("long result") << "long result" << QSize(360, 200);
+    QTest::newRow("overwrite question") << "overwrite question" << QSize();
+  }
+  void everyDialogShowsItsTextsWholeAtSixteenPoints() {
+    QFETCH(QString, dialog);
+    QFETCH(QSize, specified);
+    const QFont before = QApplication::font();
+    QFont large = before;
+    large.setPointSize(16);
+    QApplication::setFont(large);
+    const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+    std::unique_ptr<QWidget> window;
+    if (dialog == "conversion") {
+      auto convert = std::make_unique<TfrmConvert>(LutRegistry(), Dialogs, nullptr);
+      Choose(convert->Controls->cbxOutFormat, "Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke");
+      window = std::move(convert);
+    } else if (dialog == "merge") {
+      window = std::make_unique<TfrmJoinLut>(LutRegistry(), Dialogs, std::vector<std::filesystem::path>{"/looks/a.cube"}, nullptr);
+    } else if (dialog == "ICC to LUT") {
+      window = std::make_unique<TfrmICCConvert>(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    } else if (dialog == "LUT to ICC") {
+      window = std::make_unique<TfrmLUT2ICC>(LutRegistry(), Dialogs, nullptr);
+    } else if (dialog == "bits per color") {
+      window = std::make_unique<TfrmSetBitsPerValue>(-1, nullptr);
+    } else if (dialog == "About") {
+      window = std::make_unique<TAboutForm>(nullptr);
+    } else if (dialog == "progress") {
+      auto progress = std::make_unique<TfrmProgress>(nullptr);
+      progress->Show("Convertion...", "The selected files are being converted. Please wait...");
+      progress->SetItem(126, 300, QStringLiteral("A001_C004_0915.cube"));
+      window = std::move(progress);
+    } else if (dialog == "CDL correction") {
+      window = std::make_unique<TfrmCdlChoice>("looks.ccc", QStringList({"warm", "#2 (no id)"}), nullptr);
+    } else if (dialog == "long result") {
+      window = std::make_unique<TLongTextDialog>(QMessageBox::Warning, "Warning", "a.cube: up to 0.004 off.", nullptr);
+    } else {
+      window = ConfirmForAllBox(nullptr, "The /looks/a.cube file is already exist. Are you sure want you to overwrite it?");
+    }
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+    if (specified.isValid())
+      QVERIFY2(window->width() >= specified.width() && window->height() >= specified.height(),
+               qPrintable(QStringLiteral("%1 x %2").arg(window->width()).arg(window->height())));
+    const QRect inside = window->rect();
+    int checked = 0;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+      QString text;
+      if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+      else if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+      if (text.isEmpty() || !w->isVisibleTo(window.get())) continue;
+      ++checked;
+      const QString what = QStringLiteral("%1 \"%2\": %3 x %4")
+                               .arg(w->metaObject()->className(), text).arg(w->width()).arg(w->height());
+      QSize wanted = w->hasHeightForWidth() ? QSize(w->minimumSizeHint().width(), w->heightForWidth(w->width()))
+                                            : w->sizeHint();
+      // A push button asks for a width of its own beyond its text ("...").
+      if (qobject_cast<QPushButton*>(w))
+        wanted.setWidth(w->fontMetrics().horizontalAdvance(QString(text).remove('&')) + 8);
+      QVERIFY2(w->width() >= wanted.width() && w->height() >= wanted.height(),
+               qPrintable(what + QStringLiteral(" wants %1 x %2").arg(wanted.width()).arg(wanted.height())));
+      QVERIFY2(inside.contains(QRect(w->mapTo(window.get(), QPoint(0, 0)), w->size())), qPrintable(what));
+    }
+    QVERIFY(checked >= 1);
   }
 
   void aboutTitleShrinksToFit() {

@@ -74,6 +74,26 @@ class ICCDialogsTest : public QObject {
     QCOMPARE(Dialogs.Informations.size(), 1);
   }
 
+  // The test picture and its result each have a caption, and both fit the
+  // dialog's specified height whole, the captions clear of the pictures.
+  void theTestPicturesAreLabelledAndFit() {
+    TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.size(), QSize(758, 370));
+    QCOMPARE(dialog.lblTest->text(), QStringLiteral("Test image"));
+    QCOMPARE(dialog.lblResult->text(), QStringLiteral("ICC transformation applied"));
+    const auto place = [&](QWidget* w) { return QRect(w->mapTo(&dialog, QPoint(0, 0)), w->size()); };
+    QWidget* parts[] = {dialog.lblTest, dialog.imgTest, dialog.lblResult, dialog.imgResult, dialog.btnConvert};
+    for (int i = 0; i < 4; ++i) {
+      QVERIFY2(dialog.rect().contains(place(parts[i])), qPrintable(QString::number(i)));
+      QVERIFY2(place(parts[i]).bottom() < place(parts[i + 1]).top() || i == 3, qPrintable(QString::number(i)));
+      QVERIFY(parts[i]->height() >= parts[i]->minimumSizeHint().height());
+    }
+    // Large enough to see: at least half the preview's boxes.
+    QVERIFY(dialog.imgTest->height() >= 169 / 2 && dialog.imgResult->width() >= 210 / 2);
+  }
+
   void deviceLinkSampledBackHidesTheSecondProfile() {
     const QString link = WriteProfile(2, "link");
     TfrmICCConvert dialog(LutRegistry(), Dialogs, BuiltInPreviewImage(), nullptr);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
@@ -29,6 +30,7 @@
 #include "ui/MainForm.h"
 #include "ui/PreviewImage.h"
 #include "ui/PreviewPane.h"
+#include "ui/PreviewSplitter.h"
 #include "ui/ProgressDlg.h"
 #include <QLabel>
 #include "ui/SetBitsPerValueForm.h"
@@ -99,6 +101,19 @@ class MainFormTest : public QObject {
     WaitForPreview();
   }
   void WaitForPreview() { QTRY_VERIFY(!Main->pnlPreview->Reading()); }
+  // Right-clicks the row as a user does and answers the entry of that text
+  // in the menu that opens (or nullptr).
+  QAction* ContextMenuAction(int row, const QString& text) {
+    QWidget* view = Main->lvwFiles->viewport();
+    const QPoint at = Main->lvwFiles->visualItemRect(Main->Row(row)).center();
+    QTest::mouseClick(view, Qt::RightButton, Qt::NoModifier, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &event);
+    if (!Main->pmnFiles->isVisible()) return nullptr;
+    for (QAction* action : Main->pmnFiles->actions())
+      if (action->text() == text) return action;
+    return nullptr;
+  }
 
   // Works the conversion dialog: folder, profile and size, then Convert.
   void ScriptConvert(const QString& folder, const QString& profile, const QString& size = {},
@@ -233,10 +248,63 @@ class MainFormTest : public QObject {
     QCOMPARE(offered, QStringList({"warm", "cool"}));
     QCOMPARE(Text(0, 1), QStringLiteral("ASC CDL (cool)"));
     QCOMPARE(ReadOptionsOf(*Main->Row(0)->Entry).CdlId, std::string("cool"));
-    // Dismissed: the first correction, as before.
+    // Cancelled: the file is not added, and can be added later.
     QFile::copy(ccc, Dir.path() + "/looks2.ccc");
     Add({Dir.path() + "/looks2.ccc"});
-    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL"));
+    QCOMPARE(Main->RowCount(), 1);
+    Dialogs.RunHandlers.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    Add({Dir.path() + "/looks2.ccc"});
+    QCOMPARE(Main->RowCount(), 2);
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (warm)"));
+  }
+
+  // Corrections without an id are offered by their place and read by it;
+  // the right-click menu changes a row's correction, and its preview follows.
+  void aRowsCdlCorrectionIsChosenByPlaceAndChangedLater() {
+    const auto correction = [](const char* attributes, const char* slope) {
+      return QByteArray("<ColorCorrection") + attributes + "><SOPNode><Slope>" + slope +
+             "</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection>\n";
+    };
+    const QString ccc = WriteText(Dir.path(), "shots.ccc",
+                                  "<ColorCorrectionCollection>\n" + correction("", "1 1 1") +
+                                      correction("", "0.5 0.5 0.5") + correction(" id=\"night\"", "0.25 0.25 0.25") +
+                                      "</ColorCorrectionCollection>\n");
+    QStringList offered;
+    int shownFirst = -1;
+    const auto choose = [&](int index) {
+      Dialogs.RunHandlers.push_back([&, index](QDialog& dialog) {
+        auto* choice = dynamic_cast<TfrmCdlChoice*>(&dialog);
+        if (!choice) return int(QDialog::Rejected);
+        offered.clear();
+        for (int i = 0; i < choice->cbxCorrection->count(); ++i) offered << choice->cbxCorrection->itemText(i);
+        shownFirst = choice->cbxCorrection->currentIndex();
+        choice->cbxCorrection->setCurrentIndex(index);
+        return int(QDialog::Accepted);
+      });
+    };
+    choose(1);
+    Add({ccc, WriteCube(Dir.path(), "plain.cube")});
+    QCOMPARE(offered, QStringList({"#1 (no id)", "#2 (no id)", "night"}));
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (#2)"));
+    Select(1);
+    const TLUT& record = Main->pnlPreview->PreviewRecord();
+    QCOMPARE(record.Cube(32, 32, 32).R, 0.5);
+    // The menu offers the choice for a CDL row only.
+    QVERIFY(!ContextMenuAction(0, "Choose CDL Correction...")->isEnabled());
+    QAction* change = ContextMenuAction(1, "Choose CDL Correction...");
+    QVERIFY(change->isEnabled());
+    choose(2);
+    change->trigger();
+    Main->pmnFiles->hide();
+    QCOMPARE(shownFirst, 1);  // the row's correction, as it stood
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (night)"));
+    WaitForPreview();
+    QCOMPARE(record.Cube(32, 32, 32).R, 0.25);
+    // Cancelled: the row keeps its correction.
+    ContextMenuAction(1, "Choose CDL Correction...")->trigger();
+    Main->pmnFiles->hide();
+    QCOMPARE(Text(1, 1), QStringLiteral("ASC CDL (night)"));
+    QCOMPARE(ReadOptionsOf(*Main->Row(1)->Entry).CdlId, std::string("night"));
   }
 
   void checkStateRuleAndUnknownMessage() {
@@ -607,6 +675,24 @@ class MainFormTest : public QObject {
     QVERIFY(pane->imgApplied->isVisible());
   }
 
+  // What a reader says while it reads a file (here OpenColorIO's log of a
+  // CLF with elements it does not know) is shown with the preview.
+  void aReadersWarningShowsWithThePreview() {
+    QByteArray unknown;
+    for (int i = 0; i < 3; ++i) unknown += "<u/>";
+    const QString clf = WriteText(
+        Dir.path(), "unknown.clf",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ProcessList id=\"r\" version=\"2.0\">\n" + unknown +
+            "<Matrix inBitDepth=\"32f\" outBitDepth=\"32f\"><Array dim=\"3 3 3\">1 0 0 0 1 0 0 0 1</Array></Matrix>\n"
+            "</ProcessList>\n");
+    Add({clf});
+    Select(0);
+    const QString comments = Main->pnlPreview->memInfo->toPlainText();
+    QVERIFY2(comments.startsWith("warning: 3 warnings from the CLF reader; the first: "), qPrintable(comments));
+    QVERIFY(comments.contains("Type: "));
+    QVERIFY(Main->pnlPreview->imgApplied->isVisible());
+  }
+
   // A new selection takes over from a preview still being read: only the
   // last row's LUT is shown, whatever order the reads end in.
   void aNewSelectionSupersedesAPreviewStillReading() {
@@ -784,6 +870,85 @@ class MainFormTest : public QObject {
     Main.reset();
   }
 
+  // The splitter dragged and a picture dropped onto the preview come back in
+  // the next window; a remembered picture gone since is said, and the
+  // built-in one shown.
+  void theSplitterAndThePreviewPictureComeBack() {
+    QTemporaryDir store;
+    QSettings settings(store.filePath("tovi.conf"), QSettings::IniFormat);
+    Open(&settings);
+    Main->resize(1200, 700);
+    QApplication::processEvents();
+    QWidget* handle = Main->splPreview->handle(1);
+    const int before = Main->pnlPreview->width();
+    QCOMPARE(before, 300);  // a quarter
+    QTest::mousePress(handle, Qt::LeftButton, {}, handle->rect().center());
+    QTest::mouseMove(handle, handle->rect().center() - QPoint(200, 0));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->rect().center() - QPoint(200, 0));
+    QCOMPARE(Main->pnlPreview->width(), before + 200);
+    Main->resize(1500, 700);  // the share is kept as the window grows
+    QApplication::processEvents();
+    QCOMPARE(Main->pnlPreview->width(), 625);
+    QImage picture(64, 48, QImage::Format_RGB888);
+    picture.fill(Qt::darkMagenta);
+    const QString file = store.filePath("frame.png");
+    QVERIFY(picture.save(file));
+    QVERIFY(DropFiles(Main->pnlPreview, {file}));
+    Main->close();
+
+    Open(&settings);
+    QCOMPARE(Main->size(), QSize(1500, 700));
+    QCOMPARE(Main->pnlPreview->width(), 625);
+    QCOMPARE(Main->pnlPreview->Ungraded().size(), QSize(64, 48));
+    QVERIFY(Main->statusBar()->currentMessage().isEmpty());
+    Main->close();
+
+    QFile::remove(file);
+    Open(&settings);
+    QCOMPARE(Main->pnlPreview->Ungraded().size(), BuiltInPreviewImage().size());
+    QVERIFY2(Main->statusBar()->currentMessage().startsWith("The preview picture was not loaded: " +
+                                                            QDir::toNativeSeparators(file)),
+             qPrintable(Main->statusBar()->currentMessage()));
+    Main.reset();  // before the store it points to goes
+  }
+
+  // "Source" chosen from the size list comes back as "Source", and the next
+  // batch keeps each file's own size.
+  void aRememberedSourceSizeComesBack() {
+    QTemporaryDir store, in, out;
+    QSettings settings(store.filePath("tovi.conf"), QSettings::IniFormat);
+    Open(&settings);
+    Add({WriteCube(in.path(), "a.cube")});
+    Dialogs.FolderAnswers.push_back(out.path());
+    Dialogs.RunHandlers.push_back([](QDialog& d) {
+      auto& dialog = static_cast<TfrmConvert&>(d);
+      dialog.btnSelectFolder->click();
+      Choose(dialog.Controls->cbxOutFormat, "Cube 3D Davinci");
+      QComboBox* size = dialog.Controls->cbxDimSize;
+      size->setFocus();
+      while (size->currentText() != QStringLiteral("Source") && size->currentIndex() < size->count() - 1)
+        QTest::keyClick(size, Qt::Key_Down);
+      dialog.btnConvert->click();
+      return dialog.result();
+    });
+    Main->btnConvertClick();
+    Main->close();
+
+    Open(&settings);
+    Add({WriteCube(in.path(), "b.cube")});
+    QString shown;
+    Dialogs.RunHandlers.push_back([&](QDialog& d) {
+      auto& dialog = static_cast<TfrmConvert&>(d);
+      shown = dialog.Controls->cbxDimSize->currentText();
+      dialog.btnConvert->click();
+      return dialog.result();
+    });
+    Main->btnConvertClick();
+    QCOMPARE(shown, QStringLiteral("Source"));
+    QVERIFY(ReadAll(out.path() + "/b.cube").contains("LUT_3D_SIZE 2\n"));  // its own 2 points
+    Main.reset();
+  }
+
   void severalRowsTakeOneDeleteAndOneBitsOverride() {
     Add({WriteText(Dir.path(), "a.3dl", TenBit3dl()), WriteCube(Dir.path(), "b.cube"),
          WriteText(Dir.path(), "c.3dl", TenBit3dl()), WriteText(Dir.path(), "d.txt", "notes\n")});
@@ -823,6 +988,83 @@ class MainFormTest : public QObject {
     QCOMPARE(Main->RowCount(), 1);
     QCOMPARE(Text(0, 0), QStringLiteral("b.cube"));
     QVERIFY(Main->Row(0)->isSelected());
+  }
+
+  // A header click sorts the rows, up then down; each row keeps its check
+  // state, options, selection and outcome, and the batch goes down the list
+  // as it is shown. Rows added later join the order.
+  void aHeaderClickSortsTheRowsWithAllTheyHold() {
+    QTemporaryDir in, out;
+    QDir().mkpath(in.path() + "/x");
+    QDir().mkpath(in.path() + "/y");
+    const QString broken = WriteText(in.path() + "/y", "b.cube", "LUT_3D_SIZE 2\n0 0 0\n");
+    Add({WriteCube(in.path() + "/y", "A.cube"), broken});
+    Add({WriteCube(in.path() + "/x", "c.3dl")});
+    Main->Row(2)->setCheckState(0, Qt::Unchecked);  // x/c.3dl, listed last: its folder sorts first
+    Select(1);
+    QWidget* header = Main->lvwFiles->header()->viewport();
+    const auto click = [&](int column) {
+      const QHeaderView* h = Main->lvwFiles->header();
+      QTest::mouseClick(header, Qt::LeftButton, {},
+                        QPoint(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2));
+    };
+    const auto names = [&] {
+      QStringList list;
+      for (int i = 0; i < Main->RowCount(); ++i) list << Text(i, 0);
+      return list;
+    };
+    QCOMPARE(names(), QStringList({"A.cube", "b.cube", "c.3dl"}));  // as added, until a click
+    click(2);  // Folder, then the name
+    QCOMPARE(names(), QStringList({"c.3dl", "A.cube", "b.cube"}));
+    QVERIFY(!Checked(0) && Checked(1) && Checked(2));
+    QCOMPARE(Main->lvwFiles->selectedItems(), QList<QTreeWidgetItem*>{Main->Row(2)});  // b.cube still
+    click(0);  // File Name, up
+    QCOMPARE(names(), QStringList({"A.cube", "b.cube", "c.3dl"}));
+    click(0);  // and down
+    QCOMPARE(names(), QStringList({"c.3dl", "b.cube", "A.cube"}));
+    QVERIFY(!Checked(0));
+    // The batch stops at b.cube, the first failure down the list as shown:
+    // A.cube, below it, is not tried.
+    Main->Row(0)->setCheckState(0, Qt::Checked);
+    ScriptConvert(out.path(), "Cube 3D Davinci");
+    Main->btnConvertClick();
+    QCOMPARE(Main->statusBar()->currentMessage(), QStringLiteral("1 converted, 0 skipped, 1 failed, 1 not tried."));
+    QVERIFY(QFile::exists(out.path() + "/c.cube") && !QFile::exists(out.path() + "/A.cube"));
+    QCOMPARE(Main->Row(0)->Outcome, TRowOutcome::Converted);
+    QCOMPARE(Main->Row(1)->Outcome, TRowOutcome::Failed);
+    QCOMPARE(Main->Row(2)->Outcome, TRowOutcome::NotTried);
+    click(0);  // up again: the outcomes go with their rows
+    QCOMPARE(Main->Row(0)->Outcome, TRowOutcome::NotTried);
+    QCOMPARE(Main->Row(1)->toolTip(0), Dialogs.Errors.value(0));
+    // A row added later takes its place in the order, and a long folder
+    // widens its column to show it whole.
+    const QString deep = in.path() + "/a folder whose name is long enough to need more than the first width";
+    QDir().mkpath(deep);
+    Add({WriteCube(deep, "B2.cube")});
+    QCOMPARE(names(), QStringList({"A.cube", "b.cube", "B2.cube", "c.3dl"}));
+    QTreeWidget* list = Main->lvwFiles;
+    QVERIFY(list->columnWidth(2) >= list->fontMetrics().horizontalAdvance(QDir::toNativeSeparators(deep)));
+    QCOMPARE(list->columnWidth(0), 250);  // short names keep the first width
+  }
+
+  // An empty list says what it takes; a list with rows does not.
+  void theEmptyListSaysWhereToDrop() {
+    QCOMPARE(TFileList::PlaceholderText(), QStringLiteral("Drop LUT files or folders here"));
+    QWidget* view = Main->lvwFiles->viewport();
+    const auto inkInTheMiddle = [&] {
+      const QImage shot = view->grab().toImage();
+      const QRect middle(0, shot.height() / 3, shot.width(), shot.height() / 3);
+      const QRgb base = shot.pixel(2, shot.height() - 3);
+      for (int y = middle.top(); y < middle.bottom(); ++y)
+        for (int x = middle.left(); x < middle.right(); ++x)
+          if (shot.pixel(x, y) != base) return true;
+      return false;
+    };
+    QVERIFY(inkInTheMiddle());
+    Add({WriteCube(Dir.path(), "a.cube")});
+    QVERIFY(!inkInTheMiddle());
+    Main->miClearListClick();
+    QVERIFY(inkInTheMiddle());
   }
 
   // The menu bar lists every command with its key; the keys work from the

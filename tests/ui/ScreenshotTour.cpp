@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -35,6 +36,9 @@ void Save(QWidget& window, const QString& folder, const QString& name) {
   window.show();
   window.raise();
   for (int i = 0; i < 10; ++i) QApplication::processEvents();
+  // A preview still being read is waited for.
+  for (const TPreviewPane* pane : window.findChildren<TPreviewPane*>())
+    if (!QTest::qWaitFor([pane] { return !pane->Reading(); })) qWarning("%s: the preview is still being read", qPrintable(name));
   window.grab().save(QDir(folder).filePath(name + ".png"));
 }
 
@@ -56,6 +60,7 @@ int main(int argc, char* argv[]) {
   TfrmMain main(LutRegistry(), dialogs);
   dialogs.OpenFilesAnswers.push_back({warmCube, cool, notes});
   main.show();
+  Save(main, out, "main-window-empty");  // the list says what it takes
   main.btnAddClick();
   main.lvwFiles->setCurrentItem(main.Row(2));  // warm.cube
   Save(main, out, "main-window");
@@ -89,11 +94,37 @@ int main(int argc, char* argv[]) {
     return dialog.result();
   });
   main.btnConvertClick();
+  Save(main, out, "end-of-batch");  // each row's outcome, the summary, "Open output folder"
   main.lvwFiles->setCurrentItem(main.Row(2));
   main.Row(3)->setSelected(true);
   main.resize(1400, 900);
   Save(main, out, "main-window-large");
   main.resize(881, 640);
+  // Sorted by a click on Folder; a CDL collection whose corrections have no
+  // ids, its row chosen by place; the right-click menu on it.
+  QByteArray ccc = "<ColorCorrectionCollection>\n";
+  for (const char* slope : {"1 1 1", "1.1 1 0.9", "0.9 1 1.1"})
+    ccc += QByteArray("<ColorCorrection><SOPNode><Slope>") + slope +
+           "</Slope><Offset>0 0 0</Offset><Power>1 1 1</Power></SOPNode></ColorCorrection>\n";
+  ccc += "</ColorCorrectionCollection>\n";
+  QDir().mkpath(dir.path() + "/grades");
+  const QString looks = WriteText(dir.path() + "/grades", "shots.ccc", ccc);
+  dialogs.RunHandlers.push_back([&](QDialog& d) {
+    auto& choice = static_cast<TfrmCdlChoice&>(d);
+    choice.cbxCorrection->setCurrentIndex(1);
+    Save(choice, out, "cdl-choice-no-ids");
+    return int(QDialog::Accepted);
+  });
+  main.AddPaths({looks});
+  main.lvwFiles->sortByColumn(2, Qt::AscendingOrder);
+  for (int i = 0; i < main.RowCount(); ++i)
+    if (main.Row(i)->text(0) == QStringLiteral("shots.ccc")) main.lvwFiles->setCurrentItem(main.Row(i));
+  Save(main, out, "main-window-sorted");
+  main.UpdateContextMenu();
+  const QRect row = main.lvwFiles->visualItemRect(main.lvwFiles->currentItem());
+  main.pmnFiles->popup(main.lvwFiles->viewport()->mapToGlobal(row.center()));
+  Save(*main.pmnFiles, out, "menu-list");
+  main.pmnFiles->hide();
 
   TfrmConvert convert(LutRegistry(), dialogs, &main);
   convert.edtOutFolder->setText(QDir::toNativeSeparators(dir.path()));
@@ -138,6 +169,21 @@ int main(int argc, char* argv[]) {
   std::unique_ptr<QMessageBox> question = ConfirmForAllBox(
       &main, ToQString(OverwriteQuestion(QDir(converted).filePath("warm.cube").toStdString())));
   Save(*question, out, "overwrite-question");
+  // The dialogs again with a 16-point font: they grow to show every text.
+  QFont large = QApplication::font();
+  large.setPointSize(16);
+  QApplication::setFont(large);
+  TfrmConvert convert16(LutRegistry(), dialogs, &main);
+  convert16.Controls->cbxOutFormat->setCurrentIndex(convert16.Controls->cbxOutFormat->findText("Cube 3D Davinci"));
+  Save(convert16, out, "convert-16pt");
+  TfrmJoinLut merge16(LutRegistry(), dialogs, {warmCube.toStdString(), cool.toStdString()}, &main);
+  Save(merge16, out, "merge-16pt");
+  TfrmICCConvert icc16(LutRegistry(), dialogs, main.pnlPreview->Ungraded(), &main);
+  Save(icc16, out, "icc-to-lut-16pt");
+  TfrmLUT2ICC lut2icc16(LutRegistry(), dialogs, &main);
+  Save(lut2icc16, out, "lut-to-icc-16pt");
+  TAboutForm about16(&main);
+  Save(about16, out, "about-16pt");
   for (const QString& e : dialogs.Errors) qWarning("error shown: %s", qPrintable(e));
   return 0;
 }

@@ -107,6 +107,31 @@ TEST_F(CDLTest, CollectionsAndDecisionListsGiveTheFirstOrTheNamedCorrection) {
   }
 }
 
+// Corrections without an id are read by their place in the file; a place
+// past the last is refused with the count.
+TEST_F(CDLTest, CorrectionsWithoutAnIdAreReadByPosition) {
+  const fs::path ccc = Write("anonymous.ccc", "<ColorCorrectionCollection>\n" +
+                                                   Correction("2 2 2", "0 0 0", "1 1 1", "", "") +
+                                                   Correction("0.5 0.5 0.5", "0 0 0", "1 1 1", "", "") +
+                                                   "</ColorCorrectionCollection>\n");
+  EXPECT_EQ(ReadCDLIds(ccc), (std::vector<std::string>{"", ""}));
+  TReadOptions options;
+  options.CdlIndex = 1;
+  TLUT second;
+  LutRegistry().LoadLut(ccc, second, -1, options);
+  EXPECT_EQ(second.Cube(16, 16, 16).R, 0.25);
+  options.CdlIndex = 2;
+  TLUT none;
+  try {
+    LutRegistry().LoadLut(ccc, none, -1, options);
+    ADD_FAILURE() << "read a third correction";
+  } catch (const ELUTError& e) {
+    EXPECT_NE(std::string(e.what()).find("No colour correction #3 in the file; it holds 2."),
+              std::string::npos)
+        << e.what();
+  }
+}
+
 TEST_F(CDLTest, NumberSeparatorsAndTheRealisticFile) {
   for (const char* slope : {"1.1 1.0 0.9", "1.1,1.0,0.9", "1.1\t1.0\t0.9", " 1.1 1.0 0.9\n"}) {
     TCDLCorrection cdl;
