@@ -35,6 +35,11 @@ class TPictureReader {
   // The next `rows` rows into Width * Info.Channels floats per row. Raises
   // EImageError when the file's data runs out or is damaged.
   virtual void ReadRows(float* to, int rows) = 0;
+  // The same rows as 24-bit pixels of blue, green, red (TBitmap's rows),
+  // copied as stored where the file holds 8-bit RGB in that order or one a
+  // swap away. False, nothing read, for any other layout: its rows come
+  // through ReadRows. The answer is the same for every call on a reader.
+  virtual bool ReadBgrRows(std::uint8_t* /*to*/, int /*rows*/) { return false; }
 };
 
 // The layout a writer is asked for; each type stores what it can hold of it.
@@ -67,6 +72,10 @@ class TPictureWriter {
   virtual ~TPictureWriter() = default;
   // The next rows, Width * Channels floats each.
   virtual void WriteRows(const float* from, int rows) = 0;
+  // The next rows as 24-bit pixels of blue, green, red (TBitmap's rows), for
+  // a target of 3 channels at 8 bits; false, nothing written, where the type
+  // takes them only through WriteRows.
+  virtual bool WriteBgrRows(const std::uint8_t* /*from*/, int /*rows*/) { return false; }
   // After the last row: trailers, directories.
   virtual void Finish() {}
 };

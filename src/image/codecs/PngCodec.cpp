@@ -15,6 +15,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "image/codecs/PictureCodec.h"
 
@@ -83,7 +84,8 @@ class TPngReader final : public TPictureReader {
         if (Whole_.empty() && !ReadWhole()) Fail();
         p = Whole_.data() + RowBytes_ * static_cast<std::size_t>(Row_);
       } else {
-        if (!ReadRow()) Fail();
+        Raw_.resize(RowBytes_);
+        if (!ReadRow(Raw_.data())) Fail();
         p = Raw_.data();
       }
       if (Depth_ == 16) {
@@ -92,6 +94,18 @@ class TPngReader final : public TPictureReader {
         for (std::size_t i = 0; i < samples; ++i) to[i] = SampleOf(p[i], 255);
       }
     }
+  }
+
+  // 8-bit RGB rows, palettes expanded, straight into place, red and blue
+  // then swapped.
+  bool ReadBgrRows(std::uint8_t* to, int rows) override {
+    if (Depth_ != 8 || Info.Channels != 3 || Passes_ > 1) return false;
+    const std::size_t pitch = static_cast<std::size_t>(Info.Width) * 3;
+    for (int r = 0; r < rows; ++r, ++Row_, to += pitch) {
+      if (!ReadRow(to)) Fail();
+      for (std::size_t i = 0; i < pitch; i += 3) std::swap(to[i], to[i + 2]);
+    }
+    return true;
   }
 
  private:
@@ -116,10 +130,10 @@ class TPngReader final : public TPictureReader {
     return true;
   }
 
-  bool ReadRow() {
-    Raw_.resize(RowBytes_);
+  // One row of RowBytes_ bytes.
+  bool ReadRow(unsigned char* to) {
     if (setjmp(png_jmpbuf(Png_))) return false;
-    png_read_row(Png_, Raw_.data(), nullptr);
+    png_read_row(Png_, to, nullptr);
     return true;
   }
 
