@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cmath>
+#include <csetjmp>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -109,6 +110,22 @@ inline std::uint32_t CodeOf(float v, std::uint32_t maxCode) {
 
 inline float SampleOf(std::uint32_t code, std::uint32_t maxCode) {
   return static_cast<float>(code) / static_cast<float>(maxCode);
+}
+
+// Calls `call`, which goes into a C library that reports errors by jumping
+// back to `jump` (libjpeg, libpng); false when it jumped. `call` makes no C++
+// object that the jump would skip, and nothing it changes is read after a
+// jump but the library's own state and the message kept by its handler.
+template <class TCall>
+bool CallCatchingJump(std::jmp_buf& jump, TCall&& call) {
+  if (setjmp(jump)) return false;
+  call();
+  return true;
+}
+
+// n 8-bit codes as samples of 0..1.
+inline void SamplesOf8Bit(const unsigned char* codes, std::size_t n, float* to) {
+  for (std::size_t i = 0; i < n; ++i) to[i] = SampleOf(codes[i], 255);
 }
 
 // Exactly n bytes at the offset; false when the file ends first.
