@@ -10,14 +10,22 @@
 
 #include "core/FileIO.h"
 #include "core/StringLib.h"
-#include "image/ImageCodecs.h"
 #include "image/PictureHeader.h"
-#include "image/PlainPictures.h"
 #include "image/codecs/PictureCodec.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// A declared size beyond these is refused before pixels are allocated.
+struct TImageLimits {
+  int MaxSide = 0;
+  std::int64_t MaxPixels = 0;
+  bool Allow(int width, int height) const {
+    return width > 0 && height > 0 && width <= MaxSide && height <= MaxSide &&
+           static_cast<std::int64_t>(width) * height <= MaxPixels;
+  }
+};
 
 struct TCodec {
   std::unique_ptr<TPictureReader> (*Open)(const TPictureFile&);
@@ -70,14 +78,11 @@ const TCodec& CodecOf(TImageFileType type) {
 
 // A picture opened for reading: only a regular file of a known type and of
 // at most MaxPictureFileSize bytes, whose header passed the walks and
-// declares no more pixels than the limits and the file allow. Plain
-// layouts are left to PlainPictures.h (no reader is made for them).
+// declares no more pixels than the limits and the file allow.
 struct TOpenPicture {
   TFileDescriptor Fd;
   TPictureFile File;
-  TImageFileType Type = TImageFileType::Bmp;
   TImageLimits Limits;
-  bool Plain = false;
   TImageInfo Info;
   std::unique_ptr<TPictureReader> Reader;
 };
@@ -90,11 +95,10 @@ struct TPictureRows::TState {
 
 namespace {
 
-TOpenPicture OpenPicture(const fs::path& fileName, bool allowPlain) {
+TOpenPicture OpenPicture(const fs::path& fileName) {
   TOpenPicture open;
   const auto type = ImageFileTypeOf(fileName);
   if (!type) RaiseUnknownExtension(fileName);
-  open.Type = *type;
   std::uint64_t size = 0;
   open.Fd = OpenFileForReading(fileName, &size);
   if (size > MaxPictureFileSize)
@@ -111,11 +115,6 @@ TOpenPicture OpenPicture(const fs::path& fileName, bool allowPlain) {
   if (header.SizeKnown && !open.Limits.Allow(header.Width, header.Height))
     RaiseTooLarge(fileName, open.Info, size);
   open.File = TPictureFile{open.Fd.Get(), size, fileName.string()};
-  if (header.Plain && allowPlain) {
-    open.Plain = true;
-    open.Info = PlainPictureInfo(header.Width, header.Height);
-    return open;
-  }
   open.Reader = codec.Open(open.File);
   open.Info = open.Reader->Info;
   if (!open.Limits.Allow(open.Info.Width, open.Info.Height)) RaiseTooLarge(fileName, open.Info, size);
@@ -194,27 +193,20 @@ TImageInfo LoadImageToBitmap(const fs::path& fileName, TBitmap& bitmap) {
   return DecodeImageFile(fileName, bitmap);
 }
 
-TImageInfo ReadImageInfo(const fs::path& fileName) { return OpenPicture(fileName, true).Info; }
+TImageInfo ReadImageInfo(const fs::path& fileName) { return OpenPicture(fileName).Info; }
 
 TImageInfo DecodeImageFile(const fs::path& fileName, TBitmap& bitmap) {
-  TOpenPicture open = OpenPicture(fileName, true);
-  if (open.Plain) {
-    const TImageSource source{open.Fd.Get(), fileName.string(), open.Type};
-    std::string error;
-    switch (DecodePlainPicture(source, open.Limits, bitmap, open.Info, error)) {
-      case TDecodeResult::Ok: return open.Info;
-      case TDecodeResult::TooLarge: RaiseTooLarge(fileName, open.Info, open.File.Size);
-      case TDecodeResult::Failed: throw EImageError(error);
-    }
-  }
+  TOpenPicture open = OpenPicture(fileName);
   const TImageInfo& info = open.Info;
   TBitmap decoded(info.Width, info.Height);
   const int c = info.Channels;
   const int strip = StripRows(info.Width, c);
-  std::vector<float> rows(static_cast<std::size_t>(info.Width) * static_cast<std::size_t>(c) *
-                          static_cast<std::size_t>(std::min(strip, info.Height)));
+  std::vector<float> rows;
   for (int y = 0; y < info.Height; y += strip) {
     const int n = std::min(strip, info.Height - y);
+    if (open.Reader->ReadBgrRows(decoded.Row(y), n)) continue;
+    rows.resize(static_cast<std::size_t>(info.Width) * static_cast<std::size_t>(c) *
+                static_cast<std::size_t>(n));
     open.Reader->ReadRows(rows.data(), n);
     const float* p = rows.data();
     for (int r = 0; r < n; ++r) {
@@ -233,41 +225,19 @@ TImageInfo DecodeImageFile(const fs::path& fileName, TBitmap& bitmap) {
 void SaveBitmap(const fs::path& fileName, const TBitmap& bitmap, TImageFileType type,
                 TReplace replace) {
   if (bitmap.Empty()) throw EImageError("Cannot save an empty picture.");
-  std::vector<unsigned char> encoded;
-  if (EncodesPlainly(type)) {
-    std::string error;
-    if (!EncodePlainPicture(bitmap, type, encoded, error)) throw EImageError(error);
-  } else {
-    TDeepPicture picture;
-    picture.Width = bitmap.Width();
-    picture.Height = bitmap.Height();
-    picture.Samples.resize(bitmap.Pitch() * static_cast<std::size_t>(bitmap.Height()));
-    const std::uint8_t* p = bitmap.Bits();
-    for (std::size_t i = 0; i < picture.Samples.size(); i += 3, p += 3) {
-      picture.Samples[i] = SampleOf(p[2], 255);
-      picture.Samples[i + 1] = SampleOf(p[1], 255);
-      picture.Samples[i + 2] = SampleOf(p[0], 255);
-    }
-    SaveDeepImage(fileName, picture, type, replace);
-    return;
-  }
-  WriteFileAtomic(fileName,
-                  std::string_view(reinterpret_cast<const char*>(encoded.data()), encoded.size()),
-                  replace);
+  TDeepPicture layout;
+  layout.Width = bitmap.Width();
+  layout.Height = bitmap.Height();
+  TPictureRowWriter writer(fileName, layout, type);
+  const int strip = StripRows(layout.Width, layout.Channels);
+  for (int y = 0; y < layout.Height; y += strip)
+    writer.WriteBgr(bitmap.Row(y), std::min(strip, layout.Height - y));
+  writer.Commit(replace);
 }
 
 TDeepPicture DecodeDeepImage(const fs::path& fileName) {
-  TOpenPicture open = OpenPicture(fileName, true);
+  TOpenPicture open = OpenPicture(fileName);
   TDeepPicture picture;
-  if (open.Plain) {
-    const TImageSource source{open.Fd.Get(), fileName.string(), open.Type};
-    std::string error;
-    switch (DecodePlainDeepPicture(source, open.Limits, picture, open.Info, error)) {
-      case TDecodeResult::Ok: return picture;
-      case TDecodeResult::TooLarge: RaiseTooLarge(fileName, open.Info, open.File.Size);
-      case TDecodeResult::Failed: throw EImageError(error);
-    }
-  }
   auto state = std::make_unique<TPictureRows::TState>();
   state->Open = std::move(open);
   TPictureRows rows(std::move(state));
@@ -296,7 +266,7 @@ int StripRows(int width, int channels) {
 
 
 TPictureRows::TPictureRows(const fs::path& fileName) : State_(std::make_unique<TState>()) {
-  State_->Open = OpenPicture(fileName, false);
+  State_->Open = OpenPicture(fileName);
   Init();
 }
 
@@ -337,7 +307,8 @@ struct TPictureRowWriter::TState {
   int Channels = 3;  // of the rows given
   TFileSink Sink;
   std::unique_ptr<TPictureWriter> Writer;
-  std::vector<float> Rgb;  // rows without alpha, for types that keep none
+  std::vector<float> Rgb;  // rows without alpha, for types that keep none,
+                           // or made from 24-bit rows
   explicit TState(const fs::path& fileName) : Sink(fileName) {}
 };
 
@@ -362,6 +333,18 @@ void TPictureRowWriter::Write(const float* from, int rows) {
   for (std::size_t i = 0; i < pixels; ++i)
     std::copy_n(from + i * static_cast<std::size_t>(State_->Channels), 3, &State_->Rgb[3 * i]);
   State_->Writer->WriteRows(State_->Rgb.data(), rows);
+}
+
+void TPictureRowWriter::WriteBgr(const std::uint8_t* from, int rows) {
+  if (State_->Writer->WriteBgrRows(from, rows)) return;
+  std::vector<float>& rgb = State_->Rgb;
+  rgb.resize(static_cast<std::size_t>(State_->Target.Width) * 3 * static_cast<std::size_t>(rows));
+  for (std::size_t i = 0; i < rgb.size(); i += 3, from += 3) {
+    rgb[i] = SampleOf(from[2], 255);
+    rgb[i + 1] = SampleOf(from[1], 255);
+    rgb[i + 2] = SampleOf(from[0], 255);
+  }
+  State_->Writer->WriteRows(rgb.data(), rows);
 }
 
 void TPictureRowWriter::Commit(TReplace replace) {

@@ -153,6 +153,9 @@ class TPictureRowWriter {
 
   // The next rows, layout.Channels floats per pixel.
   void Write(const float* from, int rows);
+  // The next rows of a 24-bit bitmap (TBitmap's rows), for a layout of 3
+  // channels at 8 bits.
+  void WriteBgr(const std::uint8_t* from, int rows);
   void Commit(TReplace replace = TReplace::Allow);
 
  private:

@@ -51,7 +51,7 @@ std::uint32_t BigEndian32(const unsigned char* p) {
 // (40 or more for the run-length kinds), width at 18, height at 22
 // (negative: rows top down), planes at 26, bits per pixel at 28, compression
 // at 30 (0: none, 1: RLE8, 2: RLE4).
-TPictureHeader BmpHeader(TBlockReader& file, std::uint64_t size) {
+TPictureHeader BmpHeader(TBlockReader& file) {
   TPictureHeader header;
   unsigned char h[34];
   if (!file.Read(0, h, sizeof h) || h[0] != 'B' || h[1] != 'M') return header;
@@ -61,14 +61,10 @@ TPictureHeader BmpHeader(TBlockReader& file, std::uint64_t size) {
       h[27] == 0 && h[28] == 24 && h[29] == 0) {
     const auto width = static_cast<std::int32_t>(LittleEndian32(h + 18));
     const std::int64_t height = static_cast<std::int32_t>(LittleEndian32(h + 22));
-    const std::uint64_t offset = LittleEndian32(h + 10);
-    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t(3);
     if (width > 0 && height != 0 && height > INT32_MIN) {
       header.SizeKnown = true;
       header.Width = width;
       header.Height = static_cast<int>(std::abs(height));
-      header.Plain = offset >= 14 + infoSize &&
-                     offset + rowBytes * static_cast<std::uint64_t>(std::abs(height)) <= size;
     }
     return header;
   }
@@ -123,19 +119,13 @@ TPictureHeader JpegHeader(TBlockReader& file) {
 
 // PNG: the signature, then chunks of a 32-bit length, a type, the data and a
 // CRC, up to IEND. A chunk that runs past the end of the file is refused:
-// the codec would take a buffer of its length first. Plain: an IHDR of 8-bit
-// RGB (colour type 2), not interlaced, image data, an IEND, and neither
-// transparency nor significant bits, which the PNG codec would act on.
+// the codec would take a buffer of its length first. The size is the
+// codec's to read (libpng allocates nothing for it on opening).
 TPictureHeader PngHeader(TBlockReader& file, std::uint64_t size) {
   static constexpr unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   TPictureHeader header;
   unsigned char c[8];
   if (!file.Read(0, c, 8) || !std::equal(c, c + 8, signature)) return header;
-  unsigned char ihdr[13] = {};
-  bool plain = file.Read(8, c, 8) && BigEndian32(c) == 13 && std::equal(c + 4, c + 8, "IHDR") &&
-               file.Read(16, ihdr, sizeof ihdr) && ihdr[8] == 8 && ihdr[9] == 2 &&
-               ihdr[10] == 0 && ihdr[11] == 0 && ihdr[12] == 0;
-  bool data = false, end = false;
   for (std::uint64_t at = 8; file.Read(at, c, 8);) {
     const std::uint64_t next = at + 12 + BigEndian32(c);
     if (next > size) {
@@ -143,21 +133,8 @@ TPictureHeader PngHeader(TBlockReader& file, std::uint64_t size) {
                        " runs past the end of the file.";
       return header;
     }
-    if (std::equal(c + 4, c + 8, "IEND")) {
-      end = true;
-      break;
-    }
-    if (std::equal(c + 4, c + 8, "IDAT")) data = true;
-    if (std::equal(c + 4, c + 8, "tRNS") || std::equal(c + 4, c + 8, "sBIT")) plain = false;
+    if (std::equal(c + 4, c + 8, "IEND")) break;
     at = next;
-  }
-  if (plain && data && end) {
-    const std::uint32_t width = BigEndian32(ihdr), height = BigEndian32(ihdr + 4);
-    if (width > 0 && height > 0 && width <= INT32_MAX && height <= INT32_MAX) {
-      header.SizeKnown = header.Plain = true;
-      header.Width = static_cast<int>(width);
-      header.Height = static_cast<int>(height);
-    }
   }
   return header;
 }
@@ -167,7 +144,7 @@ TPictureHeader PngHeader(TBlockReader& file, std::uint64_t size) {
 TPictureHeader ReadPictureHeader(int fd, std::uint64_t size, TImageFileType type) {
   TBlockReader file(fd, size);
   switch (type) {
-    case TImageFileType::Bmp: return BmpHeader(file, size);
+    case TImageFileType::Bmp: return BmpHeader(file);
     case TImageFileType::Jpeg: return JpegHeader(file);
     case TImageFileType::Png: return PngHeader(file, size);
     case TImageFileType::Tiff:

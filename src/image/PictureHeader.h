@@ -4,7 +4,6 @@
 // libjpeg sets up a progressive picture's coefficient store, and libpng
 // takes a buffer for a text chunk of the length written before it. Those
 // declarations are checked here, against the limits and the file's size.
-// The walks also tell the plain layouts read straight into a bitmap.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +18,6 @@ struct TPictureHeader {
   int Height = 0;
   // Why the file is refused before any codec sees it; empty when it is not.
   std::string Refusal;
-  // A whole uncompressed 24-bit BMP or a whole 8-bit RGB PNG without
-  // transparency, which the library reads itself (PlainPictures.h); the
-  // size is known.
-  bool Plain = false;
 };
 
 // The header of an open regular file of `size` bytes, read as `type`. A file

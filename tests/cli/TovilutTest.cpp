@@ -1078,6 +1078,12 @@ TEST_F(Tovilut, ApplyStreamsAndStopsWhereAPictureRunsOut) {
   // An attribute that claims 2 GB in a 44-byte file.
   std::string exr("\x76\x2F\x31\x01\x02\0\0\0comments\0string\0\xF0\xFF\xFF\x7F", 28);
   Write("claims.exr", exr + std::string(16, 'x'));
+  // Sizes the library does not read by: a data window declared 1 byte long
+  // (the library reads 16), and, found by fuzzing, a channel list whose end
+  // marker lies past its declared size, after which the library took four
+  // bytes of the next attribute's name for a size of 1.6 GB.
+  Write("window.exr", exr.substr(0, 8) + std::string("dataWindow\0box2i\0\x01\0\0\0", 21) + std::string(16, 'x'));
+  fs::copy_file(DataFile("image/bad/exr_channel_list_past_its_size.exr"), Path("channels.exr"));
   const struct {
     const char* Name;
     const char* Message;
@@ -1086,6 +1092,8 @@ TEST_F(Tovilut, ApplyStreamsAndStopsWhereAPictureRunsOut) {
       {"cut.dpx", "its 64 x 64 pixels need 16384 bytes of image data from byte 2048, the file holds 2952"},
       {"far.dpx", "its image data is said to start at byte 2147483647, past the end of its 18432 bytes"},
       {"claims.exr", "its attribute \"comments\" declares 2147483632 bytes at byte 28, past the end"},
+      {"window.exr", "its attribute \"dataWindow\" of type box2i declares a size of 1; that type's size is 16"},
+      {"channels.exr", "its channel list \"channels\" does not end where its 55 bytes do"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -95,11 +95,12 @@ TEST_F(ImageLib, EveryWrittenTypeReadsBackAsWritten) {
   EXPECT_EQ(ReadFilePrefix(Path("really-a-bmp.tif"), 2), "BM");
 }
 
-// Uncompressed 24-bit BMP and 8-bit RGB PNG are read straight into a bitmap,
-// and must give what their codecs give: the same pixels read (rows padded or
-// not, bottom up or top down, ancillary chunks), the same BMP bytes written,
-// and a damaged file refused with a message.
-TEST_F(ImageLib, PlainLayoutsMatchTheirCodecs) {
+// Uncompressed 24-bit BMP and 8-bit RGB PNG rows go straight into a bitmap,
+// and must give what the same codecs give as samples: the same pixels read
+// (rows padded or not, bottom up or top down, ancillary chunks), the same BMP
+// bytes written from a bitmap and from samples, and a damaged file refused
+// with a message.
+TEST_F(ImageLib, EightBitRowsMatchTheSamples) {
   for (const auto& [w, h] : {std::pair{1, 1}, {2, 3}, {3, 2}, {5, 7}, {37, 11}}) {
     SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
     const TBitmap picture = MakePicture(w, h);
@@ -109,7 +110,7 @@ TEST_F(ImageLib, PlainLayoutsMatchTheirCodecs) {
     SaveDeepImage(Path("codec.bmp"), deep, TImageFileType::Bmp);
     EXPECT_EQ(ReadWholeFile(Path("ours.bmp")), ReadWholeFile(Path("codec.bmp")));
     SaveBitmap(Path("ours.png"), picture, TImageFileType::Png);
-    // Read back plainly, at 8 bits and as samples of 0..1.
+    // Read back as 8-bit rows and as samples of 0..1.
     for (const char* name : {"ours.bmp", "ours.png"}) {
       TBitmap back;
       EXPECT_TRUE(DecodeImageFile(Path(name), back).Is24Bit());

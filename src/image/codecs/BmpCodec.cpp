@@ -113,11 +113,22 @@ class TBmpReader final : public TPictureReader {
     Info.Traits.Type = TImageFileType::Bmp;
   }
 
+  // Uncompressed 24-bit rows are stored blue, green, red: each is read in
+  // place, without its padding.
+  bool ReadBgrRows(std::uint8_t* to, int rows) override {
+    if (Bits_ != 24) return false;
+    const std::size_t pitch = static_cast<std::size_t>(Info.Width) * 3;
+    for (int r = 0; r < rows; ++r, ++Row_, to += pitch)
+      if (!ReadFileAt(File_, Offset_ + RowBytes_ * FileRow(), to, pitch))
+        RaiseTruncated(File_.Name, "row " + std::to_string(FileRow()) + " cannot be read");
+    return true;
+  }
+
   void ReadRows(float* to, int rows) override {
     Raw_.resize(RowBytes_);
     const int c = Info.Channels;
     for (int r = 0; r < rows; ++r, ++Row_, to += static_cast<std::size_t>(Info.Width) * c) {
-      const std::uint64_t fileRow = static_cast<std::uint64_t>(TopDown_ ? Row_ : Info.Height - 1 - Row_);
+      const std::uint64_t fileRow = FileRow();
       if (!Indices_.empty()) {
         const unsigned char* p = Indices_.data() + fileRow * static_cast<std::uint64_t>(Info.Width);
         for (int x = 0; x < Info.Width; ++x) std::copy_n(&Palette_[3 * p[x]], 3, to + 3 * x);
@@ -152,6 +163,11 @@ class TBmpReader final : public TPictureReader {
   }
 
  private:
+  // Where the next row given is stored.
+  std::uint64_t FileRow() const {
+    return static_cast<std::uint64_t>(TopDown_ ? Row_ : Info.Height - 1 - Row_);
+  }
+
   // Run-length data into one palette index per pixel, rows as stored.
   void Expand(bool four) {
     const std::uint64_t w = static_cast<std::uint64_t>(Info.Width), h = static_cast<std::uint64_t>(Info.Height);
@@ -202,7 +218,7 @@ class TBmpReader final : public TPictureReader {
 };
 
 // 24 bits, a 40-byte information header, rows bottom up, the image size
-// field filled: the layout the plain writer gives too.
+// field filled.
 class TBmpWriter final : public TPictureWriter {
  public:
   TBmpWriter(const TPictureTarget& target, IByteSink& sink) : Target_(target), Sink_(sink) {
@@ -224,15 +240,32 @@ class TBmpWriter final : public TPictureWriter {
   void WriteRows(const float* from, int rows) override {
     Row_.assign(RowBytes_, 0);
     const int c = Target_.Channels;
-    for (int r = 0; r < rows; ++r, ++Y_, from += static_cast<std::size_t>(Target_.Width) * c) {
+    for (int r = 0; r < rows; ++r, from += static_cast<std::size_t>(Target_.Width) * c) {
       for (int x = 0; x < Target_.Width; ++x)
         for (int i = 0; i < 3; ++i)
           Row_[3 * static_cast<std::size_t>(x) + 2 - i] = static_cast<unsigned char>(CodeOf(from[x * c + i], 255));
-      Sink_.WriteAt(54 + RowBytes_ * static_cast<std::uint64_t>(Target_.Height - 1 - Y_), Row_.data(), Row_.size());
+      PutRow();
     }
   }
 
+  // The rows are the file's, less their padding.
+  bool WriteBgrRows(const std::uint8_t* from, int rows) override {
+    Row_.assign(RowBytes_, 0);
+    const std::size_t pitch = static_cast<std::size_t>(Target_.Width) * 3;
+    for (int r = 0; r < rows; ++r, from += pitch) {
+      std::copy_n(from, pitch, Row_.data());
+      PutRow();
+    }
+    return true;
+  }
+
  private:
+  // Row_ as the next row, bottom up.
+  void PutRow() {
+    Sink_.WriteAt(54 + RowBytes_ * static_cast<std::uint64_t>(Target_.Height - 1 - Y_), Row_.data(), Row_.size());
+    ++Y_;
+  }
+
   TPictureTarget Target_;
   IByteSink& Sink_;
   std::uint64_t RowBytes_ = 0;

@@ -8,7 +8,10 @@
 //   table as long as the declared size makes it, before reading them, so a
 //   small file could make it allocate gigabytes. Every attribute must fit in
 //   the file, the data window must be within the size limits, and the offset
-//   table must be in the file.
+//   table must be in the file. The library reads an attribute of a fixed
+//   type by its type's size and a channel list up to its end marker, not by
+//   the size declared before them: those must agree, or the library's walk
+//   and this one part ways and the next "size" it reads is any four bytes.
 // - Deep pictures hold no plain pixels and are refused.
 // - Written back as OpenEXR, a picture keeps its compression; any other is
 //   written with ZIP.
@@ -25,6 +28,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "image/codecs/PictureCodec.h"
 
@@ -75,8 +79,47 @@ int LinesPerChunk(int compression) {
   }
 }
 
-// The walk over the first part's header: every attribute within the file,
-// the data window's size, and the offset table in the file.
+// The bytes the library reads for a value of each fixed-size type, whatever
+// size the file declares for it; 0 for the types read by their declared size.
+std::uint64_t FixedSizeOf(const char* type) {
+  static const std::pair<const char*, std::uint64_t> sizes[] = {
+      {"box2i", 16}, {"box2f", 16}, {"chromaticities", 32}, {"compression", 1},
+      {"deepImageState", 1}, {"double", 8}, {"envmap", 1}, {"float", 4}, {"int", 4},
+      {"keycode", 28}, {"lineOrder", 1}, {"m33d", 72}, {"m33f", 36}, {"m44d", 128}, {"m44f", 64},
+      {"rational", 8}, {"tiledesc", 9}, {"timecode", 8}, {"v2d", 16}, {"v2f", 8}, {"v2i", 8},
+      {"v3d", 24}, {"v3f", 12}, {"v3i", 12}};
+  for (const auto& [name, size] : sizes)
+    if (std::strcmp(name, type) == 0) return size;
+  return 0;
+}
+
+// A name as the library reads one: up to its NUL, at most 255 characters;
+// `at` moves past the NUL. Returns the name's length.
+int ReadName(const TPictureFile& file, std::uint64_t& at, char (&text)[256]) {
+  for (int n = 0;; ++n, ++at) {
+    if (n == 255 || !ReadFileAt(file, at, &text[n], 1))
+      RaiseDamaged(file.Name, "its header ends inside a name at byte " + std::to_string(at));
+    if (text[n] == 0) {
+      ++at;
+      return n;
+    }
+  }
+}
+
+// Whether the library ends reading a channel list that starts at `at` where
+// its declared size ends: entries of a name and 16 bytes, up to an empty name.
+bool ChannelListEndsAt(const TPictureFile& file, std::uint64_t at, std::uint64_t end) {
+  char name[256];
+  for (;;) {
+    if (at >= end) return false;
+    if (ReadName(file, at, name) == 0) return at == end;
+    at += 16;
+  }
+}
+
+// The walk over the first part's header: every attribute within the file
+// and read by the library as long as it is declared, the data window's size,
+// and the offset table in the file.
 void CheckHeader(const TPictureFile& file) {
   unsigned char start[8];
   if (!ReadFileAt(file, 0, start, sizeof start))
@@ -94,17 +137,8 @@ void CheckHeader(const TPictureFile& file) {
     bool any = false;
     for (;;) {
       char name[2][256];
-      for (auto& text : name) {
-        int n = 0;
-        for (;; ++n, ++at) {
-          if (n == 255 || !ReadFileAt(file, at, &text[n], 1))
-            RaiseDamaged(file.Name, "its header ends inside an attribute name at byte " + std::to_string(at));
-          if (text[n] == 0) break;
-        }
-        ++at;
-        if (&text == &name[0] && n == 0) break;
-      }
-      if (name[0][0] == 0) break;
+      if (ReadName(file, at, name[0]) == 0) break;
+      ReadName(file, at, name[1]);
       any = true;
       unsigned char size[4];
       if (!ReadFileAt(file, at, size, 4)) RaiseTruncated(file.Name, "its header is incomplete");
@@ -114,6 +148,14 @@ void CheckHeader(const TPictureFile& file) {
         RaiseDamaged(file.Name, "its attribute \"" + std::string(name[0]) + "\" declares " +
                                     std::to_string(length) + " bytes at byte " + std::to_string(at) +
                                     ", past the end of the file's " + std::to_string(file.Size) + " bytes");
+      const std::uint64_t fixed = FixedSizeOf(name[1]);
+      if (fixed != 0 && fixed != static_cast<std::uint64_t>(length))
+        RaiseDamaged(file.Name, "its attribute \"" + std::string(name[0]) + "\" of type " + name[1] + " declares a size of " +
+                                    std::to_string(length) + "; that type's size is " + std::to_string(fixed));
+      if (std::strcmp(name[1], "chlist") == 0 &&
+          !ChannelListEndsAt(file, at, at + static_cast<std::uint64_t>(length)))
+        RaiseDamaged(file.Name, "its channel list \"" + std::string(name[0]) + "\" does not end where its " +
+                                    std::to_string(length) + " bytes do");
       if (part == 0 && std::strcmp(name[0], "dataWindow") == 0 && length == 16) {
         unsigned char box[16];
         ReadFileAt(file, at, box, 16);

@@ -30,11 +30,22 @@ namespace {
 // coefficients).
 constexpr long MaxJpegMemory = 512L << 20;
 
+void JpegErrorExit(j_common_ptr cinfo);
+void JpegMessage(j_common_ptr, int) {}
+
 struct TJpegError {
   jpeg_error_mgr Manager;
   std::jmp_buf Jump;
   char Message[JMSG_LENGTH_MAX] = {};
   bool RanOut = false;
+  // The manager for a reader or writer: errors jump back, warnings are
+  // dropped.
+  jpeg_error_mgr* Install() {
+    jpeg_std_error(&Manager);
+    Manager.error_exit = JpegErrorExit;
+    Manager.emit_message = JpegMessage;
+    return &Manager;
+  }
 };
 
 void JpegErrorExit(j_common_ptr cinfo) {
@@ -42,8 +53,6 @@ void JpegErrorExit(j_common_ptr cinfo) {
   (*cinfo->err->format_message)(cinfo, error->Message);
   std::longjmp(error->Jump, 1);
 }
-
-void JpegMessage(j_common_ptr, int) {}
 
 struct TJpegSource {
   jpeg_source_mgr Manager;
@@ -86,9 +95,7 @@ void TermSource(j_decompress_ptr) {}
 class TJpegReader final : public TPictureReader {
  public:
   explicit TJpegReader(const TPictureFile& file) : File_(file) {
-    Info_.err = jpeg_std_error(&Error_.Manager);
-    Error_.Manager.error_exit = JpegErrorExit;
-    Error_.Manager.emit_message = JpegMessage;
+    Info_.err = Error_.Install();
     jpeg_create_decompress(&Info_);
     Created_ = true;
     Source_.File = &File_;
@@ -101,7 +108,7 @@ class TJpegReader final : public TPictureReader {
     Source_.Manager.term_source = TermSource;
     Info_.src = &Source_.Manager;
     Info_.mem->max_memory_to_use = MaxJpegMemory;
-    if (!Header()) {
+    if (!CallCatchingJump(Error_.Jump, [this] { Header(); })) {
       jpeg_destroy_decompress(&Info_);
       Created_ = false;
       Fail();
@@ -118,45 +125,36 @@ class TJpegReader final : public TPictureReader {
   }
 
   void ReadRows(float* to, int rows) override {
-    if (!Started_ && !Start()) Fail();
+    if (!Started_ && !CallCatchingJump(Error_.Jump, [this] { jpeg_start_decompress(&Info_); })) Fail();
     Started_ = true;
     const std::size_t samples = static_cast<std::size_t>(Info.Width) * Info.Channels;
     Raw_.resize(static_cast<std::size_t>(Info_.output_width) * static_cast<std::size_t>(Info_.output_components));
     for (int r = 0; r < rows; ++r, ++Row_, to += samples) {
-      if (!ReadRow()) Fail();
+      if (!CallCatchingJump(Error_.Jump, [this] { ReadRow(); })) Fail();
       const unsigned char* p = Raw_.data();
       if (Info_.out_color_space == JCS_CMYK) {
         for (int x = 0; x < Info.Width; ++x, p += 4)
           for (int c = 0; c < 3; ++c) to[3 * x + c] = SampleOf((p[c] * p[3] + 127u) / 255u, 255);
       } else {
-        for (std::size_t i = 0; i < samples; ++i) to[i] = SampleOf(p[i], 255);
+        SamplesOf8Bit(p, samples, to);
       }
     }
   }
 
  private:
-  bool Header() {
-    if (setjmp(Error_.Jump)) return false;
+  // Each of these jumps back to Error_.Jump on an error.
+  void Header() {
     jpeg_read_header(&Info_, TRUE);
     if (Info_.jpeg_color_space == JCS_CMYK || Info_.jpeg_color_space == JCS_YCCK) {
       Info_.out_color_space = JCS_CMYK;
     } else if (Info_.jpeg_color_space != JCS_GRAYSCALE) {
       Info_.out_color_space = JCS_RGB;
     }
-    return true;
   }
 
-  bool Start() {
-    if (setjmp(Error_.Jump)) return false;
-    jpeg_start_decompress(&Info_);
-    return true;
-  }
-
-  bool ReadRow() {
-    if (setjmp(Error_.Jump)) return false;
+  void ReadRow() {
     JSAMPROW row = Raw_.data();
     if (jpeg_read_scanlines(&Info_, &row, 1) != 1) ERREXIT(&Info_, JERR_INPUT_EOF);
-    return true;
   }
 
   [[noreturn]] void Fail() {
@@ -203,9 +201,7 @@ void TermDestination(j_compress_ptr cinfo) {
 class TJpegWriter final : public TPictureWriter {
  public:
   TJpegWriter(const TPictureTarget& target, IByteSink& sink) : Target_(target), Out_(sink) {
-    Info_.err = jpeg_std_error(&Error_.Manager);
-    Error_.Manager.error_exit = JpegErrorExit;
-    Error_.Manager.emit_message = JpegMessage;
+    Info_.err = Error_.Install();
     jpeg_create_compress(&Info_);
     Created_ = true;
     Destination_.Out = &Out_;
@@ -217,7 +213,7 @@ class TJpegWriter final : public TPictureWriter {
     Info_.image_height = static_cast<JDIMENSION>(target.Height);
     Info_.input_components = 3;
     Info_.in_color_space = JCS_RGB;
-    if (!Start()) {
+    if (!CallCatchingJump(Error_.Jump, [this] { Start(); })) {
       jpeg_destroy_compress(&Info_);
       Created_ = false;
       Fail();
@@ -235,35 +231,25 @@ class TJpegWriter final : public TPictureWriter {
       for (int x = 0; x < Target_.Width; ++x)
         for (int i = 0; i < 3; ++i)
           Raw_[3 * static_cast<std::size_t>(x) + i] = static_cast<unsigned char>(CodeOf(from[x * c + i], 255));
-      if (!WriteRow()) Fail();
+      if (!CallCatchingJump(Error_.Jump, [this] {
+            JSAMPROW row = Raw_.data();
+            jpeg_write_scanlines(&Info_, &row, 1);
+          }))
+        Fail();
     }
   }
 
   void Finish() override {
-    if (!End()) Fail();
+    if (!CallCatchingJump(Error_.Jump, [this] { jpeg_finish_compress(&Info_); })) Fail();
   }
 
  private:
-  bool Start() {
-    if (setjmp(Error_.Jump)) return false;
+  // Jumps back to Error_.Jump on an error.
+  void Start() {
     jpeg_set_defaults(&Info_);
     jpeg_set_quality(&Info_, 100, TRUE);
     for (int i = 0; i < 3; ++i) Info_.comp_info[i].h_samp_factor = Info_.comp_info[i].v_samp_factor = 1;
     jpeg_start_compress(&Info_, TRUE);
-    return true;
-  }
-
-  bool WriteRow() {
-    if (setjmp(Error_.Jump)) return false;
-    JSAMPROW row = Raw_.data();
-    jpeg_write_scanlines(&Info_, &row, 1);
-    return true;
-  }
-
-  bool End() {
-    if (setjmp(Error_.Jump)) return false;
-    jpeg_finish_compress(&Info_);
-    return true;
   }
 
   [[noreturn]] void Fail() {

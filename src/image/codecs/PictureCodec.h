@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cmath>
+#include <csetjmp>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,11 @@ class TPictureReader {
   // The next `rows` rows into Width * Info.Channels floats per row. Raises
   // EImageError when the file's data runs out or is damaged.
   virtual void ReadRows(float* to, int rows) = 0;
+  // The same rows as 24-bit pixels of blue, green, red (TBitmap's rows),
+  // copied as stored where the file holds 8-bit RGB in that order or one a
+  // swap away. False, nothing read, for any other layout: its rows come
+  // through ReadRows. The answer is the same for every call on a reader.
+  virtual bool ReadBgrRows(std::uint8_t* /*to*/, int /*rows*/) { return false; }
 };
 
 // The layout a writer is asked for; each type stores what it can hold of it.
@@ -67,6 +73,10 @@ class TPictureWriter {
   virtual ~TPictureWriter() = default;
   // The next rows, Width * Channels floats each.
   virtual void WriteRows(const float* from, int rows) = 0;
+  // The next rows as 24-bit pixels of blue, green, red (TBitmap's rows), for
+  // a target of 3 channels at 8 bits; false, nothing written, where the type
+  // takes them only through WriteRows.
+  virtual bool WriteBgrRows(const std::uint8_t* /*from*/, int /*rows*/) { return false; }
   // After the last row: trailers, directories.
   virtual void Finish() {}
 };
@@ -100,6 +110,22 @@ inline std::uint32_t CodeOf(float v, std::uint32_t maxCode) {
 
 inline float SampleOf(std::uint32_t code, std::uint32_t maxCode) {
   return static_cast<float>(code) / static_cast<float>(maxCode);
+}
+
+// Calls `call`, which goes into a C library that reports errors by jumping
+// back to `jump` (libjpeg, libpng); false when it jumped. `call` makes no C++
+// object that the jump would skip, and nothing it changes is read after a
+// jump but the library's own state and the message kept by its handler.
+template <class TCall>
+bool CallCatchingJump(std::jmp_buf& jump, TCall&& call) {
+  if (setjmp(jump)) return false;
+  call();
+  return true;
+}
+
+// n 8-bit codes as samples of 0..1.
+inline void SamplesOf8Bit(const unsigned char* codes, std::size_t n, float* to) {
+  for (std::size_t i = 0; i < n; ++i) to[i] = SampleOf(codes[i], 255);
 }
 
 // Exactly n bytes at the offset; false when the file ends first.

@@ -12,9 +12,9 @@
 //   decoded whole on the first request.
 #include <png.h>
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "image/codecs/PictureCodec.h"
 
@@ -72,7 +72,7 @@ class TPngReader final : public TPictureReader {
     Png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &Io_, PngError, PngWarning);
     if (Png_) Info_ = png_create_info_struct(Png_);
     if (!Png_ || !Info_) throw EImageError("Cannot decode the picture \"" + file.Name + "\".");
-    if (!Start()) Fail();
+    if (!CallCatchingJump(png_jmpbuf(Png_), [this] { Start(); })) Fail();
   }
 
   void ReadRows(float* to, int rows) override {
@@ -80,23 +80,36 @@ class TPngReader final : public TPictureReader {
     for (int r = 0; r < rows; ++r, ++Row_, to += samples) {
       const unsigned char* p = nullptr;
       if (Passes_ > 1) {
-        if (Whole_.empty() && !ReadWhole()) Fail();
+        if (Whole_.empty()) ReadWhole();
         p = Whole_.data() + RowBytes_ * static_cast<std::size_t>(Row_);
       } else {
-        if (!ReadRow()) Fail();
+        Raw_.resize(RowBytes_);
+        if (!ReadRow(Raw_.data())) Fail();
         p = Raw_.data();
       }
       if (Depth_ == 16) {
         for (std::size_t i = 0; i < samples; ++i) to[i] = SampleOf(Get16(p + 2 * i, true), 65535);
       } else {
-        for (std::size_t i = 0; i < samples; ++i) to[i] = SampleOf(p[i], 255);
+        SamplesOf8Bit(p, samples, to);
       }
     }
   }
 
+  // 8-bit RGB rows, palettes expanded, straight into place, red and blue
+  // then swapped.
+  bool ReadBgrRows(std::uint8_t* to, int rows) override {
+    if (Depth_ != 8 || Info.Channels != 3 || Passes_ > 1) return false;
+    const std::size_t pitch = static_cast<std::size_t>(Info.Width) * 3;
+    for (int r = 0; r < rows; ++r, ++Row_, to += pitch) {
+      if (!ReadRow(to)) Fail();
+      for (std::size_t i = 0; i < pitch; i += 3) std::swap(to[i], to[i + 2]);
+    }
+    return true;
+  }
+
  private:
-  bool Start() {
-    if (setjmp(png_jmpbuf(Png_))) return false;
+  // Jumps back to the library's jump buffer on an error.
+  void Start() {
     png_set_read_fn(Png_, &Io_, PngRead);
     png_set_user_limits(Png_, MaxImageSide, MaxImageSide);
     png_set_chunk_malloc_max(Png_, 8u << 20);
@@ -113,23 +126,18 @@ class TPngReader final : public TPictureReader {
     Info.Palette = type == PNG_COLOR_TYPE_PALETTE;
     RowBytes_ = png_get_rowbytes(Png_, Info_);
     Info.Traits.Type = TImageFileType::Png;
-    return true;
   }
 
-  bool ReadRow() {
-    Raw_.resize(RowBytes_);
-    if (setjmp(png_jmpbuf(Png_))) return false;
-    png_read_row(Png_, Raw_.data(), nullptr);
-    return true;
+  // One row of RowBytes_ bytes.
+  bool ReadRow(unsigned char* to) {
+    return CallCatchingJump(png_jmpbuf(Png_), [&] { png_read_row(Png_, to, nullptr); });
   }
 
-  bool ReadWhole() {
+  void ReadWhole() {
     Whole_.resize(RowBytes_ * static_cast<std::size_t>(Info.Height));
     Rows_.resize(static_cast<std::size_t>(Info.Height));
     for (std::size_t y = 0; y < Rows_.size(); ++y) Rows_[y] = Whole_.data() + RowBytes_ * y;
-    if (setjmp(png_jmpbuf(Png_))) return false;
-    png_read_image(Png_, Rows_.data());
-    return true;
+    if (!CallCatchingJump(png_jmpbuf(Png_), [this] { png_read_image(Png_, Rows_.data()); })) Fail();
   }
 
   [[noreturn]] void Fail() {
@@ -163,7 +171,7 @@ class TPngWriter final : public TPictureWriter {
     Depth_ = target.Float || target.BitsPerSample > 8 ? 16 : 8;
     Png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &Io_, PngError, PngWarning);
     if (Png_) Info_ = png_create_info_struct(Png_);
-    if (!Png_ || !Info_ || !Start()) Fail();
+    if (!Png_ || !Info_ || !CallCatchingJump(png_jmpbuf(Png_), [this] { Start(); })) Fail();
   }
 
   void WriteRows(const float* from, int rows) override {
@@ -176,36 +184,23 @@ class TPngWriter final : public TPictureWriter {
       } else {
         for (std::size_t i = 0; i < samples; ++i) Raw_[i] = static_cast<unsigned char>(CodeOf(from[i], 255));
       }
-      if (!WriteRow()) Fail();
+      if (!CallCatchingJump(png_jmpbuf(Png_), [this] { png_write_row(Png_, Raw_.data()); })) Fail();
     }
   }
 
   void Finish() override {
-    if (!End()) Fail();
+    if (!CallCatchingJump(png_jmpbuf(Png_), [this] { png_write_end(Png_, nullptr); })) Fail();
   }
 
  private:
-  bool Start() {
-    if (setjmp(png_jmpbuf(Png_))) return false;
+  // Jumps back to the library's jump buffer on an error.
+  void Start() {
     png_set_write_fn(Png_, &Io_, PngWrite, PngFlush);
     png_set_IHDR(Png_, Info_, static_cast<png_uint_32>(Target_.Width),
                  static_cast<png_uint_32>(Target_.Height), Depth_,
                  Target_.Channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(Png_, Info_);
-    return true;
-  }
-
-  bool WriteRow() {
-    if (setjmp(png_jmpbuf(Png_))) return false;
-    png_write_row(Png_, Raw_.data());
-    return true;
-  }
-
-  bool End() {
-    if (setjmp(png_jmpbuf(Png_))) return false;
-    png_write_end(Png_, nullptr);
-    return true;
   }
 
   [[noreturn]] void Fail() {
