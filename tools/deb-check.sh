@@ -53,11 +53,11 @@ run tovilut --version
 run tovilut convert -p "Cube 3D Davinci" -s 17 -o /var/tmp /tmp/warm.cube
 run tovilut hald /tmp/hald.tif
 run tovilut info /tmp/hald.tif
-# Each picture type through its own library or codec, as the package
-# installed them.
+# Each picture type written and read again through its own library or
+# codec, as the package installed them.
 for ext in png jpg exr dpx tga bmp; do
   run tovilut apply /tmp/warm.cube /tmp/hald.tif "/tmp/graded.$ext"
-  run tovilut info "/tmp/graded.$ext"
+  run tovilut apply /tmp/warm.cube "/tmp/graded.$ext" "/tmp/graded-$ext.tif"
 done
 run env QT_QPA_PLATFORM=offscreen tovi-lut-converter --version
 run sh -c '! ldd /usr/bin/tovilut /usr/bin/tovi-lut-converter /usr/lib/*/tovilut/*.so | grep "not found"'
