@@ -19,7 +19,7 @@
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
 #include "icc/ICCLib.h"
-#include "icc/ICCToLut.h"
+#include "ops/IccConversions.h"
 #include "registry/FormatTable.h"
 
 namespace fs = std::filesystem;

@@ -14,7 +14,6 @@
 #include "core/UserPrompt.h"
 #include "ops/BitsOverride.h"
 #include "ops/Conversion.h"
-#include "ops/OutputCheck.h"
 #include "registry/ProfileIds.h"
 
 int FindOutputProfile(const TLutRegistry& registry, std::string_view text) {
@@ -341,7 +340,7 @@ int ReportNotWritten(const std::filesystem::path& output, bool skipExisting, boo
   return 1;
 }
 
-void ReportLostDomain(const std::filesystem::path& file, const TLutDomain& domain) {
-  if (!domain.IsUnit())
-    std::cerr << file.string() << ": warning: " << DomainWarning(domain) << std::endl;
+void ReportLosses(const std::filesystem::path& file, const std::vector<TWriteLoss>& losses) {
+  for (const TWriteLoss& loss : losses)
+    std::cerr << file.string() << ": warning: " << loss.Text << std::endl;
 }

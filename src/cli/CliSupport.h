@@ -15,6 +15,7 @@
 #include "core/LUTFormat.h"
 #include "core/UserPrompt.h"
 #include "ops/OutputOptions.h"
+#include "ops/WriteLoss.h"
 #include "registry/FormatTable.h"
 
 // A mistake in the command line itself: exit status 2.
@@ -80,9 +81,9 @@ void ReportSkipped(const std::filesystem::path& output);
 // overwrite (status 1). The same words in every command.
 int ReportNotWritten(const std::filesystem::path& output, bool skipExisting, bool quiet);
 
-// "FILE: warning: Inputs outside 0..1 are lost (the input domain is -1 .. 3)."
-// on stderr when the domain is not 0..1.
-void ReportLostDomain(const std::filesystem::path& file, const TLutDomain& domain);
+// What the write step said an output lost, a line each on stderr:
+// "FILE: warning: The table was resampled from 33 to 17 points: up to 0.11 off."
+void ReportLosses(const std::filesystem::path& file, const std::vector<TWriteLoss>& losses);
 
 // --input-bits BITS of every command that reads LUTs.
 void AddInputBitsOption(CLI::App& command, std::string& bits);

@@ -83,11 +83,12 @@ int RunConvert(const TConvertOptions& o) {
     progress.Pause();
     std::cout << row.Path().string() << " -> " << output.string() << std::endl;
   };
-  settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
+  const auto warn = [&](const TLutFileRow& row, const std::string& warning) {
     progress.Pause();
     std::cerr << row.Path().string() << ": warning: " << warning << std::endl;
   };
-  if (!o.Quiet) settings.OnReadWarning = settings.OnWarning;  // what a reader says
+  settings.OnWarning = [warn](const TLutFileRow& row, const TWriteLoss& loss) { warn(row, loss.Text); };
+  if (!o.Quiet) settings.OnReadWarning = warn;  // what a reader says
   bool unverified = false;
   if (o.Verify) {
     settings.OnVerified = [&](const TLutFileRow&, const std::filesystem::path& output, double d) {

@@ -7,7 +7,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "icc/ICCToLut.h"
+#include "ops/IccConversions.h"
 #include "icc/ICCWriteLib.h"
 #include "registry/FormatTable.h"
 
@@ -83,13 +83,16 @@ int RunIcc2Lut(const TIcc2LutOptions& o) {
   request.BlackPointCompensation = o.BlackPointCompensation;
   const std::filesystem::path output = OutputFileOption(o.Output, &profile);
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
+  std::vector<TWriteLoss> losses;
   try {
-    if (!ConvertICCToLut(registry, request, output, profile, size, bits, confirm, MadeFrom(o)))
+    if (!ConvertICCToLut(registry, request, output, profile, size, bits, confirm, MadeFrom(o),
+                         &losses))
       return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
     ReportFailure(o.Icc, e);
     return 1;
   }
+  ReportLosses(o.Icc, losses);
   if (!o.Quiet) std::cout << o.Icc << " -> " << output.string() << std::endl;
   return 0;
 }

@@ -6,7 +6,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "icc/LutToICC.h"
+#include "ops/IccConversions.h"
 
 namespace {
 
@@ -40,15 +40,15 @@ int RunLut2Icc(const TLut2IccOptions& o) {
   const std::filesystem::path output = OutputFileOption(o.Output, nullptr);
   WarnUnlessExtension(output, {".icc", ".icm"}, "the extensions of ICC profiles");
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
-  TLutDomain lost;
+  std::vector<TWriteLoss> losses;
   try {
-    if (!ConvertLutToICC(LutRegistry(), o.Lut, output, options, confirm, readOptions, &lost))
+    if (!ConvertLutToICC(LutRegistry(), o.Lut, output, options, confirm, readOptions, &losses))
       return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
     ReportFailure(o.Lut, e);
     return 1;
   }
-  ReportLostDomain(o.Lut, lost);
+  ReportLosses(o.Lut, losses);
   if (!o.Quiet) std::cout << o.Lut << " -> " << output.string() << std::endl;
   return 0;
 }

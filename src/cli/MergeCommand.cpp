@@ -30,16 +30,17 @@ int RunMerge(const TMergeOptions& o) {
   const std::filesystem::path output = OutputFileOption(o.Output, options.SelectedProfile());
   const std::vector<std::filesystem::path> files(o.Files.begin(), o.Files.end());
   TCliConfirm confirm(o.Overwrite, o.SkipExisting);
-  TLutDomain lost;
+  std::vector<TWriteLoss> losses;
   try {
     if (!SaveMergedLut(registry, files, output, *options.SelectedProfile(),
-                       options.EffectiveSize(), options.SelectedBits(), confirm, readOptions, &lost))
+                       options.EffectiveSize(), options.SelectedBits(), confirm, readOptions,
+                       &losses))
       return ReportNotWritten(output, o.SkipExisting, o.Quiet);
   } catch (const std::exception& e) {
     ReportFailure(output, e);
     return 1;
   }
-  ReportLostDomain(files.front(), lost);
+  ReportLosses(files.front(), losses);
   // What was written, in the words of convert: the inputs in the order they apply.
   if (!o.Quiet) {
     std::string inputs;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/Errors.h"
+#include "core/LutFormula.h"
 #include "core/StringLib.h"
 
 namespace {
@@ -195,6 +196,11 @@ TLutRGB TLUT::Interpolate1D(const TLutRGB& x) const {
 }
 
 TLutRGB TLUT::ApplyToColor(const TLutRGB& x) const {
+  if (Formula) {
+    TLutRGB y = x;
+    Formula->Apply(&y, 1);
+    return y;
+  }
   switch (LutType) {
     case lt1D:
       return Interpolate1D(x);
@@ -208,6 +214,14 @@ TLutRGB TLUT::ApplyToColor(const TLutRGB& x) const {
   return x;
 }
 
+void TLUT::ApplyToColors(TLutRGB* colours, std::size_t count) const {
+  if (Formula) {
+    Formula->Apply(colours, count);
+    return;
+  }
+  for (std::size_t i = 0; i < count; ++i) colours[i] = ApplyToColor(colours[i]);
+}
+
 TLutPixel TLUT::ApplyToPixel(const TLutPixel& in, std::uint8_t outBits) const {
   const double inMax = std::exp2(in.Bits) - 1;
   const double outMax = std::exp2(outBits) - 1;
@@ -216,6 +230,25 @@ TLutPixel TLUT::ApplyToPixel(const TLutPixel& in, std::uint8_t outBits) const {
 }
 
 void TLUT::ApplyToBGR8(std::uint8_t* pixels, std::size_t count) const {
+  if (Formula) {
+    // A formula has no per-channel shortcut: the pixels go through it in
+    // runs, as numbers, and come back as codes the same way.
+    constexpr std::size_t run = 4096;
+    std::vector<TLutRGB> colours(std::min(run, count));
+    for (std::size_t first = 0; first < count; first += run) {
+      const std::size_t n = std::min(run, count - first);
+      std::uint8_t* p = pixels + 3 * first;
+      for (std::size_t i = 0; i < n; ++i)
+        colours[i] = {p[3 * i + 2] / 255.0, p[3 * i + 1] / 255.0, p[3 * i] / 255.0};
+      Formula->Apply(colours.data(), n);
+      for (std::size_t i = 0; i < n; ++i) {
+        p[3 * i] = static_cast<std::uint8_t>(CodeOf(colours[i].B, 255.0));
+        p[3 * i + 1] = static_cast<std::uint8_t>(CodeOf(colours[i].G, 255.0));
+        p[3 * i + 2] = static_cast<std::uint8_t>(CodeOf(colours[i].R, 255.0));
+      }
+    }
+    return;
+  }
   // Each channel's curve output (or its plain input) depends on that
   // channel's byte alone, and so does its grid position in the cube: both
   // are worked out once per byte value, by the same routines ApplyToPixel uses.
@@ -267,6 +300,7 @@ TLUT TLUT::Resampled(TLUT&& source, TLutType type, int size, bool keepDomain) {
   if (type == lt1DThen3D) {
     // The shaper stays as it is; only the cube behind it takes the size.
     TLUT target = std::move(source);
+    target.Formula.reset();
     TLUT cube;
     cube.LutType = lt3D;
     cube.Domain3D = target.Domain3D;
@@ -311,6 +345,12 @@ void TLUT::ConvertFrom(const TLUT& source) {
       CubeData_ = source.CubeData_;
       return;
     }
+    if (source.Formula) {
+      // A formula takes the nodes in one run, in place.
+      FillIdentity3D();
+      source.ApplyToColors(CubeData_.data(), CubeData_.size());
+      return;
+    }
     for (int r = 0; r < n; ++r)
       for (int g = 0; g < n; ++g)
         for (int b = 0; b < n; ++b)
@@ -321,6 +361,7 @@ void TLUT::ConvertFrom(const TLUT& source) {
       CurveData_ = source.CurveData_;
       return;
     }
-    for (int i = 0; i < m; ++i) Curve(i) = source.ApplyToColor(NodeInput(i, i, i, m, Domain1D));
+    for (int i = 0; i < m; ++i) Curve(i) = NodeInput(i, i, i, m, Domain1D);
+    source.ApplyToColors(CurveData_.data(), CurveData_.size());
   }
 }

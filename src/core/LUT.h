@@ -3,7 +3,9 @@
 // gives another). Every reader fills one, every writer reads one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,8 @@ struct TLutPixel {
   std::uint8_t Bits = 8;
 };
 
+class TLutFormula;
+
 // Largest usable sizes: 100 points per cube axis, 100,000 curve entries.
 constexpr int MaxCubeSize = 100;
 constexpr int MaxCurveSize = 100000;
@@ -65,6 +69,9 @@ class TLUT {
   TLutDomain Domain3D;
   // How lookups read the cube; not part of any file.
   TLutInterpolation Interpolation = TLutInterpolation::Trilinear;
+  // A source that is a formula (LutFormula.h): lookups evaluate it, and the
+  // tables hold it sampled at their own nodes. Copies share it.
+  std::shared_ptr<const TLutFormula> Formula;
   // What the record as a whole takes: the domain of its first table.
   const TLutDomain& InputDomain() const { return LutType == lt3D ? Domain3D : Domain1D; }
 
@@ -91,9 +98,12 @@ class TLUT {
   // makes it, over the source's input domain, or over 0..1 without keepDomain
   // (for a target that cannot hold another). A source that already has them
   // is taken over, not copied. lt1DThen3D (for a source of that kind) keeps
-  // the curves as they are and resamples the cube alone.
+  // the curves as they are and resamples the cube alone. The result holds
+  // tables only, whatever formula the source had.
   static TLUT Resampled(TLUT&& source, TLutType type, int size, bool keepDomain = true);
   TLutRGB ApplyToColor(const TLutRGB& x) const;
+  // Many colours in place, as ApplyToColor gives them one at a time.
+  void ApplyToColors(TLutRGB* colours, std::size_t count) const;
   TLutRGB Interpolate3D(const TLutRGB& x) const;
   TLutRGB Interpolate1D(const TLutRGB& x) const;
   TLutPixel ApplyToPixel(const TLutPixel& in, std::uint8_t outBits) const;

@@ -58,6 +58,8 @@ enum TFormatCapability : unsigned {
   fcRead = 1,    // Read fills a record
   fcWrite = 2,   // Write creates a file; only such formats may back a profile
   fcDetect = 4,  // Detect can recognise a file by its content or name
+  fcShaper = 8,  // a 3D writer that writes curves in front of its cube as they are
+  fcCurves = 16,  // a 3D writer that writes a record of curves alone as curves
 };
 
 class TLUTFormat {

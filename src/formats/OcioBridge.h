@@ -6,8 +6,19 @@
 // error texts.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
+
+// A chain that OpenColorIO evaluates itself, left behind by a reading that
+// had to bake it: lookups use the chain, not the baked table.
+class IOcioEvaluator {
+ public:
+  virtual ~IOcioEvaluator() = default;
+  // Packed RGB triples through the chain, in place; safe from several threads.
+  virtual void Apply(float* rgb, std::size_t count) const = 0;
+};
 
 // A LUT as the record can hold it: curves, a cube whose input is the curves'
 // output, and the input domain the first table covers.
@@ -19,6 +30,10 @@ struct TOcioLutData {
   double DomainMin[3] = {0, 0, 0};  // the first table reads (x - min) / (max - min)
   double DomainMax[3] = {1, 1, 1};
   std::vector<std::string> Comments;
+  // A chain baked onto the tables above: the chain itself, and the finest
+  // cube and longest curve it holds (0 for none); no evaluator otherwise.
+  std::shared_ptr<const IOcioEvaluator> Evaluator;
+  int OwnSize3D = 0, OwnSize1D = 0;
   // What OpenColorIO logged while reading: how many messages, and the first.
   int LogCount = 0;
   std::string FirstLog;
@@ -28,7 +43,8 @@ class IOcioBridge {
  public:
   // Read any file OpenColorIO knows, with its own reader. A chain that is
   // not curves and a cube is baked through OpenColorIO's processing onto a
-  // cube of bakeSize points (0: the largest the chain uses, or 33).
+  // cube of bakeSize points (0: the largest the chain uses, or 33), and its
+  // evaluator handed back.
   virtual bool Read(const std::string& fileName, int bakeSize, TOcioLutData& data,
                     std::string& error) const = 0;
   // A CLF document (version 3) holding the domain (as a scale and offset

@@ -1,9 +1,12 @@
 #include "formats/OcioFormats.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/FileIO.h"
+#include "core/LutFormula.h"
 #include "core/LutWriter.h"
 #include "core/StringLib.h"
 #include "core/TextFile.h"
@@ -40,6 +43,39 @@ void StoreTables(const TOcioLutData& data, TLUT& lut) {
   (lut.LutType == lt3D ? lut.Domain3D : lut.Domain1D) = domain;
 }
 
+// A curve's output as the cube behind it reads it: where on the cube's
+// domain it lands, 0 at its minimum and 1 at its maximum.
+TLutRGB OntoCube(const TLUT& lut, const TLutRGB& y) {
+  if (lut.LutType != lt1DThen3D) return y;
+  const TLutDomain& d = lut.Domain3D;
+  return {(y.R - d.Min.R) / (d.Max.R - d.Min.R), (y.G - d.Min.G) / (d.Max.G - d.Min.G),
+          (y.B - d.Min.B) / (d.Max.B - d.Min.B)};
+}
+
+// A chain OpenColorIO evaluates, as the record's formula: in floats, as
+// OpenColorIO works.
+class TOcioFormula final : public TLutFormula {
+ public:
+  explicit TOcioFormula(const TOcioLutData& data)
+      : Evaluator_(data.Evaluator), Own3D_(data.OwnSize3D), Own1D_(data.OwnSize1D) {}
+  void Apply(TLutRGB* colours, std::size_t count) const override {
+    std::vector<float> rgb(3 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+      rgb[3 * i] = static_cast<float>(colours[i].R);
+      rgb[3 * i + 1] = static_cast<float>(colours[i].G);
+      rgb[3 * i + 2] = static_cast<float>(colours[i].B);
+    }
+    Evaluator_->Apply(rgb.data(), count);
+    for (std::size_t i = 0; i < count; ++i) colours[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
+  }
+  int OwnSize3D() const override { return Own3D_; }
+  int OwnSize1D() const override { return Own1D_; }
+
+ private:
+  std::shared_ptr<const IOcioEvaluator> Evaluator_;
+  int Own3D_, Own1D_;
+};
+
 TOcioLutData TablesOf(const TLUT& lut) {
   TOcioLutData data;
   data.Comments = lut.Comments;
@@ -49,7 +85,7 @@ TOcioLutData TablesOf(const TLUT& lut) {
   if (lut.LutType != lt3D) {
     data.Size1D = lut.Size1D();
     for (int i = 0; i < data.Size1D; ++i) {
-      const TLutRGB& c = lut.Curve(i);
+      const TLutRGB c = OntoCube(lut, lut.Curve(i));
       data.Curve.insert(data.Curve.end(), {c.R, c.G, c.B});
     }
   }
@@ -200,6 +236,7 @@ void TOcioLutFormat::Read(const std::filesystem::path& fileName, TLUT& lut,
   }
   if (!read) throw ELUTError(asGiven(error));
   StoreTables(data, lut);
+  if (data.Evaluator) lut.Formula = std::make_shared<const TOcioFormula>(data);
   lut.Comments.insert(lut.Comments.end(), data.Comments.begin(), data.Comments.end());
 }
 
@@ -251,16 +288,22 @@ void TSpiMatrixLutFormat::CheckBeforeLibrary(const std::filesystem::path& fileNa
 
 void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLUT& lut,
                                 const TWriteContext& context) const {
+  const bool cube = lut.LutType != lt1D;
   TTextFile text;
   text.Add("CSPLUTV100");
-  text.Add("3D");
+  text.Add(cube ? "3D" : "1D");
   text.Add("");
   text.Add("BEGIN METADATA");
   for (const std::string& comment : lut.Comments) text.Add(comment);
   text.Add("END METADATA");
   text.Add("");
+  // A shaper in front of the cube is the prelut; otherwise the prelut is
+  // a straight line carrying the domain. Readers take a prelut for a smooth
+  // curve through its points, where the shaper runs straight between its
+  // entries: written on 16 points an entry (up to 65536), that curve keeps
+  // within a few millionths of the straight pieces.
   const bool curves = lut.LutType == lt1DThen3D;
-  const int m = curves ? lut.Size1D() : 2;
+  const int m = curves ? std::min(16 * (lut.Size1D() - 1) + 1, 65536) : 2;
   const TLutDomain& domain = lut.InputDomain();
   for (int c = 0; c < 3; ++c) {
     text.Add(std::to_string(m));
@@ -269,7 +312,10 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
     const double max = c == 0 ? domain.Max.R : c == 1 ? domain.Max.G : domain.Max.B;
     for (int i = 0; i < m; ++i) {
       const double t = i / (m - 1.0);
-      const TLutRGB& y = curves ? lut.Curve(i) : TLutRGB{t, t, t};
+      const TLutRGB y = curves ? OntoCube(lut, lut.Interpolate1D(TLutRGB{(1 - t) * min + t * max,
+                                                                         (1 - t) * min + t * max,
+                                                                         (1 - t) * min + t * max}))
+                               : TLutRGB{t, t, t};
       if (i > 0) in += ' ', out += ' ';
       in += FormatFixed(Decimals, (1 - t) * min + t * max);
       out += FormatFixed(Decimals, c == 0 ? y.R : c == 1 ? y.G : y.B);
@@ -278,6 +324,12 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
     text.Add(out);
   }
   text.Add("");
+  if (!cube) {
+    text.Add(std::to_string(lut.Size1D()));
+    for (int i = 0; i < lut.Size1D(); ++i) AddTriple(text, lut.Curve(i));
+    text.SaveToFile(fileName, context.Replace);
+    return;
+  }
   const std::string n = std::to_string(lut.Size3D());
   text.Add(n + " " + n + " " + n);
   AddFixedNodes(text, lut, TNodeOrder::RedFastest, TColumns::RGB, Decimals);

@@ -44,8 +44,9 @@ class TOcioLutFormat : public TLUTFormat {
 class TClfLutFormat : public TOcioLutFormat {
  public:
   TClfLutFormat()
-      : TOcioLutFormat("Academy/ASC Common LUT Format", true, fcRead | fcWrite | fcDetect,
-                       {".clf", ".ctf"}, "<PROCESSLIST", "CLF") {}
+      : TOcioLutFormat("Academy/ASC Common LUT Format", true,
+                       fcRead | fcWrite | fcDetect | fcShaper | fcCurves, {".clf", ".ctf"},
+                       "<PROCESSLIST", "CLF") {}
   void Write(const std::filesystem::path& fileName, const TLUT& lut,
              const TWriteContext& context) const override;
   bool KeepsDomain(const TLutDomain& domain) const override;
@@ -55,7 +56,8 @@ class TClfLutFormat : public TOcioLutFormat {
 class TCinespaceLutFormat : public TOcioLutFormat {
  public:
   TCinespaceLutFormat()
-      : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect, {".csp"}, "CSPLUTV100") {}
+      : TOcioLutFormat("Cinespace", true, fcRead | fcWrite | fcDetect | fcShaper | fcCurves,
+                       {".csp"}, "CSPLUTV100") {}
   void Read(const std::filesystem::path& fileName, TLUT& lut,
             const TReadOptions& options) const override;
   void Write(const std::filesystem::path& fileName, const TLUT& lut,

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cwchar>
 #include <utility>
+#include <vector>
 
 #include "core/FileIO.h"
+#include "icc/ICCWriteLib.h"
 
 void RecordICCError(TICCService& service, const char* text);
 
@@ -259,6 +261,33 @@ std::uint32_t TICCProfile::TagType(std::uint32_t tagSignature) const {
   if (cmsReadRawTag(h, sig, head, sizeof head) < sizeof head) return 0;
   return (std::uint32_t{head[0]} << 24) | (std::uint32_t{head[1]} << 16) |
          (std::uint32_t{head[2]} << 8) | head[3];
+}
+
+int TICCProfile::LargestGrid() const {
+  const auto h = static_cast<cmsHPROFILE>(Handle_);
+  int largest = 0;
+  for (const char* name : {"A2B0", "A2B1", "A2B2", "B2A0", "B2A1", "B2A2"}) {
+    const auto sig = static_cast<cmsTagSignature>(Signature(name));
+    if (!cmsIsTag(h, sig)) continue;
+    const cmsUInt32Number size = cmsReadRawTag(h, sig, nullptr, 0);
+    if (size < 32) continue;
+    std::vector<cmsUInt8Number> tag(size);
+    if (cmsReadRawTag(h, sig, tag.data(), size) != size) continue;
+    const auto word = [&](std::size_t at) {
+      return (std::uint32_t{tag[at]} << 24) | (std::uint32_t{tag[at + 1]} << 16) |
+             (std::uint32_t{tag[at + 2]} << 8) | tag[at + 3];
+    };
+    const std::uint32_t type = word(0);
+    const int inputs = tag[8];
+    if (type == Signature("mft1") || type == Signature("mft2")) {
+      largest = std::max<int>(largest, tag[10]);  // one count for every input
+    } else if (type == Signature("mAB ") || type == Signature("mBA ")) {
+      const std::uint32_t clut = word(24);  // 0 without a colour table
+      for (int i = 0; clut != 0 && i < std::min(inputs, 16) && clut + i < size; ++i)
+        largest = std::max<int>(largest, tag[clut + i]);
+    }
+  }
+  return largest;
 }
 
 TICCTransform::~TICCTransform() { cmsDeleteTransform(static_cast<cmsHTRANSFORM>(Handle_)); }

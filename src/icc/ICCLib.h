@@ -55,6 +55,10 @@ class TICCProfile {
   std::string Copyright() const;
   // The type signature of a tag ('mft2', 'mAB ', ...), or 0 without the tag.
   std::uint32_t TagType(std::uint32_t tagSignature) const;
+  // The points per input channel of the finest colour table among its
+  // device and connection tags (lut8, lut16, lutAtoB, lutBtoA); 0 when its
+  // transforms are curves and matrices only.
+  int LargestGrid() const;
   // What the profile is called in messages: its file name, or "sRGB".
   const std::string& Name() const { return Name_; }
 

@@ -1,10 +1,10 @@
 #include "icc/ICCToLut.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "core/Errors.h"
-#include "core/InputGuard.h"
 #include "icc/ICCWriteLib.h"
 
 namespace {
@@ -73,6 +73,10 @@ TICCColorTransform::~TICCColorTransform() = default;
 
 bool TICCColorTransform::IsGray() const {
   return Transform_->InputChannels() == 1 || Transform_->OutputChannels() == 1;
+}
+
+int TICCColorTransform::LargestGrid() const {
+  return std::max(Source_->LargestGrid(), Second_ ? Second_->LargestGrid() : 0);
 }
 
 TICCColor TICCColorTransform::Translate(const TICCColor& in) const {
@@ -179,21 +183,4 @@ void TransformBitmap(const TICCColorTransform& transform, std::span<std::uint8_t
     px[1] = static_cast<std::uint8_t>(colors[i].G >> 8);
     px[2] = static_cast<std::uint8_t>(colors[i].R >> 8);
   }
-}
-
-bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& request,
-                     const std::filesystem::path& output, const TLutOutputProfile& profile,
-                     int size, int bits, IConfirm& confirm, const std::string& title) {
-  const bool is3D = registry.ProfileFormat(profile).Is3D;
-  CheckProfileSize(registry, profile, size);
-  std::vector<std::filesystem::path> outputs = registry.ProfileFormat(profile).CompanionFiles(output);
-  outputs.push_back(output);
-  RefuseWritingOverInputs(outputs, {request.Profile, request.SecondProfile});
-  TReplace replace = TReplace::Never;
-  if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
-  const TICCColorTransform transform(request);
-  TLUT lut;
-  SampleTransform(transform, is3D, size, lut);
-  lut.Title = title;
-  return SaveLutUnlessKept(registry, output, lut, profile, bits, confirm, replace);
 }

@@ -40,6 +40,8 @@ class TICCColorTransform {
   // Whether either end is gray: each channel is then translated on its own,
   // as the ramp value of a curve (a gray result goes to that channel).
   bool IsGray() const;
+  // The finest colour table of the profiles it is made from (TICCProfile::LargestGrid).
+  int LargestGrid() const;
   TICCColor Translate(const TICCColor& in) const;
   void Translate(const TICCColor* in, TICCColor* out, std::size_t count) const;
 
@@ -77,12 +79,3 @@ void SampleTransform(const TICCColorTransform& transform, bool is3D, int size, T
 // An 8-bit image, three bytes per pixel in blue, green, red order, through
 // the transform in place: in as value * 256, out as value >> 8.
 void TransformBitmap(const TICCColorTransform& transform, std::span<std::uint8_t> bgrPixels);
-
-// The whole conversion: transform, sample at the size (already capped by
-// EffectiveSize), save through the output profile with the bits (-1: the
-// profile's default), with the title given (how the LUT was made). Nothing
-// is written when any step fails, or when the output exists and the
-// confirmation does not answer Yes (false then).
-bool ConvertICCToLut(const TLutRegistry& registry, const TICCTransformRequest& request,
-                     const std::filesystem::path& output, const TLutOutputProfile& profile,
-                     int size, int bits, IConfirm& confirm, const std::string& title = {});

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "core/Errors.h"
-#include "core/InputGuard.h"
 
 namespace {
 
@@ -167,23 +166,6 @@ void AppendRGBToXYZ(TICCProfileStream& body, std::uint16_t r, std::uint16_t g, s
                        ToWord(std::min(Z, 1.0)));
 }
 
-void NormaliseLutForProfile(TLUT& lut) {
-  TLUT resampled;
-  if (lut.LutType == lt1DThen3D) {
-    resampled.LutType = lt3D;
-    resampled.SetSize3D(33);
-  } else if (lut.LutType == lt1D && lut.Size1D() > 4096) {
-    resampled.LutType = lt1D;
-    resampled.SetSize1D(4096);
-  } else {
-    return;
-  }
-  resampled.ConvertFrom(lut);
-  resampled.FormatIndex = lut.FormatIndex;
-  resampled.Comments = lut.Comments;
-  lut = resampled;
-}
-
 void BuildLutProfile(TICCProfileWriter& w, const TLUT& lut, const TLutProfileOptions& options,
                      const std::tm* stamp) {
   w.AddDescription(options.Description);
@@ -224,20 +206,4 @@ void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
   std::string reason;
   if (!SaveAndFree(writer, &reason, replace))
     throw EFileError("Could not write the profile. " + reason);
-}
-
-bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
-                     const std::filesystem::path& output, const TLutProfileOptions& options,
-                     IConfirm& confirm, const TReadOptions& readOptions,
-                     TLutDomain* lostDomain) {
-  RefuseWritingOverInputs({output}, {lutFile});
-  TReplace replace = TReplace::Never;
-  if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
-  TLUT lut;
-  registry.LoadLut(lutFile, lut, -1, readOptions);
-  if (lut.FormatIndex < 0) throw ELUTError("Unknown LUT format.");
-  if (lostDomain) *lostDomain = lut.InputDomain();
-  NormaliseLutForProfile(lut);
-  WriteLutProfile(output, lut, options, replace);
-  return true;
 }

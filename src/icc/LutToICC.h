@@ -47,10 +47,6 @@ std::uint16_t LutValueToWord(double v);
 void AppendRGBToXYZ(TICCProfileStream& body, std::uint16_t r, std::uint16_t g, std::uint16_t b,
                     bool captureOneGamma);
 
-// What a profile can hold: curves and cube together become a 33-point cube,
-// curves longer than 4096 entries are resampled to 4096.
-void NormaliseLutForProfile(TLUT& lut);
-
 // Adds the class's tags in order and sets the header (stamped now, or with
 // the given time). The record must be normalised and hold data. The
 // writer's own version decides the text types (options.Version is what
@@ -61,13 +57,3 @@ void BuildLutProfile(TICCProfileWriter& writer, const TLUT& lut, const TLutProfi
 // Builds and writes the profile; a failed write raises EFileError.
 void WriteLutProfile(const std::filesystem::path& output, const TLUT& lut,
                      const TLutProfileOptions& options, TReplace replace = TReplace::Allow);
-
-// Reads the LUT file (format found by its content), normalises and writes the
-// profile. A file that no format recognises is an ELUTError; nothing is
-// written then, nor when the output exists and the confirmation does not
-// answer Yes (false then). A profile covers inputs of 0..1: lostDomain
-// receives the LUT's input domain when it is another.
-bool ConvertLutToICC(const TLutRegistry& registry, const std::filesystem::path& lutFile,
-                     const std::filesystem::path& output, const TLutProfileOptions& options,
-                     IConfirm& confirm, const TReadOptions& readOptions = {},
-                     TLutDomain* lostDomain = nullptr);

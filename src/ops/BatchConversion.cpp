@@ -41,17 +41,17 @@ TBatchResult ConvertCheckedFiles(const TLutRegistry& registry, const std::vector
       if (answer == TConfirmAnswer::Cancel) return TBatchResult::Cancelled;
       progress.SetProgress(static_cast<double>(i + 1) * 100.0 / static_cast<double>(n));
       if (progress.Cancelled()) return TBatchResult::Cancelled;
-      TResampleReport resampled;
-      const TLUT target = ReadResampled(registry, row.Path(), profile, settings.Size,
-                                        RowReadOptions(row, settings), &resampled);
+      TShapedLut shaped = ReadShaped(registry, row.Path(), profile, settings.Size, settings.Bits,
+                                     RowReadOptions(row, settings));
       try {
-        registry.SaveLut(output, target, profile, settings.Bits, &confirm, replace);
+        registry.SaveLut(output, shaped.Lut, profile, settings.Bits, &confirm, replace);
       } catch (const EOutputKept&) {
         if (settings.OnSkipped) settings.OnSkipped(row, KeptFile(registry, profile, output));
         continue;
       }
+      shaped.Lut = TLUT();  // released before the source is read again to verify it
       ReportWritten(settings, row, output,
-                    CheckWritten(registry, row, settings, output, target, resampled));
+                    CheckWritten(registry, row, settings, output, std::move(shaped.Losses)));
     } catch (const std::exception& error) {
       if (!settings.OnError || !settings.OnError(row, error)) throw;
     }

@@ -16,6 +16,7 @@
 #include "core/LUTFormat.h"
 #include "core/UserPrompt.h"
 #include "ops/BitsOverride.h"
+#include "ops/WriteLoss.h"
 
 // One row of the main list: rows of unrecognised files carry no entry and
 // cannot be checked.
@@ -40,8 +41,9 @@ struct TBatchSettings {
   std::function<bool(const TLutFileRow&, const std::exception&)> OnError;
   // Told after each file written.
   std::function<void(const TLutFileRow&, const std::filesystem::path&)> OnConverted;
-  // Told of what a written file lost ("3 values outside 0..1 ... were clipped.").
-  std::function<void(const TLutFileRow&, const std::string&)> OnWarning;
+  // Told of each thing a written file lost, after OnConverted (WriteLoss.h:
+  // "3 values outside 0..1 ... were clipped.").
+  std::function<void(const TLutFileRow&, const TWriteLoss&)> OnWarning;
   // Told of what a reader had to say of a row's file (TReadOptions), before
   // the row's other handlers.
   std::function<void(const TLutFileRow&, const std::string&)> OnReadWarning;

@@ -67,13 +67,9 @@ std::filesystem::path KeptFile(const TLutRegistry& registry, const TLutOutputPro
 
 TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
                          const TBatchSettings& settings, const std::filesystem::path& output,
-                         const TLUT& target, const TResampleReport& resampled) {
+                         std::vector<TWriteLoss> losses) {
   TWrittenRow written;
-  written.Resampled = resampled;
-  if (settings.OnWarning) {
-    written.Clipped = CountClipped(registry, *settings.Profile, target);
-    written.Depth = DepthWarning(registry, *settings.Profile, target, settings.Bits);
-  }
+  written.Losses = std::move(losses);
   if (!settings.OnVerified) return written;
   TLUT source;
   TReadOptions again = RowReadOptions(row, settings);
@@ -90,12 +86,8 @@ TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
 void ReportWritten(const TBatchSettings& settings, const TLutFileRow& row,
                    const std::filesystem::path& output, const TWrittenRow& written) {
   if (settings.OnConverted) settings.OnConverted(row, output);
-  if (settings.OnWarning && written.Clipped.Count > 0)
-    settings.OnWarning(row, ClipWarning(written.Clipped));
-  if (settings.OnWarning) {
-    for (const std::string& warning : written.Resampled.Warnings()) settings.OnWarning(row, warning);
-    if (!written.Depth.empty()) settings.OnWarning(row, written.Depth);
-  }
+  if (settings.OnWarning)
+    for (const TWriteLoss& loss : written.Losses) settings.OnWarning(row, loss);
   if (written.VerifyError) std::rethrow_exception(written.VerifyError);
   if (settings.OnVerified && written.Difference) settings.OnVerified(row, output, *written.Difference);
 }

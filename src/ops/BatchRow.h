@@ -25,19 +25,16 @@ std::filesystem::path KeptFile(const TLutRegistry& registry, const TLutOutputPro
                                const std::filesystem::path& output);
 
 struct TWrittenRow {
-  TClipReport Clipped;
+  std::vector<TWriteLoss> Losses;    // what the write step said the output loses
   std::optional<double> Difference;  // with OnVerified: the largest one read back
   std::exception_ptr VerifyError;    // a TVerifyError
-  TResampleReport Resampled;  // what the resampling lost or changed
-  std::string Depth;          // DepthWarning of the output
 };
 
-// What the written output clipped and, when the settings ask, how it reads
-// back; resampled is what ReadResampled said of it. Raises only when the
-// source cannot be read again.
+// The written output's losses and, when the settings ask, how it reads
+// back. Raises only when the source cannot be read again.
 TWrittenRow CheckWritten(const TLutRegistry& registry, const TLutFileRow& row,
                          const TBatchSettings& settings, const std::filesystem::path& output,
-                         const TLUT& target, const TResampleReport& resampled);
+                         std::vector<TWriteLoss> losses);
 
 // OnConverted, OnWarning, then OnVerified; a failed read-back is raised as
 // the row's error.

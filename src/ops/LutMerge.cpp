@@ -1,7 +1,12 @@
 #include "ops/LutMerge.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "core/InputGuard.h"
+#include "core/LutFormula.h"
 #include "ops/BitsOverride.h"
+#include "ops/WriteStep.h"
 
 std::vector<TMergeFile> MergeFiles(const std::vector<std::filesystem::path>& files,
                                    const TReadOptions& readOptions) {
@@ -10,35 +15,48 @@ std::vector<TMergeFile> MergeFiles(const std::vector<std::filesystem::path>& fil
   return merged;
 }
 
-void ComposeLuts(const TLutRegistry& registry, const std::vector<TMergeFile>& files, TLUT& target,
-                 const TLUTFormat* output, TLutDomain* lostDomain) {
-  target.FillIdentity3D();
-  const int n = target.Size3D();
-  TLUT work;
-  for (const TMergeFile& merged : files) {
-    const std::filesystem::path& file = merged.File;
-    try {
-      LoadLutFile(registry, file, work, merged.Options);
-    } catch (const std::exception& e) {
-      throw EInFileError(file.string(), e.what(), ErrorLine(e));
-    }
-    if (output && &merged == &files.front()) {
-      if (output->KeepsDomain(work.InputDomain())) {
-        target.Domain3D = work.InputDomain();
-        target.FillIdentity3D();
-      } else if (lostDomain) {
-        *lostDomain = work.InputDomain();
-      }
-    }
-    for (int r = 0; r < n; ++r)
-      for (int g = 0; g < n; ++g)
-        for (int b = 0; b < n; ++b) target.Cube(r, g, b) = work.ApplyToColor(target.Cube(r, g, b));
+namespace {
+
+// The files of a merge as one formula: a colour through each file in turn.
+class TMergeChain final : public TLutFormula {
+ public:
+  explicit TMergeChain(std::vector<TLUT> steps) : Steps_(std::move(steps)) {}
+  void Apply(TLutRGB* colours, std::size_t count) const override {
+    for (const TLUT& step : Steps_) step.ApplyToColors(colours, count);
   }
+  int OwnSize3D() const override { return Finest(true); }
+  int OwnSize1D() const override { return Finest(false); }
+
+ private:
+  int Finest(bool is3D) const {
+    int finest = 0;
+    for (const TLUT& step : Steps_) finest = std::max(finest, FinestSize(step, is3D));
+    return finest;
+  }
+  std::vector<TLUT> Steps_;
+};
+
+}  // namespace
+
+TLUT ReadMergeChain(const TLutRegistry& registry, const std::vector<TMergeFile>& files) {
+  std::vector<TLUT> steps(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    try {
+      LoadLutFile(registry, files[i].File, steps[i], files[i].Options);
+    } catch (const std::exception& e) {
+      throw EInFileError(files[i].File.string(), e.what(), ErrorLine(e));
+    }
+  }
+  TLUT chain;
+  chain.LutType = lt3D;
+  if (!steps.empty()) chain.Domain3D = steps.front().InputDomain();
+  chain.Formula = std::make_shared<TMergeChain>(std::move(steps));
+  return chain;
 }
 
 bool SaveMergedLut(const TLutRegistry& registry, const std::vector<TMergeFile>& files,
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
-                   int bits, IConfirm& confirm, TLutDomain* lostDomain) {
+                   int bits, IConfirm& confirm, std::vector<TWriteLoss>* losses) {
   CheckCubeSize(size);
   std::vector<std::filesystem::path> outputs = registry.ProfileFormat(profile).CompanionFiles(output);
   outputs.push_back(output);
@@ -47,11 +65,10 @@ bool SaveMergedLut(const TLutRegistry& registry, const std::vector<TMergeFile>& 
   RefuseWritingOverInputs(outputs, inputs);
   TReplace replace = TReplace::Never;
   if (ConfirmWrite(confirm, output, false, &replace) != TConfirmAnswer::Yes) return false;
-  TLUT target;
-  target.LutType = lt3D;
-  target.SetSize3D(size);
-  ComposeLuts(registry, files, target, &registry.ProfileFormat(profile), lostDomain);
-  return SaveLutUnlessKept(registry, output, target, profile, bits, confirm, replace);
+  TShapedLut shaped = ShapeForProfile(registry, ReadMergeChain(registry, files), profile, size, bits);
+  if (!SaveLutUnlessKept(registry, output, shaped.Lut, profile, bits, confirm, replace)) return false;
+  if (losses) *losses = std::move(shaped.Losses);
+  return true;
 }
 
 std::string WithProfileExtension(const std::string& path, const TLutOutputProfile& profile) {

@@ -1,5 +1,5 @@
-// Merging: a chain of LUTs applied in list order to an identity cube and
-// saved as one 3D LUT, and the drag-to-swap order of the merge list.
+// Merging: a chain of LUTs applied in list order, sampled once at the
+// output's nodes and saved as one 3D LUT, and the drag-to-swap order of the merge list.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 
 #include "core/LUTFormat.h"
 #include "core/UserPrompt.h"
+#include "ops/WriteLoss.h"
 
 inline constexpr const char* MergeSuccessMessage = "The LUT file was successfully created.";
 
@@ -22,32 +23,26 @@ struct TMergeFile {
 std::vector<TMergeFile> MergeFiles(const std::vector<std::filesystem::path>& files,
                                    const TReadOptions& readOptions = {});
 
-// Fill the target cube (its Size3D set) with the identity, then pass every
-// node through each file in order, each with its own kind; no clamping
-// between files. Every file is read with its format's own depth detection
-// unless its read options fix the depth. With the output's format given,
-// the cube covers the first file's input domain where that format keeps it;
-// where it does not, lostDomain receives that domain (0..1: none lost).
-void ComposeLuts(const TLutRegistry& registry, const std::vector<TMergeFile>& files, TLUT& target,
-                 const TLUTFormat* output = nullptr, TLutDomain* lostDomain = nullptr);
-inline void ComposeLuts(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
-                        TLUT& target, const TReadOptions& readOptions = {},
-                        const TLUTFormat* output = nullptr, TLutDomain* lostDomain = nullptr) {
-  ComposeLuts(registry, MergeFiles(files, readOptions), target, output, lostDomain);
-}
+// The files read (each with its format's own depth detection unless its
+// options fix the depth) as one source: a record whose formula passes a
+// colour through each file in order, each with its own kind, with no
+// clamping between files, over the first file's input domain. It holds no
+// tables: the write step samples it once, at the output's own nodes.
+TLUT ReadMergeChain(const TLutRegistry& registry, const std::vector<TMergeFile>& files);
 
 // The merge's Save: asks before replacing an existing output (Yes/Cancel);
-// answers false when the user declined and nothing was written. lostDomain
-// as in ComposeLuts.
+// answers false when the user declined and nothing was written. The chain
+// goes through the write step; losses (when given) receives what the
+// output lost.
 bool SaveMergedLut(const TLutRegistry& registry, const std::vector<TMergeFile>& files,
                    const std::filesystem::path& output, const TLutOutputProfile& profile, int size,
-                   int bits, IConfirm& confirm, TLutDomain* lostDomain = nullptr);
+                   int bits, IConfirm& confirm, std::vector<TWriteLoss>* losses = nullptr);
 inline bool SaveMergedLut(const TLutRegistry& registry, const std::vector<std::filesystem::path>& files,
                           const std::filesystem::path& output, const TLutOutputProfile& profile,
                           int size, int bits, IConfirm& confirm, const TReadOptions& readOptions = {},
-                          TLutDomain* lostDomain = nullptr) {
+                          std::vector<TWriteLoss>* losses = nullptr) {
   return SaveMergedLut(registry, MergeFiles(files, readOptions), output, profile, size, bits, confirm,
-                       lostDomain);
+                       losses);
 }
 
 // Dropping the entry dragged from position `from` onto position `onto`

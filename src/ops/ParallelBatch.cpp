@@ -62,8 +62,7 @@ struct TRowWork {
   bool Read = false;
   bool Done = false;
   bool LetPass = false;  // failed, and the error handler went on
-  TLUT Lut;              // read and resampled, waiting to be written
-  TResampleReport Resampled;
+  TShapedLut Shaped;     // read and shaped, waiting to be written
   std::vector<std::string> ReadWarnings;  // said in row order, before the rest
   std::optional<TWrittenRow> Written;
   std::exception_ptr Error;
@@ -174,7 +173,7 @@ class TParallelBatch {
   }
 
  private:
-  // Reads and resamples row i; false when it failed (the row is finished).
+  // Reads and shapes row i; false when it failed (the row is finished).
   bool Read(std::size_t i) {
     TRowWork& work = Work[i];
     try {
@@ -183,8 +182,8 @@ class TParallelBatch {
         options.OnWarning = [&work](const std::filesystem::path&, const std::string& text) {
           work.ReadWarnings.push_back(text);
         };
-      work.Lut = ReadResampled(Registry, Rows[i].Path(), *Settings.Profile, Settings.Size,
-                               options, &work.Resampled);
+      work.Shaped = ReadShaped(Registry, Rows[i].Path(), *Settings.Profile, Settings.Size,
+                               Settings.Bits, options);
     } catch (...) {
       Finish(work, std::current_exception());
       return false;
@@ -212,14 +211,15 @@ class TParallelBatch {
 
   void Write(std::size_t i) {
     TRowWork& work = Work[i];
-    const TLUT lut = std::move(work.Lut);
+    const TLUT lut = std::move(work.Shaped.Lut);
     TRowTurn turn(*this, i);
     const TCommitGateScope gate(turn);
     TTurnConfirm confirm(turn, WriterConfirm);
     try {
       Registry.SaveLut(work.Output, lut, *Settings.Profile, Settings.Bits, &confirm,
                        work.Replace);
-      work.Written = CheckWritten(Registry, Rows[i], Settings, work.Output, lut, work.Resampled);
+      work.Written =
+          CheckWritten(Registry, Rows[i], Settings, work.Output, std::move(work.Shaped.Losses));
       Finish(work, nullptr);
     } catch (const EWriteAbandoned&) {
       // the batch stopped before this row's turn; nobody waits for it

@@ -73,11 +73,19 @@ void GradeDeep(const TLUT& lut, const TDeepPicture& layout, float* samples, std:
     return static_cast<float>(codes ? static_cast<double>(CodeValue(layout.BitsPerSample, v)) / maxCode : v);
   };
   const auto channels = static_cast<std::size_t>(layout.Channels);
-  for (std::size_t p = first, i = first * channels; p < first + count; ++p, i += channels) {
-    const TLutRGB y = lut.ApplyToColor({value(samples[i]), value(samples[i + 1]), value(samples[i + 2])});
-    samples[i] = store(y.R);
-    samples[i + 1] = store(y.G);
-    samples[i + 2] = store(y.B);
+  // In runs, so that a LUT that is a formula takes many pixels a call.
+  std::vector<TLutRGB> run(std::min<std::size_t>(count, 4096));
+  for (std::size_t start = first; start < first + count; start += run.size()) {
+    const std::size_t n = std::min(run.size(), first + count - start);
+    float* s = samples + start * channels;
+    for (std::size_t k = 0; k < n; ++k, s += channels) run[k] = {value(s[0]), value(s[1]), value(s[2])};
+    lut.ApplyToColors(run.data(), n);
+    s = samples + start * channels;
+    for (std::size_t k = 0; k < n; ++k, s += channels) {
+      s[0] = store(run[k].R);
+      s[1] = store(run[k].G);
+      s[2] = store(run[k].B);
+    }
   }
 }
 

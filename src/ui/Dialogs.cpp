@@ -172,6 +172,14 @@ void SayWritten(QWidget* from, const QString& file) {
     }
 }
 
+void SayLosses(IDialogs& dialogs, QWidget* parent, const QString& file,
+               const std::vector<TWriteLoss>& losses) {
+  QStringList lines;
+  for (const TWriteLoss& loss : losses)
+    lines << QDir::toNativeSeparators(file) + QStringLiteral(": ") + QString::fromStdString(loss.Text);
+  if (!lines.isEmpty()) dialogs.Warning(parent, lines.join(QLatin1Char('\n')));
+}
+
 QLabel* BuddyLabel(const QString& text, QWidget* field, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setBuddy(field);

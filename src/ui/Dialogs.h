@@ -9,9 +9,11 @@
 #include <memory>
 #include <optional>
 #include <QStringList>
+#include <vector>
 
 #include "core/LUTFormat.h"
 #include "core/UserPrompt.h"
+#include "ops/WriteLoss.h"
 
 class QDialog;
 class QSize;
@@ -88,6 +90,12 @@ QStringList LutFilePatterns(const TLutRegistry& registry);
 // Says in the main window's status bar which file an operation wrote
 // ("Written: /looks/grade.cube"); `from` is any window the main one owns.
 void SayWritten(QWidget* from, const QString& file);
+
+// What the write step said a written file lost, a warning box of one line
+// a loss ("grade.cube: The table was resampled from 33 to 17 points: up to
+// 0.11 off."); nothing when it lost nothing.
+void SayLosses(IDialogs& dialogs, QWidget* parent, const QString& file,
+               const std::vector<TWriteLoss>& losses);
 
 // A field's label with its Alt mnemonic ("&Output Folder": Alt+O takes the
 // focus to the field); the label reads as the text without the "&".

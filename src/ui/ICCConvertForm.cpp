@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <span>
 
+#include "ops/IccConversions.h"
 #include "ops/LutMerge.h"
 #include "ui/Dialogs.h"
 #include "ui/PreviewImage.h"
@@ -275,14 +276,16 @@ void TfrmICCConvert::btnConvertClick() {
     return;
   if (!AcceptTypedPath(*edtLUTFile, TPathUse::SaveFile, Dialogs_, ToQString(profile->Extension))) return;
   bool written = false;
+  std::vector<TWriteLoss> losses;
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtLUTFile->text());
     TDialogConfirm confirm(Dialogs_, this);
     written = ConvertICCToLut(Registry_, Request(), output, *profile,
                               Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
-                              confirm);
+                              confirm, {}, &losses);
   });
   if (!written) return;
   SayWritten(this, edtLUTFile->text());
   Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
+  SayLosses(Dialogs_, this, edtProfile->text(), losses);
 }

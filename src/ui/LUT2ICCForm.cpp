@@ -13,8 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "icc/LutToICC.h"
-#include "ops/OutputCheck.h"
+#include "ops/IccConversions.h"
 #include "ui/Dialogs.h"
 #include "ui/TypedPath.h"
 
@@ -127,7 +126,7 @@ void TfrmLUT2ICC::btnConvertClick() {
       !AcceptTypedPath(*edtICCFile, TPathUse::SaveFile, Dialogs_, QStringLiteral("icc")))
     return;
   bool written = false;
-  TLutDomain lost;
+  std::vector<TWriteLoss> losses;
   Guarded(Dialogs_, this, [&] {
     const std::filesystem::path output = ToPath(edtICCFile->text());
     TDialogConfirm confirm(Dialogs_, this);
@@ -138,12 +137,11 @@ void TfrmLUT2ICC::btnConvertClick() {
     options.CaptureOneGamma = cbxCaptureOne->isChecked();
     options.Version = cbxVersion->currentIndex() == 0 ? TICCVersion::V4 : TICCVersion::V2;
     written = ConvertLutToICC(Registry_, ToPath(edtLutFile->text()), output, options, confirm, {},
-                              &lost);
+                              &losses);
   });
   if (!written) return;
   SayWritten(this, edtICCFile->text());
   Dialogs_.Information(this, QStringLiteral("The conversion was successfully completed."));
-  if (!lost.IsUnit())
-    Dialogs_.Warning(this, edtLutFile->text() + QStringLiteral(": ") + ToQString(DomainWarning(lost)));
+  SayLosses(Dialogs_, this, edtLutFile->text(), losses);
   accept();
 }

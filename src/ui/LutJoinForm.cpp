@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include "ops/LutMerge.h"
-#include "ops/OutputCheck.h"
 #include "ui/Dialogs.h"
 #include "ui/TypedPath.h"
 
@@ -191,19 +190,17 @@ void TfrmJoinLut::btnSaveClick() {
   if (!profile) return;
   if (!AcceptTypedPath(*edtLUTFile, TPathUse::SaveFile, Dialogs_, ToQString(profile->Extension))) return;
   bool saved = false;
-  TLutDomain lost;
+  std::vector<TWriteLoss> losses;
   Guarded(Dialogs_, this, [&] {
     TDialogConfirm confirm(Dialogs_, this);
     saved = SaveMergedLut(Registry_, lbxFiles->Files,
                           ToPath(edtLUTFile->text()),
                           *profile, Controls->Options.EffectiveSize(), Controls->Options.SelectedBits(),
-                          confirm, &lost);
+                          confirm, &losses);
   });
   if (!saved) return;
   SayWritten(this, edtLUTFile->text());
   accept();
   Dialogs_.Information(this, ToQString(MergeSuccessMessage));
-  if (!lost.IsUnit())
-    Dialogs_.Warning(this, QDir::toNativeSeparators(ToQString(lbxFiles->Files.front().File.string())) +
-                               QStringLiteral(": ") + ToQString(DomainWarning(lost)));
+  SayLosses(Dialogs_, this, ToQString(lbxFiles->Files.front().File.string()), losses);
 }

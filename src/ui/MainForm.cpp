@@ -579,10 +579,12 @@ void TfrmMain::btnConvertClick() {
   };
   // What the written files lost is said once the batch is over.
   QStringList warnings;
-  settings.OnWarning = [&](const TLutFileRow& row, const std::string& warning) {
+  settings.OnReadWarning = [&](const TLutFileRow& row, const std::string& warning) {
     warnings << QString::fromStdString(row.FileName + ": " + warning);
   };
-  settings.OnReadWarning = settings.OnWarning;
+  settings.OnWarning = [&](const TLutFileRow& row, const TWriteLoss& loss) {
+    settings.OnReadWarning(row, loss.Text);
+  };
   // With the dialog's box ticked, each output is read back; how far each is
   // from its source is said once the batch is over.
   QStringList verified;

@@ -26,8 +26,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
+#include "core/LutFormula.h"
 #include "core/StringLib.h"
 #include "core/TextFile.h"
 #include "xml/XMLNode.h"
@@ -161,6 +163,29 @@ void ApplyCDL(const TCDLCorrection& cdl, float r, float g, float b, float& outR,
   outB = static_cast<float>(pb * sat + grey);
 }
 
+namespace {
+
+// The correction itself, which lookups evaluate: an output is sampled from
+// it at its own nodes, and eval and apply use it between the nodes of the
+// record's cube.
+class TCdlFormula final : public TLutFormula {
+ public:
+  explicit TCdlFormula(const TCDLCorrection& cdl) : Cdl_(cdl) {}
+  void Apply(TLutRGB* colours, std::size_t count) const override {
+    for (std::size_t i = 0; i < count; ++i) {
+      TLutRGB& c = colours[i];
+      float r, g, b;
+      ApplyCDL(Cdl_, static_cast<float>(c.R), static_cast<float>(c.G), static_cast<float>(c.B), r, g, b);
+      c = {r, g, b};
+    }
+  }
+
+ private:
+  TCDLCorrection Cdl_;
+};
+
+}  // namespace
+
 bool TASC_CDL_Format::Detect(const std::filesystem::path& fileName) const {
   return MatchKeywords(fileName, "<ColorCorrection,<SOPNode>", "");
 }
@@ -181,4 +206,5 @@ void TASC_CDL_Format::Read(const std::filesystem::path& fileName, TLUT& lut,
                  static_cast<float>(b) / last, outR, outG, outB);
         lut.Cube(r, g, b) = {outR, outG, outB};
       }
+  lut.Formula = std::make_shared<const TCdlFormula>(cdl);
 }

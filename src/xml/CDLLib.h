@@ -1,6 +1,7 @@
 // ASC CDL: one colour correction (slope, offset, power per channel and a
 // saturation), read from a ColorCorrection file and evaluated in 32-bit
-// float arithmetic; the format class turns it into a 33-point cube.
+// float arithmetic; the format class reads it as a 33-point cube that
+// carries the correction itself as its formula.
 #pragma once
 
 #include <filesystem>

@@ -8,7 +8,7 @@
 #include "core/FileIO.h"
 #include "core/LUTFormat.h"
 #include "icc/ICCProfilesForTests.h"
-#include "icc/ICCToLut.h"
+#include "ops/IccConversions.h"
 #include "registry/FormatTable.h"
 
 namespace {

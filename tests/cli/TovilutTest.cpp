@@ -190,6 +190,45 @@ TEST_F(Tovilut, ConvertKeepsOrSaysTheInputDomain) {
   EXPECT_FALSE(Has(run.err, "warning")) << run.err;
 }
 
+// Every command that writes a LUT says what its output loses, in the same
+// words as convert, naming the file it read.
+TEST_F(Tovilut, EveryCommandThatWritesSaysWhatItLoses) {
+  std::string dark = "LUT_3D_SIZE 2\n";  // out = 0.2 x in: a dark grade
+  for (int b = 0; b < 2; ++b)
+    for (int g = 0; g < 2; ++g)
+      for (int r = 0; r < 2; ++r)
+        dark += std::to_string(0.2 * r) + " " + std::to_string(0.2 * g) + " " + std::to_string(0.2 * b) + "\n";
+  const fs::path grade = Write("dark.cube", dark);
+  const fs::path hot = Write("hot.cube", "LUT_3D_SIZE 2\n-0.23 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n"
+                                         "1 0 1\n0 1 1\n1.23 1 1\n");
+  // A device link whose table has 33 points.
+  LutRegistry().SaveLut(Path("look.cube"), MakeCube(33), ProfileNamed("Cube 3D Davinci"), -1);
+  const fs::path link = Path("link.icc");
+  ASSERT_EQ(Run("lut2icc --class link -o " + Q(link) + " " + Q(Path("look.cube"))).status, 0);
+  const struct {
+    std::string Args;
+    std::string Said;
+  } cases[] = {
+      {"merge -p 3dl-scratch -o " + Q(Path("m.3dl")) + " " + Q(grade),
+       "dark.cube: warning: Its largest code is 819 of 4095, so readers take this 12-bit 3DL file "
+       "as 10-bit: it reads back about 4 times too bright.\n"},
+      {"merge -p quantel-3d -o " + Q(Path("m.txt")) + " " + Q(hot),
+       "hot.cube: warning: 768 values outside 0..1 (from -0.23 to 1.23) were clipped.\n"},
+      {"lut2icc -o " + Q(Path("h.icc")) + " " + Q(hot),
+       " values outside 0..1 (from -0.23 to 1.23) were clipped.\n"},
+      {"convert -p 3dl-scratch -o " + Q(Path("out")) + " " + Q(grade),
+       "dark.cube: warning: Its largest code is 819 of 4095"},
+      {"icc2lut " + Q(link) + " -p cube-resolve -s 9 -o " + Q(Path("l.cube")),
+       "link.icc: warning: The table was resampled from 33 to 9 points: up to 0."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Args);
+    const TRun run = Run(c.Args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.err, c.Said)) << run.err;
+  }
+}
+
 TEST_F(Tovilut, ConvertReadsTheChosenCorrectionOfACollection) {
   const auto correction = [](const std::string& id, const std::string& slope) {
     return "<ColorCorrection id=\"" + id + "\"><SOPNode><Slope>" + slope + "</Slope><Offset>0 0 0</Offset>"

@@ -12,6 +12,7 @@
 #include "icc/ICCProfilesForTests.h"
 #include "icc/ICCWriteLib.h"
 #include "icc/LutToICC.h"
+#include "ops/IccConversions.h"
 #include "ops/Conversion.h"
 #include "registry/FormatTable.h"
 

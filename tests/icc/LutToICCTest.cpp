@@ -2,6 +2,8 @@
 // corners, value clamping, normalisation, the three builders' tags, and the
 // written profiles as LittleCMS sees them.
 #include "icc/LutToICC.h"
+#include "ops/IccConversions.h"
+#include "ops/WriteStep.h"
 
 #include <lcms2.h>
 
@@ -114,7 +116,7 @@ TEST(LutToICCNormalise, WhatAProfileCanHold) {
   both.SetSize1D(9);
   for (int i = 0; i < 9; ++i) both.Curve(i) = {i / 8.0, i / 8.0, i / 8.0};
   const TLutRGB probe = both.ApplyToColor({0.25, 0.5, 0.75});
-  NormaliseLutForProfile(both);
+  both = ShapeForICC(std::move(both), false).Lut;
   EXPECT_EQ(both.LutType, lt3D);
   EXPECT_EQ(both.Size3D(), 33);
   const TLutRGB after = both.ApplyToColor({0.25, 0.5, 0.75});
@@ -126,12 +128,12 @@ TEST(LutToICCNormalise, WhatAProfileCanHold) {
   } curves[] = {{65536, 4096}, {4097, 4096}, {4096, 4096}, {256, 256}};
   for (const auto& row : curves) {
     TLUT lut = MakeCurves(row.Size);
-    NormaliseLutForProfile(lut);
+    lut = ShapeForICC(std::move(lut), false).Lut;
     EXPECT_EQ(lut.LutType, lt1D);
     EXPECT_EQ(lut.Size1D(), row.Expected) << row.Size;
   }
   TLUT cube = MakeCube(17);
-  NormaliseLutForProfile(cube);
+  cube = ShapeForICC(std::move(cube), false).Lut;
   EXPECT_EQ(cube.Size3D(), 17);
 }
 
@@ -184,7 +186,7 @@ TEST(LutToICCDisplay, CurvesBecomeOutputTables) {
 
 TEST(LutToICCDisplay, LongCurvesAndMixedRecordsAreResampled) {
   TLUT longCurves = MakeCurves(65536);
-  NormaliseLutForProfile(longCurves);
+  longCurves = ShapeForICC(std::move(longCurves), false).Lut;
   EXPECT_EQ(Lut16(BuildBytes(longCurves, TICCProfileKind::Display), "B2A0").OutputEntries, 4096);
   EXPECT_EQ(Lut16(BuildBytes(longCurves, TICCProfileKind::DeviceLink), "A2B0").OutputEntries, 4096);
 
@@ -192,7 +194,7 @@ TEST(LutToICCDisplay, LongCurvesAndMixedRecordsAreResampled) {
   both.LutType = lt1DThen3D;
   both.SetSize1D(2);
   both.Curve(1) = {1, 1, 1};
-  NormaliseLutForProfile(both);
+  both = ShapeForICC(std::move(both), false).Lut;
   EXPECT_EQ(Lut16(BuildBytes(both, TICCProfileKind::Display), "B2A0").Grid, 33);
   EXPECT_EQ(Lut16(BuildBytes(both, TICCProfileKind::DeviceLink), "A2B0").Grid, 33);
 }
@@ -249,7 +251,7 @@ TEST_F(LutToICCFiles, EveryProfileGivesATransform) {
   both.LutType = lt1DThen3D;
   both.SetSize1D(16);
   for (int i = 0; i < 16; ++i) both.Curve(i) = {i / 15.0, i / 15.0, i / 15.0};
-  NormaliseLutForProfile(both);
+  both = ShapeForICC(std::move(both), false).Lut;
   const TLUT records[] = {MakeCube(17), MakeCurves(256), both};
   int n = 0;
   for (TICCVersion version : {TICCVersion::V4, TICCVersion::V2})

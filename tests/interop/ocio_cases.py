@@ -6,6 +6,7 @@ processor with linear (trilinear) interpolation, in float32."""
 import functools
 import math
 import os
+import subprocess
 import sys
 
 from support import (FLOAT_SLACK, Row, Sources, grid_colours, half_code, largest_difference,
@@ -447,6 +448,12 @@ WRITTEN_DOMAIN = [
      "pass through the cube's slope of up to 7"),
     ("Academy/ASC CLF 3D", "domain", 33, WIDE_SLACK, "a Matrix onto 0..1 before the LUT3D"),
     ("Cinespace 3D", "domain", 33, EIGHT_DECIMALS + WIDE_SLACK, "the domain in the prelut"),
+    ("Academy/ASC CLF 3D", "shaper", 33, 8 * WIDE_SLACK,
+     "the shaper kept as a LUT1D after a Matrix onto 0..1, then the LUT3D"),
+    ("Cinespace 3D", "shaper", 33, 8 * EIGHT_DECIMALS + WIDE_SLACK,
+     "the shaper kept as the prelut"),
+    ("Academy/ASC CLF 3D", "curves", 33, WIDE_SLACK, "a 1D source stays a LUT1D"),
+    ("Cinespace 3D", "curves", 33, EIGHT_DECIMALS + WIDE_SLACK, "a 1D source stays a 1D csp"),
     ("Cube 1D", "curves", 4096, six_decimals() + WIDE_SLACK, "DOMAIN_MIN / DOMAIN_MAX"),
     ("Sony Imageworks spi1d", "curves", 4096, EIGHT_DECIMALS + WIDE_SLACK, "From -1 3"),
 ]
@@ -488,6 +495,53 @@ STEPS = [
   <Array dim="5 1">0 0.3 0.55 0.8 1</Array>
 </LUT1D>""", "the tone curve keeps each colour's hue; written as a cube"),
 ]
+
+
+CHAIN_CTF = """<?xml version="1.0" encoding="UTF-8"?>
+<ProcessList id="log-then-matrix" version="2.0">
+<Range inBitDepth="32f" outBitDepth="32f">
+  <minInValue>0</minInValue><maxInValue>1</maxInValue>
+  <minOutValue>0.01</minOutValue><maxOutValue>1</maxOutValue>
+</Range>
+<Log inBitDepth="32f" outBitDepth="32f" style="log2"/>
+<Matrix inBitDepth="32f" outBitDepth="32f">
+  <Array dim="3 4 3">0.15 0 0 1 0 0.15 0 1 0 0 0.15 1</Array>
+</Matrix>
+</ProcessList>
+"""
+
+
+def ocio_chain(paths, colours):
+    import PyOpenColorIO as OCIO
+    group = OCIO.GroupTransform()
+    for p in paths:
+        group.appendTransform(OCIO.FileTransform(src=p, interpolation=OCIO.INTERP_LINEAR))
+    cpu = OCIO.Config.CreateRaw().getProcessor(group).getDefaultCPUProcessor()
+    flat = cpu.applyRGB([v for c in colours for v in c])
+    return [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
+
+
+def chain_merge_case(tools, src, size):
+    """tovilut merge of a CTF (a log, then a matrix) and a 33-point cube,
+    against OpenColorIO's processing of the same chain, between the nodes;
+    ociobakelut's bake of the chain at the same size must be no closer."""
+    ctf = tools.path("chain", "log_matrix.ctf")
+    with open(ctf, "w") as f:
+        f.write(CHAIN_CTF)
+    cube = src.cube(33)
+    ours = tools.path("chain", "merged%d.cube" % size)
+    run([tools.tovilut, "merge", "-q", "--overwrite", "-p", "cube-resolve", "-s", str(size),
+         "-o", ours, ctf, cube], stdin=subprocess.DEVNULL)
+    baked = tools.path("chain", "baked%d.cube" % size)
+    run(["ociobakelut", "--lut", ctf, "--lut", cube, "--format", "resolve_cube", "--cubesize",
+         str(size), baked])
+    colours = sample_colours(size)
+    exact = ocio_chain([ctf, cube], colours)
+    mine = largest_difference(ocio_evaluate(ours, colours), exact)
+    theirs = largest_difference(ocio_evaluate(baked, colours), exact)
+    if mine > theirs + FLOAT_SLACK:
+        raise RuntimeError("%.3g off the chain, where ociobakelut is %.3g off" % (mine, theirs))
+    return mine
 
 
 def steps_case(tools, name, size, ops):
@@ -546,6 +600,11 @@ def cases(tools):
                   "%d, shaper %d" % (size, shaper), PRELUT_SLACK.get(fmt, FLOAT_SLACK), note)
         yield row, functools.partial(baked_shaper_case, tools, src, fmt, ext, size, shaper)
     yield from domain_cases(tools)
+    row = Row("merge of a CTF (log, matrix) and a 33-point cube", "tovilut merges what "
+              "OpenColorIO processes", PROGRAM, "65", 0.0034,
+              "sampled once at the output's nodes; never farther from the chain than "
+              "ociobakelut --lut --lut at the same size")
+    yield row, functools.partial(chain_merge_case, tools, src, 65)
     for name, file, size, allowed, ops, note in STEPS:
         row = Row(name, "tovilut converts what OpenColorIO processes", PROGRAM, str(size), allowed,
                   note + "; at points between the nodes")

@@ -257,10 +257,12 @@ TEST_F(Conversion, InputDomainsGoOutWhereTheProfileHoldsThem) {
 TEST_F(Conversion, WithoutADomainTheOutputCoversZeroToOne) {
   const fs::path in = Write("in.cube", "LUT_3D_SIZE 2\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 2 2 2\n"
                                        "0 0 0\n2 0 0\n0 2 0\n2 2 0\n0 0 2\n2 0 2\n0 2 2\n2 2 2\n");
-  TResampleReport report;
-  const TLUT target = ReadResampled(LutRegistry(), in, Profile("Quantel 3D"), 3, {}, &report);
-  EXPECT_EQ(report.LostDomain, (TLutDomain{{0, 0, 0}, {2, 2, 2}}));
-  EXPECT_EQ(report.FromSize, 0);  // 2 points onto 3 lose nothing
+  const TShapedLut shaped = ReadShaped(LutRegistry(), in, Profile("Quantel 3D"), 3, -1, {});
+  // 2 points onto 3 lose nothing but the domain.
+  ASSERT_EQ(shaped.Losses.size(), 1u);
+  EXPECT_EQ(shaped.Losses[0].Text, "Inputs outside 0..1 are lost (the input domain is 0 .. 2).");
+  EXPECT_EQ(shaped.Losses[0].Size, 1);
+  const TLUT& target = shaped.Lut;
   EXPECT_TRUE(target.Domain3D.IsUnit());
   EXPECT_EQ(target.Cube(1, 2, 0), (TLutRGB{0.5, 1, 0}));
 }
@@ -306,11 +308,12 @@ TEST_F(Conversion, LossySizeChangesAndChannelMixingAreSaid) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    TResampleReport report;
-    const TLUT target = ReadResampled(LutRegistry(), Path(c.File), Profile(c.Profile), c.Size, {},
-                                      &report);
+    const TShapedLut shaped =
+        ReadShaped(LutRegistry(), Path(c.File), Profile(c.Profile), c.Size, -1, {});
+    const TLUT& target = shaped.Lut;
     EXPECT_EQ(target.LutType == lt1D ? target.Size1D() : target.Size3D(), c.Written);
-    const std::vector<std::string> warnings = report.Warnings();
+    std::vector<std::string> warnings;
+    for (const TWriteLoss& loss : shaped.Losses) warnings.push_back(loss.Text);
     if (*c.Warning == '\0') {
       EXPECT_TRUE(warnings.empty()) << warnings.front();
     } else {
@@ -331,13 +334,14 @@ TEST_F(Conversion, AShaperIsKeptWhereTheProfileWritesOne) {
   ASSERT_EQ(source.LutType, lt1DThen3D);
   for (int size : {33, 4}) {
     SCOPED_TRACE(size);
-    const TLUT kept = ReadResampled(LutRegistry(), in, Profile("Cube 3D Davinci"), size, {});
+    const TLUT kept = ReadShaped(LutRegistry(), in, Profile("Cube 3D Davinci"), size, -1, {}).Lut;
     ASSERT_EQ(kept.LutType, lt1DThen3D);
     EXPECT_EQ(kept.Size1D(), 5);
     for (double x : {0.1, 0.3, 0.62, 0.95})
       EXPECT_NEAR(kept.ApplyToColor({x, x, x}).G, source.ApplyToColor({x, x, x}).G, 1e-12) << x;
   }
-  const TLUT baked = ReadResampled(LutRegistry(), in, Profile("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke"), 4, {});
+  const TLUT baked =
+      ReadShaped(LutRegistry(), in, Profile("Cube 3D Adobe Photoshop, AfterEffects, Iridas, Nuke"), 4, -1, {}).Lut;
   EXPECT_EQ(baked.LutType, lt3D);
 }
 

@@ -27,11 +27,7 @@ class Merge : public TempDirTest {
     return Path(name);
   }
   static TLUT Composed(const std::vector<fs::path>& files, int n) {
-    TLUT target;
-    target.LutType = lt3D;
-    target.SetSize3D(n);
-    ComposeLuts(LutRegistry(), files, target);
-    return target;
+    return TLUT::Resampled(ReadMergeChain(LutRegistry(), MergeFiles(files)), lt3D, n);
   }
 };
 

@@ -5,44 +5,12 @@
 #include "TestSupport.h"
 #include "core/Errors.h"
 #include "ops/Conversion.h"
+#include "ops/WriteStep.h"
 #include "registry/FormatTable.h"
 
 namespace {
 
 using OutputCheck = TempDirTest;
-
-TEST_F(OutputCheck, ClippingIsCountedWhereTheWriterClipsAndNowhereElse) {
-  TLUT lut = MakeCube(2);
-  lut.Cube(0, 0, 0) = {-0.1, 0, 0};
-  lut.Cube(1, 1, 1) = {1.2, 63, 1};
-  const TLutRegistry& registry = LutRegistry();
-  const struct {
-    const char* Profile;
-    std::size_t Count;
-  } cases[] = {
-      {"3DL Scratch, Autodesk, Blackmagic, Cine-tal", 3},
-      {"Autodesk Lustre 3D", 3},
-      {"Cube 3D Davinci", 0},  // floating-point text keeps every value
-      {"Davinci DAT 3D", 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Profile);
-    const TClipReport report = CountClipped(registry, ProfileNamed(c.Profile), lut);
-    EXPECT_EQ(report.Count, c.Count);
-    EXPECT_EQ(ClipWarning(report).empty(), c.Count == 0);
-  }
-  const TClipReport report = CountClipped(registry, ProfileNamed("Quantel 3D"), lut);
-  EXPECT_EQ(ClipWarning(report), "3 values outside 0..1 (from -0.1 to 63) were clipped.");
-  // Codex codes are written unclamped.
-  TLUT curves = MakeCurves(4);
-  curves.Curve(3).R = 1.5;
-  EXPECT_EQ(CountClipped(registry, ProfileNamed("Codex 1D, Sony SRW-1, Scratch 1D"), curves).Count, 0u);
-  EXPECT_EQ(CountClipped(registry, ProfileNamed("Quantel 1D"), curves).Count, 1u);
-  // The range is that of the clipped values, not of all the data (0 .. 1.5).
-  curves.Curve(2).G = 1.25;
-  EXPECT_EQ(ClipWarning(CountClipped(registry, ProfileNamed("Quantel 1D"), curves)),
-            "2 values outside 0..1 (from 1.25 to 1.5) were clipped.");
-}
 
 // A 3DL table far below full scale reads back at a lower depth (as the
 // field's readers take it): the write says so, and --verify shows it.
@@ -73,7 +41,9 @@ TEST_F(OutputCheck, ADark3dlTableIsSaidToReadBackAtAnotherDepth) {
     SCOPED_TRACE(std::string(c.Profile) + " " + std::to_string(c.Scale));
     const TLutOutputProfile& profile = ProfileNamed(c.Profile);
     const TLUT lut = scaled(c.Scale);
-    EXPECT_EQ(DepthWarning(registry, profile, lut, c.Bits), c.Warning);
+    const std::vector<TWriteLoss> losses =
+        ShapeForProfile(registry, TLUT(lut), profile, profile.DefaultSize, c.Bits).Losses;
+    EXPECT_EQ(losses.empty() ? std::string() : losses.front().Text, c.Warning);
     registry.SaveLut(Path("dark." + profile.Extension), lut, profile, c.Bits);
     const double off = VerifyOutput(registry, lut, Path("dark." + profile.Extension));
     EXPECT_EQ(off > 0.1, *c.Warning != '\0') << off;

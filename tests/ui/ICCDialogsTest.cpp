@@ -12,7 +12,7 @@
 
 #include "UiTestSupport.h"
 #include "core/LUTFormat.h"
-#include "icc/ICCToLut.h"
+#include "ops/IccConversions.h"
 #include "ops/OutputOptions.h"
 #include "ui/Dialogs.h"
 #include "ui/ICCConvertForm.h"

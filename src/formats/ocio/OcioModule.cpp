@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -150,6 +151,25 @@ bool TakeOver(const OCIO::GroupTransform& group, TOcioLutData& data) {
   return true;
 }
 
+// A chain's optimised CPU processor, which OpenColorIO applies from any
+// thread.
+class TCpuEvaluator final : public IOcioEvaluator {
+ public:
+  explicit TCpuEvaluator(OCIO::ConstCPUProcessorRcPtr cpu) : Cpu_(std::move(cpu)) {}
+  void Apply(float* rgb, std::size_t count) const override {
+    // A picture description holds its width in a long; runs keep it small.
+    constexpr std::size_t run = 1 << 20;
+    for (std::size_t first = 0; first < count; first += run) {
+      const std::size_t n = std::min(run, count - first);
+      OCIO::PackedImageDesc image(rgb + 3 * first, static_cast<long>(n), 1, 3);
+      Cpu_->apply(image);
+    }
+  }
+
+ private:
+  OCIO::ConstCPUProcessorRcPtr Cpu_;
+};
+
 // Operators times points evaluated in one bake: about a second of
 // OpenColorIO's processing. 1,000 operators at 100^3 points took a minute.
 constexpr double MaxBakeWork = 5e7;
@@ -184,7 +204,11 @@ void Bake(const OCIO::Processor& processor, const OCIO::GroupTransform& group, i
     }
   }
   const auto cpuProcessor = [&] {
-    return processor.getOptimizedCPUProcessor(OCIO::OPTIMIZATION_LOSSLESS);
+    auto cpu = processor.getOptimizedCPUProcessor(OCIO::OPTIMIZATION_LOSSLESS);
+    data.Evaluator = std::make_shared<TCpuEvaluator>(cpu);
+    data.OwnSize3D = static_cast<int>(std::min<unsigned long>(grid, 1000));
+    data.OwnSize1D = static_cast<int>(std::min<unsigned long>(length, 1000000));
+    return cpu;
   };
   if (perChannel) {
     const int m = static_cast<int>(std::clamp<unsigned long>(length ? length : 4096, 2, 100000));
