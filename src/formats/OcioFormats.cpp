@@ -300,10 +300,12 @@ void TCinespaceLutFormat::Write(const std::filesystem::path& fileName, const TLU
   // A shaper in front of the cube is the prelut; otherwise the prelut is
   // a straight line carrying the domain. Readers take a prelut for a smooth
   // curve through its points, where the shaper runs straight between its
-  // entries: written on 16 points an entry (up to 65536), that curve keeps
-  // within a few millionths of the straight pieces.
+  // entries: written on at least 16 points an entry and 4096 in all (at
+  // most 65536), that curve keeps within a few millionths of the straight
+  // pieces.
   const bool curves = lut.LutType == lt1DThen3D;
-  const int m = curves ? std::min(16 * (lut.Size1D() - 1) + 1, 65536) : 2;
+  const int spans = lut.Size1D() - 1;
+  const int m = curves ? std::min(std::max(16, (4095 + spans) / spans) * spans + 1, 65536) : 2;
   const TLutDomain& domain = lut.InputDomain();
   for (int c = 0; c < 3; ++c) {
     text.Add(std::to_string(m));
