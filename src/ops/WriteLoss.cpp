@@ -89,6 +89,17 @@ TWriteLoss MixLoss(double size) {
               LossAmount(size) + "."};
 }
 
+TValueRange ValueRange(const TLUT& lut) {
+  TValueRange range;
+  bool first = true;
+  ForEachValue(lut, [&](double v) {
+    range.Low = first ? v : std::min(range.Low, v);
+    range.High = first ? v : std::max(range.High, v);
+    first = false;
+  });
+  return range;
+}
+
 TClipReport CountOutside(const TLUT& lut, double high) {
   TClipReport report;
   ForEachValue(lut, [&](double v) {

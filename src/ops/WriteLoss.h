@@ -45,6 +45,12 @@ TWriteLoss ShaperLoss(double size);
 TWriteLoss CurvesLoss(int cubeSize, double size);
 TWriteLoss MixLoss(double size);
 
+// The lowest and highest value of every table of the record (0 .. 0 for none).
+struct TValueRange {
+  double Low = 0, High = 0;
+};
+TValueRange ValueRange(const TLUT& lut);
+
 // Values outside the range a writer keeps (0..high), over every table of the record.
 struct TClipReport {
   std::size_t Count = 0;     // values outside the range

@@ -59,26 +59,13 @@ double UpperLimit(const TLutRegistry& registry, const TLutOutputProfile& profile
   return 1;
 }
 
-double LargestValue(const TLUT& lut) {
-  double largest = 0;
-  const auto each = [&](const TLutRGB& c) { largest = std::max({largest, c.R, c.G, c.B}); };
-  if (lut.LutType != lt3D)
-    for (int i = 0; i < lut.Size1D(); ++i) each(lut.Curve(i));
-  if (HasCube(lut)) {
-    const int n = lut.Size3D();
-    for (int r = 0; r < n; ++r)
-      for (int g = 0; g < n; ++g)
-        for (int b = 0; b < n; ++b) each(lut.Cube(r, g, b));
-  }
-  return largest;
-}
-
 // A 3DL has no header that states its depth: readers take it from the
 // largest code, so a table far darker than full scale reads back brighter.
 void AddDepthLoss(const TLutRegistry& registry, const TLutOutputProfile& profile, const TLUT& lut,
                   int bits, std::vector<TWriteLoss>& losses) {
-  if (typeid(registry.ProfileFormat(profile)) != typeid(T3dlLutFormat)) return;
-  const double largest = LargestValue(lut);
+  const TLUTFormat& format = registry.ProfileFormat(profile);
+  if (typeid(format) != typeid(T3dlLutFormat)) return;
+  const double largest = std::max(ValueRange(lut).High, 0.0);
   const std::int64_t code = CodeValue(bits, largest);
   const int read = Likely3dlDepth(code);
   if (read == bits) return;
@@ -96,11 +83,10 @@ void AddDepthLoss(const TLutRegistry& registry, const TLutOutputProfile& profile
 // readers that hold codes to the depth of the file's header do not.
 void AddCodesLoss(const TLutRegistry& registry, const TLutOutputProfile& profile, const TLUT& lut,
                   int bits, std::vector<TWriteLoss>& losses) {
-  if (typeid(registry.ProfileFormat(profile)) != typeid(TCodex1DLutFormat)) return;
-  double low = 0, high = 1;
-  for (int i = 0; i < lut.Size1D(); ++i)
-    for (const double v : {lut.Curve(i).R, lut.Curve(i).G, lut.Curve(i).B})
-      low = std::min(low, v), high = std::max(high, v);
+  const TLUTFormat& format = registry.ProfileFormat(profile);
+  if (typeid(format) != typeid(TCodex1DLutFormat)) return;
+  const TValueRange range = ValueRange(lut);
+  const double low = std::min(range.Low, 0.0), high = std::max(range.High, 1.0);
   if (low >= 0 && high <= 1) return;
   const auto code = [&](double v) {
     return std::to_string(static_cast<std::int64_t>(std::nearbyint(v * MaxCode(bits))));
